@@ -1,0 +1,68 @@
+#pragma once
+// The K8000 card's operations: each reads or writes its chips over the I2C bus and keeps the
+// card image current. Channel numbers outside the card's range are refused with
+// std::out_of_range before any bus traffic, leaving the image as it was.
+
+#include <cstdint>
+#include <functional>
+
+#include "card/card_image.h"
+#include "card/i2c_bus.h"
+
+namespace chromaflow {
+
+// I2C write addresses of the card's chips (the read address is one more).
+constexpr std::uint8_t kIoChipAddress[2] = {0x70, 0x72};  // PCF8574A, channels 1-8 and 9-16
+constexpr std::uint8_t kDacChipAddress = 0x40;             // TDA8444, eight 6-bit outputs
+constexpr std::uint8_t kAdDaChipAddress = 0x90;            // PCF8591, four inputs, one output
+constexpr std::uint8_t kDacMax = 63;
+
+class K8000Card {
+ public:
+  explicit K8000Card(I2cBus& bus);
+
+  const CardImage& image() const { return image_; }
+  CardImage& image() { return image_; }  // the reading cycle keeps PreviousInputImage here
+  I2cBus& bus() { return bus_; }
+
+  // Called by the operations that end with a refresh of the card test window.
+  std::function<void()> RefreshTestWindow;
+
+  void WriteIoChip(int chip, std::uint8_t pattern);
+  void ReadIoChip(int chip);
+  void ReadAllIoChips();
+  void ReadChannelChip(int channel);
+  void SetOutputChannel(int channel);
+  void ClearOutputChannel(int channel);
+  void SetAllOutputs();
+  void ClearAllOutputs();
+  void MakeChannelInput(int channel);
+  void MakeChannelOutput(int channel);
+  void MakeAllChannelsInput();
+  void MakeAllChannelsOutput();
+
+  void WriteDacChannel(int channel, int value);
+  void WriteDacChip();
+  void ClearAllDac();
+  void SetAllDac();
+
+  void WriteDaChannel(int channel, int value);
+  void ClearDaChannel(int channel);
+  void ClearAllDa();
+  void SetAllDa();
+
+  void ReadAdChip();
+  void ReadAllInputs();
+
+  // Lpt1, bus idle, every channel an input but 9 (the spray-gun output, switched off),
+  // DAC and DA at 0, fresh readings of every input.
+  void InitCard();
+
+ private:
+  void refresh();
+
+  I2cBus& bus_;
+  CardImage image_;
+};
+
+}  // namespace chromaflow

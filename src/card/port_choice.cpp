@@ -1,0 +1,49 @@
+#include "card/port_choice.h"
+
+#include "card/direct_port.h"
+
+namespace chromaflow {
+
+std::string PortChoice::summary() const {
+  std::string text = device;
+  if (!hardwareProblems.empty()) {
+    text += " (";
+    for (std::size_t i = 0; i < hardwareProblems.size(); ++i) {
+      if (i) text += " ; ";
+      text += std::string(problemName(hardwareProblems[i].problem)) + " : " + hardwareProblems[i].detail;
+    }
+    text += ")";
+  }
+  return text;
+}
+
+PortChoice choosePortAccess(ParallelPortKind kind, const SimulatedPortFactory& simulated,
+                            const PortChoiceOptions& options) {
+  PortChoice choice;
+  if (options.tryPpdev) {
+    auto opened = openPpdevPort(kind, options.ppdev);
+    if (auto* port = std::get_if<std::unique_ptr<PpdevPort>>(&opened)) {
+      choice.device = "Port " + std::string(portName(kind)) + " par " + (*port)->path();
+      choice.port = std::move(*port);
+      choice.backend = PortBackend::Ppdev;
+      return choice;
+    }
+    choice.hardwareProblems.push_back(std::get<PortOpenFailure>(opened));
+  }
+  if (options.tryDirectIo) {
+    auto opened = openDirectPort(kind);
+    if (auto* port = std::get_if<std::unique_ptr<DirectPort>>(&opened)) {
+      choice.device = "Port " + std::string(portName(kind)) + " en accès direct";
+      choice.port = std::move(*port);
+      choice.backend = PortBackend::DirectIo;
+      return choice;
+    }
+    choice.hardwareProblems.push_back(std::get<PortOpenFailure>(opened));
+  }
+  choice.port = simulated();
+  choice.backend = PortBackend::Simulated;
+  choice.device = "Carte K8000 simulée";
+  return choice;
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,135 @@
+#include "common/display_forms.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace chromaflow {
+namespace {
+
+constexpr int kSignificantDigits = 5;
+
+// True when x lies exactly halfway between two multiples of 10^q, i.e. when 2x / 10^q is an
+// odd integer. x = m * 2^k with m an odd integer; 10^q = 2^q * 5^q.
+bool isExactTie(double x, int q) {
+  if (x == 0.0 || !std::isfinite(x)) return false;
+  int exponent = 0;
+  double fraction = std::frexp(std::fabs(x), &exponent);          // x = fraction * 2^exponent
+  auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));  // exact: 53-bit mantissa
+  int k = exponent - 53;
+  while ((m & 1u) == 0) {
+    m >>= 1;
+    ++k;
+  }
+  // 2x / 10^q = m * 5^(-q) * 2^(k + 1 - q): an odd integer when the power of two vanishes and
+  // 5^q divides m (for q > 0); for q <= 0, 5^(-q) is an odd integer already.
+  if (k + 1 - q != 0) return false;
+  if (q <= 0) return true;
+  std::uint64_t five = 1;
+  for (int i = 0; i < q; ++i) {
+    if (five > m / 5) return false;
+    five *= 5;
+  }
+  return m % five == 0;
+}
+
+// to_chars rounds the exact binary value to nearest with ties to even; on an exact tie we step
+// one unit outward first so that the halfway case goes away from zero.
+double awayOnTie(double x, int q) {
+  if (!isExactTie(x, q)) return x;
+  return std::nextafter(x, x < 0 ? -std::numeric_limits<double>::infinity()
+                                 : std::numeric_limits<double>::infinity());
+}
+
+// Locale-free: always a point, whatever the process's regional settings.
+std::string printed(std::chars_format format, int precision, double x) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, x, format, precision);
+  return std::string(buffer, result.ptr);
+}
+
+bool isAllZeroDigits(const std::string& text) {
+  for (char c : text)
+    if (c >= '1' && c <= '9') return false;
+  return true;
+}
+
+std::string exponentForm(double x) {
+  // Five significant digits: d.dddd E sign two or more exponent digits.
+  int exponent = static_cast<int>(std::floor(std::log10(std::fabs(x))));
+  if (std::fabs(x) < std::pow(10.0, exponent)) --exponent;  // log10 just above a power of ten
+  std::string text = printed(std::chars_format::scientific, kSignificantDigits - 1,
+                             awayOnTie(x, exponent - (kSignificantDigits - 1)));
+  for (char& c : text)
+    if (c == 'e') c = 'E';
+  return text;
+}
+
+}  // namespace
+
+std::string formatFixed(double x, int decimals) {
+  if (std::isnan(x)) return "NAN";
+  if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
+  const double limit = 1e5;  // six integer digits no longer fit in five significant digits
+  double magnitude = std::fabs(x);
+  if (magnitude >= limit) return exponentForm(x);
+
+  // Rounding position 10^q: the coarser of five significant digits and `decimals` decimals.
+  // Only magnitudes of 1000 and above make five significant digits the coarser one.
+  int q = -decimals;
+  if (magnitude >= 1e4)
+    q = std::max(q, 0);
+  else if (magnitude >= 1e3)
+    q = std::max(q, -1);
+
+  std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));
+  if (std::fabs(value(text)) >= limit) return exponentForm(x);
+  if (-q < decimals) {
+    if (-q == 0) text += '.';
+    text.append(static_cast<std::size_t>(decimals + q), '0');
+  }
+  if (text[0] == '-' && isAllZeroDigits(text)) text.erase(0, 1);
+  return text;
+}
+
+std::string F1(double x) { return formatFixed(x, 1); }
+std::string F2(double x) { return formatFixed(x, 2); }
+
+std::optional<double> tryValue(std::string_view text) {
+  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) return std::nullopt;
+  }
+  if (text.empty()) return std::nullopt;
+  // Only digits, one sign, a point and an exponent: no "inf", "nan" or hexadecimal spellings.
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+      return std::nullopt;
+  double result = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result,
+                                      std::chars_format::general);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(result))
+    return std::nullopt;
+  return result;
+}
+
+double value(std::string_view text) { return tryValue(text).value_or(0.0); }
+
+std::int64_t Round(double v) {
+  double r = std::nearbyint(v);  // the default rounding mode: to nearest, ties to even
+  if (std::isnan(r)) return 0;
+  constexpr double bound = 9.2e18;
+  if (r >= bound) return std::numeric_limits<std::int64_t>::max();
+  if (r <= -bound) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(r);
+}
+
+float Interpolate(float x, float x0, float x1, float y0, float y1) {
+  float slope_part = (x - x0) * (y1 - y0);
+  return y0 + slope_part / (x1 - x0);
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,59 @@
+#pragma once
+// A K8000 card on a simulated Lpt1 port, answering at the register level: the control
+// register's bits 1 and 3 (inverted) drive SDA and SCL, status bit 4 returns SDA. Its chips
+// decode the bus bit by bit. Prn and Lpt2 read as ports with nothing attached (0xFF).
+// Tests and the simulated machine pull pins low from outside, set the analog inputs and watch
+// the outputs, by channel number as on the card.
+
+#include <cstdint>
+
+#include "card/parallel_port.h"
+#include "card/port_access.h"
+#include "sim/i2c_line_decoder.h"
+#include "sim/pcf8574a.h"
+#include "sim/pcf8591.h"
+#include "sim/tda8444.h"
+
+namespace chromaflow::sim {
+
+class SimulatedK8000 : public PortAccess {
+ public:
+  SimulatedK8000();
+  SimulatedK8000(const SimulatedK8000&) = delete;
+  SimulatedK8000& operator=(const SimulatedK8000&) = delete;
+
+  std::uint8_t readByte(std::uint16_t address) override;
+  void writeByte(std::uint16_t address, std::uint8_t value) override;
+
+  // Digital channels 1..16: something outside pulls the pin low (a closed contact).
+  void setPulledLow(int channel, bool low);
+  void setPulledLowMask(std::uint16_t mask);  // bit n - 1 for channel n
+  std::uint16_t pulledLowMask() const;
+  // The pin's level: low when the chip drives it low or it is pulled low from outside.
+  bool pinLow(int channel) const;
+  // The chip's latch: the card has switched this channel's output on (pin driven low).
+  bool drivenLow(int channel) const;
+
+  // DAC channel 1..8, 0..63.
+  std::uint8_t dacOutput(int channel) const { return dac_.output(channel - 1); }
+  // The DA output and how many values it has received.
+  std::uint8_t daOutput() const { return adda_.analogOutput(); }
+  std::uint64_t daWrites() const { return adda_.analogOutputWrites(); }
+  // Analog input 1..4, 0..255.
+  void setAnalogInput(int input, std::uint8_t level) { adda_.setInput(input - 1, level); }
+
+  const I2cLineDecoder& lines() const { return lines_; }
+
+ private:
+  const Pcf8574a& chipOf(int channel) const { return channel <= 8 ? io0_ : io1_; }
+
+  ParallelPortRegisters registers_ = registersOf(ParallelPortKind::Lpt1);
+  std::uint8_t control_ = 0x04;  // bus idle
+  I2cLineDecoder lines_;
+  Pcf8574a io0_{0x70};
+  Pcf8574a io1_{0x72};
+  Tda8444 dac_{0x40};
+  Pcf8591 adda_{0x90};
+};
+
+}  // namespace chromaflow::sim
