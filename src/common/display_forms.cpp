@@ -7,8 +7,6 @@
 namespace chromaflow {
 namespace {
 
-constexpr int kSignificantDigits = 5;
-
 // True when x lies exactly halfway between two multiples of 10^q, i.e. when 2x / 10^q is an
 // odd integer. x = m * 2^k with m an odd integer; 10^q = 2^q * 5^q.
 bool isExactTie(double x, int q) {
@@ -54,12 +52,12 @@ bool isAllZeroDigits(const std::string& text) {
   return true;
 }
 
-std::string exponentForm(double x) {
-  // Five significant digits: d.dddd E sign two or more exponent digits.
+std::string exponentForm(double x, int significant) {
+  // `significant` digits: d.dddd E sign two or more exponent digits.
   int exponent = static_cast<int>(std::floor(std::log10(std::fabs(x))));
   if (std::fabs(x) < std::pow(10.0, exponent)) --exponent;  // log10 just above a power of ten
-  std::string text = printed(std::chars_format::scientific, kSignificantDigits - 1,
-                             awayOnTie(x, exponent - (kSignificantDigits - 1)));
+  std::string text = printed(std::chars_format::scientific, significant - 1,
+                             awayOnTie(x, exponent - (significant - 1)));
   for (char& c : text)
     if (c == 'e') c = 'E';
   return text;
@@ -67,23 +65,22 @@ std::string exponentForm(double x) {
 
 }  // namespace
 
-std::string formatFixed(double x, int decimals) {
+std::string formatFixed(double x, int decimals, int significant) {
   if (std::isnan(x)) return "NAN";
   if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
-  const double limit = 1e5;  // six integer digits no longer fit in five significant digits
-  double magnitude = std::fabs(x);
-  if (magnitude >= limit) return exponentForm(x);
+  // An integer part longer than the significant digits goes to exponent notation.
+  const double limit = std::pow(10.0, significant);
+  const double magnitude = std::fabs(x);
+  if (magnitude >= limit) return exponentForm(x, significant);
 
-  // Rounding position 10^q: the coarser of five significant digits and `decimals` decimals.
-  // Only magnitudes of 1000 and above make five significant digits the coarser one.
-  int q = -decimals;
-  if (magnitude >= 1e4)
-    q = std::max(q, 0);
-  else if (magnitude >= 1e3)
-    q = std::max(q, -1);
+  // Rounding position 10^q: the coarser of `significant` digits and `decimals` decimals.
+  // Powers of ten are exact in binary, so the comparisons find the integer digits exactly.
+  int integerDigits = 1;
+  while (integerDigits < significant && magnitude >= std::pow(10.0, integerDigits)) ++integerDigits;
+  const int q = std::max(-decimals, integerDigits - significant);
 
   std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));
-  if (std::fabs(value(text)) >= limit) return exponentForm(x);
+  if (std::fabs(value(text)) >= limit) return exponentForm(x, significant);
   if (-q < decimals) {
     if (-q == 0) text += '.';
     text.append(static_cast<std::size_t>(decimals + q), '0');

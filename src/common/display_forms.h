@@ -16,8 +16,9 @@ namespace chromaflow {
 std::string F1(double x);
 // The same with two decimals: F2(1234.567) is "1234.60".
 std::string F2(double x);
-// Fixed notation with `decimals` decimals under the same five-digit rule (F1 and F2 are 1 and 2).
-std::string formatFixed(double x, int decimals);
+// Fixed notation with `decimals` decimals, rounded to `significant` significant digits or to the
+// decimals, whichever keeps fewer (F1 and F2 are 1 and 2 decimals with five digits).
+std::string formatFixed(double x, int decimals, int significant = 5);
 
 // The real written in `text` (as F1/F2 write it, or as an operator types it: blanks around it
 // and a leading sign are allowed), or nothing when the text does not read entirely as a finite

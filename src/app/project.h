@@ -1,0 +1,51 @@
+#pragma once
+// The project (.prv): a banner and the operator's free text, with the settings, plan and colour
+// files beside it under the same base name. New, Open and Save work on all four files.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/document_name.h"
+#include "plan/colour_table.h"
+#include "plan/plan.h"
+#include "settings/settings_document.h"
+
+namespace chromaflow {
+
+class Project {
+ public:
+  Project(SettingsDocument& settings, ColourTable& colours, Plan& plan);
+
+  // The lines of the user text ("Texte utilisateur projet").
+  std::vector<std::string>& userText() { return userText_; }
+  const std::vector<std::string>& userText() const { return userText_; }
+
+  DocumentName& name() { return name_; }
+  const DocumentName& name() const { return name_; }
+  const std::string& title() const { return name_.title(); }  // the main window's title
+
+  void NewProject();
+  // Reads the project file, then the colour table, the plan and the settings beside it; a
+  // missing sibling is asked for. Throws FileError; what was read before the error stays.
+  void OpenProject(bool ask, NameAsker* asker);
+  // Writes the settings, colour and plan files, then the project file. Throws FileError.
+  void SaveProject(bool ask, NameAsker* asker);
+
+  std::vector<std::string> fileLines(const std::string& fileName) const;
+  void applyFileLines(const std::vector<std::string>& lines);
+
+  // The main window redraws its surface and proportion views.
+  std::function<void()> redrawRequested;
+
+ private:
+  void redraw();
+
+  SettingsDocument& settings_;
+  ColourTable& colours_;
+  Plan& plan_;
+  std::vector<std::string> userText_;
+  DocumentName name_;
+};
+
+}  // namespace chromaflow

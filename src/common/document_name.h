@@ -1,0 +1,53 @@
+#pragma once
+// The name a document is opened from and saved to, its window title, and when the operator
+// must be asked for a name. Asking goes through NameAsker, which the windows implement with
+// file dialogs and tests fake.
+
+#include <optional>
+#include <string>
+
+namespace chromaflow {
+
+enum class DocumentKind { Settings, Plan, Colours, Project };
+
+class NameAsker {
+ public:
+  virtual ~NameAsker() = default;
+  // The name the operator chose, starting from `current`; nothing when cancelled.
+  virtual std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) = 0;
+  virtual std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) = 0;
+};
+
+// "C:/jobs/wall.prv" -> "wall.prv": the name without its directory.
+std::string nameWithoutDirectory(const std::string& path);
+// The name with its extension replaced by `extension` (".sev"), or appended when it has none.
+std::string withExtension(const std::string& path, const std::string& extension);
+
+class DocumentName {
+ public:
+  // The title is the prefix and the name without its directory, or with it when
+  // `titleWithDirectory` (the project's main window shows the whole path).
+  DocumentName(DocumentKind kind, std::string titlePrefix, std::string startName, std::string startTitle,
+               bool titleWithDirectory = false);
+
+  DocumentKind kind() const { return kind_; }
+  const std::string& current() const { return current_; }
+  const std::string& title() const { return title_; }
+  // The name becomes current and the title follows it.
+  void set(const std::string& name);
+
+  // The file an Open reads: the current name, or the one the operator picks when `ask`.
+  // Nothing when the operator cancels or no such file exists.
+  std::optional<std::string> chooseForOpen(bool ask, NameAsker* asker) const;
+  // The file a Save writes: asks when `ask` or when the current name begins with "Noname".
+  std::optional<std::string> chooseForSave(bool ask, NameAsker* asker) const;
+
+ private:
+  DocumentKind kind_;
+  std::string titlePrefix_;
+  std::string current_;
+  std::string title_;
+  bool titleWithDirectory_;
+};
+
+}  // namespace chromaflow

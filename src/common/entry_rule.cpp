@@ -1,0 +1,18 @@
+#include "common/entry_rule.h"
+
+#include <cmath>
+
+#include "common/display_forms.h"
+
+namespace chromaflow {
+
+bool readEntryValue(const std::string& typed, float& value) {
+  const auto number = tryValue(typed);
+  if (!number) return false;
+  const auto single = static_cast<float>(*number);
+  if (!std::isfinite(single)) return false;
+  value = single;
+  return true;
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,167 @@
+#include "plan/colour_table.h"
+
+#include <utility>
+
+#include "common/display_forms.h"
+#include "common/text_file.h"
+#include "settings/decode_line.h"
+
+namespace chromaflow {
+namespace {
+
+const char* const kHeadings[] = {"", "Proportions (%)", "RGB", "R", "G", "B"};
+
+bool inRange(const DecodedLine& line, int field, int low, int high) {
+  if (!line.is(field, 'I')) return false;
+  const int value = *integerOfField(line.field(field).text);
+  return value >= low && value <= high;
+}
+
+}  // namespace
+
+ColourTable::ColourTable()
+    : name_(DocumentKind::Colours, "Couleurs=f(Proportions) - ", "Noname",
+            "Couleurs=f(Proportions) - Noname.cov") {}
+
+std::string ColourTable::cell(int row, int column) const {
+  if (column < 0 || column > 5) return {};
+  if (row == 0) return kHeadings[column];
+  if (row == static_cast<int>(rows_.size()) + 1) return column == 0 ? " +" : "";
+  if (row < 0 || row > static_cast<int>(rows_.size())) return {};
+  const ColourRow& r = rows_[row - 1];
+  switch (column) {
+    case 0: return std::to_string(row);
+    case 1: return std::to_string(r.proportion);
+    case 2: return std::to_string(r.RGB());
+    case 3: return std::to_string(r.R);
+    case 4: return std::to_string(r.G);
+    default: return std::to_string(r.B);
+  }
+}
+
+void ColourTable::addRow(const ColourRow& row) {
+  rows_.push_back(row);
+  RefreshColourTable();
+}
+
+void ColourTable::setRow(int row, const ColourRow& value) {
+  if (row < 1 || row > static_cast<int>(rows_.size())) return;
+  rows_[row - 1] = value;
+  RefreshColourTable();
+}
+
+void ColourTable::removeRow(int row) {
+  if (row < 1 || row > static_cast<int>(rows_.size())) return;
+  rows_.erase(rows_.begin() + (row - 1));
+  RefreshColourTable();
+}
+
+bool ColourTable::hasProportion(int proportion) const {
+  for (const ColourRow& row : rows_)
+    if (row.proportion == proportion) return true;
+  return false;
+}
+
+ColourLookup ColourTable::ColourOfProportion(float p) const {
+  ColourLookup result;
+  const auto n = rows_.size();
+  if (n == 1 && p == static_cast<float>(rows_[0].proportion)) {
+    result.found = true;
+    result.R = rows_[0].R;
+    result.G = rows_[0].G;
+    result.B = rows_[0].B;
+  } else if (n >= 2 && static_cast<float>(rows_.front().proportion) <= p &&
+             p <= static_cast<float>(rows_.back().proportion)) {
+    result.found = true;
+    std::size_t r = 1;
+    while (static_cast<float>(rows_[r].proportion) < p) ++r;
+    const ColourRow& low = rows_[r - 1];
+    const ColourRow& high = rows_[r];
+    if (low.proportion == high.proportion) {
+      // Two rows of one proportion (only from a file): the first one's colour.
+      result.R = low.R;
+      result.G = low.G;
+      result.B = low.B;
+    } else {
+      const auto p0 = static_cast<float>(low.proportion);
+      const auto p1 = static_cast<float>(high.proportion);
+      auto component = [&](int c0, int c1) {
+        return static_cast<int>(Round(Interpolate(p, p0, p1, static_cast<float>(c0), static_cast<float>(c1))));
+      };
+      result.R = component(low.R, high.R);
+      result.G = component(low.G, high.G);
+      result.B = component(low.B, high.B);
+    }
+  }
+  result.colour = rgbOf(result.R, result.G, result.B);
+  return result;
+}
+
+GaugeColours ColourTable::UpdateGaugeColours() const {
+  GaugeColours colours;
+  if (rows_.empty()) return colours;
+  if (rows_.front().proportion == 0) colours.background = rows_.front().RGB();
+  if (rows_.back().proportion == 100) colours.bar = rows_.back().RGB();
+  return colours;
+}
+
+void ColourTable::RefreshColourTable() {
+  const std::size_t n = rows_.size();
+  if (n < 2) return;
+  for (std::size_t r = 0; r + 1 < n; ++r)
+    for (std::size_t q = r + 1; q < n; ++q)
+      if (rows_[q].proportion < rows_[r].proportion) std::swap(rows_[q], rows_[r]);
+}
+
+void ColourTable::ColoursChanged() {
+  if (coloursChanged) coloursChanged();
+}
+
+void ColourTable::NewColours() {
+  name_.set("Noname.cov");
+  rows_.clear();
+  RefreshColourTable();
+  ColoursChanged();
+}
+
+std::vector<std::string> ColourTable::fileLines() const {
+  std::vector<std::string> lines;
+  for (int row = 0; row <= static_cast<int>(rows_.size()); ++row) {
+    std::string line = cell(row, 0);
+    for (int column = 1; column <= 5; ++column) line += ";" + cell(row, column);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+void ColourTable::applyFileLines(const std::vector<std::string>& lines) {
+  for (const std::string& text : lines) {
+    const DecodedLine line = DecodeLine(text);
+    if (!inRange(line, 2, 0, 100) || !inRange(line, 4, 0, 255) || !inRange(line, 5, 0, 255) ||
+        !inRange(line, 6, 0, 255))
+      continue;
+    rows_.push_back({*integerOfField(line.field(2).text), *integerOfField(line.field(4).text),
+                     *integerOfField(line.field(5).text), *integerOfField(line.field(6).text)});
+  }
+}
+
+void ColourTable::OpenColours(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForOpen(ask, asker);
+  if (!path) return;
+  const TextFileContents contents = readTextFile(*path);
+  rows_.clear();
+  name_.set(*path);
+  applyFileLines(contents.lines);
+  RefreshColourTable();
+  ColoursChanged();
+  if (contents.error) throw FileError(*contents.error);
+}
+
+void ColourTable::SaveColours(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForSave(ask, asker);
+  if (!path) return;
+  name_.set(*path);
+  writeTextFile(*path, fileLines());
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,78 @@
+#pragma once
+// The colour table: the display colour of a few proportions, interpolated between them, with
+// its file (.cov) and its New/Open/Save.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/document_name.h"
+
+namespace chromaflow {
+
+using Rgb = std::uint32_t;  // R + 256 G + 65536 B
+
+constexpr Rgb rgbOf(int r, int g, int b) {
+  return static_cast<Rgb>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Rgb kNavy = rgbOf(0, 0, 128);
+
+struct ColourRow {
+  int proportion = 0;  // 0..100 % of pump P2's paint
+  int R = 0, G = 0, B = 0;
+  Rgb RGB() const { return rgbOf(R, G, B); }
+  bool operator==(const ColourRow&) const = default;
+};
+
+struct ColourLookup {
+  Rgb colour = kWhite;
+  bool found = false;
+  int R = 255, G = 255, B = 255;
+};
+
+struct GaugeColours {
+  Rgb background = kWhite;  // the gauge's empty part
+  Rgb bar = kNavy;          // its filled part, standing for the proportion asked
+};
+
+class ColourTable {
+ public:
+  ColourTable();
+
+  const std::vector<ColourRow>& rows() const { return rows_; }
+  // The grid's cell text (row 0 headings, rows 1..n the table, row n + 1 the " +" row).
+  std::string cell(int row, int column) const;
+  int gridRows() const { return static_cast<int>(rows_.size()) + 2; }
+
+  // Row editing, as the colour picker does it; each ends with RefreshColourTable.
+  void addRow(const ColourRow& row);
+  void setRow(int row, const ColourRow& value);  // row 1..n
+  void removeRow(int row);                        // row 1..n
+  bool hasProportion(int proportion) const;
+
+  ColourLookup ColourOfProportion(float p) const;
+  GaugeColours UpdateGaugeColours() const;
+  void RefreshColourTable();
+
+  DocumentName& name() { return name_; }
+  const DocumentName& name() const { return name_; }
+  void NewColours();
+  void OpenColours(bool ask, NameAsker* asker);   // throws FileError; rows read stay
+  void SaveColours(bool ask, NameAsker* asker);   // throws FileError; the old file stays whole
+
+  std::vector<std::string> fileLines() const;
+  void applyFileLines(const std::vector<std::string>& lines);
+
+  // After New and Open: the plan recolours its rows and the main window redraws.
+  std::function<void()> coloursChanged;
+
+ private:
+  void ColoursChanged();
+
+  std::vector<ColourRow> rows_;
+  DocumentName name_;
+};
+
+}  // namespace chromaflow

@@ -1,0 +1,226 @@
+#include "plan/plan.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/display_forms.h"
+#include "common/text_file.h"
+#include "settings/decode_line.h"
+
+namespace chromaflow {
+namespace {
+
+const char* const kSurfaceHeadings[] = {"", "H (m)", "L (m)", "S (m2)", "L report (m)", "S (m2)"};
+const char* const kProportionHeadings[] = {"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"};
+
+template <std::size_t N>
+std::string joined(const std::array<std::string, N>& cells) {
+  std::string line = cells[0];
+  for (std::size_t c = 1; c < N; ++c) line += ";" + cells[c];
+  return line;
+}
+
+template <std::size_t N>
+std::string headingLine(const char* const (&headings)[N]) {
+  std::string line = headings[0];
+  for (std::size_t c = 1; c < N; ++c) line += std::string(";") + headings[c];
+  return line;
+}
+
+}  // namespace
+
+Plan::Plan(const ColourTable& colours)
+    : colours_(colours),
+      name_(DocumentKind::Plan, "Surfaces et proportions - ", "Noname.spv",
+            "Surfaces et proportions - Noname.spv") {}
+
+bool Plan::appendSurface(Surface surface) { return insertSurface(surfaceCount() + 1, surface); }
+
+bool Plan::insertSurface(int before, Surface surface) {
+  if (surfaceCount() >= kMaxSurfaces || before < 1 || before > surfaceCount() + 1) return false;
+  surfaces_.insert(surfaces_.begin() + (before - 1), surface);
+  return true;
+}
+
+void Plan::setSurface(int i, Surface surface) {
+  if (i >= 1 && i <= surfaceCount()) surfaces_[i - 1] = surface;
+}
+
+void Plan::removeSurface(int i) {
+  if (i >= 1 && i <= surfaceCount()) surfaces_.erase(surfaces_.begin() + (i - 1));
+}
+
+void Plan::clearSurfaces() { surfaces_.clear(); }
+
+void Plan::RecomputeSurfaces() {
+  surfaceGrid_.clear();
+  float cumulativeLength = 0, cumulativeArea = 0, highest = 0;
+  for (std::size_t i = 0; i < surfaces_.size(); ++i) {
+    const Surface& s = surfaces_[i];
+    const float area = s.H * s.L;
+    cumulativeLength = cumulativeLength + s.L;
+    cumulativeArea = cumulativeArea + area;
+    if (s.H > highest) highest = s.H;
+    surfaceGrid_.push_back(
+        {std::to_string(i + 1), F2(s.H), F2(s.L), F2(area), F2(cumulativeLength), F2(cumulativeArea)});
+  }
+  if (surfaceGrid_.empty()) {
+    totals_ = PlanTotals{};
+    return;
+  }
+  const SurfaceRow& last = surfaceGrid_.back();
+  totals_.LongTot = last[4];
+  totals_.LTot = F1(value(last[4]));
+  totals_.STot = F1(value(last[5]));
+  totals_.HMax = F2(highest);
+}
+
+double Plan::distanceOf(int j) const { return value(proportionGrid_[j - 1][1]); }
+
+int Plan::proportionOf(int j) const {
+  const auto proportion = integerOfField(proportionGrid_[j - 1][2]);
+  return proportion ? *proportion : 0;
+}
+
+void Plan::appendProportion(const std::string& distance, int proportion) {
+  ProportionRow row;
+  row[1] = distance;
+  row[2] = std::to_string(proportion);
+  proportionGrid_.push_back(std::move(row));
+}
+
+void Plan::setProportion(int j, const std::string& distance, int proportion) {
+  if (j < 1 || j > proportionCount()) return;
+  proportionGrid_[j - 1][1] = distance;
+  proportionGrid_[j - 1][2] = std::to_string(proportion);
+}
+
+void Plan::removeProportion(int j) {
+  if (j >= 1 && j <= proportionCount()) proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
+}
+
+void Plan::clearProportions() { proportionGrid_.clear(); }
+
+void Plan::RefreshProportions() {
+  // The exchange sort exactly: not stable, rows of one distance may change places.
+  const int m = proportionCount();
+  if (m >= 2) {
+    for (int j = 1; j <= m; ++j)
+      for (int k = j + 1; k <= m; ++k)
+        if (distanceOf(k) < distanceOf(j))
+          for (int c = 1; c <= 6; ++c) std::swap(proportionGrid_[j - 1][c], proportionGrid_[k - 1][c]);
+  }
+  for (int j = 1; j <= m; ++j) {
+    ProportionRow& row = proportionGrid_[j - 1];
+    const ColourLookup colour = colours_.ColourOfProportion(static_cast<float>(value(row[2])));
+    row[0] = std::to_string(j);
+    row[3] = std::to_string(colour.colour);
+    row[4] = std::to_string(colour.R);
+    row[5] = std::to_string(colour.G);
+    row[6] = std::to_string(colour.B);
+  }
+}
+
+std::string Plan::surfaceCell(int row, int column) const {
+  if (column < 0 || column > 5) return {};
+  if (row == 0) return kSurfaceHeadings[column];
+  if (row == surfaceCount() + 1) return column == 0 ? " +" : "";
+  if (row < 1 || row > static_cast<int>(surfaceGrid_.size())) return {};
+  return surfaceGrid_[row - 1][column];
+}
+
+std::string Plan::proportionCell(int row, int column) const {
+  if (column < 0 || column > 6) return {};
+  if (row == 0) return kProportionHeadings[column];
+  if (row == proportionCount() + 1) return column == 0 ? " +" : "";
+  if (row < 1 || row > proportionCount()) return {};
+  return proportionGrid_[row - 1][column];
+}
+
+void Plan::SelectHoseState(HoseState state) {
+  if (state == hoseState_) return;
+  hoseState_ = state;
+  if (state == HoseState::Empty) anticipation_ = true;
+  if (hoseStateSelected) hoseStateSelected(state);
+}
+
+void Plan::setStartProportion(int proportion) { startProportion_ = std::clamp(proportion, 0, 100); }
+
+void Plan::NewPlan() {
+  name_.set("Noname.spv");
+  surfaces_.clear();
+  proportionGrid_.clear();
+  RecomputeSurfaces();
+  RefreshProportions();
+  if (planRenewed) planRenewed();
+  startProportion_ = 0;
+  SelectHoseState(HoseState::Empty);
+  anticipation_ = true;
+}
+
+std::vector<std::string> Plan::fileLines() const {
+  std::vector<std::string> lines{"Surf." + headingLine(kSurfaceHeadings)};
+  for (const SurfaceRow& row : surfaceGrid_) lines.push_back(joined(row));
+  lines.emplace_back();
+  lines.push_back("Prop." + headingLine(kProportionHeadings));
+  for (const ProportionRow& row : proportionGrid_) lines.push_back(joined(row));
+  lines.push_back(hoseState_ == HoseState::Empty ? "Etat tuyau=vide" : "Etat tuyau=plein");
+  lines.push_back("Proportions initiales=" + std::to_string(startProportion_));
+  lines.push_back(anticipation_ ? "Anticipation=Yes" : "Anticipation=No");
+  return lines;
+}
+
+void Plan::applyFileLines(const std::vector<std::string>& lines) {
+  enum class Section { None, Surfaces, Proportions } section = Section::None;
+  for (const std::string& text : lines) {
+    const DecodedLine line = DecodeLine(text);
+    const std::string& key = line.field(1).text;
+    if (line.is(1, 'S')) {
+      if (key == "Surf.") {
+        section = Section::Surfaces;
+      } else if (key == "Prop.") {
+        section = Section::Proportions;
+      } else if (key == "Etat tuyau") {
+        section = Section::None;
+        SelectHoseState(line.field(2).text == "vide" ? HoseState::Empty : HoseState::Full);
+      } else if (key == "Proportions initiales" && line.is(2, 'I')) {
+        section = Section::None;
+        setStartProportion(*integerOfField(line.field(2).text));
+      } else if (key == "Anticipation") {
+        section = Section::None;
+        anticipation_ = line.field(2).text == "Yes";
+      }
+    }
+    if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {
+      const auto height = static_cast<float>(*realOfField(line.field(2).text));
+      const auto length = static_cast<float>(*realOfField(line.field(3).text));
+      if (height > 0 && length > 0) appendSurface({height, length});  // a 101st is left out
+    } else if (section == Section::Proportions && line.is(2, 'R') && line.is(3, 'I')) {
+      const auto distance = static_cast<float>(*realOfField(line.field(2).text));
+      const int proportion = *integerOfField(line.field(3).text);
+      if (distance >= 0 && proportion >= 0 && proportion <= 100)
+        appendProportion(formatFixed(distance, 2, 6), proportion);
+    }
+  }
+}
+
+void Plan::OpenPlan(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForOpen(ask, asker);
+  if (!path) return;
+  const TextFileContents contents = readTextFile(*path);
+  NewPlan();
+  name_.set(*path);
+  applyFileLines(contents.lines);
+  RecomputeSurfaces();
+  RefreshProportions();
+  if (contents.error) throw FileError(*contents.error);
+}
+
+void Plan::SavePlan(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForSave(ask, asker);
+  if (!path) return;
+  name_.set(*path);
+  writeTextFile(*path, fileLines());
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,163 @@
+#include "settings/settings_document.h"
+
+#include <cmath>
+
+#include "common/display_forms.h"
+#include "common/text_file.h"
+#include "settings/decode_line.h"
+
+namespace chromaflow {
+namespace {
+
+struct FileKey {
+  const char* key;
+  char type;
+  std::string MachineSettings::*text;  // decimal settings, kept as the field's text
+  int MachineSettings::*integer;       // integer settings
+  bool rollerPulses;                   // taken into 1..200
+};
+
+// Lines 2 to 15 of the file, in the order they are written.
+const FileKey kFileKeys[] = {
+    {"Pompe P1(trs/l)", 'I', nullptr, &MachineSettings::P1trl, false},
+    {"Pompe P2(trs/l)", 'I', nullptr, &MachineSettings::P2trl, false},
+    {"Retard(l)", 'R', &MachineSettings::Retard, nullptr, false},
+    {"Filtre(l)", 'R', &MachineSettings::Filtre, nullptr, false},
+    {"Epaisseur peinture(l/m2)", 'R', &MachineSettings::LitreM2, nullptr, false},
+    {"Rouleau(Pulses/m2) sec", 'I', nullptr, &MachineSettings::Roul, true},
+    {"Limite sur rotation rouleau(l/m2)", 'R', &MachineSettings::MaxDebit, nullptr, false},
+    {"Rouleau(Pulses/m2) sélection", 'I', nullptr, &MachineSettings::PulseM2, true},
+    {"Analog ouput: Zero (%)", 'R', &MachineSettings::Zero, nullptr, false},
+    {"Analog ouput: Gain (%)", 'R', &MachineSettings::Gain, nullptr, false},
+    {"Analog input: P Capteur Min (bar)", 'R', &MachineSettings::MinCapteur, nullptr, false},
+    {"Analog input: P Capteur Max (bar)", 'R', &MachineSettings::MaxCapteur, nullptr, false},
+    {"Analog input: P Consigne (bar)", 'R', &MachineSettings::PConsigne, nullptr, false},
+    {"Analog input: Gain", 'R', &MachineSettings::PGain, nullptr, false},
+};
+
+// The working point of the roller chart: pulses per m² at thickness `litres` when the roller
+// stops at `maxFlow`. Without a highest flow the roller turns as when dry.
+float rollerPulsesAt(float litres, float maxFlow, int dryPulses) {
+  if (maxFlow == 0.0f) return static_cast<float>(dryPulses);
+  return (1.0f - litres / maxFlow) * static_cast<float>(dryPulses);
+}
+
+}  // namespace
+
+SettingsDocument::SettingsDocument()
+    : name_(DocumentKind::Settings, "Propriétés - ", "Noname", "Propriétés - Noname1.sev") {
+  RefreshSettingsViews();
+}
+
+void SettingsDocument::notifyMirrors() {
+  if (mirrorsChanged) mirrorsChanged();
+}
+
+void SettingsDocument::NewSettings() {
+  const std::string keptFrequency = settings_.PFreqMax;  // lives for the run, not in the file
+  settings_ = MachineSettings{};
+  settings_.PFreqMax = keptFrequency;
+  m2Litre_ = "7.14";
+  micron_ = "1.4";
+  name_.set("Noname.sev");
+  notifyMirrors();
+}
+
+std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName) const {
+  std::vector<std::string> lines{"Chromaflow Velmora - Settings: " + nameWithoutDirectory(fileName)};
+  for (const FileKey& key : kFileKeys)
+    lines.push_back(std::string(key.key) + "=" +
+                    (key.text ? settings_.*key.text : std::to_string(settings_.*key.integer)));
+  return lines;
+}
+
+void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    const DecodedLine decoded = DecodeLine(line);
+    for (const FileKey& key : kFileKeys) {
+      if (decoded.field(1).text != key.key || !decoded.is(2, key.type)) continue;
+      const std::string& value = decoded.field(2).text;
+      if (key.text) {
+        settings_.*key.text = value;
+      } else {
+        const int number = *integerOfField(value);
+        settings_.*key.integer = key.rollerPulses ? clampRollerPulses(number) : number;
+      }
+    }
+  }
+}
+
+void SettingsDocument::OpenSettings(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForOpen(ask, asker);
+  if (!path) return;
+  const TextFileContents contents = readTextFile(*path);  // nothing changes if it cannot be opened
+  NewSettings();
+  name_.set(*path);
+  applyFileLines(contents.lines);
+  notifyMirrors();
+  RefreshSettingsViews();
+  if (opened) opened();
+  if (contents.error) throw FileError(*contents.error);
+}
+
+void SettingsDocument::SaveSettings(bool ask, NameAsker* asker) {
+  const auto path = name_.chooseForSave(ask, asker);
+  if (!path) return;
+  name_.set(*path);
+  writeTextFile(*path, fileLines(*path));
+}
+
+void SettingsDocument::RefreshSettingsViews() {
+  debitView_ = settings_.LitreM2;
+  const float litres = settingValue(settings_.LitreM2);
+  settings_.LitreM2 = F2(litres);
+  // A thickness of 0 (only from a hand-made file) has no m²/litre: shown as 0.00.
+  m2Litre_ = litres == 0.0f ? F2(0) : F2(1.0f / litres);
+  micron_ = F1(10.0f * litres);
+
+  float maxFlow = settingValue(settings_.MaxDebit);
+  if (maxFlow < litres) {
+    maxFlow = 2.0f * litres;
+    settings_.MaxDebit = F2(maxFlow);
+  }
+
+  const auto dry = static_cast<float>(settings_.Roul);
+  const float working = rollerPulsesAt(litres, maxFlow, settings_.Roul);
+  charts_.rollerFlowAxisMax = maxFlow;
+  charts_.rollerPulsesAxisMax = dry;
+  charts_.theorique = {{0, dry}, {maxFlow, 0}};
+  charts_.pratique = {{0, working}, {litres, working}, {litres, 0}};
+  const float zero = settingValue(settings_.Zero);
+  const float gain = settingValue(settings_.Gain);
+  charts_.sortieAnalog = {{0, 0}, {0, zero}, {100, zero + gain}, {100, 100}};
+}
+
+int SettingsDocument::recommendedPulseM2() const {
+  const float pulses = rollerPulsesAt(settingValue(settings_.LitreM2), settingValue(settings_.MaxDebit),
+                                      settings_.Roul);
+  return clampRollerPulses(Round(pulses));
+}
+
+void SettingsDocument::setP1trl(int pulses) {
+  settings_.P1trl = pulses;
+  notifyMirrors();
+}
+
+void SettingsDocument::setP2trl(int pulses) {
+  settings_.P2trl = pulses;
+  notifyMirrors();
+}
+
+void SettingsDocument::setRoul(int pulses) {
+  settings_.Roul = clampRollerPulses(pulses);
+  notifyMirrors();
+  RefreshSettingsViews();
+}
+
+void SettingsDocument::setPulseM2(int pulses) {
+  settings_.PulseM2 = clampRollerPulses(pulses);
+  notifyMirrors();
+  RefreshSettingsViews();
+}
+
+}  // namespace chromaflow

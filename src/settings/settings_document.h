@@ -1,0 +1,84 @@
+#pragma once
+// The program's one settings record with its views, its file (.sev) and its New/Open/Save.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/document_name.h"
+#include "settings/machine_settings.h"
+
+namespace chromaflow {
+
+struct ChartPoint {
+  float x;
+  float y;
+  bool operator==(const ChartPoint&) const = default;
+};
+
+// The data of the settings window's two charts.
+struct SettingsCharts {
+  // "Rotation rouleau": bottom axis "Débit (l/m2)" 0..max, left axis "pulses/m2" 0..max.
+  float rollerFlowAxisMax = 0.28f;
+  float rollerPulsesAxisMax = 100;
+  std::vector<ChartPoint> theorique;  // red: dry pulses falling to 0 at the highest flow
+  std::vector<ChartPoint> pratique;   // light green: the working point at the current thickness
+  // "Linearisation": the analog output (%) against the proportion (%).
+  std::vector<ChartPoint> sortieAnalog;
+};
+
+class SettingsDocument {
+ public:
+  SettingsDocument();
+
+  const MachineSettings& settings() const { return settings_; }
+  // Direct access for the entry rules and the readers; callers then run the refresh they need.
+  MachineSettings& edit() { return settings_; }
+
+  // Views derived from LitreM2, never written to the file.
+  const std::string& M2Litre() const { return m2Litre_; }
+  const std::string& Micron() const { return micron_; }
+  const std::string& debitView() const { return debitView_; }  // the roller tab's "Débit ="
+  const SettingsCharts& charts() const { return charts_; }
+
+  DocumentName& name() { return name_; }
+  const DocumentName& name() const { return name_; }
+
+  void NewSettings();
+  // Throws FileError when the file cannot be read; a read that breaks off keeps what it read.
+  void OpenSettings(bool ask, NameAsker* asker);
+  // Throws FileError when the file cannot be written; the previous file then stays whole.
+  void SaveSettings(bool ask, NameAsker* asker);
+  void RefreshSettingsViews();
+
+  // The roller setting recommended for the thickness: (1 - LitreM2 / MaxDebit) x Roul, 1..200.
+  int recommendedPulseM2() const;
+
+  // Setters of the integer settings used by the windows and the calibration; the mirror labels
+  // follow, and a change of the roller's pulses refreshes the views.
+  void setP1trl(int pulses);
+  void setP2trl(int pulses);
+  void setRoul(int pulses);
+  void setPulseM2(int pulses);
+
+  // The lines SaveSettings writes, and the reading of lines into the record.
+  std::vector<std::string> fileLines(const std::string& fileName) const;
+  void applyFileLines(const std::vector<std::string>& lines);
+
+  // P1trl, P2trl or PulseM2 changed: the main window's labels copy them.
+  std::function<void()> mirrorsChanged;
+  // The settings were opened: the main window redraws its views.
+  std::function<void()> opened;
+
+ private:
+  void notifyMirrors();
+
+  MachineSettings settings_;
+  std::string m2Litre_ = "7.14";
+  std::string micron_ = "1.4";
+  std::string debitView_ = "0.14";
+  SettingsCharts charts_;
+  DocumentName name_;
+};
+
+}  // namespace chromaflow

@@ -1,0 +1,36 @@
+#pragma once
+// The settings window's entry rules: what a value typed in a value panel or a spin field does
+// to the settings. The window only calls these.
+
+#include <string>
+
+#include "common/entry_rule.h"
+#include "settings/settings_document.h"
+
+namespace chromaflow {
+
+enum class SettingsPanel {
+  EditRetard, EditFiltre, EditLitreM2, EditM2Litre, EditMicron, EditMaxDebit,
+  Zero, Gain, MinCapteur, MaxCapteur, PConsigne, PGain, PFreqMax,
+};
+
+enum class SettingsSpin { SpinEditP1trl, SpinEditP2trl, SpinEditRoul, SpinEditPulseM2 };
+
+// The entry dialog's title for the panel.
+const char* panelPrompt(SettingsPanel panel);
+// The panel's current text, which the entry dialog starts from.
+std::string panelText(const SettingsDocument& document, SettingsPanel panel);
+
+// What the rule makes of the typed text, given the settings as they are.
+EntryOutcome panelRule(SettingsPanel panel, const std::string& typed, const MachineSettings& settings);
+EntryOutcome spinRule(SettingsSpin spin, const std::string& typed);
+
+// Applies the rule: stores the result in its setting and refreshes the views where the
+// setting needs it. Returns the outcome.
+EntryOutcome enterPanel(SettingsDocument& document, SettingsPanel panel, const std::string& typed);
+EntryOutcome enterSpin(SettingsDocument& document, SettingsSpin spin, const std::string& typed);
+
+// The "<=" button: PulseM2 takes the recommended roller setting.
+void presetPulseM2(SettingsDocument& document);
+
+}  // namespace chromaflow

@@ -1,0 +1,152 @@
+#include "plan/colour_table.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text_file.h"
+#include "support/test_files.h"
+
+namespace chromaflow {
+namespace {
+
+using testing::crlf;
+using testing::readBytes;
+using testing::ScriptedAsker;
+using testing::TempDir;
+using testing::writeBytes;
+
+ColourTable whiteToBlue() {
+  ColourTable table;
+  table.addRow({100, 0, 0, 255});
+  table.addRow({0, 255, 255, 255});
+  return table;
+}
+
+TEST(ColourOfProportion, InterpolatesAndRoundsTiesToEven) {
+  const ColourTable table = whiteToBlue();
+  const ColourLookup half = table.ColourOfProportion(50);
+  EXPECT_TRUE(half.found);
+  EXPECT_EQ(half.R, 128);  // 127.5 to even
+  EXPECT_EQ(half.G, 128);
+  EXPECT_EQ(half.B, 255);
+  EXPECT_EQ(half.colour, 16744576u);
+  EXPECT_EQ(table.ColourOfProportion(0).colour, kWhite);
+  EXPECT_EQ(table.ColourOfProportion(100).colour, rgbOf(0, 0, 255));
+  const ColourLookup outside = table.ColourOfProportion(100.5f);
+  EXPECT_FALSE(outside.found);
+  EXPECT_EQ(outside.colour, kWhite);
+}
+
+TEST(ColourOfProportion, SingleRowsEmptyTablesAndGaps) {
+  ColourTable table;
+  EXPECT_FALSE(table.ColourOfProportion(0).found);
+  table.addRow({40, 10, 20, 30});
+  EXPECT_EQ(table.ColourOfProportion(40).colour, rgbOf(10, 20, 30));
+  EXPECT_FALSE(table.ColourOfProportion(39.5f).found);
+  table.addRow({80, 30, 40, 50});
+  table.addRow({20, 0, 0, 0});
+  EXPECT_FALSE(table.ColourOfProportion(19.9f).found);
+  EXPECT_FALSE(table.ColourOfProportion(80.1f).found);
+  EXPECT_EQ(table.ColourOfProportion(60).colour, rgbOf(20, 30, 40));
+  EXPECT_EQ(table.ColourOfProportion(30).colour, rgbOf(5, 10, 15));
+}
+
+TEST(ColourOfProportion, TwoRowsOfOneProportionGiveTheFirstsColour) {
+  ColourTable table;
+  table.applyFileLines({"1;50;0;10;20;30", "2;50;0;200;200;200"});
+  table.RefreshColourTable();
+  const ColourLookup lookup = table.ColourOfProportion(50);
+  EXPECT_TRUE(lookup.found);
+  EXPECT_EQ(lookup.colour, rgbOf(10, 20, 30));
+  table.applyFileLines({"3;80;0;0;0;0"});
+  table.RefreshColourTable();
+  EXPECT_EQ(table.ColourOfProportion(50).colour, rgbOf(10, 20, 30));
+  EXPECT_EQ(table.ColourOfProportion(65).colour, rgbOf(100, 100, 100));
+}
+
+TEST(ColourTable, GaugeColoursFollowTheEndRows) {
+  ColourTable table;
+  EXPECT_EQ(table.UpdateGaugeColours().background, kWhite);
+  EXPECT_EQ(table.UpdateGaugeColours().bar, kNavy);
+  table.addRow({20, 1, 2, 3});
+  table.addRow({80, 4, 5, 6});
+  EXPECT_EQ(table.UpdateGaugeColours().background, kWhite);
+  EXPECT_EQ(table.UpdateGaugeColours().bar, kNavy);
+  const ColourTable blue = whiteToBlue();
+  EXPECT_EQ(blue.UpdateGaugeColours().background, kWhite);
+  EXPECT_EQ(blue.UpdateGaugeColours().bar, rgbOf(0, 0, 255));
+}
+
+TEST(ColourTable, GridShowsHeadingsRowsAndTheInsertionRow) {
+  const ColourTable table = whiteToBlue();
+  EXPECT_EQ(table.gridRows(), 4);
+  EXPECT_EQ(table.cell(0, 1), "Proportions (%)");
+  EXPECT_EQ(table.cell(1, 0), "1");
+  EXPECT_EQ(table.cell(1, 1), "0");
+  EXPECT_EQ(table.cell(2, 2), "16711680");
+  EXPECT_EQ(table.cell(3, 0), " +");
+  EXPECT_EQ(table.cell(3, 1), "");
+}
+
+struct ColourFileFixture : ::testing::Test {
+  TempDir dir;
+  ScriptedAsker asker;
+  ColourTable table;
+  int changes = 0;
+  void SetUp() override { table.coloursChanged = [this] { ++changes; }; }
+};
+
+TEST_F(ColourFileFixture, TwoRowFileIsWrittenByteForByte) {
+  table = whiteToBlue();
+  asker.saveAnswers.push_back(dir.file("mix.cov"));
+  table.SaveColours(false, &asker);
+  EXPECT_EQ(readBytes(dir.file("mix.cov")),
+            ";Proportions (%);RGB;R;G;B\r\n1;0;16777215;255;255;255\r\n2;100;16711680;0;0;255\r\n");
+  EXPECT_EQ(table.name().title(), "Couleurs=f(Proportions) - mix.cov");
+  ColourTable empty;
+  empty.name().set(dir.file("empty.cov"));
+  empty.SaveColours(false, nullptr);
+  EXPECT_EQ(readBytes(dir.file("empty.cov")), ";Proportions (%);RGB;R;G;B\r\n");
+}
+
+TEST_F(ColourFileFixture, ReadingSkipsBadRowsAndSorts) {
+  writeBytes(dir.file("odd.cov"), crlf({";Proportions (%);RGB;R;G;B", "3;50;0;300;0;0", "x;50;7;10;20;30",
+                                        "1;100;0;1;1;1", "2;0;0;2;2;2", "4;101;0;0;0;0", "5;20;0;1.5;0;0",
+                                        "short;30", "6;-1;0;0;0;0"}));
+  asker.openAnswers.push_back(dir.file("odd.cov"));
+  table.OpenColours(true, &asker);
+  ASSERT_EQ(table.rows().size(), 3u);
+  EXPECT_EQ(table.rows()[0], (ColourRow{0, 2, 2, 2}));
+  EXPECT_EQ(table.rows()[1], (ColourRow{50, 10, 20, 30}));
+  EXPECT_EQ(table.rows()[1].RGB(), 1971210u);
+  EXPECT_EQ(table.rows()[2], (ColourRow{100, 1, 1, 1}));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(table.name().current(), dir.file("odd.cov"));
+
+  table.SaveColours(false, &asker);
+  EXPECT_EQ(readBytes(dir.file("odd.cov")),
+            crlf({";Proportions (%);RGB;R;G;B", "1;0;131586;2;2;2", "2;50;1971210;10;20;30", "3;100;65793;1;1;1"}));
+}
+
+TEST_F(ColourFileFixture, SaveAfterNewAsksAndCancelKeepsAll) {
+  table.NewColours();
+  EXPECT_EQ(table.name().title(), "Couleurs=f(Proportions) - Noname.cov");
+  table.SaveColours(false, &asker);
+  EXPECT_EQ(asker.saveAsked.size(), 1u);
+  EXPECT_TRUE(dir.entries().empty());
+  table.addRow({10, 1, 1, 1});
+  asker.openAnswers.push_back(dir.file("absent.cov"));
+  table.OpenColours(true, &asker);
+  EXPECT_EQ(table.rows().size(), 1u);
+}
+
+TEST_F(ColourFileFixture, ExchangeSortOrdersRowsReadInAnyOrder) {
+  table.applyFileLines({"1;100;0;0;0;0", "2;0;0;0;0;0", "3;50;0;0;0;0"});
+  table.RefreshColourTable();
+  EXPECT_EQ(table.rows()[0].proportion, 0);
+  EXPECT_EQ(table.rows()[1].proportion, 50);
+  EXPECT_EQ(table.rows()[2].proportion, 100);
+  EXPECT_EQ(table.cell(3, 0), "3");
+}
+
+}  // namespace
+}  // namespace chromaflow

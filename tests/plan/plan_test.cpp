@@ -1,0 +1,172 @@
+#include "plan/plan.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text_file.h"
+#include "support/test_files.h"
+
+namespace chromaflow {
+namespace {
+
+using testing::crlf;
+using testing::readBytes;
+using testing::ScriptedAsker;
+using testing::TempDir;
+using testing::writeBytes;
+
+const std::vector<std::string> kEmptyPlan = {
+    "Surf.;H (m);L (m);S (m2);L report (m);S (m2)", "", "Prop.;Distance (m);Proportions (%);RGB;R;G;B",
+    "Etat tuyau=vide", "Proportions initiales=0", "Anticipation=Yes"};
+
+struct PlanFixture : ::testing::Test {
+  TempDir dir;
+  ScriptedAsker asker;
+  ColourTable colours;
+  Plan plan{colours};
+  std::vector<HoseState> hoseSelections;
+
+  void SetUp() override {
+    colours.addRow({0, 255, 255, 255});
+    colours.addRow({100, 0, 0, 255});
+    plan.hoseStateSelected = [this](HoseState state) { hoseSelections.push_back(state); };
+  }
+  void open(const std::vector<std::string>& lines) {
+    writeBytes(dir.file("wall.spv"), crlf(lines));
+    asker.openAnswers.push_back(dir.file("wall.spv"));
+    plan.OpenPlan(true, &asker);
+  }
+  std::string save(const std::string& name = "out.spv") {
+    plan.name().set(dir.file(name));
+    plan.SavePlan(false, &asker);
+    return readBytes(dir.file(name));
+  }
+};
+
+TEST_F(PlanFixture, EmptyPlanIsSixLinesAndReadsBackEmpty) {
+  plan.NewPlan();
+  EXPECT_EQ(plan.name().title(), "Surfaces et proportions - Noname.spv");
+  EXPECT_EQ(save(), crlf(kEmptyPlan));
+  plan.appendSurface({1, 1});
+  plan.appendProportion("1.00", 10);
+  asker.openAnswers.push_back(dir.file("out.spv"));
+  plan.OpenPlan(true, &asker);
+  EXPECT_EQ(plan.surfaceCount(), 0);
+  EXPECT_EQ(plan.proportionCount(), 0);
+  EXPECT_EQ(plan.totals().LongTot, "0");
+  EXPECT_EQ(plan.totals().HMax, "0.00");
+}
+
+TEST_F(PlanFixture, SurfacesAccumulateAndWriteTheMainWindowTotals) {
+  plan.appendSurface({2, 3});
+  plan.appendSurface({1, 4});
+  plan.RecomputeSurfaces();
+  EXPECT_EQ(plan.surfaceRow(1), (SurfaceRow{"1", "2.00", "3.00", "6.00", "3.00", "6.00"}));
+  EXPECT_EQ(plan.surfaceRow(2), (SurfaceRow{"2", "1.00", "4.00", "4.00", "7.00", "10.00"}));
+  EXPECT_EQ(plan.totals().LongTot, "7.00");
+  EXPECT_EQ(plan.totals().LTot, "7.0");
+  EXPECT_EQ(plan.totals().STot, "10.0");
+  EXPECT_EQ(plan.totals().HMax, "2.00");
+  EXPECT_EQ(plan.surfaceCell(3, 0), " +");
+  EXPECT_EQ(plan.surfaceCell(0, 4), "L report (m)");
+
+  plan.insertSurface(2, {5, 1});
+  plan.RecomputeSurfaces();
+  EXPECT_EQ(plan.surfaceRow(2)[4], "4.00");
+  EXPECT_EQ(plan.surfaceRow(3)[5], "15.00");
+  EXPECT_EQ(plan.totals().HMax, "5.00");
+}
+
+TEST_F(PlanFixture, TheTableHoldsAHundredSurfaces) {
+  std::vector<std::string> lines{"Surf."};
+  for (int i = 1; i <= 101; ++i) lines.push_back(std::to_string(i) + ";1.00;" + std::to_string(i) + ".00");
+  open(lines);
+  ASSERT_EQ(plan.surfaceCount(), 100);
+  EXPECT_EQ(plan.surfaceRow(100)[2], "100.00");
+  EXPECT_FALSE(plan.appendSurface({1, 1}));
+  EXPECT_FALSE(plan.insertSurface(1, {1, 1}));
+  EXPECT_EQ(plan.surfaceCount(), 100);
+  EXPECT_EQ(plan.surfaceRow(1)[2], "1.00");
+}
+
+TEST_F(PlanFixture, ProportionRowsSortByDistanceAndTakeTheirColours) {
+  plan.appendProportion("10.00", 100);
+  plan.appendProportion("2.00", 0);
+  plan.appendProportion("5.00", 50);
+  plan.appendProportion("7.00", 120);  // not covered by the colour table
+  plan.RefreshProportions();
+  EXPECT_EQ(plan.proportionRows()[0], (ProportionRow{"1", "2.00", "0", "16777215", "255", "255", "255"}));
+  EXPECT_EQ(plan.proportionRows()[1], (ProportionRow{"2", "5.00", "50", "16744576", "128", "128", "255"}));
+  EXPECT_EQ(plan.proportionRows()[2][3], "16777215");
+  EXPECT_EQ(plan.proportionRows()[3], (ProportionRow{"4", "10.00", "100", "16711680", "0", "0", "255"}));
+}
+
+TEST_F(PlanFixture, ExchangeSortIsNotStable) {
+  // Rows at 5, 5, 1: the exchange of rows 1 and 3 moves the first 5 behind the second.
+  plan.appendProportion("5.00", 10);
+  plan.appendProportion("5.00", 20);
+  plan.appendProportion("1.00", 30);
+  plan.RefreshProportions();
+  EXPECT_EQ(plan.proportionOf(1), 30);
+  EXPECT_EQ(plan.proportionOf(2), 20);
+  EXPECT_EQ(plan.proportionOf(3), 10);
+}
+
+TEST_F(PlanFixture, ReadingSkipsWhatDoesNotFit) {
+  open({"Surf.;H (m);L (m);S (m2);L report (m);S (m2)", "1;2.00;3.00;6.00;3.00;6.00", "2;0.00;3.00",
+        "3;2;3.00", "4;1.50;2.00;junk", "", "Prop.;Distance (m);Proportions (%);RGB;R;G;B",
+        "1;5.00;50;0;0;0;0", "2;7.5;120", "3;8.0;-5", "4;-1.00;10", "5;3;10", "6;2.005;30", "7;1e3;40",
+        "Etat tuyau=plein", "Proportions initiales=150", "Anticipation=No"});
+  ASSERT_EQ(plan.surfaceCount(), 2);
+  EXPECT_EQ(plan.surfaceRow(2), (SurfaceRow{"2", "1.50", "2.00", "3.00", "5.00", "9.00"}));
+  ASSERT_EQ(plan.proportionCount(), 3);
+  EXPECT_EQ(plan.proportionCell(1, 1), "2.01");  // the 32-bit value of 2.005 is just above
+  EXPECT_EQ(plan.proportionCell(2, 1), "5.00");
+  EXPECT_EQ(plan.proportionCell(3, 1), "1000.00");
+  EXPECT_EQ(plan.hoseState(), HoseState::Full);
+  EXPECT_EQ(plan.startProportion(), 100);
+  EXPECT_FALSE(plan.anticipation());
+  EXPECT_EQ(hoseSelections, (std::vector<HoseState>{HoseState::Full}));
+}
+
+TEST_F(PlanFixture, InitialConditionLinesNeedTheirTypes) {
+  open({"Proportions initiales=12.5", "Etat tuyau=VIDE"});
+  EXPECT_EQ(plan.startProportion(), 0);
+  EXPECT_EQ(plan.hoseState(), HoseState::Full);  // only "vide" is empty
+  open({"Proportions initiales=-4", "Etat tuyau=vide", "Anticipation=No"});
+  EXPECT_EQ(plan.startProportion(), 0);
+  EXPECT_EQ(plan.hoseState(), HoseState::Empty);
+  EXPECT_FALSE(plan.anticipation());  // a file may switch it off while the hose is empty
+  EXPECT_NE(save().find("Anticipation=No"), std::string::npos);
+}
+
+TEST_F(PlanFixture, HoseStateSelectsOnceAndEmptyForcesAnticipation) {
+  plan.SelectHoseState(HoseState::Empty);
+  EXPECT_TRUE(hoseSelections.empty());
+  plan.SelectHoseState(HoseState::Full);
+  plan.setAnticipation(false);
+  plan.SelectHoseState(HoseState::Full);
+  EXPECT_FALSE(plan.anticipation());
+  plan.SelectHoseState(HoseState::Empty);
+  EXPECT_TRUE(plan.anticipation());
+  EXPECT_EQ(hoseSelections, (std::vector<HoseState>{HoseState::Full, HoseState::Empty}));
+}
+
+TEST_F(PlanFixture, WriteReadWriteGivesTheSameBytes) {
+  plan.appendSurface({2.5f, 3.25f});
+  plan.appendSurface({1, 12345.678f});
+  plan.RecomputeSurfaces();
+  plan.appendProportion("3.00", 40);
+  plan.appendProportion("0.00", 0);
+  plan.RefreshProportions();
+  plan.SelectHoseState(HoseState::Full);
+  plan.setStartProportion(35);
+  const std::string first = save("first.spv");
+  EXPECT_NE(first.find("Etat tuyau=plein\r\nProportions initiales=35\r\n"), std::string::npos);
+  EXPECT_NE(first.find("\r\n1;0.00;0;16777215;255;255;255\r\n"), std::string::npos);
+  asker.openAnswers.push_back(dir.file("first.spv"));
+  plan.OpenPlan(true, &asker);
+  EXPECT_EQ(save("second.spv"), first);
+}
+
+}  // namespace
+}  // namespace chromaflow
