@@ -113,6 +113,22 @@ void ColourTable::RefreshColourTable() {
       if (rows_[q].proportion < rows_[r].proportion) std::swap(rows_[q], rows_[r]);
 }
 
+ColourSeries ColourTable::colourSeries() const {
+  ColourSeries series;
+  for (const ColourRow& row : rows_) {
+    const auto p = static_cast<float>(row.proportion);
+    series.rouge.push_back({p, static_cast<float>(row.R)});
+    series.vert.push_back({p, static_cast<float>(row.G)});
+    series.bleu.push_back({p, static_cast<float>(row.B)});
+  }
+  return series;
+}
+
+Rgb ColourTable::colourBarColumn(int x, int width) const {
+  if (width <= 0) return kWhite;
+  return ColourOfProportion(static_cast<float>(100 * x) / static_cast<float>(width)).colour;
+}
+
 void ColourTable::ColoursChanged() {
   if (coloursChanged) coloursChanged();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/chart_point.h"
 #include "common/document_name.h"
 
 namespace chromaflow {
@@ -37,6 +38,11 @@ struct GaugeColours {
   Rgb bar = kNavy;          // its filled part, standing for the proportion asked
 };
 
+// The colour window's chart: each component against the proportion, one point per row.
+struct ColourSeries {
+  std::vector<ChartPoint> rouge, vert, bleu;
+};
+
 class ColourTable {
  public:
   ColourTable();
@@ -55,6 +61,9 @@ class ColourTable {
   ColourLookup ColourOfProportion(float p) const;
   GaugeColours UpdateGaugeColours() const;
   void RefreshColourTable();
+  ColourSeries colourSeries() const;
+  // The colour of column x (0..width) of a colour bar `width` pixels wide: proportion 100 x / width.
+  Rgb colourBarColumn(int x, int width) const;
 
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "common/chart_point.h"
 #include "common/document_name.h"
 #include "settings/machine_settings.h"
 
 namespace chromaflow {
-
-struct ChartPoint {
-  float x;
-  float y;
-  bool operator==(const ChartPoint&) const = default;
-};
 
 // The data of the settings window's two charts.
 struct SettingsCharts {

@@ -76,6 +76,17 @@ TEST(ColourTable, GaugeColoursFollowTheEndRows) {
   EXPECT_EQ(blue.UpdateGaugeColours().bar, rgbOf(0, 0, 255));
 }
 
+TEST(ColourTable, ChartAndColourBarFollowTheRows) {
+  const ColourTable table = whiteToBlue();
+  const ColourSeries series = table.colourSeries();
+  EXPECT_EQ(series.rouge, (std::vector<ChartPoint>{{0, 255}, {100, 0}}));
+  EXPECT_EQ(series.bleu, (std::vector<ChartPoint>{{0, 255}, {100, 255}}));
+  EXPECT_EQ(table.colourBarColumn(0, 200), kWhite);
+  EXPECT_EQ(table.colourBarColumn(100, 200), 16744576u);
+  EXPECT_EQ(table.colourBarColumn(200, 200), rgbOf(0, 0, 255));
+  EXPECT_EQ(ColourTable().colourBarColumn(5, 10), kWhite);
+}
+
 TEST(ColourTable, GridShowsHeadingsRowsAndTheInsertionRow) {
   const ColourTable table = whiteToBlue();
   EXPECT_EQ(table.gridRows(), 4);
