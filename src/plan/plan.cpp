@@ -53,6 +53,7 @@ void Plan::removeSurface(int i) {
 void Plan::clearSurfaces() { surfaces_.clear(); }
 
 void Plan::RecomputeSurfaces() {
+  changed();
   surfaceGrid_.clear();
   float cumulativeLength = 0, cumulativeArea = 0, highest = 0;
   for (std::size_t i = 0; i < surfaces_.size(); ++i) {
@@ -83,6 +84,7 @@ int Plan::proportionOf(int j) const {
 }
 
 void Plan::appendProportion(const std::string& distance, int proportion) {
+  changed();
   ProportionRow row;
   row[1] = distance;
   row[2] = std::to_string(proportion);
@@ -90,18 +92,24 @@ void Plan::appendProportion(const std::string& distance, int proportion) {
 }
 
 void Plan::setProportion(int j, const std::string& distance, int proportion) {
+  changed();
   if (j < 1 || j > proportionCount()) return;
   proportionGrid_[j - 1][1] = distance;
   proportionGrid_[j - 1][2] = std::to_string(proportion);
 }
 
 void Plan::removeProportion(int j) {
+  changed();
   if (j >= 1 && j <= proportionCount()) proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
 }
 
-void Plan::clearProportions() { proportionGrid_.clear(); }
+void Plan::clearProportions() {
+  changed();
+  proportionGrid_.clear();
+}
 
 void Plan::RefreshProportions() {
+  changed();
   // The exchange sort exactly: not stable, rows of one distance may change places.
   const int m = proportionCount();
   if (m >= 2) {

@@ -66,6 +66,9 @@ class Plan {
   std::string surfaceCell(int row, int column) const;
   std::string proportionCell(int row, int column) const;
 
+  // Grows whenever a table's texts change, so that a model built on them knows to rebuild.
+  unsigned long long revision() const { return revision_; }
+
   // Initial conditions.
   HoseState hoseState() const { return hoseState_; }
   int startProportion() const { return startProportion_; }
@@ -90,7 +93,10 @@ class Plan {
   std::function<void()> planRenewed;
 
  private:
+  void changed() { ++revision_; }
+
   const ColourTable& colours_;
+  unsigned long long revision_ = 0;
   std::vector<Surface> surfaces_;
   std::vector<SurfaceRow> surfaceGrid_;
   PlanTotals totals_;

@@ -1,0 +1,346 @@
+#include "control/painting_control.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+
+#include "common/display_forms.h"
+#include "settings/decode_line.h"
+
+namespace chromaflow {
+namespace {
+
+float read(const std::string& text) { return static_cast<float>(value(text)); }
+
+int integerLabel(const std::string& text) {
+  const auto number = integerOfField(text);
+  return number ? *number : 0;
+}
+
+constexpr double kLongestPulseInterval = 1'000'000'000;  // ms
+
+// The entries typed on the main window: a whole number, not negative.
+bool readNonNegative(const std::string& typed, float& v) { return readEntryValue(typed, v) && v >= 0; }
+
+}  // namespace
+
+PaintingControl::PaintingControl(K8000Card& card, SettingsDocument& settings, Plan& plan, ColourTable& colours,
+                                 ControlTimers timers)
+    : card_(card), settings_(settings), plan_(plan), colours_(colours), timers_(timers), path_(plan, settings) {
+  settings_.mirrorsChanged = [this] { copyMirrors(); };
+  plan_.hoseStateSelected = [this](HoseState hose) {
+    if (hose == HoseState::Full)
+      state_.HoseFill = settingValue(settings_.settings().Retard);
+    else if (state_.Distance == 0)
+      state_.HoseFill = 0;
+  };
+  copyMirrors();
+  UpdateGaugeColours();
+}
+
+void PaintingControl::copyMirrors() {
+  main_.P1trl = std::to_string(settings_.settings().P1trl);
+  main_.P2trl = std::to_string(settings_.settings().P2trl);
+  main_.PulseM2 = std::to_string(settings_.settings().PulseM2);
+}
+
+void PaintingControl::activateMainWindow() {
+  state_.FirstCycle = true;
+  state_.Distance = 0;
+  state_.HoseFill = 0;
+  card_.InitCard();
+  state_.TestWindowOpen = false;
+}
+
+void PaintingControl::setCycleInterval(int milliseconds) {
+  if (milliseconds > 0) timers_.TimerCycleLectureCarte.setInterval(milliseconds);
+}
+
+void PaintingControl::readingCycleTick() {
+  card_.ReadAllIoChips();
+  if (card_.RefreshTestWindow) card_.RefreshTestWindow();
+  CardImage& image = card_.image();
+
+  if (!state_.FirstCycle) {
+    main_.CBR = image.InputImage[1];
+    if (state_.Running) {
+      // The pressure follows the sensor: its input is read on every painting tick.
+      card_.ReadAdChip();
+      regulatePressure();
+      if (image.InputImage[1] != image.PreviousInputImage[1]) {
+        rollerPulse();
+        DosingUpdate();
+      }
+    } else {
+      timers_.TimerPulseDO9.setEnabled(false);
+    }
+    CorrectionFigures& sinceReset = monitor_.figures();
+    countPump(7, main_.CBP1, main_.TrP1, sinceReset.TrP1, sinceReset.LitresP1, main_.P1trl);
+    countPump(3, main_.CBP2, main_.TrP2, sinceReset.TrP2, sinceReset.LitresP2, main_.P2trl);
+    DosingUpdate();
+  }
+
+  const bool pulsing = timers_.TimerPulseDO9.isEnabled() && state_.GunOn && channelNineIsOutput();
+  main_.LHzColour = pulsing ? kGreen : kRed;
+  image.PreviousInputImage = image.InputImage;
+  state_.FirstCycle = false;
+}
+
+void PaintingControl::regulatePressure() {
+  const MachineSettings& s = settings_.settings();
+  const float minSensor = settingValue(s.MinCapteur);
+  const float maxSensor = settingValue(s.MaxCapteur);
+  const float setpoint = settingValue(s.PConsigne);
+  const float gain = settingValue(s.PGain);
+  state_.SensorPressure =
+      minSensor + (maxSensor - minSensor) * static_cast<float>(card_.image().AnalogInputImage[1]) / 255;
+  if (state_.RefreshPhase) main_.LCapteur = F1(state_.SensorPressure);
+
+  const float d = state_.SensorPressure - setpoint;
+  Timer& pulse = timers_.TimerPulseDO9;
+  if (d >= 0) {
+    // At or above the setpoint the gun is not pulsed: no frequency to show.
+    pulse.setEnabled(false);
+    main_.LHz = F1(0);
+    return;
+  }
+  pulse.setEnabled(true);
+  // A gain or highest frequency of 0 (or a text that is not a number) makes its quotient
+  // infinite: the interval then goes to the bound it tends to.
+  const float quotient = 10 * maxSensor / d / gain;
+  const double lowest = std::nearbyint(500.0f / settingValue(s.PFreqMax));
+  double interval = std::isnan(quotient) ? lowest : -std::nearbyint(quotient);
+  if (!(interval > lowest)) interval = lowest;
+  if (std::isnan(interval) || interval > kLongestPulseInterval) interval = kLongestPulseInterval;
+  if (interval < 1) interval = 1;
+  state_.PulseInterval = static_cast<int>(interval);
+  pulse.setInterval(state_.PulseInterval);
+  main_.LHz = F1(500.0f / static_cast<float>(pulse.interval()));
+}
+
+void PaintingControl::rollerPulse() {
+  const MachineSettings& s = settings_.settings();
+  const auto pulsesPerSquareMetre = static_cast<float>(s.PulseM2);
+  if (state_.HoseFill >= settingValue(s.Retard)) {
+    main_.TrRoul = incremented(main_.TrRoul);
+    state_.PaintedArea = state_.PaintedArea + 1 / pulsesPerSquareMetre;
+    state_.Distance = path_.DistanceForArea(state_.PaintedArea);
+  } else {
+    state_.HoseFill = state_.HoseFill + settingValue(s.LitreM2) / pulsesPerSquareMetre;
+    state_.PaintedArea = 0;
+    state_.Distance = 0;
+  }
+}
+
+void PaintingControl::countPump(int channel, bool& box, std::string& mainCounter, std::string& sinceReset,
+                                std::string& litres, const std::string& pulsesPerLitre) {
+  const CardImage& image = card_.image();
+  box = image.InputImage[channel];
+  if (image.InputImage[channel] == image.PreviousInputImage[channel]) return;
+  mainCounter = incremented(mainCounter);
+  sinceReset = incremented(sinceReset);
+  // A pump of 0 pulses per litre gives no litres: the figure stays as it was.
+  const int perLitre = integerLabel(pulsesPerLitre);
+  if (perLitre != 0)
+    litres = F2(static_cast<float>(counterValue(sinceReset)) / static_cast<float>(perLitre));
+}
+
+void PaintingControl::pulseTick() {
+  if (!state_.GunOn || !channelNineIsOutput()) return;
+  const bool on = !card_.image().InputImage[9];
+  main_.PulseSimuRoul = on;
+  if (on)
+    card_.SetOutputChannel(9);
+  else
+    card_.ClearOutputChannel(9);
+}
+
+void PaintingControl::setRunning(bool start) {
+  state_.Running = start;
+  DosingUpdate();
+}
+
+void PaintingControl::toggleGun() {
+  state_.GunOn = !state_.GunOn;
+  if (state_.GunOn) {
+    if (!channelNineIsOutput()) card_.MakeChannelOutput(9);
+  } else {
+    card_.ClearOutputChannel(9);
+    main_.PulseSimuRoul = false;
+  }
+}
+
+void PaintingControl::setOutputNine(bool on) {
+  main_.PulseSimuRoul = on;
+  if (on)
+    card_.SetOutputChannel(9);
+  else
+    card_.ClearOutputChannel(9);
+}
+
+void PaintingControl::DosingUpdate() {
+  const MachineSettings& s = settings_.settings();
+  PaintingState& st = state_;
+
+  // Where the paint now entering the hose will be laid: first in, first out.
+  const float anticipated = plan_.anticipation()
+                                ? path_.DistanceForArea(read(settings_.M2Litre()) * st.HoseFill + st.PaintedArea)
+                                : st.Distance;
+  st.AnticipatedDistance = anticipated;
+  const int xA = path_.SurfaceX(anticipated, view_);
+  if (st.Distance > 0) st.HoseFill = settingValue(s.Retard);
+
+  main_.Distance = F2(st.Distance);
+  main_.Leffect = F1(st.Distance);
+  main_.Seffect = F1(st.PaintedArea);
+  main_.m2Roul = F1(st.PaintedArea);
+
+  const Litres due = path_.LitresUpTo(anticipated);
+  main_.P1lEffect = F2(due.P1);
+  main_.P2lEffect = F2(due.P2);
+  main_.P1P2lEffect = F2(read(main_.P1lEffect) + read(main_.P2lEffect));
+
+  monitor_.MonitorPumps(due.P1, due.P2, st.Distance, st.PaintedArea, main_);
+
+  const PlanTotals& totals = plan_.totals();
+  main_.LReste = F1(read(totals.LTot) - st.Distance);
+  main_.SReste = F1(read(totals.STot) - st.PaintedArea);
+  main_.P1lReste = F1(read(main_.P1lTot) - read(main_.P1lEffect));
+  main_.P2lReste = F1(read(main_.P2lTot) - read(main_.P2lEffect));
+  main_.P1P2lReste = F1(read(main_.P1lReste) + read(main_.P2lReste));
+
+  if (st.PaintedArea != 0) {
+    const long long pulses = counterValue(main_.TrRoul);
+    main_.PulseM2_ = formatFixed(static_cast<float>(pulses) / st.PaintedArea, 0, 4);
+    main_.ButtonRoulEnabled = pulses > 0;
+  } else {
+    main_.TrRoul = "0";
+    main_.PulseM2_ = "0";
+    main_.ButtonRoulEnabled = false;
+  }
+
+  if (st.HoseFill != 0) {
+    const long long p1 = counterValue(main_.TrP1), p2 = counterValue(main_.TrP2);
+    main_.LitresP1Enabled = p1 > 0;
+    main_.LitresP2Enabled = p2 > 0;
+    // A pump of 0 pulses per litre gives no litres: the panel stays as it was.
+    if (const int perLitre = integerLabel(main_.P1trl))
+      main_.LitresP1 = F2(static_cast<float>(p1) / static_cast<float>(perLitre));
+    if (const int perLitre = integerLabel(main_.P2trl))
+      main_.LitresP2 = F2(static_cast<float>(p2) / static_cast<float>(perLitre));
+  } else {
+    main_.TrP1 = "0";
+    main_.TrP2 = "0";
+  }
+
+  main_.ImageParcouru = bar(path_.SurfaceX(st.Distance, view_));
+  const float asked = path_.ProportionAtDistance(anticipated);
+  main_.GaugeConsigne = static_cast<int>(Round(asked));
+
+  // The mix setpoint, linearised to the pumps' analog input.
+  const float zero = settingValue(s.Zero);
+  const float gain = settingValue(s.Gain);
+  float output = (read(main_.Correction) + asked) * gain / 100 + zero;
+  if (!(output > zero)) output = 0;
+  if (!(zero + gain > output)) output = 100;
+  // Settings may put the value outside what the 8-bit output takes: it goes to the bound.
+  const float level = std::clamp(output / 100 * 255, 0.0f, 255.0f);
+  if (!st.TestWindowOpen) card_.WriteDaChannel(1, static_cast<int>(Round(level)));
+
+  main_.ImageProportion = bar(xA);
+  main_.ImageRemplissageTuyau = bar(path_.HoseX(st.HoseFill, view_));
+}
+
+void PaintingControl::RedrawSurfaceView() {
+  if (surfaceViewInvalidated) surfaceViewInvalidated();
+  DosingUpdate();
+  ResetCorrection();
+}
+
+void PaintingControl::RedrawProportionViews() {
+  if (proportionViewsInvalidated) proportionViewsInvalidated();
+  const PathTables& tables = path_.tables();
+  if (tables.CS.empty()) {
+    main_.P1lTot = main_.P2lTot = main_.P1P2ltot = F1(0);
+  } else {
+    // The job including the paint left in hose and roller at the end.
+    const MachineSettings& s = settings_.settings();
+    const float end = path_.DistanceForArea(settingValue(s.Retard) * read(settings_.M2Litre()) + tables.CS.back());
+    const Litres total = path_.LitresUpTo(end);
+    main_.P1lTot = F1(total.P1);
+    main_.P2lTot = F1(total.P2);
+    main_.P1P2ltot = F1(total.P1 + total.P2 - 0.01f);
+  }
+  DosingUpdate();
+  ResetCorrection();
+}
+
+void PaintingControl::hoseEmptyButton() {
+  if (state_.Distance != 0) return;
+  state_.HoseFill = 0;
+  plan_.SelectHoseState(HoseState::Empty);
+  plan_.setAnticipation(true);
+  DosingUpdate();
+  UpdateGaugeColours();
+  RedrawSurfaceView();
+  RedrawProportionViews();
+}
+
+void PaintingControl::hoseFullButton() {
+  state_.HoseFill = settingValue(settings_.settings().Retard);
+  state_.Distance = 0;
+  state_.PaintedArea = 0;
+  DosingUpdate();
+}
+
+bool PaintingControl::canEnterPumpLitres(Pump pump) const {
+  return (pump == Pump::P1 ? main_.TrP1 : main_.TrP2) != "0";
+}
+
+EntryOutcome PaintingControl::enterPumpLitres(Pump pump, const std::string& typed) {
+  float litres = 0;
+  if (!canEnterPumpLitres(pump) || !readNonNegative(typed, litres)) return EntryOutcome::refuse();
+  const bool first = pump == Pump::P1;
+  std::string& panel = first ? main_.LitresP1 : main_.LitresP2;
+  panel = F1(litres);
+  const long long pulses = counterValue(first ? main_.TrP1 : main_.TrP2);
+  if (litres == 0)
+    throw std::domain_error("Division par zéro : 0 litre ne donne pas de nombre de pulses par litre");
+  const auto perLitre = static_cast<int>(std::clamp<std::int64_t>(
+      Round(static_cast<float>(pulses) / litres), INT32_MIN, INT32_MAX));
+  if (first)
+    settings_.setP1trl(perLitre);
+  else
+    settings_.setP2trl(perLitre);
+  return EntryOutcome::accept(panel);
+}
+
+EntryOutcome PaintingControl::enterDistance(const std::string& typed) {
+  float distance = 0;
+  if (!readNonNegative(typed, distance)) return EntryOutcome::refuse();
+  state_.Distance = distance;
+  state_.PaintedArea = path_.AreaAtDistance(distance);
+  DosingUpdate();
+  ResetCorrection();
+  return EntryOutcome::accept(main_.Distance);
+}
+
+void PaintingControl::rollerButton() {
+  main_.PulseM2 = main_.PulseM2_;
+  settings_.setPulseM2(clampRollerPulses(Round(value(main_.PulseM2_))));
+}
+
+void PaintingControl::dragTravelled(int x) {
+  state_.Distance = path_.DistanceAtX(x, view_);
+  state_.PaintedArea = path_.AreaAtDistance(state_.Distance);
+  DosingUpdate();
+  ResetCorrection();
+}
+
+void PaintingControl::dragHose(int x) {
+  state_.HoseFill = path_.HoseLitresAtX(x, view_);
+  DosingUpdate();
+}
+
+}  // namespace chromaflow

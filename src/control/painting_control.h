@@ -1,0 +1,105 @@
+#pragma once
+// The painting control: the 20 ms reading cycle that counts roller and pump pulses and
+// regulates the spray-gun pressure, the dosing update that writes the mix setpoint to the
+// card, the pump monitoring, and the operator's actions on the machine's state (start/stop,
+// gun, hose buttons, calibrations). Headless: the windows show its figures and call it.
+
+#include <functional>
+#include <string>
+
+#include "card/k8000_card.h"
+#include "common/entry_rule.h"
+#include "control/figures.h"
+#include "control/painting_state.h"
+#include "control/path_model.h"
+#include "control/pump_monitor.h"
+#include "control/timer.h"
+#include "plan/colour_table.h"
+#include "plan/plan.h"
+#include "settings/settings_document.h"
+
+namespace chromaflow {
+
+// The main window's timers, which the control drives.
+struct ControlTimers {
+  Timer& TimerCycleLectureCarte;  // 20 ms: readingCycleTick
+  Timer& TimerPulseDO9;           // computed: pulseTick
+  Timer& TimerRefreshscreen;      // 200 ms: refreshTick
+};
+
+enum class Pump { P1, P2 };
+
+class PaintingControl {
+ public:
+  PaintingControl(K8000Card& card, SettingsDocument& settings, Plan& plan, ColourTable& colours,
+                  ControlTimers timers);
+
+  const MainWindowFigures& main() const { return main_; }
+  const CorrectionFigures& correction() const { return monitor_.figures(); }
+  PumpMonitor& monitor() { return monitor_; }
+  const PaintingState& state() const { return state_; }
+  const PathModel& path() const { return path_; }
+  ViewMetrics& view() { return view_; }
+
+  // Timer handlers.
+  void readingCycleTick();
+  void pulseTick();
+  void refreshTick() { state_.RefreshPhase = !state_.RefreshPhase; }
+
+  // The main window became the active window: card re-initialised, hose empty, distance 0,
+  // and the next tick only records the inputs.
+  void activateMainWindow();
+  // The card test window is active (the dosing then leaves the analog output alone).
+  void setTestWindowOpen(bool open) { state_.TestWindowOpen = open; }
+  // The test window's cycle interval; values of 0 or below are ignored.
+  void setCycleInterval(int milliseconds);
+
+  void setRunning(bool start);       // "Start" / "Stop"
+  void toggleGun();                   // BPistolet
+  void setOutputNine(bool on);        // the PulseSimuRoul box
+
+  void DosingUpdate();
+  void ResetCorrection() { monitor_.ResetCorrection(main_); }
+  // The state part of the main window's redraws: totals of the job, dosing, correction reset.
+  void RedrawSurfaceView();
+  void RedrawProportionViews();
+  void UpdateGaugeColours() { main_.gaugeColours = colours_.UpdateGaugeColours(); }
+
+  // Operator actions on the main window.
+  void hoseEmptyButton();   // ButRemplissage_0, only while Distance is 0
+  void hoseFullButton();    // ButRemplissage_Full
+  bool canEnterPumpLitres(Pump pump) const;
+  // The litres really pumped: the pump's pulses per litre follow. An entry of 0 is written but
+  // gives no rate: std::domain_error reports it and the pulses per litre stay.
+  EntryOutcome enterPumpLitres(Pump pump, const std::string& typed);
+  EntryOutcome enterDistance(const std::string& typed);  // the distance really travelled
+  void rollerButton();                                    // ButtonRoul ">"
+  void dragTravelled(int x);                              // on ImageParcouru
+  void dragHose(int x);                                   // on ImageRemplissageTuyau
+
+  // The surface view and the proportion views must be drawn again.
+  std::function<void()> surfaceViewInvalidated;
+  std::function<void()> proportionViewsInvalidated;
+
+ private:
+  void regulatePressure();
+  void rollerPulse();
+  void countPump(int channel, bool& box, std::string& mainCounter, std::string& sinceReset,
+                 std::string& litres, const std::string& pulsesPerLitre);
+  bool channelNineIsOutput() const { return !card_.image().isInput(9); }
+  BarFigure bar(int fillTo) const { return {fillTo, state_.Running ? kBarGreen : kRed}; }
+  void copyMirrors();
+
+  K8000Card& card_;
+  SettingsDocument& settings_;
+  Plan& plan_;
+  ColourTable& colours_;
+  ControlTimers timers_;
+  PathModel path_;
+  PumpMonitor monitor_;
+  MainWindowFigures main_;
+  PaintingState state_;
+  ViewMetrics view_;
+};
+
+}  // namespace chromaflow

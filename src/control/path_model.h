@@ -1,0 +1,80 @@
+#pragma once
+// The painting path: the plan's surfaces one after another, a point on it given by the distance
+// from the start of the first surface. Answers which distance a painted area reaches and back,
+// how high the surface is, which proportion the plan asks, and how many litres of each pump
+// are needed up to a distance. The plan is read through its displayed texts, so every answer
+// sees the display rounding; all values are 32-bit reals.
+//
+// The searches are binary and LitresUpTo keeps, for every breakpoint of the path (surface ends
+// and proportion rows), the accumulators its step-by-step walk holds there, so a query costs
+// O(log(n + m)) and gives bit for bit the walk's result.
+
+#include <utility>
+#include <vector>
+
+#include "plan/plan.h"
+#include "settings/settings_document.h"
+
+namespace chromaflow {
+
+// The plan's tables as numbers read back from their texts.
+struct PathTables {
+  std::vector<float> H, CL, CS;  // per surface: height, cumulative length, cumulative area
+  std::vector<float> D, P;       // per proportion row: distance, proportion
+};
+
+PathTables readPathTables(const Plan& plan);
+
+// Pixel sizes of the main window's images that the conversions use.
+struct ViewMetrics {
+  int surfaceWidth = 625;   // ImageSurf and the path bars under it
+  int surfaceHeight = 119;  // ImageSurf
+  int proportionHeight = 116;  // ImageProp
+  int hoseWidth = 70;       // ImageRemplissageTuyau
+};
+
+struct Litres {
+  float P1 = 0;
+  float P2 = 0;
+  bool operator==(const Litres&) const = default;
+};
+
+class PathModel {
+ public:
+  PathModel(const Plan& plan, const SettingsDocument& settings);
+
+  float DistanceForArea(float a) const;
+  float AreaAtDistance(float d) const;
+  float HeightAtDistance(float d) const;
+  float ProportionAtDistance(float d) const;
+  Litres LitresUpTo(float d) const;
+
+  int SurfaceX(float d, const ViewMetrics& view) const;
+  float DistanceAtX(int x, const ViewMetrics& view) const;
+  int SurfaceY(float h, float hMax, const ViewMetrics& view) const;
+  int ProportionY(float p, const ViewMetrics& view) const;
+  int ProportionAtY(int y, const ViewMetrics& view) const;
+  int HoseX(float litres, const ViewMetrics& view) const;
+  float HoseLitresAtX(int x, const ViewMetrics& view) const;
+
+  // The tables as the model sees them (rebuilt when the plan has changed).
+  const PathTables& tables() const;
+
+ private:
+  struct Breakpoint {
+    float distance;  // where the walk stops
+    float area;      // the painted area there
+    float a1, a2;    // m² painted with P1's and with P2's share up to there
+  };
+
+  void refresh() const;
+  float pathLength() const;
+
+  const Plan& plan_;
+  const SettingsDocument& settings_;
+  mutable unsigned long long builtRevision_ = ~0ull;
+  mutable PathTables tables_;
+  mutable std::vector<Breakpoint> breakpoints_;
+};
+
+}  // namespace chromaflow

@@ -1,0 +1,19 @@
+#pragma once
+// The three timers of the main window, as the control sees them: Qt timers in the program, a
+// virtual clock in tests and in the simulator.
+
+namespace chromaflow {
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  // Enabling an enabled timer leaves its running period untouched.
+  virtual void setEnabled(bool on) = 0;
+  virtual bool isEnabled() const = 0;
+  // The interval it already has leaves the running period untouched; another one restarts the
+  // period, so that the next tick comes one full new interval later.
+  virtual void setInterval(int milliseconds) = 0;
+  virtual int interval() const = 0;
+};
+
+}  // namespace chromaflow

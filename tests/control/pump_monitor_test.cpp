@@ -1,0 +1,88 @@
+#include "control/pump_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include "common/display_forms.h"
+#include "support/control_rig.h"
+
+namespace chromaflow {
+namespace {
+
+TEST(ProportionalCorrection, OddContinuousAndSaturated) {
+  EXPECT_FLOAT_EQ(proportionalCorrection(0.05f, 0, 0.1f, 5), 2.5f);
+  EXPECT_FLOAT_EQ(proportionalCorrection(0.2f, 0, 0.1f, 5), 5);
+  EXPECT_FLOAT_EQ(proportionalCorrection(-0.02f, 0, 0.1f, 5), -1);
+  EXPECT_EQ(proportionalCorrection(0, 0, 0.1f, 5), 0);
+  EXPECT_EQ(proportionalCorrection(0.05f, 0.1f, 0.3f, 5), 0);
+  EXPECT_FLOAT_EQ(proportionalCorrection(0.2f, 0.1f, 0.3f, 5), 2.5f);
+  EXPECT_FLOAT_EQ(proportionalCorrection(-0.2f, 0.1f, 0.3f, 5), -2.5f);
+  EXPECT_FLOAT_EQ(proportionalCorrection(-0.5f, 0.1f, 0.3f, 5), -5);
+  EXPECT_FLOAT_EQ(proportionalCorrection(0.25f, 0.2f, 0.2f, 5), 5);  // Min = Max: a jump, no division
+}
+
+TEST(CorrectionParameters, EntriesInRangeOnly) {
+  PumpMonitor monitor;
+  EXPECT_TRUE(monitor.enterParameter(CorrectionParameter::PCorrectMax, "1.5").refused());
+  EXPECT_TRUE(monitor.enterParameter(CorrectionParameter::PCorrectMin, "abc").refused());
+  EXPECT_EQ(monitor.figures().PCorrectMax, "0.1");
+  EXPECT_EQ(monitor.enterParameter(CorrectionParameter::PCorrectMaxPct, "10").stored, "10");
+  EXPECT_EQ(monitor.enterParameter(CorrectionParameter::PCorrectMaxPct, "2.6").stored, "3");
+  EXPECT_EQ(monitor.enterParameter(CorrectionParameter::CorrectPStop, "0").stored, "0.0");
+  EXPECT_EQ(monitor.enterParameter(CorrectionParameter::PCorrectMin, "0.25").stored, "0.3");
+  EXPECT_STREQ(parameterPrompt(CorrectionParameter::CorrectPStop), "Correction si pompe arrêtée 0..10(%)");
+}
+
+struct Monitoring : ::testing::Test {
+  testing::ControlRig rig;
+  const CorrectionFigures& f = rig.control.correction();
+
+  void SetUp() override {
+    rig.wall(2, 10, {{"0.00", 50}});
+    rig.control.setRunning(true);
+    rig.control.hoseFullButton();
+    rig.tick();
+    rig.control.ResetCorrection();
+  }
+  // Paints `pulses` roller pulses while the pumps give `p1` and `p2` pulses per roller pulse.
+  void paint(int pulses, double p1, double p2) {
+    double owed1 = 0, owed2 = 0;
+    for (int i = 0; i < pulses; ++i) {
+      rig.edge(1);
+      for (owed1 += p1; owed1 >= 1; owed1 -= 1) rig.edge(7);
+      for (owed2 += p2; owed2 >= 1; owed2 -= 1) rig.edge(3);
+    }
+  }
+};
+
+TEST_F(Monitoring, PumpsOnPlanRaiseNoAlarm) {
+  // 1/50 m² per roller pulse x 0.14 l/m² x half x 220 pulses/l = 0.308 pump pulses.
+  paint(500, 0.308, 0.308);
+  for (bool raised : f.alarms) EXPECT_FALSE(raised);
+  EXPECT_EQ(f.Correction, "0.0");
+}
+
+TEST_F(Monitoring, AFastPumpIsCorrectedAgainst) {
+  paint(500, 0.308 * 1.2, 0.308);
+  EXPECT_TRUE(f.alarm(Alarm::P1Rapide));
+  EXPECT_TRUE(f.alarm(Alarm::P1P2));
+  EXPECT_FALSE(f.alarm(Alarm::P2P1));
+  EXPECT_GT(value(f.Correction), 0);  // P2's share goes up
+  EXPECT_EQ(rig.control.main().Correction, f.Correction);
+}
+
+TEST_F(Monitoring, AStoppedPumpIsNotCalledSlow) {
+  paint(500, 0, 0.308);
+  EXPECT_TRUE(f.alarm(Alarm::P1Stop));
+  EXPECT_FALSE(f.alarm(Alarm::P1Lente));
+  EXPECT_EQ(f.TrP1, "0");
+  // Proportional part saturates at -5 (P1 too slow relative to P2) and the stop adds -5.
+  EXPECT_EQ(f.Correction, "-10.0");
+  rig.control.ResetCorrection();
+  EXPECT_EQ(f.Correction, "0");
+  EXPECT_EQ(f.LitresP1Th, "0.00");
+  EXPECT_FALSE(f.alarm(Alarm::P1Stop));
+  EXPECT_EQ(f.StartTrRoul, rig.control.main().TrRoul);
+}
+
+}  // namespace
+}  // namespace chromaflow
