@@ -159,38 +159,53 @@ ByteSink& systemByteSink() {
 
 void setByteSinkForTesting(ByteSink* sink) { testingSink = sink; }
 
-void writeTextFile(const std::string& requested, const std::vector<std::string>& lines) {
+StagedFile::StagedFile(const std::string& requested) : path_(requested) {
   namespace fs = std::filesystem;
-  std::string path = requested;
   std::error_code ignored;
-  if (fs::is_symlink(path, ignored)) path = fs::canonical(path, ignored).string();
-
+  if (fs::is_symlink(path_, ignored)) path_ = fs::canonical(path_, ignored).string();
   // A file the operator made read-only stays as it is, as it would with a plain write.
   struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-    throw FileError(describe(requested, EACCES));
+  const bool exists = ::stat(path_.c_str(), &existing) == 0;
+  if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw FileError(describe(requested, EACCES));
+  temporary_ = path_ + ".XXXXXX";
+  fd_ = ::mkstemp(temporary_.data());
+  if (fd_ < 0) throw FileError(describe(requested, errno));
+  // mkstemp makes the file private; give it the old file's mode, or a new file's usual one.
+  ::fchmod(fd_, exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask()));
+}
 
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) throw FileError(describe(requested, errno));
+StagedFile::~StagedFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+  }
+}
 
+void StagedFile::write(std::string_view bytes) {
+  ByteSink& sink = testingSink ? *testingSink : systemByteSink();
+  if (const int error = sink.write(fd_, bytes.data(), bytes.size())) throw FileError(describe(path_, error));
+}
+
+void StagedFile::commit() {
+  int error = ::fsync(fd_) != 0 ? errno : 0;
+  if (::close(fd_) != 0 && error == 0) error = errno;
+  fd_ = -1;
+  if (error == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary_.c_str());
+    throw FileError(describe(path_, error));
+  }
+}
+
+void writeTextFile(const std::string& path, const std::vector<std::string>& lines) {
   std::string bytes;
   for (const auto& line : lines) {
     bytes += windows1252FromUtf8(line);
     bytes += "\r\n";
   }
-  ByteSink& sink = testingSink ? *testingSink : systemByteSink();
-  int error = sink.write(fd, bytes.data(), bytes.size());
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  // mkstemp makes the file private; give it the old file's mode, or a new file's usual one.
-  if (error == 0) ::fchmod(fd, exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask()));
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw FileError(describe(requested, error));
-  }
+  StagedFile file(path);
+  file.write(bytes);
+  file.commit();
 }
 
 }  // namespace chromaflow

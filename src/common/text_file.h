@@ -36,6 +36,24 @@ TextFileContents readTextFile(const std::string& path);
 // Throws FileError, leaving any previous file as it was.
 void writeTextFile(const std::string& path, const std::vector<std::string>& lines);
 
+// A file written piece by piece that appears under its name only when committed: until then
+// the pieces go to a temporary file beside it, which is removed if the writer is dropped.
+class StagedFile {
+ public:
+  explicit StagedFile(const std::string& path);  // throws FileError
+  ~StagedFile();
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  void write(std::string_view bytes);  // throws FileError
+  void commit();                       // throws FileError; the old file stays whole on failure
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  int fd_ = -1;
+};
+
 // The bytes written through this seam, so that tests can make a disk fail part-way.
 class ByteSink {
  public:

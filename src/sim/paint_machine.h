@@ -1,0 +1,97 @@
+#pragma once
+// The paint machine the simulated card is wired to: a roller moving along the plan's path, two
+// pumps feeding a hose, and a spray gun with its pressure sensor. It moves the card's pins and
+// analog input from a physical model, deterministically, and knows the truth the control can
+// only estimate: where the roller really is, which mix it really lays, what the pumps really
+// delivered.
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "control/path_model.h"
+#include "settings/settings_document.h"
+#include "sim/simulated_k8000.h"
+
+namespace chromaflow::sim {
+
+// A fault from a given time on: a pump delivering `factor` times what it should (0 stopped,
+// 0.9 slow, 1.1 fast), or the roller stopped.
+struct MachineFault {
+  enum class Target { P1, P2, Roller } target;
+  double factor = 0;
+  double fromSeconds = 0;
+};
+
+struct MachineConfig {
+  double speedMetresPerMinute = 10;
+  // The pumps' true pulses per litre; by default those of the settings.
+  std::optional<double> p1PulsesPerLitre, p2PulsesPerLitre;
+  std::vector<MachineFault> faults;
+  double barPerValvePulse = 2.0;      // what one opening of the gun valve adds
+  double pressureTimeConstant = 5.0;  // s, how fast the pressure falls back
+};
+
+class PaintMachine {
+ public:
+  PaintMachine(SimulatedK8000& card, const SettingsDocument& settings, const PathModel& path, MachineConfig config);
+
+  // Moves the machine to `milliseconds`; the roller and pumps run only while `painting`.
+  void advanceTo(std::int64_t milliseconds, bool painting);
+
+  double trueDistance() const { return distance_; }
+  double trueArea() const { return area_; }
+  double hoseLitres() const { return hoseLitres_; }
+  double laidProportion() const { return laid_; }  // the mix at the roller, % of P2
+  bool laying() const { return laidAny_; }
+  double litresP1() const { return litresP1_; }
+  double litresP2() const { return litresP2_; }
+  double pressure() const { return pressure_; }
+  // The proportion the pumps are asked for, as the card's analog output commands it.
+  double commandedProportion() const;
+  // The roller has painted the whole plan's area.
+  bool finished() const;
+
+  // The laid mix against the plan's proportion at the true position, over the area painted.
+  // The roller's mixing makes it lag behind any change of the plan.
+  double meanDeviation() const { return area_ > 0 ? deviationSum_ / area_ : 0; }
+  double largestDeviation() const { return largestDeviation_; }
+  // The laid mix against the mix the plan predicts at the roller (the plan's proportion through
+  // the same mixing): what the dosing itself gets wrong.
+  double meanControlDeviation() const { return area_ > 0 ? controlDeviationSum_ / area_ : 0; }
+  double largestControlDeviation() const { return largestControlDeviation_; }
+
+ private:
+  struct Parcel {
+    double litres;
+    double proportion;
+  };
+
+  void step(double seconds, bool painting);
+  double factorOf(MachineFault::Target target) const;
+  void toggle(int channel, double& owed);
+  void updatePressure(double seconds);
+  double pushThroughHose(double litres, double proportion);
+
+  SimulatedK8000& card_;
+  const SettingsDocument& settings_;
+  const PathModel& path_;
+  MachineConfig config_;
+  std::int64_t now_ = 0;
+
+  double distance_ = 0, area_ = 0;
+  std::deque<Parcel> hose_;
+  double hoseLitres_ = 0;
+  double laid_ = 0;
+  bool laidAny_ = false;
+  double litresP1_ = 0, litresP2_ = 0;
+  double rollerOwed_ = 0, p1Owed_ = 0, p2Owed_ = 0;
+  double pressure_ = 0;
+  bool valveWasLow_ = false;
+  double predicted_ = 0;
+  double deviationSum_ = 0, largestDeviation_ = 0;
+  double controlDeviationSum_ = 0, largestControlDeviation_ = 0;
+};
+
+}  // namespace chromaflow::sim

@@ -1,0 +1,78 @@
+#include "sim/replay.h"
+
+#include <charconv>
+
+namespace chromaflow::sim {
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const auto cut = text.find(separator);
+    parts.push_back(trimmed(text.substr(0, cut)));
+    if (cut == std::string_view::npos) return parts;
+    text.remove_prefix(cut + 1);
+  }
+}
+
+template <typename Number>
+bool readNumber(std::string_view text, Number& value, int base) {
+  if (text.empty()) return false;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+bool readAction(std::string_view text, ReplayAction& action) {
+  using K = ReplayAction::Kind;
+  static const std::pair<const char*, K> plain[] = {
+      {"activate", K::Activate}, {"start", K::Start},          {"stop", K::Stop},
+      {"gun", K::Gun},           {"reset", K::Reset},          {"hose-full", K::HoseFull},
+      {"hose-empty", K::HoseEmpty}, {"roller", K::Roller}};
+  static const std::pair<const char*, K> valued[] = {
+      {"distance", K::Distance}, {"p1-litres", K::P1Litres}, {"p2-litres", K::P2Litres}};
+  for (const auto& [name, kind] : plain)
+    if (text == name) return action = {kind, {}}, true;
+  const auto equals = text.find('=');
+  if (equals == std::string_view::npos) return false;
+  for (const auto& [name, kind] : valued)
+    if (text.substr(0, equals) == name) return action = {kind, std::string(text.substr(equals + 1))}, true;
+  return false;
+}
+
+}  // namespace
+
+std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector<std::string>& lines) {
+  std::vector<ReplayStep> steps;
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const std::string_view line = trimmed(lines[index]);
+    if (line.empty() || line.front() == '#') continue;
+    const std::string where = "line " + std::to_string(index + 1) + ": ";
+    const auto fields = split(line, ';');
+    if (fields.size() < 2 || fields.size() > 3) return where + "expected 2 or 3 fields separated by ';'";
+    ReplayStep step;
+    step.line = static_cast<int>(index + 1);
+    if (fields[0].size() != 4 || !readNumber(fields[0], step.pulledLow, 16))
+      return where + "field 1 must be four hexadecimal digits, not '" + std::string(fields[0]) + "'";
+    unsigned analog = 0;
+    if (!readNumber(fields[1], analog, 10) || analog > 255)
+      return where + "field 2 must be an integer 0..255, not '" + std::string(fields[1]) + "'";
+    step.analogInput = static_cast<std::uint8_t>(analog);
+    if (fields.size() == 3 && !fields[2].empty()) {
+      for (std::string_view text : split(fields[2], ',')) {
+        ReplayAction action{};
+        if (!readAction(text, action)) return where + "unknown action '" + std::string(text) + "'";
+        step.actions.push_back(std::move(action));
+      }
+    }
+    steps.push_back(std::move(step));
+  }
+  return steps;
+}
+
+}  // namespace chromaflow::sim

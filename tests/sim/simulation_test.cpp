@@ -1,0 +1,150 @@
+// The simulated machine in closed loop with the real control, and replays of recorded inputs.
+
+#include "sim/simulation.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/display_forms.h"
+#include "support/test_files.h"
+
+namespace chromaflow::sim {
+namespace {
+
+const std::string kExample = std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv";
+
+struct Painted {
+  double meanControlDeviation, largestControlDeviation;
+  std::vector<AlarmEvent> alarms;
+  std::string correction;
+  double trueDistance, countedDistance;
+};
+
+Painted paintExample(MachineConfig config, const std::string& maxPercent = "5") {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.control().monitor().enterParameter(CorrectionParameter::PCorrectMaxPct, maxPercent);
+  simulation.start();
+  simulation.startMachine(std::move(config));
+  while (!simulation.machineFinished()) simulation.tick();
+  const PaintMachine& machine = *simulation.machine();
+  return {machine.meanControlDeviation(), machine.largestControlDeviation(), simulation.alarmEvents(),
+          simulation.control().main().Correction, machine.trueDistance(), simulation.control().state().Distance};
+}
+
+bool raised(const Painted& run, Alarm alarm) {
+  for (const AlarmEvent& event : run.alarms)
+    if (event.alarm == alarm) return true;
+  return false;
+}
+
+TEST(ClosedLoop, TrueConstantsLayThePlansMix) {
+  const Painted run = paintExample({});
+  // Measured on the example: mean 0.03, largest 0.12 points from the mix the plan predicts.
+  EXPECT_LT(run.meanControlDeviation, 0.1);
+  EXPECT_LT(run.largestControlDeviation, 0.5);
+  EXPECT_NEAR(run.countedDistance, run.trueDistance, 0.05);
+}
+
+TEST(ClosedLoop, AFastPumpRaisesItsAlarmAndTheCorrectionPullsTheMixBack) {
+  MachineFault fast{MachineFault::Target::P1, 1.1, 0};
+  const Painted corrected = paintExample({.faults = {fast}});
+  const Painted uncorrected = paintExample({.faults = {fast}}, "0");
+  EXPECT_TRUE(raised(corrected, Alarm::P1Rapide));
+  EXPECT_TRUE(raised(corrected, Alarm::P1P2));
+  EXPECT_GT(value(corrected.correction), 0);  // P2's share raised
+  EXPECT_EQ(uncorrected.correction, "0.0");
+  // Measured: mean 1.51 points with the correction against 2.9 without.
+  EXPECT_LT(corrected.meanControlDeviation, 0.7 * uncorrected.meanControlDeviation);
+}
+
+TEST(ClosedLoop, APumpStoppedFromTheStartIsCalledStopped) {
+  const Painted run = paintExample({.faults = {{MachineFault::Target::P2, 0, 0}}});
+  EXPECT_TRUE(raised(run, Alarm::P2Stop));
+  EXPECT_FALSE(raised(run, Alarm::P2Lente));
+}
+
+TEST(ClosedLoop, AStoppedRollerPaintsNothing) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  simulation.startMachine({.faults = {{MachineFault::Target::Roller, 0, 0}}});
+  for (int i = 0; i < 500; ++i) simulation.tick();
+  EXPECT_EQ(simulation.machine()->trueArea(), 0);
+  EXPECT_EQ(simulation.control().main().TrRoul, "0");
+}
+
+TEST(ClosedLoop, GunPressureSettlesNearTheSetpoint) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  simulation.startMachine({});
+  for (int i = 0; i < 2000; ++i) simulation.tick();  // 40 s
+  // A proportional regulation holds a little under its setpoint of 100 bar.
+  EXPECT_NEAR(simulation.machine()->pressure(), 95, 5);
+  EXPECT_NE(simulation.control().main().LHzColour, kRed);
+}
+
+std::vector<ReplayStep> steps(const std::vector<std::string>& lines) {
+  auto parsed = parseReplay(lines);
+  EXPECT_TRUE(std::holds_alternative<std::vector<ReplayStep>>(parsed)) << std::get<std::string>(parsed);
+  return std::get<std::vector<ReplayStep>>(parsed);
+}
+
+TEST(Replay, RejectsMalformedLinesWithTheirNumber) {
+  EXPECT_EQ(std::get<std::string>(parseReplay({"# ok", "0000;0", "00g0;1"})).substr(0, 7), "line 3:");
+  EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"0000;256"})));
+  EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"000;1"})));
+  EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"0000;1;fly"})));
+  EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"0000"})));
+  const auto good = steps({"", "  # note", "FFFF;255;start, distance=2.5 ,roller"});
+  ASSERT_EQ(good.size(), 1u);
+  EXPECT_EQ(good[0].pulledLow, 0xFFFF);
+  EXPECT_EQ(good[0].actions.size(), 3u);
+  EXPECT_EQ(good[0].actions[1].value, "2.5");
+}
+
+TEST(Replay, PulsesAndActionsGiveTheHandComputedFigures) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  std::ostringstream errors;
+  // Tick 0 records; then the hose is declared full, P1 gives 22 edges and P2 44: 0.10 and 0.20 l.
+  std::vector<std::string> lines{"0000;0;start", "0000;0;hose-full"};
+  for (int i = 0; i < 44; ++i) {
+    const int p2 = (i + 1) % 2, p1 = (i + 1) / 2 % 2;  // P2 changes every line, P1 every other
+    lines.push_back("00" + std::to_string(p1 * 4) + std::to_string(p2 * 4) + ";0");
+  }
+  lines.push_back("0000;0;p2-litres=0.25");
+  for (const ReplayStep& step : steps(lines)) simulation.replay(step, errors);
+  const MainWindowFigures& main = simulation.control().main();
+  EXPECT_EQ(main.TrP1, "22");
+  EXPECT_EQ(main.TrP2, "44");
+  EXPECT_EQ(main.LitresP1, "0.10");
+  EXPECT_EQ(simulation.session().documents.settings.settings().P2trl, 176);  // 44 pulses / 0.25 l
+  EXPECT_EQ(simulation.ticks(), 47);
+  EXPECT_EQ(simulation.clock().now(), 47 * 20);
+  EXPECT_TRUE(errors.str().empty());
+
+  // A litre entry of 0 is reported, and the run goes on.
+  simulation.replay(steps({"0000;0;p1-litres=0"})[0], errors);
+  EXPECT_NE(errors.str().find("line 1"), std::string::npos);
+  EXPECT_EQ(simulation.traceRow().substr(0, 7), "47,960,");
+}
+
+TEST(Replay, TraceRowsHaveOneCellPerHeading) {
+  Simulation simulation;
+  simulation.start();
+  simulation.tick();
+  auto cells = [](const std::string& line) { return std::count(line.begin(), line.end(), ',') + 1; };
+  EXPECT_EQ(cells(simulation.traceHeader()), 30);
+  EXPECT_EQ(cells(simulation.traceRow()), 30);
+  simulation.startMachine({});
+  simulation.tick();
+  EXPECT_EQ(cells(simulation.traceHeader()), 34);
+  EXPECT_EQ(cells(simulation.traceRow()), 34);
+}
+
+}  // namespace
+}  // namespace chromaflow::sim
