@@ -21,14 +21,14 @@ namespace {
 
 const char* const kUsage =
     "usage: chromaflow-sim [PROJECT.prv] [--replay FILE | --machine] [--seconds S] [--speed M_PER_MIN]\n"
-    "                      [--fault SPEC]... [--trace FILE] [--save-as FILE.prv]\n"
+    "                      [--fault FAULT]... [--trace FILE] [--save-as FILE.prv]\n"
     "\n"
     "  PROJECT.prv        opened as the main window's \"&Ouvrir...\" opens it\n"
     "  --replay FILE      one line per 20 ms tick: PINS;ANALOG[;ACTIONS] (see src/sim/replay.h)\n"
     "  --machine          the simulated machine paints the plan: \"Start\" and the gun ON\n"
     "  --seconds S        stop after S simulated seconds (machine: default, the whole plan)\n"
     "  --speed M_PER_MIN  roller speed along the path, metres per minute (default 10)\n"
-    "  --fault SPEC       p1=F@T, p2=F@T: the pump delivers F times its due from T seconds on\n"
+    "  --fault FAULT      p1=F@T, p2=F@T: the pump delivers F times its due from T seconds on\n"
     "                     (0 stopped, 0.9 slow, 1.1 fast); p1=stop@T; roller=stop@T\n"
     "  --trace FILE       one CSV row per tick (\"-\" for standard output)\n"
     "  --save-as FILE.prv saves the project under that name right after opening\n";
@@ -52,20 +52,20 @@ double number(const std::string& text, const std::string& what) {
   return value;
 }
 
-MachineFault fault(const std::string& spec) {
-  const auto equals = spec.find('='), at = spec.find('@');
+MachineFault fault(const std::string& text) {
+  const auto equals = text.find('='), at = text.find('@');
   if (equals == std::string::npos || at == std::string::npos || at < equals)
-    throw UsageError{"--fault " + spec + ": expected TARGET=FACTOR@SECONDS, e.g. p1=1.1@30"};
-  const std::string target = spec.substr(0, equals), factor = spec.substr(equals + 1, at - equals - 1);
+    throw UsageError{"--fault " + text + ": expected TARGET=FACTOR@SECONDS, e.g. p1=1.1@30"};
+  const std::string target = text.substr(0, equals), factor = text.substr(equals + 1, at - equals - 1);
   MachineFault result;
   if (target == "p1") result.target = MachineFault::Target::P1;
   else if (target == "p2") result.target = MachineFault::Target::P2;
   else if (target == "roller") result.target = MachineFault::Target::Roller;
-  else throw UsageError{"--fault " + spec + ": the target is p1, p2 or roller"};
+  else throw UsageError{"--fault " + text + ": the target is p1, p2 or roller"};
   if (factor == "stop") result.factor = 0;
-  else if (result.target == MachineFault::Target::Roller) throw UsageError{"--fault " + spec + ": the roller can only stop"};
+  else if (result.target == MachineFault::Target::Roller) throw UsageError{"--fault " + text + ": the roller can only stop"};
   else result.factor = number(factor, "--fault factor");
-  result.fromSeconds = number(spec.substr(at + 1), "--fault time");
+  result.fromSeconds = number(text.substr(at + 1), "--fault time");
   return result;
 }
 
