@@ -1,5 +1,8 @@
 #include "app/project.h"
 
+#include <memory>
+#include <utility>
+
 #include "common/text_file.h"
 #include "settings/decode_line.h"
 
@@ -70,13 +73,27 @@ void Project::SaveProject(bool ask, NameAsker* asker) {
   const auto path = name_.chooseForSave(ask, asker);
   if (!path) return;
   name_.set(*path);
-  settings_.name().set(withExtension(*path, ".sev"));
-  settings_.SaveSettings(false, asker);
-  colours_.name().set(withExtension(*path, ".cov"));
-  colours_.SaveColours(false, asker);
-  plan_.name().set(withExtension(*path, ".spv"));
-  plan_.SavePlan(false, asker);
-  writeTextFile(*path, fileLines(*path));
+  const std::string settingsFile = withExtension(*path, ".sev");
+  const std::string coloursFile = withExtension(*path, ".cov");
+  const std::string planFile = withExtension(*path, ".spv");
+  settings_.name().set(settingsFile);
+  colours_.name().set(coloursFile);
+  plan_.name().set(planFile);
+
+  // The four files are the job together: all of them are written beside their targets first,
+  // and only when every one is whole do they replace the old ones, in the order settings,
+  // colours, plan, project. A disk that fails part-way leaves the previous job as it was.
+  const std::pair<const std::string*, std::vector<std::string>> files[] = {
+      {&settingsFile, settings_.fileLines(settingsFile)},
+      {&coloursFile, colours_.fileLines()},
+      {&planFile, plan_.fileLines()},
+      {&*path, fileLines(*path)}};
+  std::vector<std::unique_ptr<StagedFile>> staged;
+  for (const auto& [file, lines] : files) {
+    staged.push_back(std::make_unique<StagedFile>(*file));
+    staged.back()->write(bytesOfLines(lines));
+  }
+  for (auto& file : staged) file->commit();
 }
 
 }  // namespace chromaflow

@@ -138,18 +138,32 @@ TextFileContents readTextFile(const std::string& path) {
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
+  contents.lines = linesOfBytes(bytes);
+  return contents;
+}
 
+std::vector<std::string> linesOfBytes(std::string_view bytes) {
+  std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
-    const bool ended = end != std::string::npos;
+    const bool ended = end != std::string_view::npos;
     if (!ended) end = bytes.size();
-    std::string_view line(bytes.data() + start, end - start);
+    std::string_view line = bytes.substr(start, end - start);
     if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    contents.lines.push_back(utf8FromWindows1252(line));
+    lines.push_back(utf8FromWindows1252(line));
     start = end + 1;
   }
-  return contents;
+  return lines;
+}
+
+std::string bytesOfLines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const auto& line : lines) {
+    bytes += windows1252FromUtf8(line);
+    bytes += "\r\n";
+  }
+  return bytes;
 }
 
 ByteSink& systemByteSink() {
@@ -198,13 +212,8 @@ void StagedFile::commit() {
 }
 
 void writeTextFile(const std::string& path, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const auto& line : lines) {
-    bytes += windows1252FromUtf8(line);
-    bytes += "\r\n";
-  }
   StagedFile file(path);
-  file.write(bytes);
+  file.write(bytesOfLines(lines));
   file.commit();
 }
 

@@ -29,6 +29,11 @@ struct TextFileContents {
 
 bool fileExists(const std::string& path);
 
+// The lines of a file's bytes: cut at LF, one CR before it dropped, Windows-1252 decoded.
+std::vector<std::string> linesOfBytes(std::string_view bytes);
+// The bytes a file of these lines holds: Windows-1252, each line ended by CR LF.
+std::string bytesOfLines(const std::vector<std::string>& lines);
+
 // Reads the whole file. Throws FileError when it cannot be opened at all.
 TextFileContents readTextFile(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/failing_disk.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -52,34 +53,15 @@ TEST(TextFile, ReadingAMissingOrUnreadableFileThrowsWithTheSystemsMessage) {
   EXPECT_FALSE(fileExists(dir.path().string()));
 }
 
-// A disk that fills up after a number of bytes.
-class FailingSink : public ByteSink {
- public:
-  explicit FailingSink(std::size_t allowed, int error = ENOSPC) : allowed_(allowed), error_(error) {}
-  int write(int fd, const char* data, std::size_t size) override {
-    const std::size_t part = std::min(size, allowed_);
-    if (int error = systemByteSink().write(fd, data, part)) return error;
-    allowed_ -= part;
-    return part < size ? error_ : 0;
-  }
-
- private:
-  std::size_t allowed_;
-  int error_;
-};
-
 TEST(TextFile, AFailedSaveLeavesThePreviousFileWhole) {
   TempDir dir;
   const std::string path = dir.file("plan.spv");
   writeTextFile(path, {"previous", "content"});
-  FailingSink disk(5);
-  setByteSinkForTesting(&disk);
   try {
+    testing::FailingDisk disk(5);
     writeTextFile(path, {"new content that does not fit"});
-    setByteSinkForTesting(nullptr);
     FAIL();
   } catch (const FileError& error) {
-    setByteSinkForTesting(nullptr);
     EXPECT_NE(std::string(error.what()).find(std::strerror(ENOSPC)), std::string::npos);
   }
   EXPECT_EQ(readBytes(path), "previous\r\ncontent\r\n");

@@ -1,0 +1,117 @@
+// Saving when the disk fails: the previous files stay whole and the error reaches the caller
+// with the system's message, for each document and for the project's four files together.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <sys/stat.h>
+
+#include "app/documents.h"
+#include "common/text_file.h"
+#include "support/failing_disk.h"
+#include "support/test_files.h"
+
+namespace chromaflow {
+namespace {
+
+using testing::FailingDisk;
+using testing::readBytes;
+using testing::TempDir;
+
+struct SavingFailures : ::testing::Test {
+  TempDir dir;
+  Documents documents;
+
+  void SetUp() override {
+    documents.colours.addRow({0, 255, 255, 255});
+    documents.colours.addRow({100, 0, 0, 255});
+    documents.plan.appendSurface({2, 3});
+    documents.plan.RecomputeSurfaces();
+    documents.plan.appendProportion("1.00", 40);
+    documents.plan.RefreshProportions();
+    documents.project.userText() = {"premier texte"};
+  }
+
+  // Every way of saving one document, under a name in the test's folder.
+  std::vector<std::pair<std::string, std::function<void(const std::string&)>>> savers() {
+    return {{"machine.sev", [this](const std::string& f) { documents.settings.name().set(f), documents.settings.SaveSettings(false, nullptr); }},
+            {"mix.cov", [this](const std::string& f) { documents.colours.name().set(f), documents.colours.SaveColours(false, nullptr); }},
+            {"wall.spv", [this](const std::string& f) { documents.plan.name().set(f), documents.plan.SavePlan(false, nullptr); }},
+            {"job.prv", [this](const std::string& f) { documents.project.name().set(f), documents.project.SaveProject(false, nullptr); }}};
+  }
+};
+
+TEST_F(SavingFailures, ADiskFullPartWayKeepsThePreviousFile) {
+  for (auto& [name, save] : savers()) {
+    const std::string path = dir.file(name);
+    save(path);
+    const std::string before = readBytes(path);
+    documents.settings.setP1trl(documents.settings.settings().P1trl + 1);  // something new to save
+    documents.project.userText().push_back("encore");
+    for (std::size_t allowed : {std::size_t{0}, std::size_t{1}, before.size() / 2, before.size() - 1}) {
+      try {
+        FailingDisk disk(allowed);
+        save(path);
+        ADD_FAILURE() << name << " saved on a full disk";
+      } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find(std::strerror(ENOSPC)), std::string::npos) << error.what();
+      }
+      EXPECT_EQ(readBytes(path), before) << name << " after " << allowed << " bytes";
+    }
+  }
+  for (const std::string& entry : dir.entries()) EXPECT_EQ(entry.find(".sev."), std::string::npos) << entry;
+  EXPECT_EQ(dir.entries().size(), 4u + 3u);  // the four documents and the project's three siblings
+}
+
+TEST_F(SavingFailures, WhenTheThirdOfTheProjectsFilesFailsNothingChangesOnDisk) {
+  const std::string project = dir.file("job.prv");
+  documents.project.name().set(project);
+  documents.project.SaveProject(false, nullptr);
+  std::map<std::string, std::string> before;
+  for (const char* ext : {".sev", ".cov", ".spv", ".prv"}) before[ext] = readBytes(withExtension(project, ext));
+
+  documents.settings.setP1trl(999);
+  documents.colours.addRow({50, 1, 2, 3});
+  documents.plan.appendSurface({1, 1});
+  documents.plan.RecomputeSurfaces();
+  documents.project.userText() = {"changed"};
+  // Enough for the settings and the colours, not for the plan.
+  const std::size_t firstTwo = bytesOfLines(documents.settings.fileLines(withExtension(project, ".sev"))).size() +
+                               bytesOfLines(documents.colours.fileLines()).size();
+  try {
+    FailingDisk disk(firstTwo + 10);
+    documents.project.SaveProject(false, nullptr);
+    FAIL() << "saved on a full disk";
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find("job.spv"), std::string::npos) << error.what();
+  }
+  for (const auto& [ext, bytes] : before) EXPECT_EQ(readBytes(withExtension(project, ext)), bytes) << ext;
+  EXPECT_EQ(dir.entries().size(), 4u);  // no temporary left behind
+}
+
+TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) {
+  for (auto& [name, save] : savers()) {
+    EXPECT_THROW(save("/proc/" + name), FileError) << name;
+    EXPECT_THROW(save(dir.file("missing/" + name)), FileError) << name;
+    const std::string path = dir.file(name);
+    save(path);
+    const std::string before = readBytes(path);
+    ::chmod(path.c_str(), 0444);
+    documents.project.userText().push_back("x");
+    documents.settings.setP2trl(documents.settings.settings().P2trl + 1);
+    try {
+      save(path);
+      ADD_FAILURE() << name << " replaced a read-only file";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(std::strerror(EACCES)), std::string::npos);
+    }
+    EXPECT_EQ(readBytes(path), before);
+    ::chmod(path.c_str(), 0644);
+  }
+}
+
+}  // namespace
+}  // namespace chromaflow
