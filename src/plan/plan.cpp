@@ -1,6 +1,8 @@
 #include "plan/plan.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <utility>
 
 #include "common/display_forms.h"
@@ -27,6 +29,20 @@ std::string headingLine(const char* const (&headings)[N]) {
   return line;
 }
 
+// A height or length as the grid shows it; nothing for one of no size (0.00, negative, or beyond
+// what 32 bits hold).
+std::optional<float> shown(float metres) {
+  const auto rounded = static_cast<float>(value(F2(metres)));
+  if (!std::isfinite(rounded) || !(rounded > 0)) return std::nullopt;
+  return rounded;
+}
+
+std::optional<Surface> shownSurface(Surface surface) {
+  const auto height = shown(surface.H), length = shown(surface.L);
+  if (!height || !length) return std::nullopt;
+  return Surface{*height, *length};
+}
+
 }  // namespace
 
 Plan::Plan(const ColourTable& colours)
@@ -37,13 +53,17 @@ Plan::Plan(const ColourTable& colours)
 bool Plan::appendSurface(Surface surface) { return insertSurface(surfaceCount() + 1, surface); }
 
 bool Plan::insertSurface(int before, Surface surface) {
-  if (surfaceCount() >= kMaxSurfaces || before < 1 || before > surfaceCount() + 1) return false;
-  surfaces_.insert(surfaces_.begin() + (before - 1), surface);
+  const auto held = shownSurface(surface);
+  if (!held || surfaceCount() >= kMaxSurfaces || before < 1 || before > surfaceCount() + 1) return false;
+  surfaces_.insert(surfaces_.begin() + (before - 1), *held);
   return true;
 }
 
-void Plan::setSurface(int i, Surface surface) {
-  if (i >= 1 && i <= surfaceCount()) surfaces_[i - 1] = surface;
+bool Plan::setSurface(int i, Surface surface) {
+  const auto held = shownSurface(surface);
+  if (!held || i < 1 || i > surfaceCount()) return false;
+  surfaces_[i - 1] = *held;
+  return true;
 }
 
 void Plan::removeSurface(int i) {
@@ -202,11 +222,12 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
     if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {
       const auto height = static_cast<float>(*realOfField(line.field(2).text));
       const auto length = static_cast<float>(*realOfField(line.field(3).text));
-      if (height > 0 && length > 0) appendSurface({height, length});  // a 101st is left out
+      if (height > 0 && length > 0) appendSurface({height, length});  // a 101st is left out, as is 0.00
     } else if (section == Section::Proportions && line.is(2, 'R') && line.is(3, 'I')) {
       const auto distance = static_cast<float>(*realOfField(line.field(2).text));
       const int proportion = *integerOfField(line.field(3).text);
-      if (distance >= 0 && proportion >= 0 && proportion <= 100)
+      // A distance beyond what 32 bits hold could not be written back as a number.
+      if (distance >= 0 && std::isfinite(distance) && proportion >= 0 && proportion <= 100)
         appendProportion(formatFixed(distance, 2, 6), proportion);
     }
   }

@@ -39,13 +39,15 @@ class Plan {
  public:
   explicit Plan(const ColourTable& colours);
 
-  // Surfaces. The table holds at most 100: adding a 101st leaves it as it is and returns false.
+  // Surfaces. Heights and lengths are held as the grid shows them (two decimals), so that what
+  // is saved reads back as the same plan; one shown as 0.00 is no surface. The table holds at
+  // most 100: adding a 101st, or a surface of no size, leaves it as it is and returns false.
   const std::vector<Surface>& surfaces() const { return surfaces_; }
   int surfaceCount() const { return static_cast<int>(surfaces_.size()); }
   const SurfaceRow& surfaceRow(int i) const { return surfaceGrid_[i - 1]; }  // i = 1..n
   bool appendSurface(Surface surface);
   bool insertSurface(int before, Surface surface);  // before 1..n + 1
-  void setSurface(int i, Surface surface);          // i = 1..n
+  bool setSurface(int i, Surface surface);          // i = 1..n
   void removeSurface(int i);
   void clearSurfaces();
   void RecomputeSurfaces();

@@ -1,6 +1,7 @@
 #include "settings/settings_entry.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/display_forms.h"
 #include "settings/decode_line.h"
@@ -55,7 +56,8 @@ EntryOutcome panelRule(SettingsPanel panel, const std::string& typed, const Mach
     case SettingsPanel::EditLitreM2:
       return v > 0 ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
     case SettingsPanel::EditM2Litre:
-      return v > 0 ? EntryOutcome::accept(F2(1.0f / v)) : EntryOutcome::refuse();
+      // So small an area per litre that its thickness overflows is no thickness at all.
+      return v > 0 && std::isfinite(1.0f / v) ? EntryOutcome::accept(F2(1.0f / v)) : EntryOutcome::refuse();
     case SettingsPanel::EditMicron:
       return v > 0 ? EntryOutcome::accept(F2(v / 10.0f)) : EntryOutcome::refuse();
     case SettingsPanel::EditMaxDebit:

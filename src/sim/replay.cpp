@@ -1,6 +1,7 @@
 #include "sim/replay.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace chromaflow::sim {
 namespace {
@@ -28,14 +29,15 @@ bool readNumber(std::string_view text, Number& value, int base) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
+using K = ReplayAction::Kind;
+const std::pair<const char*, K> plain[] = {
+    {"activate", K::Activate}, {"start", K::Start},          {"stop", K::Stop},
+    {"gun", K::Gun},           {"reset", K::Reset},          {"hose-full", K::HoseFull},
+    {"hose-empty", K::HoseEmpty}, {"roller", K::Roller}};
+const std::pair<const char*, K> valued[] = {
+    {"distance", K::Distance}, {"p1-litres", K::P1Litres}, {"p2-litres", K::P2Litres}};
+
 bool readAction(std::string_view text, ReplayAction& action) {
-  using K = ReplayAction::Kind;
-  static const std::pair<const char*, K> plain[] = {
-      {"activate", K::Activate}, {"start", K::Start},          {"stop", K::Stop},
-      {"gun", K::Gun},           {"reset", K::Reset},          {"hose-full", K::HoseFull},
-      {"hose-empty", K::HoseEmpty}, {"roller", K::Roller}};
-  static const std::pair<const char*, K> valued[] = {
-      {"distance", K::Distance}, {"p1-litres", K::P1Litres}, {"p2-litres", K::P2Litres}};
   for (const auto& [name, kind] : plain)
     if (text == name) return action = {kind, {}}, true;
   const auto equals = text.find('=');
@@ -45,7 +47,34 @@ bool readAction(std::string_view text, ReplayAction& action) {
   return false;
 }
 
+std::string nameOf(K kind) {
+  for (const auto& [name, k] : plain)
+    if (k == kind) return name;
+  for (const auto& [name, k] : valued)
+    if (k == kind) return name;
+  return {};
+}
+
 }  // namespace
+
+bool operator==(const ReplayAction& a, const ReplayAction& b) { return a.kind == b.kind && a.value == b.value; }
+
+std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps) {
+  std::vector<std::string> lines;
+  for (const ReplayStep& step : steps) {
+    char pins[8];
+    std::snprintf(pins, sizeof pins, "%04X", step.pulledLow);
+    std::string line = std::string(pins) + ";" + std::to_string(step.analogInput);
+    for (std::size_t i = 0; i < step.actions.size(); ++i) {
+      const ReplayAction& action = step.actions[i];
+      line += (i == 0 ? ";" : ",") + nameOf(action.kind);
+      if (!nameOf(action.kind).empty() && action.kind >= K::Distance && action.kind <= K::P2Litres)
+        line += "=" + action.value;
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
 
 std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector<std::string>& lines) {
   std::vector<ReplayStep> steps;

@@ -33,5 +33,9 @@ struct ReplayStep {
 
 // The steps, or a message naming the first line that cannot be read.
 std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector<std::string>& lines);
+// The lines that read back as these steps.
+std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps);
+
+bool operator==(const ReplayAction& a, const ReplayAction& b);
 
 }  // namespace chromaflow::sim

@@ -78,15 +78,14 @@ TEST_F(PathFixture, LitresFollowTheMixOverTheArea) {
   EXPECT_EQ(path.LitresUpTo(10), before);
 }
 
-TEST_F(PathFixture, TinySurfacesShownAsZeroGiveTheLowerEnd) {
-  surfaces({{0.001f, 0.001f}});  // shown 0.00 x 0.00: CL = CS = 0
+TEST_F(PathFixture, SurfacesOfAreaShownAsZeroGiveTheLowerEnd) {
+  surfaces({{0.01f, 0.01f}});  // 0.0001 m², shown 0.00: an interval of no area
   EXPECT_EQ(path.DistanceForArea(0), 0);
-  EXPECT_EQ(path.DistanceForArea(1), 0);  // the last height is 0.00: no extension
+  EXPECT_FLOAT_EQ(path.DistanceForArea(1), 100.01f);
   EXPECT_EQ(path.AreaAtDistance(0), 0);
-  EXPECT_EQ(path.SurfaceX(0, view), 0);
-  EXPECT_EQ(path.SurfaceX(1, view), view.surfaceWidth);
-  surfaces({{3, 0.001f}, {2, 4}});
-  EXPECT_FLOAT_EQ(path.DistanceForArea(4), 2);
+  EXPECT_EQ(path.AreaAtDistance(0.005f), 0);
+  surfaces({{0.01f, 0.01f}, {2, 4}});
+  EXPECT_FLOAT_EQ(path.DistanceForArea(4), 2.01f);
 }
 
 TEST_F(PathFixture, PixelConversions) {
@@ -119,8 +118,8 @@ TEST_F(PathFixture, FastModelMatchesTheLiteralOneBitForBit) {
     plan.clearSurfaces();
     const int n = pick(0, 12);
     for (int i = 0; i < n; ++i) {
-      const float h = pick(0, 9) == 0 ? 0.004f : static_cast<float>(pick(1, 400)) / 100;
-      const float l = pick(0, 9) == 0 ? 0.003f : static_cast<float>(pick(1, 900)) / 100;
+      const float h = pick(0, 9) == 0 ? 0.01f : static_cast<float>(pick(1, 400)) / 100;
+      const float l = pick(0, 9) == 0 ? 0.01f : static_cast<float>(pick(1, 900)) / 100;
       plan.appendSurface({h, l});
     }
     plan.RecomputeSurfaces();

@@ -76,6 +76,18 @@ TEST_F(PlanFixture, SurfacesAccumulateAndWriteTheMainWindowTotals) {
   EXPECT_EQ(plan.totals().HMax, "5.00");
 }
 
+TEST_F(PlanFixture, SurfacesAreHeldAsShownSoTheyReadBackTheSame) {
+  // Lengths of 1.006 m show as 1.01: the cumulative length is that of what is shown.
+  open({"Surf.", "1;2.00;1.006", "2;2.00;1.006", "3;0.004;5.00", "4;1e39;1.00"});
+  ASSERT_EQ(plan.surfaceCount(), 2);
+  EXPECT_EQ(plan.surfaceRow(2)[4], "2.02");
+  const std::string first = save("first.spv");
+  asker.openAnswers.push_back(dir.file("first.spv"));
+  plan.OpenPlan(true, &asker);
+  EXPECT_EQ(save("second.spv"), first);
+  EXPECT_FALSE(plan.appendSurface({0.004f, 1}));
+}
+
 TEST_F(PlanFixture, TheTableHoldsAHundredSurfaces) {
   std::vector<std::string> lines{"Surf."};
   for (int i = 1; i <= 101; ++i) lines.push_back(std::to_string(i) + ";1.00;" + std::to_string(i) + ".00");

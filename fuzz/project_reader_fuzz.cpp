@@ -1,0 +1,14 @@
+// The project file reader on any bytes: the user text comes back line for line.
+
+#include "app/documents.h"
+#include "round_trip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace chromaflow;
+  fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
+    Documents documents;
+    documents.project.applyFileLines(lines);
+    return bytesOfLines(documents.project.fileLines("fuzz.prv"));
+  });
+  return 0;
+}

@@ -1,0 +1,16 @@
+// The settings file reader on any bytes.
+
+#include "round_trip.h"
+#include "settings/settings_document.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace chromaflow;
+  fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
+    SettingsDocument document;
+    document.NewSettings();
+    document.applyFileLines(lines);
+    document.RefreshSettingsViews();
+    return bytesOfLines(document.fileLines("fuzz.sev"));
+  });
+  return 0;
+}
