@@ -37,6 +37,9 @@ class PaintMachine {
  public:
   PaintMachine(SimulatedK8000& card, const SettingsDocument& settings, const PathModel& path, MachineConfig config);
 
+  // The roller is set at the start of the path again, its hose still full.
+  void startNewWall() { distance_ = 0, area_ = 0; }
+
   // Moves the machine to `milliseconds`; the roller and pumps run only while `painting`.
   void advanceTo(std::int64_t milliseconds, bool painting);
 

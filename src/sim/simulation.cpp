@@ -80,6 +80,12 @@ void Simulation::startMachine(MachineConfig config) {
   control().toggleGun();
 }
 
+void Simulation::startNextWall() {
+  if (machine_) machine_->startNewWall();
+  control().hoseFullButton();
+  control().ResetCorrection();
+}
+
 void Simulation::beforeTimer() {
   if (machine_) machine_->advanceTo(clock_.now(), control().state().Running);
 }
@@ -89,8 +95,11 @@ void Simulation::afterReadingCycle() {
   ticked_ = true;
   const auto& alarms = control().correction().alarms;
   for (int a = 0; a < kAlarmCount; ++a) {
-    if (alarms[a] && !alarmsBefore_[a]) alarmEvents_.push_back({static_cast<Alarm>(a), clock_.now()});
-    if (alarms[a]) ++alarmTicks_[a];
+    AlarmRecord& record = alarmRecords_[a];
+    if (alarms[a] && !alarmsBefore_[a]) {
+      if (record.timesRaised++ == 0) record.firstRaised = clock_.now();
+    }
+    if (alarms[a]) ++record.ticksVisible;
     alarmsBefore_[a] = alarms[a];
   }
 }
@@ -183,17 +192,16 @@ std::string Simulation::summary() const {
     line("Distance              : " + m.Distance + " m, surface " + m.m2Roul + " m2");
   }
   line("Correction            : " + m.Correction + " %");
-  if (alarmEvents_.empty()) line("Alarmes               : aucune");
+  bool any = false;
   for (int a = 0; a < kAlarmCount; ++a) {
-    int times = 0;
-    std::int64_t first = 0;
-    for (const AlarmEvent& event : alarmEvents_)
-      if (static_cast<int>(event.alarm) == a && times++ == 0) first = event.milliseconds;
-    if (times == 0) continue;
+    const AlarmRecord& record = alarmRecords_[a];
+    if (record.timesRaised == 0) continue;
+    any = true;
     line(std::string("Alarme                : ") + alarmCaption(static_cast<Alarm>(a)) + ", d'abord à " +
-         seconds(first) + ", levée " + std::to_string(times) + " fois, visible " +
-         std::to_string(alarmTicks_[a] * 100 / std::max(1LL, ticks_)) + " % du temps");
+         seconds(record.firstRaised) + ", levée " + std::to_string(record.timesRaised) + " fois, visible " +
+         std::to_string(record.ticksVisible * 100 / std::max(1LL, ticks_)) + " % du temps");
   }
+  if (!any) line("Alarmes               : aucune");
   return text;
 }
 

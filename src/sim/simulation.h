@@ -18,9 +18,12 @@
 
 namespace chromaflow::sim {
 
-struct AlarmEvent {
-  Alarm alarm;
-  std::int64_t milliseconds;  // when its panel became visible
+// What one alarm did during the run, kept as totals so that hours of painting take no more
+// memory than a minute.
+struct AlarmRecord {
+  std::int64_t firstRaised = -1;  // ms when its panel first became visible, -1 never
+  long long timesRaised = 0;
+  long long ticksVisible = 0;
 };
 
 class Simulation {
@@ -44,6 +47,10 @@ class Simulation {
   // The machine joins, then "Start" is clicked and the gun switched ON.
   void startMachine(MachineConfig config);
 
+  // The next wall of the same job: the roller back at the start with its hose full, as the
+  // operator declares with "->|<-", and the correction measured from there.
+  void startNextWall();
+
   // Runs the clock through the next reading-cycle tick (the other timers due before it run too).
   void tick();
   // A replay line: pins and analog input 1 set, the actions done, then the tick. Messages of
@@ -56,7 +63,7 @@ class Simulation {
 
   std::string traceHeader() const;
   std::string traceRow() const;  // the last tick, as the trace writes it
-  const std::vector<AlarmEvent>& alarmEvents() const { return alarmEvents_; }
+  const AlarmRecord& alarmRecord(Alarm alarm) const { return alarmRecords_[static_cast<int>(alarm)]; }
   std::string summary() const;
 
  private:
@@ -74,8 +81,7 @@ class Simulation {
   bool ticked_ = false;
   std::optional<int> tickDa_;
   std::array<bool, kAlarmCount> alarmsBefore_{};
-  std::vector<AlarmEvent> alarmEvents_;
-  std::array<long long, kAlarmCount> alarmTicks_{};  // ticks each alarm was visible
+  std::array<AlarmRecord, kAlarmCount> alarmRecords_{};
 };
 
 }  // namespace chromaflow::sim

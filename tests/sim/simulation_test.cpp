@@ -16,7 +16,7 @@ const std::string kExample = std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv";
 
 struct Painted {
   double meanControlDeviation, largestControlDeviation;
-  std::vector<AlarmEvent> alarms;
+  std::array<bool, kAlarmCount> raised;
   std::string correction;
   double trueDistance, countedDistance;
 };
@@ -29,15 +29,13 @@ Painted paintExample(MachineConfig config, const std::string& maxPercent = "5") 
   simulation.startMachine(std::move(config));
   while (!simulation.machineFinished()) simulation.tick();
   const PaintMachine& machine = *simulation.machine();
-  return {machine.meanControlDeviation(), machine.largestControlDeviation(), simulation.alarmEvents(),
+  std::array<bool, kAlarmCount> raised{};
+  for (int a = 0; a < kAlarmCount; ++a) raised[a] = simulation.alarmRecord(static_cast<Alarm>(a)).timesRaised > 0;
+  return {machine.meanControlDeviation(), machine.largestControlDeviation(), raised,
           simulation.control().main().Correction, machine.trueDistance(), simulation.control().state().Distance};
 }
 
-bool raised(const Painted& run, Alarm alarm) {
-  for (const AlarmEvent& event : run.alarms)
-    if (event.alarm == alarm) return true;
-  return false;
-}
+bool raised(const Painted& run, Alarm alarm) { return run.raised[static_cast<int>(alarm)]; }
 
 TEST(ClosedLoop, TrueConstantsLayThePlansMix) {
   const Painted run = paintExample({});
