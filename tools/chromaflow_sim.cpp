@@ -148,9 +148,24 @@ int run(const Options& options) {
     }
   } else if (options.machine) {
     const auto limit = options.seconds ? static_cast<long long>(*options.seconds * 1000) : -1;
+    // Without a time limit the run ends with the plan, or when the roller has stood still for
+    // ten minutes (stopped by a fault, or no speed): it would never end otherwise.
+    constexpr long long kStandstill = 10 * 60 * 1000;
+    double lastArea = 0, lastHose = 0;
+    long long lastMove = 0;
     while (limit >= 0 ? simulation.clock().now() < limit : !simulation.machineFinished()) {
       simulation.tick();
       trace.line(simulation.traceRow());
+      const PaintMachine& machine = *simulation.machine();
+      if (machine.trueArea() != lastArea || machine.hoseLitres() != lastHose) {
+        lastArea = machine.trueArea();
+        lastHose = machine.hoseLitres();
+        lastMove = simulation.clock().now();
+      }
+      if (limit < 0 && simulation.clock().now() - lastMove > kStandstill) {
+        std::cerr << "chromaflow-sim: the roller has not moved for ten minutes; the run stops here\n";
+        break;
+      }
     }
   } else if (options.seconds) {
     while (simulation.clock().now() < static_cast<long long>(*options.seconds * 1000)) {

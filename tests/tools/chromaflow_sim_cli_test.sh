@@ -39,5 +39,8 @@ check "the trace has a row per tick" '[ $(wc -l < "$work/run.csv") -gt 4000 ]'
 "$sim" "$example" --machine --seconds 1 --trace - 2>/dev/null | tail -1 >"$work/last"
 check "one simulated second is 50 ticks" 'cut -d, -f1,2 "$work/last" | grep -qx "49,1000"'
 
+timeout 60 "$sim" "$example" --machine --fault roller=stop@5 >"$work/stopped" 2>&1; code=$?
+check "a stopped roller ends the run" '[ $code -eq 0 ] && grep -q "not moved" "$work/stopped"'
+
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures
