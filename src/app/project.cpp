@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "common/document_file.h"
 #include "common/text_file.h"
 #include "settings/decode_line.h"
 
@@ -47,17 +48,18 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
 }
 
 void Project::OpenProject(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForOpen(ask, asker);
-  if (!path) return;
-  const TextFileContents contents = readTextFile(*path);
-  NewProject();
-  name_.set(*path);
-  applyFileLines(contents.lines);
-  if (contents.error) throw FileError(*contents.error);
+  std::string opened;
+  const bool read = openDocumentFile(name_, ask, asker, [&](const std::string& path, const std::vector<std::string>& lines) {
+    NewProject();
+    name_.set(path);
+    applyFileLines(lines);
+    opened = path;
+  });
+  if (!read) return;
 
   // A sibling that exists is read as it is; a missing one is asked for.
   auto openSibling = [&](DocumentName& document, const char* extension, auto open) {
-    const std::string sibling = withExtension(*path, extension);
+    const std::string sibling = withExtension(opened, extension);
     const bool exists = fileExists(sibling);
     if (exists) document.set(sibling);
     open(!exists);

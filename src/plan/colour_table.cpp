@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/display_forms.h"
-#include "common/text_file.h"
+#include "common/document_file.h"
 #include "settings/decode_line.h"
 
 namespace chromaflow {
@@ -162,22 +162,17 @@ void ColourTable::applyFileLines(const std::vector<std::string>& lines) {
 }
 
 void ColourTable::OpenColours(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForOpen(ask, asker);
-  if (!path) return;
-  const TextFileContents contents = readTextFile(*path);
-  rows_.clear();
-  name_.set(*path);
-  applyFileLines(contents.lines);
-  RefreshColourTable();
-  ColoursChanged();
-  if (contents.error) throw FileError(*contents.error);
+  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+    rows_.clear();
+    name_.set(path);
+    applyFileLines(lines);
+    RefreshColourTable();
+    ColoursChanged();
+  });
 }
 
 void ColourTable::SaveColours(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForSave(ask, asker);
-  if (!path) return;
-  name_.set(*path);
-  writeTextFile(*path, fileLines());
+  saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
 }
 
 }  // namespace chromaflow

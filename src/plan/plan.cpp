@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "common/display_forms.h"
-#include "common/text_file.h"
+#include "common/document_file.h"
 #include "settings/decode_line.h"
 
 namespace chromaflow {
@@ -234,22 +234,17 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
 }
 
 void Plan::OpenPlan(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForOpen(ask, asker);
-  if (!path) return;
-  const TextFileContents contents = readTextFile(*path);
-  NewPlan();
-  name_.set(*path);
-  applyFileLines(contents.lines);
-  RecomputeSurfaces();
-  RefreshProportions();
-  if (contents.error) throw FileError(*contents.error);
+  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+    NewPlan();
+    name_.set(path);
+    applyFileLines(lines);
+    RecomputeSurfaces();
+    RefreshProportions();
+  });
 }
 
 void Plan::SavePlan(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForSave(ask, asker);
-  if (!path) return;
-  name_.set(*path);
-  writeTextFile(*path, fileLines());
+  saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
 }
 
 }  // namespace chromaflow

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/display_forms.h"
-#include "common/text_file.h"
+#include "common/document_file.h"
 #include "settings/decode_line.h"
 
 namespace chromaflow {
@@ -88,23 +88,18 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
 }
 
 void SettingsDocument::OpenSettings(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForOpen(ask, asker);
-  if (!path) return;
-  const TextFileContents contents = readTextFile(*path);  // nothing changes if it cannot be opened
-  NewSettings();
-  name_.set(*path);
-  applyFileLines(contents.lines);
-  notifyMirrors();
-  RefreshSettingsViews();
-  if (opened) opened();
-  if (contents.error) throw FileError(*contents.error);
+  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+    NewSettings();
+    name_.set(path);
+    applyFileLines(lines);
+    notifyMirrors();
+    RefreshSettingsViews();
+    if (opened) opened();
+  });
 }
 
 void SettingsDocument::SaveSettings(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForSave(ask, asker);
-  if (!path) return;
-  name_.set(*path);
-  writeTextFile(*path, fileLines(*path));
+  saveDocumentFile(name_, ask, asker, [this](const std::string& path) { return fileLines(path); });
 }
 
 void SettingsDocument::RefreshSettingsViews() {

@@ -1,0 +1,23 @@
+#include "common/document_file.h"
+
+#include "common/text_file.h"
+
+namespace chromaflow {
+
+bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, const LoadLines& load) {
+  const auto path = name.chooseForOpen(ask, asker);
+  if (!path) return false;
+  const TextFileContents contents = readTextFile(*path);  // nothing changes if it cannot be opened
+  load(*path, contents.lines);
+  if (contents.error) throw FileError(*contents.error);
+  return true;
+}
+
+void saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines) {
+  const auto path = name.chooseForSave(ask, asker);
+  if (!path) return;
+  name.set(*path);
+  writeTextFile(*path, lines(*path));
+}
+
+}  // namespace chromaflow

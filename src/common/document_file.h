@@ -1,0 +1,22 @@
+#pragma once
+// The Open and Save that every document does the same way: pick the file (asking when told
+// to), read it whole before anything changes, let the document take the lines, and report a
+// read that broke off only after the lines read have been taken.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/document_name.h"
+
+namespace chromaflow {
+
+using LoadLines = std::function<void(const std::string& path, const std::vector<std::string>& lines)>;
+using SaveLines = std::function<std::vector<std::string>(const std::string& path)>;
+
+// False when nothing was opened (cancelled, or no such file). Throws FileError.
+bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, const LoadLines& load);
+// The chosen name becomes current, then the lines are written whole. Throws FileError.
+void saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines);
+
+}  // namespace chromaflow
