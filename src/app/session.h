@@ -3,8 +3,6 @@
 // the painting control, tied together so that every change of plan, colours or settings ends in
 // the main window's redraw chain (totals, dosing, correction reset).
 
-#include <memory>
-
 #include "app/documents.h"
 #include "card/i2c_bus.h"
 #include "card/k8000_card.h"

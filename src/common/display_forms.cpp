@@ -115,6 +115,8 @@ std::optional<double> tryValue(std::string_view text) {
 
 double value(std::string_view text) { return tryValue(text).value_or(0.0); }
 
+float value32(std::string_view text) { return static_cast<float>(value(text)); }
+
 std::int64_t Round(double v) {
   double r = std::nearbyint(v);  // the default rounding mode: to nearest, ties to even
   if (std::isnan(r)) return 0;

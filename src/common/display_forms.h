@@ -26,6 +26,8 @@ std::string formatFixed(double x, int decimals, int significant = 5);
 std::optional<double> tryValue(std::string_view text);
 // The real read back from a figure's text; a text that is not a number reads as 0.
 double value(std::string_view text);
+// The same read as a 32-bit real, as the figures are held between operations.
+float value32(std::string_view text);
 
 // Nearest integer, ties to the even integer (Round(2.5) = 2, Round(3.5) = 4).
 std::int64_t Round(double v);

@@ -11,8 +11,6 @@
 namespace chromaflow {
 namespace {
 
-float read(const std::string& text) { return static_cast<float>(value(text)); }
-
 int integerLabel(const std::string& text) {
   const auto number = integerOfField(text);
   return number ? *number : 0;
@@ -185,7 +183,7 @@ void PaintingControl::DosingUpdate() {
 
   // Where the paint now entering the hose will be laid: first in, first out.
   const float anticipated = plan_.anticipation()
-                                ? path_.DistanceForArea(read(settings_.M2Litre()) * st.HoseFill + st.PaintedArea)
+                                ? path_.DistanceForArea(value32(settings_.M2Litre()) * st.HoseFill + st.PaintedArea)
                                 : st.Distance;
   st.AnticipatedDistance = anticipated;
   const int xA = path_.SurfaceX(anticipated, view_);
@@ -199,16 +197,16 @@ void PaintingControl::DosingUpdate() {
   const Litres due = path_.LitresUpTo(anticipated);
   main_.P1lEffect = F2(due.P1);
   main_.P2lEffect = F2(due.P2);
-  main_.P1P2lEffect = F2(read(main_.P1lEffect) + read(main_.P2lEffect));
+  main_.P1P2lEffect = F2(value32(main_.P1lEffect) + value32(main_.P2lEffect));
 
   monitor_.MonitorPumps(due.P1, due.P2, st.Distance, st.PaintedArea, main_);
 
   const PlanTotals& totals = plan_.totals();
-  main_.LReste = F1(read(totals.LTot) - st.Distance);
-  main_.SReste = F1(read(totals.STot) - st.PaintedArea);
-  main_.P1lReste = F1(read(main_.P1lTot) - read(main_.P1lEffect));
-  main_.P2lReste = F1(read(main_.P2lTot) - read(main_.P2lEffect));
-  main_.P1P2lReste = F1(read(main_.P1lReste) + read(main_.P2lReste));
+  main_.LReste = F1(value32(totals.LTot) - st.Distance);
+  main_.SReste = F1(value32(totals.STot) - st.PaintedArea);
+  main_.P1lReste = F1(value32(main_.P1lTot) - value32(main_.P1lEffect));
+  main_.P2lReste = F1(value32(main_.P2lTot) - value32(main_.P2lEffect));
+  main_.P1P2lReste = F1(value32(main_.P1lReste) + value32(main_.P2lReste));
 
   if (st.PaintedArea != 0) {
     const long long pulses = counterValue(main_.TrRoul);
@@ -241,7 +239,7 @@ void PaintingControl::DosingUpdate() {
   // The mix setpoint, linearised to the pumps' analog input.
   const float zero = settingValue(s.Zero);
   const float gain = settingValue(s.Gain);
-  float output = (read(main_.Correction) + asked) * gain / 100 + zero;
+  float output = (value32(main_.Correction) + asked) * gain / 100 + zero;
   if (!(output > zero)) output = 0;
   if (!(zero + gain > output)) output = 100;
   // Settings may put the value outside what the 8-bit output takes: it goes to the bound.
@@ -266,7 +264,7 @@ void PaintingControl::RedrawProportionViews() {
   } else {
     // The job including the paint left in hose and roller at the end.
     const MachineSettings& s = settings_.settings();
-    const float end = path_.DistanceForArea(settingValue(s.Retard) * read(settings_.M2Litre()) + tables.CS.back());
+    const float end = path_.DistanceForArea(settingValue(s.Retard) * value32(settings_.M2Litre()) + tables.CS.back());
     const Litres total = path_.LitresUpTo(end);
     main_.P1lTot = F1(total.P1);
     main_.P2lTot = F1(total.P2);

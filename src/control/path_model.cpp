@@ -7,8 +7,6 @@
 namespace chromaflow {
 namespace {
 
-float readFloat(const std::string& text) { return static_cast<float>(value(text)); }
-
 // The first index whose bound is at least x: a value on a bound belongs to that row.
 std::size_t firstAtLeast(const std::vector<float>& bounds, float x) {
   return static_cast<std::size_t>(std::lower_bound(bounds.begin(), bounds.end(), x) - bounds.begin());
@@ -28,13 +26,13 @@ PathTables readPathTables(const Plan& plan) {
   PathTables tables;
   for (int i = 1; i <= plan.surfaceCount(); ++i) {
     const SurfaceRow& row = plan.surfaceRow(i);
-    tables.H.push_back(readFloat(row[1]));
-    tables.CL.push_back(readFloat(row[4]));
-    tables.CS.push_back(readFloat(row[5]));
+    tables.H.push_back(value32(row[1]));
+    tables.CL.push_back(value32(row[4]));
+    tables.CS.push_back(value32(row[5]));
   }
   for (int j = 1; j <= plan.proportionCount(); ++j) {
     tables.D.push_back(static_cast<float>(plan.distanceOf(j)));
-    tables.P.push_back(readFloat(plan.proportionRows()[j - 1][2]));
+    tables.P.push_back(value32(plan.proportionRows()[j - 1][2]));
   }
   return tables;
 }

@@ -8,8 +8,6 @@
 namespace chromaflow {
 namespace {
 
-float read(const std::string& text) { return static_cast<float>(value(text)); }
-
 // The shortest text of a number: an integer shows without decimals.
 std::string shortest(double v) {
   char buffer[32];
@@ -73,13 +71,13 @@ void PumpMonitor::MonitorPumps(float litresP1, float litresP2, float distance, f
                                MainWindowFigures& main) {
   CorrectionFigures& f = figures_;
   f.LDistance = F2(distance);
-  f.LitresP1Th = F2(litresP1 - read(f.StartLitresP1));
-  f.LitresP2Th = F2(litresP2 - read(f.StartLitresP2));
-  const float dP1 = read(f.LitresP1) - read(f.LitresP1Th);
-  const float dP2 = read(f.LitresP2) - read(f.LitresP2Th);
+  f.LitresP1Th = F2(litresP1 - value32(f.StartLitresP1));
+  f.LitresP2Th = F2(litresP2 - value32(f.StartLitresP2));
+  const float dP1 = value32(f.LitresP1) - value32(f.LitresP1Th);
+  const float dP2 = value32(f.LitresP2) - value32(f.LitresP2Th);
   const float r = dP1 - dP2;
 
-  float c = proportionalCorrection(r, read(f.PCorrectMin), read(f.PCorrectMax), read(f.PCorrectMaxPct));
+  float c = proportionalCorrection(r, value32(f.PCorrectMin), value32(f.PCorrectMax), value32(f.PCorrectMaxPct));
   f.LitresP1Ec = F2(dP1);
   f.LitresP2Ec = F2(dP2);
 
@@ -95,14 +93,14 @@ void PumpMonitor::MonitorPumps(float litresP1, float litresP2, float distance, f
   set(Alarm::P2Stop, dP2 < 0 && f.TrP2 == "0");
 
   // A stopped P1 lowers P2's share, a stopped P2 raises it.
-  if (f.alarm(Alarm::P1Stop)) c = c - read(f.CorrectPStop);
-  if (f.alarm(Alarm::P2Stop)) c = c + read(f.CorrectPStop);
+  if (f.alarm(Alarm::P1Stop)) c = c - value32(f.CorrectPStop);
+  if (f.alarm(Alarm::P2Stop)) c = c + value32(f.CorrectPStop);
   f.Correction = F1(c);
   main.Correction = f.Correction;
 
   f.TrRoul = shortest(value(main.TrRoul) - value(f.StartTrRoul));
-  f.m2Roul = F1(paintedArea - read(f.Startm2Roul));
-  f.mRoul = F2(distance - read(f.LDistanceStart));
+  f.m2Roul = F1(paintedArea - value32(f.Startm2Roul));
+  f.mRoul = F2(distance - value32(f.LDistanceStart));
 }
 
 void PumpMonitor::ResetCorrection(const MainWindowFigures& main) {

@@ -32,7 +32,7 @@ std::string headingLine(const char* const (&headings)[N]) {
 // A height or length as the grid shows it; nothing for one of no size (0.00, negative, or beyond
 // what 32 bits hold).
 std::optional<float> shown(float metres) {
-  const auto rounded = static_cast<float>(value(F2(metres)));
+  const auto rounded = value32(F2(metres));
   if (!std::isfinite(rounded) || !(rounded > 0)) return std::nullopt;
   return rounded;
 }
@@ -140,7 +140,7 @@ void Plan::RefreshProportions() {
   }
   for (int j = 1; j <= m; ++j) {
     ProportionRow& row = proportionGrid_[j - 1];
-    const ColourLookup colour = colours_.ColourOfProportion(static_cast<float>(value(row[2])));
+    const ColourLookup colour = colours_.ColourOfProportion(value32(row[2]));
     row[0] = std::to_string(j);
     row[3] = std::to_string(colour.colour);
     row[4] = std::to_string(colour.R);

@@ -1,16 +1,12 @@
 #include "settings/machine_settings.h"
 
-#include <cmath>
-
-#include "common/display_forms.h"
+#include "common/entry_rule.h"
 
 namespace chromaflow {
 
 float settingValue(const std::string& text) {
-  const auto number = tryValue(text);
-  if (!number) return 0.0f;
-  const auto single = static_cast<float>(*number);
-  return std::isfinite(single) ? single : 0.0f;
+  float single = 0;
+  return readEntryValue(text, single) ? single : 0.0f;
 }
 
 int clampRollerPulses(long long pulses) {

@@ -70,7 +70,9 @@ void check(const std::string& rule, const Range& range, const std::string& typed
   const auto v = reference(typed);
   const Kind expected = v ? range.expected(*v) : Kind::Refused;
   EXPECT_EQ(static_cast<int>(outcome.kind), static_cast<int>(expected)) << rule << " '" << typed << "'";
-  if (!outcome.refused()) EXPECT_TRUE(reference(outcome.stored)) << rule << " stored '" << outcome.stored << "'";
+  if (!outcome.refused()) {
+    EXPECT_TRUE(reference(outcome.stored)) << rule << " stored '" << outcome.stored << "'";
+  }
 }
 
 TEST(EntryRules, SettingsPanelsAndSpinFields) {

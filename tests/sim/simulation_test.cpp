@@ -35,6 +35,12 @@ Painted paintExample(MachineConfig config, const std::string& maxPercent = "5") 
           simulation.control().main().Correction, machine.trueDistance(), simulation.control().state().Distance};
 }
 
+MachineConfig withFault(MachineFault fault) {
+  MachineConfig config;
+  config.faults.push_back(fault);
+  return config;
+}
+
 bool raised(const Painted& run, Alarm alarm) { return run.raised[static_cast<int>(alarm)]; }
 
 TEST(ClosedLoop, TrueConstantsLayThePlansMix) {
@@ -47,8 +53,8 @@ TEST(ClosedLoop, TrueConstantsLayThePlansMix) {
 
 TEST(ClosedLoop, AFastPumpRaisesItsAlarmAndTheCorrectionPullsTheMixBack) {
   MachineFault fast{MachineFault::Target::P1, 1.1, 0};
-  const Painted corrected = paintExample({.faults = {fast}});
-  const Painted uncorrected = paintExample({.faults = {fast}}, "0");
+  const Painted corrected = paintExample(withFault(fast));
+  const Painted uncorrected = paintExample(withFault(fast), "0");
   EXPECT_TRUE(raised(corrected, Alarm::P1Rapide));
   EXPECT_TRUE(raised(corrected, Alarm::P1P2));
   EXPECT_GT(value(corrected.correction), 0);  // P2's share raised
@@ -58,7 +64,7 @@ TEST(ClosedLoop, AFastPumpRaisesItsAlarmAndTheCorrectionPullsTheMixBack) {
 }
 
 TEST(ClosedLoop, APumpStoppedFromTheStartIsCalledStopped) {
-  const Painted run = paintExample({.faults = {{MachineFault::Target::P2, 0, 0}}});
+  const Painted run = paintExample(withFault({MachineFault::Target::P2, 0, 0}));
   EXPECT_TRUE(raised(run, Alarm::P2Stop));
   EXPECT_FALSE(raised(run, Alarm::P2Lente));
 }
@@ -67,7 +73,7 @@ TEST(ClosedLoop, AStoppedRollerPaintsNothing) {
   Simulation simulation;
   simulation.openProject(kExample);
   simulation.start();
-  simulation.startMachine({.faults = {{MachineFault::Target::Roller, 0, 0}}});
+  simulation.startMachine(withFault({MachineFault::Target::Roller, 0, 0}));
   for (int i = 0; i < 500; ++i) simulation.tick();
   EXPECT_EQ(simulation.machine()->trueArea(), 0);
   EXPECT_EQ(simulation.control().main().TrRoul, "0");
