@@ -17,7 +17,6 @@ struct CardImage {
   std::array<std::uint16_t, 2> IoDirection{};  // per I/O chip, bit set = channel is an input
   std::array<std::uint16_t, 2> IoState{};      // per I/O chip, bit set = channel active (pin low)
   std::array<bool, kDigitalChannels + 1> InputImage{};
-  std::array<bool, kDigitalChannels + 1> PreviousInputImage{};  // kept by the reading cycle
   std::array<std::int16_t, kDacChannels + 1> DacImage{};
   std::array<std::uint16_t, kAnalogInputs + 1> AnalogInputImage{};
   std::array<std::int16_t, kDaChannels + 1> DaImage{};

@@ -22,7 +22,6 @@ class K8000Card {
   explicit K8000Card(I2cBus& bus);
 
   const CardImage& image() const { return image_; }
-  CardImage& image() { return image_; }  // the reading cycle keeps PreviousInputImage here
   I2cBus& bus() { return bus_; }
 
   // Called by the operations that end with a refresh of the card test window.

@@ -58,7 +58,7 @@ void PaintingControl::setCycleInterval(int milliseconds) {
 void PaintingControl::readingCycleTick() {
   card_.ReadAllIoChips();
   if (card_.RefreshTestWindow) card_.RefreshTestWindow();
-  CardImage& image = card_.image();
+  const CardImage& image = card_.image();
 
   if (!state_.FirstCycle) {
     main_.CBR = image.InputImage[1];
@@ -66,7 +66,7 @@ void PaintingControl::readingCycleTick() {
       // The pressure follows the sensor: its input is read on every painting tick.
       card_.ReadAdChip();
       regulatePressure();
-      if (image.InputImage[1] != image.PreviousInputImage[1]) {
+      if (image.InputImage[1] != state_.PreviousInputImage[1]) {
         rollerPulse();
         DosingUpdate();
       }
@@ -81,7 +81,7 @@ void PaintingControl::readingCycleTick() {
 
   const bool pulsing = timers_.TimerPulseDO9.isEnabled() && state_.GunOn && channelNineIsOutput();
   main_.LHzColour = pulsing ? kGreen : kRed;
-  image.PreviousInputImage = image.InputImage;
+  state_.PreviousInputImage = image.InputImage;
   state_.FirstCycle = false;
 }
 
@@ -135,7 +135,7 @@ void PaintingControl::countPump(int channel, bool& box, std::string& mainCounter
                                 std::string& litres, const std::string& pulsesPerLitre) {
   const CardImage& image = card_.image();
   box = image.InputImage[channel];
-  if (image.InputImage[channel] == image.PreviousInputImage[channel]) return;
+  if (image.InputImage[channel] == state_.PreviousInputImage[channel]) return;
   mainCounter = incremented(mainCounter);
   sinceReset = incremented(sinceReset);
   // A pump of 0 pulses per litre gives no litres: the figure stays as it was.

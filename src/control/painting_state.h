@@ -2,6 +2,10 @@
 // The painting run-time state: where the roller is on the path, what the hose holds, and the
 // flags of the reading cycle. Lives for the whole run.
 
+#include <array>
+
+#include "card/card_image.h"
+
 namespace chromaflow {
 
 struct PaintingState {
@@ -16,6 +20,8 @@ struct PaintingState {
   float SensorPressure = 0;     // bar, this tick
   int PulseInterval = 0;        // ms given to the gun pulse timer
   float AnticipatedDistance = 0;  // of the last dosing pass
+  // The digital inputs as the previous tick read them: a change is a pulse.
+  std::array<bool, kDigitalChannels + 1> PreviousInputImage{};
 };
 
 }  // namespace chromaflow

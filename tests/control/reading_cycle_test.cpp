@@ -24,7 +24,7 @@ TEST_F(ReadingCycle, FirstTickAfterActivationOnlyRecords) {
   EXPECT_EQ(main.TrP1, "0");
   EXPECT_FALSE(main.CBR);  // not even the boxes
   EXPECT_EQ(rig.card.daWrites(), writes);
-  EXPECT_TRUE(rig.session.card.image().PreviousInputImage[1]);
+  EXPECT_TRUE(state.PreviousInputImage[1]);
   rig.tick();
   EXPECT_TRUE(main.CBR);
   EXPECT_EQ(main.TrP1, "0");  // no change since the recorded state
