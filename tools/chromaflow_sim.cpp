@@ -135,7 +135,7 @@ int run(const Options& options) {
   TraceWriter trace(options.trace);
   simulation.start();
   if (options.machine) {
-    if (!options.seconds && simulation.session().documents.plan.surfaceCount() == 0)
+    if (!options.seconds && simulation.session().plan().surfaceCount() == 0)
       throw UsageError{"--machine: the plan has no surface to paint; give a project or --seconds"};
     simulation.startMachine(options.config);
   }

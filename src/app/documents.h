@@ -1,10 +1,9 @@
 #pragma once
 // The four documents of a run, tied together: a change of the colour table recolours the
-// plan's proportion rows before the main window hears of it.
-
-#include <functional>
+// plan's proportion rows before anyone hears that the main window's views must be redrawn.
 
 #include "app/project.h"
+#include "common/signal.h"
 #include "plan/colour_table.h"
 #include "plan/plan.h"
 #include "settings/settings_document.h"
@@ -17,23 +16,23 @@ struct Documents {
   Plan plan{colours};
   Project project{settings, colours, plan};
 
-  // The main window redraws its views (surface view, proportion views).
-  std::function<void()> viewsChanged;
+  // A document asks the main window to redraw its views (surface view, proportion views):
+  // New of the plan, New or Open of the colours, Open of the settings, the project's steps.
+  Signal<> viewsChanged;
 
-  Documents() {
-    auto views = [this] {
-      if (viewsChanged) viewsChanged();
-    };
-    colours.coloursChanged = [this, views] {
-      plan.RefreshProportions();
-      views();
-    };
-    plan.planRenewed = views;
-    settings.opened = views;
-    project.redrawRequested = views;
-  }
+  Documents()
+      : wiring_{colours.coloursChanged.subscribe([this] {
+                  plan.RefreshProportions();
+                  viewsChanged.emit();
+                }),
+                plan.renewed.subscribe([this] { viewsChanged.emit(); }),
+                settings.opened.subscribe([this] { viewsChanged.emit(); }),
+                project.redrawRequested.subscribe([this] { viewsChanged.emit(); })} {}
   Documents(const Documents&) = delete;
   Documents& operator=(const Documents&) = delete;
+
+ private:
+  Subscription wiring_[4];
 };
 
 }  // namespace chromaflow

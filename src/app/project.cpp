@@ -14,9 +14,7 @@ Project::Project(SettingsDocument& settings, ColourTable& colours, Plan& plan)
       name_(DocumentKind::Project, "Chromaflow Velmora - ", "Noname", "Chromaflow Velmora - Noname.prv",
             true) {}
 
-void Project::redraw() {
-  if (redrawRequested) redrawRequested();
-}
+void Project::redraw() { redrawRequested.emit(); }
 
 void Project::NewProject() {
   plan_.NewPlan();
@@ -47,7 +45,7 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
   }
 }
 
-void Project::OpenProject(bool ask, NameAsker* asker) {
+bool Project::OpenProject(bool ask, NameAsker* asker) {
   std::string opened;
   const bool read = openDocumentFile(name_, ask, asker, [&](const std::string& path, const std::vector<std::string>& lines) {
     NewProject();
@@ -55,7 +53,7 @@ void Project::OpenProject(bool ask, NameAsker* asker) {
     applyFileLines(lines);
     opened = path;
   });
-  if (!read) return;
+  if (!read) return false;
 
   // A sibling that exists is read as it is; a missing one is asked for.
   auto openSibling = [&](DocumentName& document, const char* extension, auto open) {
@@ -69,11 +67,12 @@ void Project::OpenProject(bool ask, NameAsker* asker) {
   openSibling(settings_.name(), ".sev", [&](bool askName) { settings_.OpenSettings(askName, asker); });
   redraw();
   settings_.RefreshSettingsViews();
+  return true;
 }
 
-void Project::SaveProject(bool ask, NameAsker* asker) {
+bool Project::SaveProject(bool ask, NameAsker* asker) {
   const auto path = name_.chooseForSave(ask, asker);
-  if (!path) return;
+  if (!path) return false;
   name_.set(*path);
   const std::string settingsFile = withExtension(*path, ".sev");
   const std::string coloursFile = withExtension(*path, ".cov");
@@ -96,6 +95,7 @@ void Project::SaveProject(bool ask, NameAsker* asker) {
     staged.back()->write(bytesOfLines(lines));
   }
   for (auto& file : staged) file->commit();
+  return true;
 }
 
 }  // namespace chromaflow

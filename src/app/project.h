@@ -2,11 +2,11 @@
 // The project (.prv): a banner and the operator's free text, with the settings, plan and colour
 // files beside it under the same base name. New, Open and Save work on all four files.
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/document_name.h"
+#include "common/signal.h"
 #include "plan/colour_table.h"
 #include "plan/plan.h"
 #include "settings/settings_document.h"
@@ -28,15 +28,15 @@ class Project {
   void NewProject();
   // Reads the project file, then the colour table, the plan and the settings beside it; a
   // missing sibling is asked for. Throws FileError; what was read before the error stays.
-  void OpenProject(bool ask, NameAsker* asker);
+  bool OpenProject(bool ask, NameAsker* asker);  // false when nothing was opened
   // Writes the settings, colour and plan files, then the project file. Throws FileError.
-  void SaveProject(bool ask, NameAsker* asker);
+  bool SaveProject(bool ask, NameAsker* asker);  // false when nothing was written
 
   std::vector<std::string> fileLines(const std::string& fileName) const;
   void applyFileLines(const std::vector<std::string>& lines);
 
   // The main window redraws its surface and proportion views.
-  std::function<void()> redrawRequested;
+  Signal<> redrawRequested;
 
  private:
   void redraw();

@@ -1,31 +1,180 @@
 #pragma once
-// One run of the program without its windows: the card behind its port, the four documents and
-// the painting control, tied together so that every change of plan, colours or settings ends in
-// the main window's redraw chain (totals, dosing, correction reset).
+// The one object a program holds: the parallel port in use and why hardware was not used, the
+// I2C bus and the card, the four documents, the painting control and its three timers, the
+// language of the main window, and the asker through which the operator is asked for names and
+// values. Every operator gesture is one operation here; it runs the whole chain of what follows
+// it (recompute, redraw, dosing, correction reset) and then tells the listeners, once, what
+// changed. The windows only show what the session holds and forward gestures.
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/change.h"
 #include "app/documents.h"
 #include "card/i2c_bus.h"
 #include "card/k8000_card.h"
-#include "card/port_access.h"
+#include "card/port_choice.h"
+#include "common/asker.h"
+#include "common/signal.h"
 #include "control/painting_control.h"
+#include "control/timer.h"
+#include "settings/settings_entry.h"
 
 namespace chromaflow {
 
-struct Session {
-  Session(PortAccess& port, ControlTimers timers)
-      : bus(port), card(bus), control(card, documents.settings, documents.plan, documents.colours, timers) {
-    documents.viewsChanged = [this] {
-      control.RedrawSurfaceView();
-      control.RedrawProportionViews();
-    };
-  }
+// Opens the access to one parallel port: hardware when it can, otherwise why not.
+using PortOpener = std::function<PortChoice(ParallelPortKind)>;
+
+struct SessionSetup {
+  TimerSource& timers;
+  PortOpener openPort;
+  Asker* asker = nullptr;  // none: every question is answered "Annuler"
+};
+
+class Session {
+ public:
+  explicit Session(SessionSetup setup);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  Documents documents;
-  I2cBus bus;
-  K8000Card card;
-  PaintingControl control;
+  // What changed, once per operation and once per reading-cycle tick that changed something.
+  Signal<Change> changed;
+  // Around every reading-cycle tick, whatever it changed: for recorders of the run.
+  Signal<> tickStarting;
+  Signal<> ticked;
+
+  // --- What the session holds, to show.
+  const SettingsDocument& settings() const { return documents_.settings; }
+  const Plan& plan() const { return documents_.plan; }
+  const ColourTable& colours() const { return documents_.colours; }
+  const Project& project() const { return documents_.project; }
+  const PaintingControl& control() const { return control_; }
+  const MainWindowFigures& main() const { return control_.main(); }
+  const CorrectionFigures& correction() const { return control_.correction(); }
+  const PaintingState& state() const { return control_.state(); }
+  const PathModel& path() const { return control_.path(); }
+  const K8000Card& card() const { return card_; }
+  const PortChoice& port() const { return port_; }
+  ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
+  int language() const { return language_; }  // 1 French, 2 English, 3 Dutch, 4 German
+  Asker* asker() const { return asker_; }
+  void setAsker(Asker* asker) { asker_ = asker; }
+
+  // --- The program and its main window.
+  // The main window became active (at start, and on return from any other window): card
+  // initialised, hose empty, distance 0, the next tick only records the inputs.
+  void activateMainWindow();
+  void setViewMetrics(const ViewMetrics& view);
+  void applyLanguage(int n);  // "Langue": 1..4, anything else ignored
+  void selectParallelPort(ParallelPortKind kind);
+
+  // Machine gestures of the main window.
+  void setRunning(bool start);  // "Start" / "Stop"
+  void toggleGun();             // BPistolet
+  void setOutputNine(bool on);  // PulseSimuRoul
+  void hoseEmptyButton();       // ButRemplissage_0
+  void hoseFullButton();        // ButRemplissage_Full
+  void rollerButton();          // ButtonRoul ">"
+  // A click on LitresP1/LitresP2 or on Distance: the value is asked, then entered.
+  void clickPumpLitres(Pump pump);
+  void clickDistance();
+  // The same entries with the text already typed.
+  EntryOutcome enterPumpLitres(Pump pump, const std::string& typed);
+  EntryOutcome enterDistance(const std::string& typed);
+  void dragTravelled(int x);  // the travelled marker moved to x on ImageParcouru
+  void dragHose(int x);       // the hose marker moved to x on ImageRemplissageTuyau
+
+  // --- Correction window.
+  void resetCorrection();  // "Remise à zéro"
+  void clickCorrectionParameter(CorrectionParameter parameter);
+  EntryOutcome enterCorrectionParameter(CorrectionParameter parameter, const std::string& typed);
+
+  // --- Card test window.
+  void setTestWindowOpen(bool open);
+  void setCycleInterval(int milliseconds);
+  void testReadInputs();             // "Lecture des entrées"
+  void testScrollDa(int position);   // ScrollBarDA moved: the DA output takes 255 - position
+
+  // --- Project menu and user text.
+  void newProject();
+  bool openProject(bool ask);  // false when nothing was opened or the file broke off
+  bool saveProject(bool ask);  // false when nothing was written
+  void setUserText(std::vector<std::string> lines);
+
+  // --- Settings window.
+  void newSettings();
+  bool openSettings(bool ask);
+  bool saveSettings(bool ask);
+  void clickSettingsPanel(SettingsPanel panel);
+  EntryOutcome enterSettingsPanel(SettingsPanel panel, const std::string& typed);
+  EntryOutcome enterSettingsSpin(SettingsSpin spin, const std::string& typed);
+  void presetPulseM2();  // "<="
+  void settingsWindowActivated();
+  void settingsWindowClosed();
+
+  // --- Plan window and its rows.
+  void newPlan();
+  bool openPlan(bool ask);
+  bool savePlan(bool ask);
+  void selectHoseState(HoseState state);
+  void setStartProportion(int proportion);
+  void setAnticipation(bool on);
+  void planWindowShown();
+  void planWindowLeft();
+  // Surface rows: each redraws the main window's views. False when the plan refused the row.
+  bool appendSurface(Surface surface);
+  bool insertSurface(int before, Surface surface);
+  bool setSurface(int i, Surface surface);
+  bool removeSurface(int i);
+  void clearSurfaces();
+  // Proportion rows: each redraws the proportion views.
+  void appendProportion(const std::string& distance, int proportion);
+  bool setProportion(int j, const std::string& distance, int proportion);
+  bool removeProportion(int j);
+  void clearProportions();
+
+  // --- Colour window and the colour picker's rows.
+  void newColours();
+  bool openColours(bool ask);
+  bool saveColours(bool ask);
+  void colourWindowActivated();
+  void colourWindowLeft();
+  void addColourRow(const ColourRow& row);
+  void setColourRow(int row, const ColourRow& value);
+  void removeColourRow(int row);
+
+ private:
+  // Runs an operation: listeners hear of everything it changed once, when the outermost
+  // operation ends (also when it ends with an exception).
+  template <typename Body>
+  auto operation(Body&& body);
+  void note(Changed what) { pending_ |= what; }
+  void finish();
+
+  void readingCycleTick();
+  void redrawViews();            // surface view, then proportion views
+  void redrawProportionViews();  // proportion views only
+  void afterColourRowEdit();
+  // A document operation that may fail on the file system: the error goes to the asker.
+  template <typename Open>
+  bool fileOperation(Changed changes, Open&& open);
+
+  Asker* asker_;
+  PortOpener openPort_;
+  PortChoice port_;
+  I2cBus bus_;
+  K8000Card card_;
+  Documents documents_;
+  Timer& refreshTimer_;
+  Timer& pulseTimer_;
+  Timer& cycleTimer_;
+  PaintingControl control_;
+  int language_ = 1;
+
+  int depth_ = 0;
+  Change pending_;
+  std::vector<Subscription> wiring_;
 };
 
 }  // namespace chromaflow

@@ -13,11 +13,12 @@ bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, cons
   return true;
 }
 
-void saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines) {
+bool saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines) {
   const auto path = name.chooseForSave(ask, asker);
-  if (!path) return;
+  if (!path) return false;
   name.set(*path);
   writeTextFile(*path, lines(*path));
+  return true;
 }
 
 }  // namespace chromaflow

@@ -17,6 +17,7 @@ using SaveLines = std::function<std::vector<std::string>(const std::string& path
 // False when nothing was opened (cancelled, or no such file). Throws FileError.
 bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, const LoadLines& load);
 // The chosen name becomes current, then the lines are written whole. Throws FileError.
-void saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines);
+// False when nothing was written (cancelled).
+bool saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines);
 
 }  // namespace chromaflow

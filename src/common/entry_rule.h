@@ -1,24 +1,31 @@
 #pragma once
-// What an entry rule makes of a value the operator typed: refused, accepted as given, or taken
-// to the nearer bound; with the text to store in the value's display form.
+// What an entry rule makes of a value the operator typed: refused, accepted as given, taken to
+// the nearer bound, or written but failed (the operator is then told why); with the text to
+// store in the value's display form.
 
 #include <string>
 
 namespace chromaflow {
 
 struct EntryOutcome {
-  enum class Kind { Refused, Accepted, TakenToBound };
+  enum class Kind { Refused, Accepted, TakenToBound, Failed };
   Kind kind = Kind::Refused;
   std::string stored;  // empty when refused
+  std::string error;   // when failed: the message for the operator
 
   bool refused() const { return kind == Kind::Refused; }
+  bool failed() const { return kind == Kind::Failed; }
   static EntryOutcome refuse() { return {}; }
-  static EntryOutcome accept(std::string text) { return {Kind::Accepted, std::move(text)}; }
-  static EntryOutcome bound(std::string text) { return {Kind::TakenToBound, std::move(text)}; }
+  static EntryOutcome accept(std::string text) { return {Kind::Accepted, std::move(text), {}}; }
+  static EntryOutcome bound(std::string text) { return {Kind::TakenToBound, std::move(text), {}}; }
+  static EntryOutcome fail(std::string text, std::string error) {
+    return {Kind::Failed, std::move(text), std::move(error)};
+  }
 };
 
-// The typed text as a finite 32-bit real, the way the entry dialog reads it (a point as
-// separator, the whole text a number); nothing otherwise.
+// The typed text as a finite 32-bit real, the way the entry dialog reads it: a point as
+// separator, blanks allowed before the number but not after it, the whole text a number.
+// Nothing otherwise.
 bool readEntryValue(const std::string& typed, float& value);
 
 }  // namespace chromaflow

@@ -19,6 +19,7 @@ constexpr Rgb kBarGreen = rgbOf(0, 255, 0);
 struct BarFigure {
   int fillTo = 0;
   Rgb colour = kRed;
+  bool operator==(const BarFigure&) const = default;
 };
 
 struct MainWindowFigures {
@@ -48,6 +49,8 @@ struct MainWindowFigures {
   int GaugeConsigne = 0;
   GaugeColours gaugeColours;
   BarFigure ImageParcouru, ImageProportion, ImageRemplissageTuyau;
+
+  bool operator==(const MainWindowFigures&) const = default;
 };
 
 enum class Alarm { P1Lente, P2Lente, P1Rapide, P2Rapide, P1P2, P2P1, P1Stop, P2Stop };
@@ -71,6 +74,7 @@ struct CorrectionFigures {
   std::string PCorrectMin = "0.0", PCorrectMax = "0.1", PCorrectMaxPct = "5", CorrectPStop = "5";
 
   bool alarm(Alarm a) const { return alarms[static_cast<int>(a)]; }
+  bool operator==(const CorrectionFigures&) const = default;
 };
 
 // Counters kept as decimal integer texts.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <stdexcept>
 
 #include "common/display_forms.h"
 #include "settings/decode_line.h"
@@ -25,14 +24,14 @@ bool readNonNegative(const std::string& typed, float& v) { return readEntryValue
 
 PaintingControl::PaintingControl(K8000Card& card, SettingsDocument& settings, Plan& plan, ColourTable& colours,
                                  ControlTimers timers)
-    : card_(card), settings_(settings), plan_(plan), colours_(colours), timers_(timers), path_(plan, settings) {
-  settings_.mirrorsChanged = [this] { copyMirrors(); };
-  plan_.hoseStateSelected = [this](HoseState hose) {
-    if (hose == HoseState::Full)
-      state_.HoseFill = settingValue(settings_.settings().Retard);
-    else if (state_.Distance == 0)
-      state_.HoseFill = 0;
-  };
+    : card_(card), settings_(settings), plan_(plan), colours_(colours), timers_(timers), path_(plan, settings),
+      mirrors_(settings_.mirrorsChanged.subscribe([this] { copyMirrors(); })),
+      hoseState_(plan_.hoseStateSelected.subscribe([this](HoseState hose) {
+        if (hose == HoseState::Full)
+          state_.HoseFill = settingValue(settings_.settings().Retard);
+        else if (state_.Distance == 0)
+          state_.HoseFill = 0;
+      })) {
   copyMirrors();
   UpdateGaugeColours();
 }
@@ -60,13 +59,14 @@ void PaintingControl::readingCycleTick() {
   if (card_.RefreshTestWindow) card_.RefreshTestWindow();
   const CardImage& image = card_.image();
 
+  const MachineWiring& wiring = kMachineWiring;
   if (!state_.FirstCycle) {
-    main_.CBR = image.InputImage[1];
+    main_.CBR = image.InputImage[wiring.roller];
     if (state_.Running) {
       // The pressure follows the sensor: its input is read on every painting tick.
       card_.ReadAdChip();
       regulatePressure();
-      if (image.InputImage[1] != state_.PreviousInputImage[1]) {
+      if (image.InputImage[wiring.roller] != state_.PreviousInputImage[wiring.roller]) {
         rollerPulse();
         DosingUpdate();
       }
@@ -74,12 +74,12 @@ void PaintingControl::readingCycleTick() {
       timers_.TimerPulseDO9.setEnabled(false);
     }
     CorrectionFigures& sinceReset = monitor_.figures();
-    countPump(7, main_.CBP1, main_.TrP1, sinceReset.TrP1, sinceReset.LitresP1, main_.P1trl);
-    countPump(3, main_.CBP2, main_.TrP2, sinceReset.TrP2, sinceReset.LitresP2, main_.P2trl);
+    countPump(wiring.pumpP1, main_.CBP1, main_.TrP1, sinceReset.TrP1, sinceReset.LitresP1, main_.P1trl);
+    countPump(wiring.pumpP2, main_.CBP2, main_.TrP2, sinceReset.TrP2, sinceReset.LitresP2, main_.P2trl);
     DosingUpdate();
   }
 
-  const bool pulsing = timers_.TimerPulseDO9.isEnabled() && state_.GunOn && channelNineIsOutput();
+  const bool pulsing = timers_.TimerPulseDO9.isEnabled() && state_.GunOn && gunValveIsOutput();
   main_.LHzColour = pulsing ? kGreen : kRed;
   state_.PreviousInputImage = image.InputImage;
   state_.FirstCycle = false;
@@ -92,7 +92,7 @@ void PaintingControl::regulatePressure() {
   const float setpoint = settingValue(s.PConsigne);
   const float gain = settingValue(s.PGain);
   state_.SensorPressure =
-      minSensor + (maxSensor - minSensor) * static_cast<float>(card_.image().AnalogInputImage[1]) / 255;
+      minSensor + (maxSensor - minSensor) * static_cast<float>(card_.image().AnalogInputImage[kMachineWiring.pressureSensor]) / 255;
   if (state_.RefreshPhase) main_.LCapteur = F1(state_.SensorPressure);
 
   const float d = state_.SensorPressure - setpoint;
@@ -145,13 +145,14 @@ void PaintingControl::countPump(int channel, bool& box, std::string& mainCounter
 }
 
 void PaintingControl::pulseTick() {
-  if (!state_.GunOn || !channelNineIsOutput()) return;
-  const bool on = !card_.image().InputImage[9];
+  if (!state_.GunOn || !gunValveIsOutput()) return;
+  const int valve = kMachineWiring.gunValve;
+  const bool on = !card_.image().InputImage[valve];
   main_.PulseSimuRoul = on;
   if (on)
-    card_.SetOutputChannel(9);
+    card_.SetOutputChannel(valve);
   else
-    card_.ClearOutputChannel(9);
+    card_.ClearOutputChannel(valve);
 }
 
 void PaintingControl::setRunning(bool start) {
@@ -161,10 +162,11 @@ void PaintingControl::setRunning(bool start) {
 
 void PaintingControl::toggleGun() {
   state_.GunOn = !state_.GunOn;
+  const int valve = kMachineWiring.gunValve;
   if (state_.GunOn) {
-    if (!channelNineIsOutput()) card_.MakeChannelOutput(9);
+    if (!gunValveIsOutput()) card_.MakeChannelOutput(valve);
   } else {
-    card_.ClearOutputChannel(9);
+    card_.ClearOutputChannel(valve);
     main_.PulseSimuRoul = false;
   }
 }
@@ -172,53 +174,86 @@ void PaintingControl::toggleGun() {
 void PaintingControl::setOutputNine(bool on) {
   main_.PulseSimuRoul = on;
   if (on)
-    card_.SetOutputChannel(9);
+    card_.SetOutputChannel(kMachineWiring.gunValve);
   else
-    card_.ClearOutputChannel(9);
+    card_.ClearOutputChannel(kMachineWiring.gunValve);
 }
 
 void PaintingControl::DosingUpdate() {
-  const MachineSettings& s = settings_.settings();
-  PaintingState& st = state_;
-
-  // Where the paint now entering the hose will be laid: first in, first out.
-  const float anticipated = plan_.anticipation()
-                                ? path_.DistanceForArea(value32(settings_.M2Litre()) * st.HoseFill + st.PaintedArea)
-                                : st.Distance;
-  st.AnticipatedDistance = anticipated;
+  const float anticipated = anticipateDistance();
   const int xA = path_.SurfaceX(anticipated, view_);
-  if (st.Distance > 0) st.HoseFill = settingValue(s.Retard);
+  fillHoseOnceMoving();
+  showPosition();
+  const Litres due = showLitresDue(anticipated);
+  monitor_.MonitorPumps(due.P1, due.P2, state_.Distance, state_.PaintedArea, main_);
+  showRemaining();
+  showRollerCalibration();
+  showMeasuredLitres();
+  main_.ImageParcouru = bar(path_.SurfaceX(state_.Distance, view_));
+  const float asked = path_.ProportionAtDistance(anticipated);
+  main_.GaugeConsigne = static_cast<int>(Round(asked));
+  writeMixSetpoint(asked);
+  main_.ImageProportion = bar(xA);
+  main_.ImageRemplissageTuyau = bar(path_.HoseX(state_.HoseFill, view_));
+}
 
-  main_.Distance = F2(st.Distance);
-  main_.Leffect = F1(st.Distance);
-  main_.Seffect = F1(st.PaintedArea);
-  main_.m2Roul = F1(st.PaintedArea);
+float PaintingControl::anticipateDistance() {
+  // Where the paint now entering the hose will be laid: first in, first out. While the hose
+  // fills, at the area its fill level covers; once full, the whole hose's area beyond the
+  // area already painted.
+  PaintingState& st = state_;
+  st.AnticipatedDistance =
+      plan_.anticipation() ? path_.DistanceForArea(value32(settings_.M2Litre()) * st.HoseFill + st.PaintedArea)
+                           : st.Distance;
+  return st.AnticipatedDistance;
+}
 
+void PaintingControl::fillHoseOnceMoving() {
+  // Once the roller has moved, the hose is full.
+  if (state_.Distance > 0) state_.HoseFill = settingValue(settings_.settings().Retard);
+}
+
+void PaintingControl::showPosition() {
+  main_.Distance = F2(state_.Distance);
+  main_.Leffect = F1(state_.Distance);
+  main_.Seffect = F1(state_.PaintedArea);
+  main_.m2Roul = F1(state_.PaintedArea);
+}
+
+Litres PaintingControl::showLitresDue(float anticipated) {
+  // What the pumps should have delivered by now: the plan's litres up to where the paint now
+  // leaving them will be laid.
   const Litres due = path_.LitresUpTo(anticipated);
   main_.P1lEffect = F2(due.P1);
   main_.P2lEffect = F2(due.P2);
   main_.P1P2lEffect = F2(value32(main_.P1lEffect) + value32(main_.P2lEffect));
+  return due;
+}
 
-  monitor_.MonitorPumps(due.P1, due.P2, st.Distance, st.PaintedArea, main_);
-
+void PaintingControl::showRemaining() {
   const PlanTotals& totals = plan_.totals();
-  main_.LReste = F1(value32(totals.LTot) - st.Distance);
-  main_.SReste = F1(value32(totals.STot) - st.PaintedArea);
+  main_.LReste = F1(value32(totals.LTot) - state_.Distance);
+  main_.SReste = F1(value32(totals.STot) - state_.PaintedArea);
   main_.P1lReste = F1(value32(main_.P1lTot) - value32(main_.P1lEffect));
   main_.P2lReste = F1(value32(main_.P2lTot) - value32(main_.P2lEffect));
   main_.P1P2lReste = F1(value32(main_.P1lReste) + value32(main_.P2lReste));
+}
 
-  if (st.PaintedArea != 0) {
+void PaintingControl::showRollerCalibration() {
+  // The roller pulses per m² really measured, once the operator has set the distance painted.
+  if (state_.PaintedArea != 0) {
     const long long pulses = counterValue(main_.TrRoul);
-    main_.PulseM2_ = formatFixed(static_cast<float>(pulses) / st.PaintedArea, 0, 4);
+    main_.PulseM2_ = formatFixed(static_cast<float>(pulses) / state_.PaintedArea, 0, 4);
     main_.ButtonRoulEnabled = pulses > 0;
   } else {
     main_.TrRoul = "0";
     main_.PulseM2_ = "0";
     main_.ButtonRoulEnabled = false;
   }
+}
 
-  if (st.HoseFill != 0) {
+void PaintingControl::showMeasuredLitres() {
+  if (state_.HoseFill != 0) {
     const long long p1 = counterValue(main_.TrP1), p2 = counterValue(main_.TrP2);
     main_.LitresP1Enabled = p1 > 0;
     main_.LitresP2Enabled = p2 > 0;
@@ -228,15 +263,15 @@ void PaintingControl::DosingUpdate() {
     if (const int perLitre = integerLabel(main_.P2trl))
       main_.LitresP2 = F2(static_cast<float>(p2) / static_cast<float>(perLitre));
   } else {
+    // The pump counters restart with an empty hose.
     main_.TrP1 = "0";
     main_.TrP2 = "0";
   }
+}
 
-  main_.ImageParcouru = bar(path_.SurfaceX(st.Distance, view_));
-  const float asked = path_.ProportionAtDistance(anticipated);
-  main_.GaugeConsigne = static_cast<int>(Round(asked));
-
-  // The mix setpoint, linearised to the pumps' analog input.
+void PaintingControl::writeMixSetpoint(float asked) {
+  // The proportion asked plus the correction as shown, linearised to the pumps' analog input.
+  const MachineSettings& s = settings_.settings();
   const float zero = settingValue(s.Zero);
   const float gain = settingValue(s.Gain);
   float output = (value32(main_.Correction) + asked) * gain / 100 + zero;
@@ -244,20 +279,16 @@ void PaintingControl::DosingUpdate() {
   if (!(zero + gain > output)) output = 100;
   // Settings may put the value outside what the 8-bit output takes: it goes to the bound.
   const float level = std::clamp(output / 100 * 255, 0.0f, 255.0f);
-  if (!st.TestWindowOpen) card_.WriteDaChannel(1, static_cast<int>(Round(level)));
-
-  main_.ImageProportion = bar(xA);
-  main_.ImageRemplissageTuyau = bar(path_.HoseX(st.HoseFill, view_));
+  if (!state_.TestWindowOpen) card_.WriteDaChannel(kMachineWiring.mixSetpoint, static_cast<int>(Round(level)));
 }
 
 void PaintingControl::RedrawSurfaceView() {
-  if (surfaceViewInvalidated) surfaceViewInvalidated();
   DosingUpdate();
   ResetCorrection();
+  surfaceViewRedrawn.emit();
 }
 
 void PaintingControl::RedrawProportionViews() {
-  if (proportionViewsInvalidated) proportionViewsInvalidated();
   const PathTables& tables = path_.tables();
   if (tables.CS.empty()) {
     main_.P1lTot = main_.P2lTot = main_.P1P2ltot = F1(0);
@@ -272,6 +303,7 @@ void PaintingControl::RedrawProportionViews() {
   }
   DosingUpdate();
   ResetCorrection();
+  proportionViewsRedrawn.emit();
 }
 
 void PaintingControl::hoseEmptyButton() {
@@ -304,7 +336,7 @@ EntryOutcome PaintingControl::enterPumpLitres(Pump pump, const std::string& type
   panel = F1(litres);
   const long long pulses = counterValue(first ? main_.TrP1 : main_.TrP2);
   if (litres == 0)
-    throw std::domain_error("Division par zéro : 0 litre ne donne pas de nombre de pulses par litre");
+    return EntryOutcome::fail(panel, "Division par zéro : 0 litre ne donne pas de nombre de pulses par litre");
   const auto perLitre = static_cast<int>(std::clamp<std::int64_t>(
       Round(static_cast<float>(pulses) / litres), INT32_MIN, INT32_MAX));
   if (first)
@@ -337,6 +369,8 @@ void PaintingControl::dragTravelled(int x) {
 }
 
 void PaintingControl::dragHose(int x) {
+  // Once the roller has travelled, the hose is full and its content no longer the operator's.
+  if (state_.Distance != 0) return;
   state_.HoseFill = path_.HoseLitresAtX(x, view_);
   DosingUpdate();
 }

@@ -4,11 +4,12 @@
 // card, the pump monitoring, and the operator's actions on the machine's state (start/stop,
 // gun, hose buttons, calibrations). Headless: the windows show its figures and call it.
 
-#include <functional>
 #include <string>
 
 #include "card/k8000_card.h"
+#include "card/machine_wiring.h"
 #include "common/entry_rule.h"
+#include "common/signal.h"
 #include "control/figures.h"
 #include "control/painting_state.h"
 #include "control/path_model.h"
@@ -36,10 +37,12 @@ class PaintingControl {
 
   const MainWindowFigures& main() const { return main_; }
   const CorrectionFigures& correction() const { return monitor_.figures(); }
-  PumpMonitor& monitor() { return monitor_; }
   const PaintingState& state() const { return state_; }
   const PathModel& path() const { return path_; }
-  ViewMetrics& view() { return view_; }
+  const ViewMetrics& view() const { return view_; }
+  const Timer& gunPulseTimer() const { return timers_.TimerPulseDO9; }
+  // The main window's images were resized: the conversions follow their pixel sizes.
+  void setViewMetrics(const ViewMetrics& view) { view_ = view; }
 
   // Timer handlers.
   void readingCycleTick();
@@ -60,6 +63,13 @@ class PaintingControl {
 
   void DosingUpdate();
   void ResetCorrection() { monitor_.ResetCorrection(main_); }
+  // A click on one of the correction window's parameter panels, with the text typed.
+  EntryOutcome enterCorrectionParameter(CorrectionParameter parameter, const std::string& typed) {
+    return monitor_.enterParameter(parameter, typed);
+  }
+  const std::string& correctionParameterText(CorrectionParameter parameter) const {
+    return monitor_.parameterText(parameter);
+  }
   // The state part of the main window's redraws: totals of the job, dosing, correction reset.
   void RedrawSurfaceView();
   void RedrawProportionViews();
@@ -70,25 +80,36 @@ class PaintingControl {
   void hoseFullButton();    // ButRemplissage_Full
   bool canEnterPumpLitres(Pump pump) const;
   // The litres really pumped: the pump's pulses per litre follow. An entry of 0 is written but
-  // gives no rate: std::domain_error reports it and the pulses per litre stay.
+  // gives no rate: it fails with the message for the operator and the pulses per litre stay.
   EntryOutcome enterPumpLitres(Pump pump, const std::string& typed);
   EntryOutcome enterDistance(const std::string& typed);  // the distance really travelled
   void rollerButton();                                    // ButtonRoul ">"
   void dragTravelled(int x);                              // on ImageParcouru
-  void dragHose(int x);                                   // on ImageRemplissageTuyau
+  void dragHose(int x);                                   // on ImageRemplissageTuyau, only while Distance is 0
 
-  // The surface view and the proportion views must be drawn again.
-  std::function<void()> surfaceViewInvalidated;
-  std::function<void()> proportionViewsInvalidated;
+  // The surface view and the proportion views were redrawn (their state part: totals, dosing,
+  // correction reset); the pictures follow.
+  Signal<> surfaceViewRedrawn;
+  Signal<> proportionViewsRedrawn;
 
  private:
   void regulatePressure();
   void rollerPulse();
   void countPump(int channel, bool& box, std::string& mainCounter, std::string& sinceReset,
                  std::string& litres, const std::string& pulsesPerLitre);
-  bool channelNineIsOutput() const { return !card_.image().isInput(9); }
+  bool gunValveIsOutput() const { return !card_.image().isInput(kMachineWiring.gunValve); }
   BarFigure bar(int fillTo) const { return {fillTo, state_.Running ? kBarGreen : kRed}; }
   void copyMirrors();
+
+  // The dosing update's steps, in the order it runs them.
+  float anticipateDistance();
+  void fillHoseOnceMoving();
+  void showPosition();
+  Litres showLitresDue(float anticipated);
+  void showRemaining();
+  void showRollerCalibration();
+  void showMeasuredLitres();
+  void writeMixSetpoint(float asked);
 
   K8000Card& card_;
   SettingsDocument& settings_;
@@ -100,6 +121,7 @@ class PaintingControl {
   MainWindowFigures main_;
   PaintingState state_;
   ViewMetrics view_;
+  Subscription mirrors_, hoseState_;
 };
 
 }  // namespace chromaflow

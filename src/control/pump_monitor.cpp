@@ -51,19 +51,27 @@ float proportionalCorrection(float r, float min, float max, float maxPct) {
   return -maxPct + maxPct * (r + max) / (max - min);
 }
 
-std::string& PumpMonitor::parameterText(CorrectionParameter parameter) {
+namespace {
+
+std::string CorrectionFigures::*panelOf(CorrectionParameter parameter) {
   switch (parameter) {
-    case CorrectionParameter::PCorrectMin: return figures_.PCorrectMin;
-    case CorrectionParameter::PCorrectMax: return figures_.PCorrectMax;
-    case CorrectionParameter::PCorrectMaxPct: return figures_.PCorrectMaxPct;
+    case CorrectionParameter::PCorrectMin: return &CorrectionFigures::PCorrectMin;
+    case CorrectionParameter::PCorrectMax: return &CorrectionFigures::PCorrectMax;
+    case CorrectionParameter::PCorrectMaxPct: return &CorrectionFigures::PCorrectMaxPct;
     case CorrectionParameter::CorrectPStop: break;
   }
-  return figures_.CorrectPStop;
+  return &CorrectionFigures::CorrectPStop;
+}
+
+}  // namespace
+
+const std::string& PumpMonitor::parameterText(CorrectionParameter parameter) const {
+  return figures_.*panelOf(parameter);
 }
 
 EntryOutcome PumpMonitor::enterParameter(CorrectionParameter parameter, const std::string& typed) {
   EntryOutcome outcome = parameterRule(parameter, typed);
-  if (!outcome.refused()) parameterText(parameter) = outcome.stored;
+  if (!outcome.refused()) figures_.*panelOf(parameter) = outcome.stored;
   return outcome;
 }
 

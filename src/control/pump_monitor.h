@@ -30,8 +30,9 @@ class PumpMonitor {
   // "Remise à zéro": the reference becomes the main window's figures as they are now.
   void ResetCorrection(const MainWindowFigures& main);
 
+  // A parameter typed in its panel: kept in the panel's form when the rule accepts it.
   EntryOutcome enterParameter(CorrectionParameter parameter, const std::string& typed);
-  std::string& parameterText(CorrectionParameter parameter);
+  const std::string& parameterText(CorrectionParameter parameter) const;
 
  private:
   CorrectionFigures figures_;

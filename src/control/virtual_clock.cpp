@@ -24,6 +24,12 @@ VirtualTimer& VirtualClock::makeTimer(int interval, bool enabled) {
   return *timers_.back();
 }
 
+Timer& VirtualClock::makeTimer(int interval, bool enabled, std::function<void()> onTick) {
+  VirtualTimer& timer = makeTimer(interval, enabled);
+  timer.onTick = std::move(onTick);
+  return timer;
+}
+
 bool VirtualClock::step(std::int64_t limit) {
   VirtualTimer* next = nullptr;
   for (const auto& timer : timers_)
@@ -31,6 +37,7 @@ bool VirtualClock::step(std::int64_t limit) {
   if (!next) return false;
   now_ = next->due_;
   next->due_ += next->interval_;
+  beforeTick.emit();
   if (next->onTick) next->onTick();
   return true;
 }

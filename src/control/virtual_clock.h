@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/signal.h"
 #include "control/timer.h"
 
 namespace chromaflow {
@@ -32,11 +33,16 @@ class VirtualTimer : public Timer {
   std::int64_t due_ = 0;
 };
 
-class VirtualClock {
+class VirtualClock : public TimerSource {
  public:
   std::int64_t now() const { return now_; }
   // A new timer; at equal due times, timers made earlier tick first.
   VirtualTimer& makeTimer(int interval, bool enabled);
+  Timer& makeTimer(int interval, bool enabled, std::function<void()> onTick) override;
+
+  // Time has moved to now() and a timer is about to tick: what the program does not drive (a
+  // simulated machine) catches up first.
+  Signal<> beforeTick;
   // Runs every tick due up to and including `time`, in time order, and stops the clock there.
   void advanceTo(std::int64_t time);
   // Runs the next tick due (at most `limit`) and returns its time; nothing when none is due.

@@ -56,6 +56,11 @@ void ColourTable::removeRow(int row) {
   RefreshColourTable();
 }
 
+void ColourTable::clearRows() {
+  rows_.clear();
+  RefreshColourTable();
+}
+
 bool ColourTable::hasProportion(int proportion) const {
   for (const ColourRow& row : rows_)
     if (row.proportion == proportion) return true;
@@ -129,9 +134,7 @@ Rgb ColourTable::colourBarColumn(int x, int width) const {
   return ColourOfProportion(static_cast<float>(100 * x) / static_cast<float>(width)).colour;
 }
 
-void ColourTable::ColoursChanged() {
-  if (coloursChanged) coloursChanged();
-}
+void ColourTable::ColoursChanged() { coloursChanged.emit(); }
 
 void ColourTable::NewColours() {
   name_.set("Noname.cov");
@@ -159,20 +162,20 @@ void ColourTable::applyFileLines(const std::vector<std::string>& lines) {
     rows_.push_back({*integerOfField(line.field(2).text), *integerOfField(line.field(4).text),
                      *integerOfField(line.field(5).text), *integerOfField(line.field(6).text)});
   }
+  RefreshColourTable();
 }
 
-void ColourTable::OpenColours(bool ask, NameAsker* asker) {
-  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+bool ColourTable::OpenColours(bool ask, NameAsker* asker) {
+  return openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
     rows_.clear();
     name_.set(path);
     applyFileLines(lines);
-    RefreshColourTable();
     ColoursChanged();
   });
 }
 
-void ColourTable::SaveColours(bool ask, NameAsker* asker) {
-  saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+bool ColourTable::SaveColours(bool ask, NameAsker* asker) {
+  return saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
 }
 
 }  // namespace chromaflow

@@ -3,12 +3,12 @@
 // its file (.cov) and its New/Open/Save.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/chart_point.h"
 #include "common/document_name.h"
+#include "common/signal.h"
 
 namespace chromaflow {
 
@@ -36,6 +36,7 @@ struct ColourLookup {
 struct GaugeColours {
   Rgb background = kWhite;  // the gauge's empty part
   Rgb bar = kNavy;          // its filled part, standing for the proportion asked
+  bool operator==(const GaugeColours&) const = default;
 };
 
 // The colour window's chart: each component against the proportion, one point per row.
@@ -52,10 +53,12 @@ class ColourTable {
   std::string cell(int row, int column) const;
   int gridRows() const { return static_cast<int>(rows_.size()) + 2; }
 
-  // Row editing, as the colour picker does it; each ends with RefreshColourTable.
+  // Row editing, as the colour picker does it; each ends with RefreshColourTable, so the rows
+  // stand sorted by proportion on return.
   void addRow(const ColourRow& row);
   void setRow(int row, const ColourRow& value);  // row 1..n
   void removeRow(int row);                        // row 1..n
+  void clearRows();                               // every row; the file name stays
   bool hasProportion(int proportion) const;
 
   ColourLookup ColourOfProportion(float p) const;
@@ -68,14 +71,17 @@ class ColourTable {
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
   void NewColours();
-  void OpenColours(bool ask, NameAsker* asker);   // throws FileError; rows read stay
-  void SaveColours(bool ask, NameAsker* asker);   // throws FileError; the old file stays whole
+  // Open and Save say whether a file was read or written; they throw FileError, after which the
+  // rows read stay and the old file stays whole.
+  bool OpenColours(bool ask, NameAsker* asker);
+  bool SaveColours(bool ask, NameAsker* asker);
 
   std::vector<std::string> fileLines() const;
+  // Adds the rows a colour file's lines hold, then sorts.
   void applyFileLines(const std::vector<std::string>& lines);
 
   // After New and Open: the plan recolours its rows and the main window redraws.
-  std::function<void()> coloursChanged;
+  Signal<> coloursChanged;
 
  private:
   void ColoursChanged();

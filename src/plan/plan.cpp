@@ -50,12 +50,18 @@ Plan::Plan(const ColourTable& colours)
       name_(DocumentKind::Plan, "Surfaces et proportions - ", "Noname.spv",
             "Surfaces et proportions - Noname.spv") {}
 
-bool Plan::appendSurface(Surface surface) { return insertSurface(surfaceCount() + 1, surface); }
-
-bool Plan::insertSurface(int before, Surface surface) {
+bool Plan::addSurface(int before, Surface surface) {
   const auto held = shownSurface(surface);
   if (!held || surfaceCount() >= kMaxSurfaces || before < 1 || before > surfaceCount() + 1) return false;
   surfaces_.insert(surfaces_.begin() + (before - 1), *held);
+  return true;
+}
+
+bool Plan::appendSurface(Surface surface) { return insertSurface(surfaceCount() + 1, surface); }
+
+bool Plan::insertSurface(int before, Surface surface) {
+  if (!addSurface(before, surface)) return false;
+  RecomputeSurfaces();
   return true;
 }
 
@@ -63,14 +69,21 @@ bool Plan::setSurface(int i, Surface surface) {
   const auto held = shownSurface(surface);
   if (!held || i < 1 || i > surfaceCount()) return false;
   surfaces_[i - 1] = *held;
+  RecomputeSurfaces();
   return true;
 }
 
-void Plan::removeSurface(int i) {
-  if (i >= 1 && i <= surfaceCount()) surfaces_.erase(surfaces_.begin() + (i - 1));
+bool Plan::removeSurface(int i) {
+  if (i < 1 || i > surfaceCount()) return false;
+  surfaces_.erase(surfaces_.begin() + (i - 1));
+  RecomputeSurfaces();
+  return true;
 }
 
-void Plan::clearSurfaces() { surfaces_.clear(); }
+void Plan::clearSurfaces() {
+  surfaces_.clear();
+  RecomputeSurfaces();
+}
 
 void Plan::RecomputeSurfaces() {
   changed();
@@ -103,40 +116,52 @@ int Plan::proportionOf(int j) const {
   return proportion ? *proportion : 0;
 }
 
-void Plan::appendProportion(const std::string& distance, int proportion) {
-  changed();
+void Plan::addProportionRow(const std::string& distance, int proportion) {
   ProportionRow row;
   row[1] = distance;
   row[2] = std::to_string(proportion);
   proportionGrid_.push_back(std::move(row));
 }
 
-void Plan::setProportion(int j, const std::string& distance, int proportion) {
-  changed();
-  if (j < 1 || j > proportionCount()) return;
-  proportionGrid_[j - 1][1] = distance;
-  proportionGrid_[j - 1][2] = std::to_string(proportion);
+void Plan::appendProportion(const std::string& distance, int proportion) {
+  addProportionRow(distance, proportion);
+  RefreshProportions();
 }
 
-void Plan::removeProportion(int j) {
-  changed();
-  if (j >= 1 && j <= proportionCount()) proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
+bool Plan::setProportion(int j, const std::string& distance, int proportion) {
+  if (j < 1 || j > proportionCount()) return false;
+  proportionGrid_[j - 1][1] = distance;
+  proportionGrid_[j - 1][2] = std::to_string(proportion);
+  RefreshProportions();
+  return true;
+}
+
+bool Plan::removeProportion(int j) {
+  if (j < 1 || j > proportionCount()) return false;
+  proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
+  RefreshProportions();
+  return true;
 }
 
 void Plan::clearProportions() {
-  changed();
   proportionGrid_.clear();
+  RefreshProportions();
 }
 
 void Plan::RefreshProportions() {
   changed();
-  // The exchange sort exactly: not stable, rows of one distance may change places.
+  // The exchange sort exactly: not stable, rows of one distance may change places. Rows already
+  // in order are never exchanged by it, so an edit that keeps the order costs one pass.
   const int m = proportionCount();
-  if (m >= 2) {
-    for (int j = 1; j <= m; ++j)
-      for (int k = j + 1; k <= m; ++k)
-        if (distanceOf(k) < distanceOf(j))
-          for (int c = 1; c <= 6; ++c) std::swap(proportionGrid_[j - 1][c], proportionGrid_[k - 1][c]);
+  std::vector<double> distances(m);
+  for (int j = 1; j <= m; ++j) distances[j - 1] = distanceOf(j);
+  if (!std::is_sorted(distances.begin(), distances.end())) {
+    for (int j = 0; j < m; ++j)
+      for (int k = j + 1; k < m; ++k)
+        if (distances[k] < distances[j]) {
+          std::swap(distances[j], distances[k]);
+          for (int c = 1; c <= 6; ++c) std::swap(proportionGrid_[j][c], proportionGrid_[k][c]);
+        }
   }
   for (int j = 1; j <= m; ++j) {
     ProportionRow& row = proportionGrid_[j - 1];
@@ -169,7 +194,7 @@ void Plan::SelectHoseState(HoseState state) {
   if (state == hoseState_) return;
   hoseState_ = state;
   if (state == HoseState::Empty) anticipation_ = true;
-  if (hoseStateSelected) hoseStateSelected(state);
+  hoseStateSelected.emit(state);
 }
 
 void Plan::setStartProportion(int proportion) { startProportion_ = std::clamp(proportion, 0, 100); }
@@ -180,7 +205,7 @@ void Plan::NewPlan() {
   proportionGrid_.clear();
   RecomputeSurfaces();
   RefreshProportions();
-  if (planRenewed) planRenewed();
+  renewed.emit();
   startProportion_ = 0;
   SelectHoseState(HoseState::Empty);
   anticipation_ = true;
@@ -222,29 +247,29 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
     if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {
       const auto height = static_cast<float>(*realOfField(line.field(2).text));
       const auto length = static_cast<float>(*realOfField(line.field(3).text));
-      if (height > 0 && length > 0) appendSurface({height, length});  // a 101st is left out, as is 0.00
+      if (height > 0 && length > 0) addSurface(surfaceCount() + 1, {height, length});  // a 101st is left out, as is 0.00
     } else if (section == Section::Proportions && line.is(2, 'R') && line.is(3, 'I')) {
       const auto distance = static_cast<float>(*realOfField(line.field(2).text));
       const int proportion = *integerOfField(line.field(3).text);
       // A distance beyond what 32 bits hold could not be written back as a number.
       if (distance >= 0 && std::isfinite(distance) && proportion >= 0 && proportion <= 100)
-        appendProportion(formatFixed(distance, 2, 6), proportion);
+        addProportionRow(formatFixed(distance, 2, 6), proportion);
     }
   }
+  RecomputeSurfaces();
+  RefreshProportions();
 }
 
-void Plan::OpenPlan(bool ask, NameAsker* asker) {
-  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+bool Plan::OpenPlan(bool ask, NameAsker* asker) {
+  return openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
     NewPlan();
     name_.set(path);
     applyFileLines(lines);
-    RecomputeSurfaces();
-    RefreshProportions();
   });
 }
 
-void Plan::SavePlan(bool ask, NameAsker* asker) {
-  saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+bool Plan::SavePlan(bool ask, NameAsker* asker) {
+  return saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
 }
 
 }  // namespace chromaflow

@@ -4,11 +4,11 @@
 // as the texts their grids show; other parts read them back through those texts.
 
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/document_name.h"
+#include "common/signal.h"
 #include "plan/colour_table.h"
 
 namespace chromaflow {
@@ -21,6 +21,9 @@ struct Surface {
   float H = 0;  // height, m
   float L = 0;  // length, m
 };
+
+// Every edit below leaves both grids consistent on return: the surface grid and the main
+// window's totals are recomputed, the proportion rows sorted, numbered and coloured.
 
 // Cells of a surface grid row: number, H, L, S, cumulative L, cumulative S.
 using SurfaceRow = std::array<std::string, 6>;
@@ -42,13 +45,14 @@ class Plan {
   // Surfaces. Heights and lengths are held as the grid shows them (two decimals), so that what
   // is saved reads back as the same plan; one shown as 0.00 is no surface. The table holds at
   // most 100: adding a 101st, or a surface of no size, leaves it as it is and returns false.
+  // RecomputeSurfaces rebuilds the grid and the totals; every edit runs it.
   const std::vector<Surface>& surfaces() const { return surfaces_; }
   int surfaceCount() const { return static_cast<int>(surfaces_.size()); }
   const SurfaceRow& surfaceRow(int i) const { return surfaceGrid_[i - 1]; }  // i = 1..n
   bool appendSurface(Surface surface);
   bool insertSurface(int before, Surface surface);  // before 1..n + 1
   bool setSurface(int i, Surface surface);          // i = 1..n
-  void removeSurface(int i);
+  bool removeSurface(int i);                         // i = 1..n
   void clearSurfaces();
   void RecomputeSurfaces();
   const PlanTotals& totals() const { return totals_; }
@@ -58,9 +62,11 @@ class Plan {
   int proportionCount() const { return static_cast<int>(proportionGrid_.size()); }
   double distanceOf(int j) const;   // the distance cell read as a number
   int proportionOf(int j) const;    // the proportion cell read as an integer (0 if it is not one)
+  // RefreshProportions sorts the rows by distance (the exchange sort, not stable), numbers
+  // them and recomputes their colours; every edit runs it.
   void appendProportion(const std::string& distance, int proportion);
-  void setProportion(int j, const std::string& distance, int proportion);
-  void removeProportion(int j);
+  bool setProportion(int j, const std::string& distance, int proportion);  // j = 1..m
+  bool removeProportion(int j);                                           // j = 1..m
   void clearProportions();
   void RefreshProportions();
 
@@ -79,23 +85,29 @@ class Plan {
   void setStartProportion(int proportion);  // taken into 0..100
   void setAnticipation(bool on) { anticipation_ = on; }
 
+  // The hose state changed (by the operator, a file or New): full sets HoseFill to Retard,
+  // empty sets it to 0 while Distance is exactly 0. The painting control owns those figures.
+  Signal<HoseState> hoseStateSelected;
+  // New: the main window redraws its views.
+  Signal<> renewed;
+
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
   void NewPlan();
-  void OpenPlan(bool ask, NameAsker* asker);  // throws FileError; what was read stays
-  void SavePlan(bool ask, NameAsker* asker);  // throws FileError; the old file stays whole
+  // Open and Save say whether a file was read or written; they throw FileError, after which
+  // what was read stays and the old file stays whole.
+  bool OpenPlan(bool ask, NameAsker* asker);
+  bool SavePlan(bool ask, NameAsker* asker);
 
   std::vector<std::string> fileLines() const;
+  // Reads a plan file's lines into the plan as it is (Open starts from New), then recomputes
+  // and sorts once.
   void applyFileLines(const std::vector<std::string>& lines);
-
-  // The hose state changed: full sets HoseFill to Retard; empty sets it to 0 while Distance is
-  // exactly 0. The painting control owns those figures and does it.
-  std::function<void(HoseState)> hoseStateSelected;
-  // NewPlan: the main window redraws its views.
-  std::function<void()> planRenewed;
 
  private:
   void changed() { ++revision_; }
+  bool addSurface(int before, Surface surface);
+  void addProportionRow(const std::string& distance, int proportion);
 
   const ColourTable& colours_;
   unsigned long long revision_ = 0;

@@ -49,9 +49,7 @@ SettingsDocument::SettingsDocument()
   RefreshSettingsViews();
 }
 
-void SettingsDocument::notifyMirrors() {
-  if (mirrorsChanged) mirrorsChanged();
-}
+void SettingsDocument::notifyMirrors() { mirrorsChanged.emit(); }
 
 void SettingsDocument::NewSettings() {
   const std::string keptFrequency = settings_.PFreqMax;  // lives for the run, not in the file
@@ -61,6 +59,7 @@ void SettingsDocument::NewSettings() {
   micron_ = "1.4";
   name_.set("Noname.sev");
   notifyMirrors();
+  RefreshSettingsViews();
 }
 
 std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName) const {
@@ -87,19 +86,19 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
   }
 }
 
-void SettingsDocument::OpenSettings(bool ask, NameAsker* asker) {
-  openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
+bool SettingsDocument::OpenSettings(bool ask, NameAsker* asker) {
+  return openDocumentFile(name_, ask, asker, [this](const std::string& path, const std::vector<std::string>& lines) {
     NewSettings();
     name_.set(path);
     applyFileLines(lines);
     notifyMirrors();
     RefreshSettingsViews();
-    if (opened) opened();
+    opened.emit();
   });
 }
 
-void SettingsDocument::SaveSettings(bool ask, NameAsker* asker) {
-  saveDocumentFile(name_, ask, asker, [this](const std::string& path) { return fileLines(path); });
+bool SettingsDocument::SaveSettings(bool ask, NameAsker* asker) {
+  return saveDocumentFile(name_, ask, asker, [this](const std::string& path) { return fileLines(path); });
 }
 
 void SettingsDocument::RefreshSettingsViews() {

@@ -1,15 +1,19 @@
 #pragma once
 // The program's one settings record with its views, its file (.sev) and its New/Open/Save.
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/chart_point.h"
 #include "common/document_name.h"
+#include "common/entry_rule.h"
+#include "common/signal.h"
 #include "settings/machine_settings.h"
 
 namespace chromaflow {
+
+enum class SettingsPanel;  // the settings window's value panels (settings_entry.h)
+enum class SettingsSpin;   // its spin fields
 
 // The data of the settings window's two charts.
 struct SettingsCharts {
@@ -27,8 +31,6 @@ class SettingsDocument {
   SettingsDocument();
 
   const MachineSettings& settings() const { return settings_; }
-  // Direct access for the entry rules and the readers; callers then run the refresh they need.
-  MachineSettings& edit() { return settings_; }
 
   // Views derived from LitreM2, never written to the file.
   const std::string& M2Litre() const { return m2Litre_; }
@@ -39,11 +41,12 @@ class SettingsDocument {
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
 
+  // Every setting but PFreqMax back to its default, and the views and charts with them.
   void NewSettings();
   // Throws FileError when the file cannot be read; a read that breaks off keeps what it read.
-  void OpenSettings(bool ask, NameAsker* asker);
+  bool OpenSettings(bool ask, NameAsker* asker);
   // Throws FileError when the file cannot be written; the previous file then stays whole.
-  void SaveSettings(bool ask, NameAsker* asker);
+  bool SaveSettings(bool ask, NameAsker* asker);
   void RefreshSettingsViews();
 
   // The roller setting recommended for the thickness: (1 - LitreM2 / MaxDebit) x Roul, 1..200.
@@ -56,14 +59,23 @@ class SettingsDocument {
   void setRoul(int pulses);
   void setPulseM2(int pulses);
 
-  // The lines SaveSettings writes, and the reading of lines into the record.
+  // A value typed in a value panel or a spin field of the settings window: the entry rule
+  // decides, the setting takes the result, and the views are refreshed where the setting needs
+  // it. Returns what the rule made of the text.
+  EntryOutcome enterPanel(SettingsPanel panel, const std::string& typed);
+  EntryOutcome enterSpin(SettingsSpin spin, const std::string& typed);
+  // The "<=" button: PulseM2 takes the recommended roller setting.
+  void presetPulseM2();
+
+  // The lines SaveSettings writes, and the reading of a file's lines into the record as it is
+  // (Open starts from New and refreshes after).
   std::vector<std::string> fileLines(const std::string& fileName) const;
   void applyFileLines(const std::vector<std::string>& lines);
 
   // P1trl, P2trl or PulseM2 changed: the main window's labels copy them.
-  std::function<void()> mirrorsChanged;
+  Signal<> mirrorsChanged;
   // The settings were opened: the main window redraws its views.
-  std::function<void()> opened;
+  Signal<> opened;
 
  private:
   void notifyMirrors();

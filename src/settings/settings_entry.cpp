@@ -61,7 +61,8 @@ EntryOutcome panelRule(SettingsPanel panel, const std::string& typed, const Mach
     case SettingsPanel::EditMicron:
       return v > 0 ? EntryOutcome::accept(F2(v / 10.0f)) : EntryOutcome::refuse();
     case SettingsPanel::EditMaxDebit:
-      return v > 0.1f ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
+      // The 32-bit value against the bound as written: the 32-bit 0.1 lies just above 0.1.
+      return static_cast<double>(v) > 0.1 ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
     case SettingsPanel::Zero:
       return v >= -10 && v <= 10 ? EntryOutcome::accept(F1(v)) : EntryOutcome::refuse();
     case SettingsPanel::Gain:
@@ -92,28 +93,28 @@ EntryOutcome spinRule(SettingsSpin spin, const std::string& typed) {
                             : EntryOutcome::bound(std::to_string(clamped));
 }
 
-EntryOutcome enterPanel(SettingsDocument& document, SettingsPanel panel, const std::string& typed) {
-  EntryOutcome outcome = panelRule(panel, typed, document.settings());
+EntryOutcome SettingsDocument::enterPanel(SettingsPanel panel, const std::string& typed) {
+  EntryOutcome outcome = panelRule(panel, typed, settings_);
   if (outcome.refused()) return outcome;
   const PanelRow& row = rowOf(panel);
-  document.edit().*row.setting = outcome.stored;
-  if (row.refreshes) document.RefreshSettingsViews();
+  settings_.*row.setting = outcome.stored;
+  if (row.refreshes) RefreshSettingsViews();
   return outcome;
 }
 
-EntryOutcome enterSpin(SettingsDocument& document, SettingsSpin spin, const std::string& typed) {
+EntryOutcome SettingsDocument::enterSpin(SettingsSpin spin, const std::string& typed) {
   EntryOutcome outcome = spinRule(spin, typed);
   if (outcome.refused()) return outcome;
   const int pulses = *integerOfField(outcome.stored);
   switch (spin) {
-    case SettingsSpin::SpinEditP1trl: document.setP1trl(pulses); break;
-    case SettingsSpin::SpinEditP2trl: document.setP2trl(pulses); break;
-    case SettingsSpin::SpinEditRoul: document.setRoul(pulses); break;
-    case SettingsSpin::SpinEditPulseM2: document.setPulseM2(pulses); break;
+    case SettingsSpin::SpinEditP1trl: setP1trl(pulses); break;
+    case SettingsSpin::SpinEditP2trl: setP2trl(pulses); break;
+    case SettingsSpin::SpinEditRoul: setRoul(pulses); break;
+    case SettingsSpin::SpinEditPulseM2: setPulseM2(pulses); break;
   }
   return outcome;
 }
 
-void presetPulseM2(SettingsDocument& document) { document.setPulseM2(document.recommendedPulseM2()); }
+void SettingsDocument::presetPulseM2() { setPulseM2(recommendedPulseM2()); }
 
 }  // namespace chromaflow

@@ -25,12 +25,6 @@ std::string panelText(const SettingsDocument& document, SettingsPanel panel);
 EntryOutcome panelRule(SettingsPanel panel, const std::string& typed, const MachineSettings& settings);
 EntryOutcome spinRule(SettingsSpin spin, const std::string& typed);
 
-// Applies the rule: stores the result in its setting and refreshes the views where the
-// setting needs it. Returns the outcome.
-EntryOutcome enterPanel(SettingsDocument& document, SettingsPanel panel, const std::string& typed);
-EntryOutcome enterSpin(SettingsDocument& document, SettingsSpin spin, const std::string& typed);
-
-// The "<=" button: PulseM2 takes the recommended roller setting.
-void presetPulseM2(SettingsDocument& document);
+// Storing the outcome is SettingsDocument::enterPanel / enterSpin.
 
 }  // namespace chromaflow

@@ -1,6 +1,7 @@
 #include "sim/simulation.h"
 
 #include <cstdio>
+#include <limits>
 #include <ostream>
 #include <stdexcept>
 
@@ -9,19 +10,16 @@
 namespace chromaflow::sim {
 namespace {
 
-// Answers the project's dialog with one name and cancels every other.
-class OneNameAsker : public NameAsker {
+// The simulated card stays the harness's, which moves its pins; the session reaches it through
+// this access on Lpt1. The other ports have nothing attached.
+class BorrowedPort : public PortAccess {
  public:
-  explicit OneNameAsker(std::string name) : name_(std::move(name)) {}
-  std::optional<std::string> askOpenName(DocumentKind kind, const std::string&) override { return answer(kind); }
-  std::optional<std::string> askSaveName(DocumentKind kind, const std::string&) override { return answer(kind); }
+  explicit BorrowedPort(PortAccess& port) : port_(port) {}
+  std::uint8_t readByte(std::uint16_t address) override { return port_.readByte(address); }
+  void writeByte(std::uint16_t address, std::uint8_t value) override { port_.writeByte(address, value); }
 
  private:
-  std::optional<std::string> answer(DocumentKind kind) const {
-    if (kind == DocumentKind::Project) return name_;
-    return std::nullopt;
-  }
-  std::string name_;
+  PortAccess& port_;
 };
 
 std::string real(double v) {
@@ -39,60 +37,61 @@ std::string seconds(std::int64_t milliseconds) {
 }  // namespace
 
 Simulation::Simulation()
-    : refresh_(clock_.makeTimer(200, true)),
-      pulse_(clock_.makeTimer(25, false)),
-      cycle_(clock_.makeTimer(20, true)),
-      session_(card_, {cycle_, pulse_, refresh_}) {
-  // Timers due in the same millisecond run in this order: refresh, pulse, reading cycle.
-  refresh_.onTick = [this] {
-    beforeTimer();
-    control().refreshTick();
-  };
-  pulse_.onTick = [this] {
-    beforeTimer();
-    control().pulseTick();
-  };
-  cycle_.onTick = [this] {
-    beforeTimer();
-    const auto writes = card_.daWrites();
-    control().readingCycleTick();
-    tickDa_ = card_.daWrites() != writes ? std::optional<int>(card_.daOutput()) : std::nullopt;
-    afterReadingCycle();
-  };
+    : session_({clock_,
+                [this](ParallelPortKind) {
+                  PortChoice choice;
+                  choice.port = std::make_unique<BorrowedPort>(card_);
+                  choice.backend = PortBackend::Simulated;
+                  choice.device = "Carte K8000 simulée";
+                  return choice;
+                },
+                &asker_}) {
+  wiring_.push_back(clock_.beforeTick.subscribe([this] {
+    if (machine_) machine_->advanceTo(clock_.now(), session_.state().Running);
+  }));
+  wiring_.push_back(session_.tickStarting.subscribe([this] { daWritesAtTickStart_ = card_.daWrites(); }));
+  wiring_.push_back(session_.ticked.subscribe([this] { afterReadingCycle(); }));
+}
+
+void Simulation::throwReportedError() {
+  if (asker_.errors.empty()) return;
+  const std::string error = asker_.errors.front();
+  asker_.errors.clear();
+  throw FileError(error);
 }
 
 void Simulation::openProject(const std::string& path) {
   if (!fileExists(path)) throw FileError(path + " : no such project file");
-  OneNameAsker asker(path);
-  session_.documents.project.OpenProject(true, &asker);
+  asker_.projectName = path;
+  session_.openProject(true);
+  throwReportedError();
 }
 
 void Simulation::saveProjectAs(const std::string& path) {
-  OneNameAsker asker(path);
-  session_.documents.project.SaveProject(true, &asker);
+  asker_.projectName = path;
+  session_.saveProject(true);
+  throwReportedError();
 }
 
-void Simulation::start() { control().activateMainWindow(); }
+void Simulation::start() { session_.activateMainWindow(); }
 
 void Simulation::startMachine(MachineConfig config) {
-  machine_ = std::make_unique<PaintMachine>(card_, session_.documents.settings, control().path(), std::move(config));
-  control().setRunning(true);
-  control().toggleGun();
+  machine_ =
+      std::make_unique<PaintMachine>(card_, machineJobOf(session_.plan(), session_.settings()), std::move(config));
+  session_.setRunning(true);
+  session_.toggleGun();
 }
 
 void Simulation::startNextWall() {
   if (machine_) machine_->startNewWall();
-  control().hoseFullButton();
-  control().ResetCorrection();
-}
-
-void Simulation::beforeTimer() {
-  if (machine_) machine_->advanceTo(clock_.now(), control().state().Running);
+  session_.hoseFullButton();
+  session_.resetCorrection();
 }
 
 void Simulation::afterReadingCycle() {
   ++ticks_;
   ticked_ = true;
+  tickDa_ = card_.daWrites() != daWritesAtTickStart_ ? std::optional<int>(card_.daOutput()) : std::nullopt;
   const auto& alarms = control().correction().alarms;
   for (int a = 0; a < kAlarmCount; ++a) {
     AlarmRecord& record = alarmRecords_[a];
@@ -106,35 +105,34 @@ void Simulation::afterReadingCycle() {
 
 void Simulation::tick() {
   ticked_ = false;
-  while (!ticked_) clock_.advanceTo(std::max(clock_.now(), cycle_.due()));
+  // Every timer due before the reading cycle's next tick runs first, in its order.
+  while (!ticked_ && clock_.step(std::numeric_limits<std::int64_t>::max())) {
+  }
 }
 
 void Simulation::replay(const ReplayStep& step, std::ostream& errors) {
   card_.setPulledLowMask(step.pulledLow);
-  card_.setAnalogInput(1, step.analogInput);
-  for (int input = 2; input <= 4; ++input) card_.setAnalogInput(input, 0);
-  PaintingControl& c = control();
+  card_.setAnalogInput(kMachineWiring.pressureSensor, step.analogInput);
+  for (int input = 1; input <= kAnalogInputs; ++input)
+    if (input != kMachineWiring.pressureSensor) card_.setAnalogInput(input, 0);
+  Session& s = session_;
   using K = ReplayAction::Kind;
   for (const ReplayAction& action : step.actions) {
-    try {
-      switch (action.kind) {
-        case K::Activate: c.activateMainWindow(); break;
-        case K::Start: c.setRunning(true); break;
-        case K::Stop: c.setRunning(false); break;
-        case K::Gun: c.toggleGun(); break;
-        case K::Reset: c.ResetCorrection(); break;
-        case K::HoseFull: c.hoseFullButton(); break;
-        case K::HoseEmpty: c.hoseEmptyButton(); break;
-        case K::Distance: c.enterDistance(action.value); break;
-        case K::P1Litres: c.enterPumpLitres(Pump::P1, action.value); break;
-        case K::P2Litres: c.enterPumpLitres(Pump::P2, action.value); break;
-        case K::Roller:
-          if (c.main().ButtonRoulEnabled) c.rollerButton();
-          break;
-      }
-    } catch (const std::exception& error) {
-      errors << "line " << step.line << ": " << error.what() << "\n";
+    switch (action.kind) {
+      case K::Activate: s.activateMainWindow(); break;
+      case K::Start: s.setRunning(true); break;
+      case K::Stop: s.setRunning(false); break;
+      case K::Gun: s.toggleGun(); break;
+      case K::Reset: s.resetCorrection(); break;
+      case K::HoseFull: s.hoseFullButton(); break;
+      case K::HoseEmpty: s.hoseEmptyButton(); break;
+      case K::Distance: s.enterDistance(action.value); break;
+      case K::P1Litres: s.enterPumpLitres(Pump::P1, action.value); break;
+      case K::P2Litres: s.enterPumpLitres(Pump::P2, action.value); break;
+      case K::Roller: s.rollerButton(); break;
     }
+    for (const std::string& error : asker_.errors) errors << "line " << step.line << ": " << error << "\n";
+    asker_.errors.clear();
   }
   tick();
 }
@@ -149,17 +147,18 @@ std::string Simulation::traceHeader() const {
 }
 
 std::string Simulation::traceRow() const {
-  const PaintingState& s = session_.control.state();
-  const MainWindowFigures& m = session_.control.main();
+  const PaintingState& s = session_.state();
+  const MainWindowFigures& m = session_.main();
+  const Timer& pulse = session_.control().gunPulseTimer();
   std::string alarms;
-  for (bool raised : session_.control.correction().alarms) alarms += raised ? '1' : '0';
+  for (bool raised : session_.correction().alarms) alarms += raised ? '1' : '0';
   const std::string cells[] = {
       std::to_string(ticks_ - 1), std::to_string(clock_.now()), real(s.Distance), real(s.PaintedArea),
       real(s.HoseFill), real(s.AnticipatedDistance), std::to_string(m.GaugeConsigne),
       tickDa_ ? std::to_string(*tickDa_) : "", m.Correction, m.TrRoul, m.TrP1, m.TrP2, m.LitresP1, m.LitresP2,
       m.P1lEffect, m.P2lEffect, m.P1P2lEffect, m.LReste, m.SReste, m.P1lReste, m.P2lReste, m.PulseM2_,
-      m.LCapteur, m.LHz, std::to_string(pulse_.isEnabled() ? pulse_.interval() : 0),
-      card_.drivenLow(9) ? "1" : "0", alarms, m.P1lTot, m.P2lTot, m.P1P2ltot};
+      m.LCapteur, m.LHz, std::to_string(pulse.isEnabled() ? pulse.interval() : 0),
+      card_.drivenLow(kMachineWiring.gunValve) ? "1" : "0", alarms, m.P1lTot, m.P2lTot, m.P1P2ltot};
   std::string row;
   for (const std::string& cell : cells) row += (row.empty() ? "" : ",") + cell;
   if (machine_)
@@ -169,8 +168,8 @@ std::string Simulation::traceRow() const {
 }
 
 std::string Simulation::summary() const {
-  const PaintingState& s = session_.control.state();
-  const MainWindowFigures& m = session_.control.main();
+  const PaintingState& s = session_.state();
+  const MainWindowFigures& m = session_.main();
   std::string text;
   auto line = [&text](const std::string& l) { text += l + "\n"; };
   line("Durée simulée         : " + seconds(clock_.now()));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/session.h"
+#include "common/asker.h"
 #include "control/virtual_clock.h"
 #include "sim/paint_machine.h"
 #include "sim/replay.h"
@@ -26,12 +27,32 @@ struct AlarmRecord {
   long long ticksVisible = 0;
 };
 
+// Answers the project's file dialog with one name and cancels every other question; keeps the
+// errors the session reports, for the tool to print.
+class HarnessAsker : public Asker {
+ public:
+  std::optional<std::string> projectName;
+  std::vector<std::string> errors;
+
+  std::optional<std::string> askOpenName(DocumentKind kind, const std::string&) override { return answer(kind); }
+  std::optional<std::string> askSaveName(DocumentKind kind, const std::string&) override { return answer(kind); }
+  std::optional<std::string> askValue(const std::string&, const std::string&) override { return std::nullopt; }
+  void warn(const std::string& text) override { errors.push_back(text); }
+  void showError(const std::string& text) override { errors.push_back(text); }
+
+ private:
+  std::optional<std::string> answer(DocumentKind kind) const {
+    return kind == DocumentKind::Project ? projectName : std::nullopt;
+  }
+};
+
 class Simulation {
  public:
   Simulation();
 
   Session& session() { return session_; }
-  PaintingControl& control() { return session_.control; }
+  const Session& session() const { return session_; }
+  const PaintingControl& control() const { return session_.control(); }
   SimulatedK8000& card() { return card_; }
   const VirtualClock& clock() const { return clock_; }
   const PaintMachine* machine() const { return machine_.get(); }
@@ -67,19 +88,19 @@ class Simulation {
   std::string summary() const;
 
  private:
-  void beforeTimer();
   void afterReadingCycle();
+  void throwReportedError();
 
   SimulatedK8000 card_;
   VirtualClock clock_;
-  VirtualTimer& refresh_;
-  VirtualTimer& pulse_;
-  VirtualTimer& cycle_;
+  HarnessAsker asker_;
   Session session_;
+  std::vector<Subscription> wiring_;
   std::unique_ptr<PaintMachine> machine_;
   long long ticks_ = 0;
   bool ticked_ = false;
-  std::optional<int> tickDa_;
+  std::uint64_t daWritesAtTickStart_ = 0;
+  std::optional<int> tickDa_;  // what the last tick wrote to the DA output
   std::array<bool, kAlarmCount> alarmsBefore_{};
   std::array<AlarmRecord, kAlarmCount> alarmRecords_{};
 };

@@ -22,7 +22,7 @@ struct ProjectFixture : ::testing::Test {
   Project& project = documents.project;
   int redraws = 0;
 
-  void SetUp() override { documents.viewsChanged = [this] { ++redraws; }; }
+  Subscription counting = documents.viewsChanged.subscribe([this] { ++redraws; });
 
   void fillJob() {
     documents.colours.addRow({0, 255, 255, 255});

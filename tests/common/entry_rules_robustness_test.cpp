@@ -19,7 +19,7 @@ namespace {
 using Kind = EntryOutcome::Kind;
 
 // The typed text as a number, read independently: a plain decimal number with a point and an
-// optional exponent, blanks around it, finite in 32 bits.
+// optional exponent, blanks before it (not after), finite in 32 bits.
 std::optional<float> reference(const std::string& text) {
   for (char c : text)
     if (!std::isdigit(static_cast<unsigned char>(c)) && std::string(" +-.eE").find(c) == std::string::npos)
@@ -28,19 +28,19 @@ std::optional<float> reference(const std::string& text) {
   char* end = nullptr;
   const double d = std::strtod(begin, &end);
   if (end == begin) return std::nullopt;
-  while (*end == ' ') ++end;
   if (*end != '\0') return std::nullopt;
   const auto f = static_cast<float>(d);
   if (!std::isfinite(f)) return std::nullopt;
   return f;
 }
 
-// A rule as a range: [low, high] with open or closed ends; above `high` some rules take the
-// bound instead of refusing.
+// A rule as a range: [low, high] with open or closed ends, the bounds as written (the 32-bit
+// value is compared with them); above `high` some rules take the bound instead of refusing.
 struct Range {
-  float low, high;
+  double low, high;
   bool lowOpen = false, highOpen = false, boundAbove = false;
-  Kind expected(float v) const {
+  Kind expected(float typed) const {
+    const double v = typed;
     const bool aboveLow = lowOpen ? v > low : v >= low;
     const bool belowHigh = highOpen ? v < high : v <= high;
     if (!aboveLow) return Kind::Refused;
@@ -51,12 +51,16 @@ struct Range {
 
 constexpr float kHuge = std::numeric_limits<float>::max();
 
-std::vector<std::string> inputsAround(std::initializer_list<float> bounds) {
+std::vector<std::string> inputsAround(std::initializer_list<double> bounds) {
   std::vector<std::string> inputs = {
       "", " ", "+", "-", ".", "e", "1,5", "1.5.", "5 x", "0x10", "$10", "1_0", "nan", "NaN", "-nan", "inf",
       "+inf", "-inf", "Infinity", "INF", "1e39", "-1e39", "1e400", "1e-50", "3.4e38", "-3.4e38", "0", "-0",
-      "+0", " 1 ", "+2.5", "1E1", "2.5e-1"};
-  for (float b : bounds) {
+      "+0", " 1 ", " 1", "1 ", "+2.5", "1E1", "2.5e-1"};
+  for (double written : bounds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", written);
+    inputs.push_back(text);
+    const auto b = static_cast<float>(written);
     for (float v : {b, std::nextafter(b, -kHuge), std::nextafter(b, kHuge), b - 0.01f, b + 0.01f, b - 1, b + 1}) {
       char text[64];
       std::snprintf(text, sizeof text, "%.9g", v);
@@ -87,7 +91,7 @@ TEST(EntryRules, SettingsPanelsAndSpinFields) {
       {SettingsPanel::EditLitreM2, {0, kHuge, true}},
       {SettingsPanel::EditM2Litre, {smallestM2Litre, kHuge}},
       {SettingsPanel::EditMicron, {0, kHuge, true}},
-      {SettingsPanel::EditMaxDebit, {0.1f, kHuge, true}},
+      {SettingsPanel::EditMaxDebit, {0.1, kHuge, true}},
       {SettingsPanel::Zero, {-10, 10}},
       {SettingsPanel::Gain, {0, 200, true}},
       {SettingsPanel::MinCapteur, {0, 200, false, true}},
@@ -125,22 +129,22 @@ TEST(EntryRules, DistanceLitresAndCalibrationOnTheMainWindow) {
   for (const std::string& typed : inputsAround({0, 1})) {
     testing::ControlRig rig;
     rig.wall(2, 10, {{"0.00", 50}});
-    rig.control.hoseFullButton();
+    rig.session.hoseFullButton();
     rig.tick();
     rig.edge(7);
     rig.edge(3);
-    check("distance", nonNegative, typed, rig.control.enterDistance(typed));
+    check("distance", nonNegative, typed, rig.session.enterDistance(typed));
     EXPECT_TRUE(std::isfinite(rig.control.state().Distance) && rig.control.state().Distance >= 0);
     for (Pump pump : {Pump::P1, Pump::P2}) {
-      try {
-        check("litres", nonNegative, typed, rig.control.enterPumpLitres(pump, typed));
-      } catch (const std::domain_error&) {
+      const EntryOutcome outcome = rig.session.enterPumpLitres(pump, typed);
+      if (outcome.failed())
         EXPECT_EQ(*reference(typed), 0) << typed;  // only 0 litres gives no rate
-      }
+      else
+        check("litres", nonNegative, typed, outcome);
     }
-    const MachineSettings& s = rig.documents.settings.settings();
+    const MachineSettings& s = rig.session.settings().settings();
     EXPECT_GE(s.P1trl, 0) << typed;
-    rig.control.rollerButton();
+    rig.session.rollerButton();
     EXPECT_GE(s.PulseM2, 1);
     EXPECT_LE(s.PulseM2, 200);
   }

@@ -104,7 +104,7 @@ TEST_F(PathFixture, PixelConversions) {
   EXPECT_EQ(path.HoseX(0.5f, view), 35);
   EXPECT_EQ(path.HoseX(2, view), 70);
   EXPECT_FLOAT_EQ(path.HoseLitresAtX(35, view), 0.5f);
-  settings.edit().Retard = "0.00";
+  settings.applyFileLines({"Retard(l)=0.00"});
   EXPECT_EQ(path.HoseX(0, view), 70);
   EXPECT_EQ(path.HoseLitresAtX(35, view), 0);
 }

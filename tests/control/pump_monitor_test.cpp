@@ -38,10 +38,10 @@ struct Monitoring : ::testing::Test {
 
   void SetUp() override {
     rig.wall(2, 10, {{"0.00", 50}});
-    rig.control.setRunning(true);
-    rig.control.hoseFullButton();
+    rig.session.setRunning(true);
+    rig.session.hoseFullButton();
     rig.tick();
-    rig.control.ResetCorrection();
+    rig.session.resetCorrection();
   }
   // Paints `pulses` roller pulses while the pumps give `p1` and `p2` pulses per roller pulse.
   void paint(int pulses, double p1, double p2) {
@@ -77,7 +77,7 @@ TEST_F(Monitoring, AStoppedPumpIsNotCalledSlow) {
   EXPECT_EQ(f.TrP1, "0");
   // Proportional part saturates at -5 (P1 too slow relative to P2) and the stop adds -5.
   EXPECT_EQ(f.Correction, "-10.0");
-  rig.control.ResetCorrection();
+  rig.session.resetCorrection();
   EXPECT_EQ(f.Correction, "0");
   EXPECT_EQ(f.LitresP1Th, "0.00");
   EXPECT_FALSE(f.alarm(Alarm::P1Stop));

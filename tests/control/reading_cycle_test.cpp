@@ -17,8 +17,8 @@ struct ReadingCycle : ::testing::Test {
 };
 
 TEST_F(ReadingCycle, FirstTickAfterActivationOnlyRecords) {
-  rig.control.setRunning(true);
-  rig.control.activateMainWindow();
+  rig.session.setRunning(true);
+  rig.session.activateMainWindow();
   const auto writes = rig.card.daWrites();
   rig.tick(0b0100'0101);  // roller, P2 and P1 pins low already
   EXPECT_EQ(main.TrP1, "0");
@@ -33,7 +33,7 @@ TEST_F(ReadingCycle, FirstTickAfterActivationOnlyRecords) {
 
 TEST_F(ReadingCycle, HoseFillsIn358PulsesThenAreaAndDistanceAdvance) {
   rig.wall(2, 10, {{"0.00", 0}, {"10.00", 100}});
-  rig.control.setRunning(true);
+  rig.session.setRunning(true);
   rig.tick();
   for (int pulse = 1; pulse <= 358; ++pulse) {
     rig.edge(1);
@@ -67,7 +67,7 @@ TEST_F(ReadingCycle, WhileStoppedOnlyTheBoxesAndPumpsMove) {
   EXPECT_EQ(rig.control.correction().TrP1, "2");
   EXPECT_EQ(rig.control.correction().TrP2, "1");
   EXPECT_EQ(rig.control.correction().LitresP1, F2(2.0f / 220));
-  rig.control.hoseFullButton();
+  rig.session.hoseFullButton();
   rig.edge(7);
   EXPECT_EQ(main.TrP1, "1");
   EXPECT_TRUE(main.LitresP1Enabled);
@@ -75,7 +75,7 @@ TEST_F(ReadingCycle, WhileStoppedOnlyTheBoxesAndPumpsMove) {
 }
 
 TEST_F(ReadingCycle, PressureRegulationSetsTheGunPulseInterval) {
-  rig.control.setRunning(true);
+  rig.session.setRunning(true);
   rig.card.setAnalogInput(1, 128);
   rig.clock.advanceTo(200);  // the refresh phase is on after 200 ms
   rig.tick();
@@ -83,42 +83,38 @@ TEST_F(ReadingCycle, PressureRegulationSetsTheGunPulseInterval) {
   EXPECT_FALSE(rig.pulse.isEnabled());  // above the setpoint of 100 bar
 
   rig.card.setAnalogInput(1, 0);
-  rig.documents.settings.edit().PConsigne = "1.0";  // 1 bar under
+  rig.session.enterSettingsPanel(SettingsPanel::PConsigne, "1");  // 1 bar under
   rig.tick();
   EXPECT_TRUE(rig.pulse.isEnabled());
   EXPECT_EQ(rig.pulse.interval(), 200);
   EXPECT_EQ(main.LHz, "2.5");
-  rig.documents.settings.edit().PConsigne = "10.0";  // 10 bar under: 20 ms, raised to 25
+  rig.session.enterSettingsPanel(SettingsPanel::PConsigne, "10");  // 10 bar under: 20 ms, raised to 25
   rig.tick();
   EXPECT_EQ(rig.pulse.interval(), 25);
   EXPECT_EQ(main.LHz, "20.0");
-  rig.documents.settings.edit().PConsigne = "0.0";  // exactly at the setpoint
+  rig.session.enterSettingsPanel(SettingsPanel::MaxCapteur, "255");
+  rig.card.setAnalogInput(1, 10);  // 10 bar: exactly at the setpoint
   rig.tick();
   EXPECT_FALSE(rig.pulse.isEnabled());
-  EXPECT_EQ(main.LCapteur, "0.0");
+  EXPECT_EQ(main.LCapteur, "10.0");
 }
 
-TEST_F(ReadingCycle, ZeroGainOrFrequencyGivesTheLongestInterval) {
-  rig.control.setRunning(true);
-  rig.documents.settings.edit().PConsigne = "1.0";
-  rig.documents.settings.edit().PGain = "0.0";
+TEST_F(ReadingCycle, ZeroGainFromAFileGivesTheLongestInterval) {
+  rig.session.setRunning(true);
+  rig.openSettingsLines({"Analog input: P Consigne (bar)=1.0", "Analog input: Gain=0.0"});
   rig.tick();
-  rig.tick();
-  EXPECT_EQ(rig.pulse.interval(), 1'000'000'000);
-  rig.documents.settings.edit().PGain = "10.0";
-  rig.documents.settings.edit().PFreqMax = "abc";
   rig.tick();
   EXPECT_EQ(rig.pulse.interval(), 1'000'000'000);
   EXPECT_EQ(main.LHz, "0.0");
 }
 
 TEST_F(ReadingCycle, GunPulsesOutputNineWhilePaintingUnderPressure) {
-  rig.control.setRunning(true);
-  rig.documents.settings.edit().PConsigne = "1.0";  // sensor at 0: 200 ms
+  rig.session.setRunning(true);
+  rig.session.enterSettingsPanel(SettingsPanel::PConsigne, "1");  // sensor at 0: 200 ms
   rig.tick();
   rig.tick();
   EXPECT_EQ(main.LHzColour, kRed);  // gun off
-  rig.control.toggleGun();
+  rig.session.toggleGun();
   bool lastLevel = rig.card.pinLow(9);
   int toggles = 0;
   for (int t = 0; t < 50; ++t) {  // one second
@@ -127,7 +123,7 @@ TEST_F(ReadingCycle, GunPulsesOutputNineWhilePaintingUnderPressure) {
   }
   EXPECT_EQ(toggles, 5);
   EXPECT_EQ(main.LHzColour, kGreen);
-  rig.control.toggleGun();
+  rig.session.toggleGun();
   EXPECT_FALSE(rig.card.pinLow(9));
   for (int t = 0; t < 20; ++t) rig.tick();
   EXPECT_FALSE(rig.card.pinLow(9));
@@ -135,23 +131,24 @@ TEST_F(ReadingCycle, GunPulsesOutputNineWhilePaintingUnderPressure) {
 }
 
 TEST_F(ReadingCycle, GunOnMakesChannelNineAnOutputAgain) {
-  rig.session.card.MakeAllChannelsInput();
-  rig.control.toggleGun();
-  EXPECT_FALSE(rig.session.card.image().isInput(9));
-  rig.control.setOutputNine(true);
+  rig.session.testReadInputs();  // "Lecture des entrées" makes every channel an input
+  EXPECT_TRUE(rig.session.card().image().isInput(9));
+  rig.session.toggleGun();
+  EXPECT_FALSE(rig.session.card().image().isInput(9));
+  rig.session.setOutputNine(true);
   EXPECT_TRUE(rig.card.pinLow(9));
-  rig.control.toggleGun();
-  rig.control.toggleGun();  // ON again with 9 already an output: stays as it is
+  rig.session.toggleGun();
+  rig.session.toggleGun();  // ON again with 9 already an output: stays as it is
   EXPECT_FALSE(rig.card.pinLow(9));
 }
 
 TEST_F(ReadingCycle, StoppingLeavesOutputNineAsItsLastToggle) {
-  rig.control.setRunning(true);
-  rig.documents.settings.edit().PConsigne = "1.0";
-  rig.control.toggleGun();
+  rig.session.setRunning(true);
+  rig.session.enterSettingsPanel(SettingsPanel::PConsigne, "1");
+  rig.session.toggleGun();
   for (int t = 0; t < 12; ++t) rig.tick();  // one toggle at 200 ms from enabling
   const bool level = rig.card.pinLow(9);
-  rig.control.setRunning(false);
+  rig.session.setRunning(false);
   for (int t = 0; t < 30; ++t) rig.tick();
   EXPECT_EQ(rig.card.pinLow(9), level);
   EXPECT_FALSE(rig.pulse.isEnabled());
@@ -159,12 +156,12 @@ TEST_F(ReadingCycle, StoppingLeavesOutputNineAsItsLastToggle) {
 
 TEST_F(ReadingCycle, ActivationEmptiesTheHoseAndZeroesTheDistance) {
   rig.wall(2, 10, {{"0.00", 50}});
-  rig.control.setRunning(true);
-  rig.control.enterDistance("4");
+  rig.session.setRunning(true);
+  rig.session.enterDistance("4");
   EXPECT_FLOAT_EQ(state.PaintedArea, 8);
   rig.tick();
   EXPECT_FLOAT_EQ(state.HoseFill, 1);
-  rig.control.activateMainWindow();
+  rig.session.activateMainWindow();
   EXPECT_EQ(state.Distance, 0);
   EXPECT_EQ(state.HoseFill, 0);
   EXPECT_FLOAT_EQ(state.PaintedArea, 8);  // left as it is
@@ -178,12 +175,12 @@ TEST_F(ReadingCycle, SetpointReachesTheConverterUnlessTheTestWindowIsOpen) {
   rig.tick();
   rig.tick();
   EXPECT_EQ(rig.card.daOutput(), 128);  // 50 % of 90 % + 5 %: 127.5 to even
-  rig.control.setTestWindowOpen(true);
-  rig.session.card.WriteDaChannel(1, 17);  // the test window's own setting
+  rig.session.setTestWindowOpen(true);
+  rig.session.testScrollDa(255 - 17);  // the test window's own setting
   rig.tick();
   EXPECT_EQ(rig.card.daOutput(), 17);
   EXPECT_EQ(main.GaugeConsigne, 50);  // the figures still follow
-  rig.control.activateMainWindow();
+  rig.session.activateMainWindow();
   rig.tick();
   rig.tick();
   EXPECT_EQ(rig.card.daOutput(), 128);

@@ -14,15 +14,15 @@ using testing::ScriptedAsker;
 using testing::TempDir;
 using testing::writeBytes;
 
-ColourTable whiteToBlue() {
-  ColourTable table;
+// White at 0 %, blue at 100 %, added in the wrong order.
+void whiteToBlue(ColourTable& table) {
   table.addRow({100, 0, 0, 255});
   table.addRow({0, 255, 255, 255});
-  return table;
 }
 
 TEST(ColourOfProportion, InterpolatesAndRoundsTiesToEven) {
-  const ColourTable table = whiteToBlue();
+  ColourTable table;
+  whiteToBlue(table);
   const ColourLookup half = table.ColourOfProportion(50);
   EXPECT_TRUE(half.found);
   EXPECT_EQ(half.R, 128);  // 127.5 to even
@@ -71,13 +71,15 @@ TEST(ColourTable, GaugeColoursFollowTheEndRows) {
   table.addRow({80, 4, 5, 6});
   EXPECT_EQ(table.UpdateGaugeColours().background, kWhite);
   EXPECT_EQ(table.UpdateGaugeColours().bar, kNavy);
-  const ColourTable blue = whiteToBlue();
+  ColourTable blue;
+  whiteToBlue(blue);
   EXPECT_EQ(blue.UpdateGaugeColours().background, kWhite);
   EXPECT_EQ(blue.UpdateGaugeColours().bar, rgbOf(0, 0, 255));
 }
 
 TEST(ColourTable, ChartAndColourBarFollowTheRows) {
-  const ColourTable table = whiteToBlue();
+  ColourTable table;
+  whiteToBlue(table);
   const ColourSeries series = table.colourSeries();
   EXPECT_EQ(series.rouge, (std::vector<ChartPoint>{{0, 255}, {100, 0}}));
   EXPECT_EQ(series.bleu, (std::vector<ChartPoint>{{0, 255}, {100, 255}}));
@@ -88,7 +90,8 @@ TEST(ColourTable, ChartAndColourBarFollowTheRows) {
 }
 
 TEST(ColourTable, GridShowsHeadingsRowsAndTheInsertionRow) {
-  const ColourTable table = whiteToBlue();
+  ColourTable table;
+  whiteToBlue(table);
   EXPECT_EQ(table.gridRows(), 4);
   EXPECT_EQ(table.cell(0, 1), "Proportions (%)");
   EXPECT_EQ(table.cell(1, 0), "1");
@@ -103,11 +106,11 @@ struct ColourFileFixture : ::testing::Test {
   ScriptedAsker asker;
   ColourTable table;
   int changes = 0;
-  void SetUp() override { table.coloursChanged = [this] { ++changes; }; }
+  Subscription counting = table.coloursChanged.subscribe([this] { ++changes; });
 };
 
 TEST_F(ColourFileFixture, TwoRowFileIsWrittenByteForByte) {
-  table = whiteToBlue();
+  whiteToBlue(table);
   asker.saveAnswers.push_back(dir.file("mix.cov"));
   table.SaveColours(false, &asker);
   EXPECT_EQ(readBytes(dir.file("mix.cov")),

@@ -24,11 +24,12 @@ struct PlanFixture : ::testing::Test {
   ColourTable colours;
   Plan plan{colours};
   std::vector<HoseState> hoseSelections;
+  Subscription selections;
 
   void SetUp() override {
     colours.addRow({0, 255, 255, 255});
     colours.addRow({100, 0, 0, 255});
-    plan.hoseStateSelected = [this](HoseState state) { hoseSelections.push_back(state); };
+    selections = plan.hoseStateSelected.subscribe([this](HoseState state) { hoseSelections.push_back(state); });
   }
   void open(const std::vector<std::string>& lines) {
     writeBytes(dir.file("wall.spv"), crlf(lines));

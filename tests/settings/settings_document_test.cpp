@@ -34,11 +34,9 @@ struct SettingsFixture : ::testing::Test {
   SettingsDocument document;
   int mirrorChanges = 0;
   int redraws = 0;
+  Subscription mirrors = document.mirrorsChanged.subscribe([this] { ++mirrorChanges; });
+  Subscription opened = document.opened.subscribe([this] { ++redraws; });
 
-  void SetUp() override {
-    document.mirrorsChanged = [this] { ++mirrorChanges; };
-    document.opened = [this] { ++redraws; };
-  }
   void open(const std::string& bytes) {
     const std::string path = dir.file("machine.sev");
     writeBytes(path, bytes);
@@ -67,7 +65,7 @@ TEST_F(SettingsFixture, DefaultFileIsWrittenByteForByte) {
 }
 
 TEST_F(SettingsFixture, CancelledOrMissingFilesChangeNothing) {
-  document.edit().Retard = "3.00";
+  document.enterPanel(SettingsPanel::EditRetard, "3.00");
   document.OpenSettings(true, &asker);  // cancelled
   asker.openAnswers.push_back(dir.file("nowhere.sev"));
   document.OpenSettings(true, &asker);
@@ -115,9 +113,9 @@ TEST_F(SettingsFixture, KeysInAnyOrderGiveTheSameSettings) {
 }
 
 TEST_F(SettingsFixture, WriteReadWriteGivesTheSameBytes) {
-  document.edit().Filtre = "2.5";
+  document.applyFileLines({"Filtre(l)=2.5"});
   document.setP1trl(-3);
-  document.edit().Zero = "-10.0";
+  document.enterPanel(SettingsPanel::Zero, "-10.0");
   asker.saveAnswers.push_back(dir.file("one.sev"));
   document.SaveSettings(true, &asker);
   SettingsDocument other;
@@ -130,8 +128,8 @@ TEST_F(SettingsFixture, WriteReadWriteGivesTheSameBytes) {
 }
 
 TEST_F(SettingsFixture, OpenResetsToDefaultsButKeepsTheFrequency) {
-  enterPanel(document, SettingsPanel::PFreqMax, "35");
-  document.edit().Retard = "7.00";
+  document.enterPanel(SettingsPanel::PFreqMax, "35");
+  document.enterPanel(SettingsPanel::EditRetard, "7.00");
   open(crlf({"Filtre(l)=2.00"}));
   EXPECT_EQ(document.settings().Retard, "1.00");
   EXPECT_EQ(document.settings().PFreqMax, "35.0");
@@ -165,10 +163,10 @@ TEST_F(SettingsFixture, ThicknessZeroFromAFileHasNoSquareMetresPerLitre) {
 }
 
 TEST_F(SettingsFixture, RollerPresetRoundsAndStaysInRange) {
-  presetPulseM2(document);
+  document.presetPulseM2();
   EXPECT_EQ(document.settings().PulseM2, 50);
-  enterPanel(document, SettingsPanel::EditLitreM2, "0.28");
-  presetPulseM2(document);
+  document.enterPanel(SettingsPanel::EditLitreM2, "0.28");
+  document.presetPulseM2();
   EXPECT_EQ(document.settings().PulseM2, 1);
 }
 
@@ -190,7 +188,8 @@ TEST(SettingsEntry, PanelRulesRefuseAcceptOrTakeTheBound) {
       {SettingsPanel::EditM2Litre, "7", K::Accepted, "0.14"},
       {SettingsPanel::EditMicron, "25", K::Accepted, "2.50"},
       {SettingsPanel::EditMaxDebit, "0.05", K::Refused, ""},
-      {SettingsPanel::EditMaxDebit, "0.1", K::Refused, ""},
+      {SettingsPanel::EditMaxDebit, "0.1", K::Accepted, "0.10"},  // the 32-bit 0.1 lies above 0.1
+      {SettingsPanel::EditMaxDebit, "0.0999999", K::Refused, ""},
       {SettingsPanel::EditMaxDebit, "0.2", K::Accepted, "0.20"},
       {SettingsPanel::Zero, "12", K::Refused, ""},
       {SettingsPanel::Zero, "-10", K::Accepted, "-10.0"},
@@ -210,7 +209,8 @@ TEST(SettingsEntry, PanelRulesRefuseAcceptOrTakeTheBound) {
       {SettingsPanel::PFreqMax, "50", K::Accepted, "50.0"},
       {SettingsPanel::EditRetard, "1e39", K::Refused, ""},
       {SettingsPanel::EditRetard, "", K::Refused, ""},
-      {SettingsPanel::EditRetard, " 2 ", K::Accepted, "2.00"},
+      {SettingsPanel::EditRetard, " 2", K::Accepted, "2.00"},  // blanks before the number only
+      {SettingsPanel::EditRetard, "2 ", K::Refused, ""},
   };
   for (const Case& c : cases) {
     const EntryOutcome outcome = panelRule(c.panel, c.typed, settings);
@@ -221,33 +221,33 @@ TEST(SettingsEntry, PanelRulesRefuseAcceptOrTakeTheBound) {
 
 TEST(SettingsEntry, ThicknessViewsFollowTheRoundedLitres) {
   SettingsDocument document;
-  enterPanel(document, SettingsPanel::EditM2Litre, "7");
+  document.enterPanel(SettingsPanel::EditM2Litre, "7");
   EXPECT_EQ(document.settings().LitreM2, "0.14");
   EXPECT_EQ(document.M2Litre(), "7.14");
   EXPECT_EQ(document.Micron(), "1.4");
-  enterPanel(document, SettingsPanel::EditMicron, "25");
+  document.enterPanel(SettingsPanel::EditMicron, "25");
   EXPECT_EQ(document.M2Litre(), "0.40");
-  enterPanel(document, SettingsPanel::EditLitreM2, "0.14");
+  document.enterPanel(SettingsPanel::EditLitreM2, "0.14");
   EXPECT_EQ(document.settings().MaxDebit, "5.00");  // raised to twice 2.50 on the way
-  enterPanel(document, SettingsPanel::EditMaxDebit, "0.12");
+  document.enterPanel(SettingsPanel::EditMaxDebit, "0.12");
   EXPECT_EQ(document.settings().MaxDebit, "0.28");
-  enterPanel(document, SettingsPanel::Zero, "-10");
+  document.enterPanel(SettingsPanel::Zero, "-10");
   EXPECT_EQ(document.charts().sortieAnalog[1], (ChartPoint{0, -10}));
   EXPECT_EQ(panelText(document, SettingsPanel::EditMicron), "1.4");
-  EXPECT_TRUE(enterPanel(document, SettingsPanel::Zero, "abc").refused());
+  EXPECT_TRUE(document.enterPanel(SettingsPanel::Zero, "abc").refused());
   EXPECT_EQ(document.settings().Zero, "-10.0");
 }
 
 TEST(SettingsEntry, SpinFieldsKeepRollerPulsesInRange) {
   SettingsDocument document;
   int mirrors = 0;
-  document.mirrorsChanged = [&] { ++mirrors; };
-  EXPECT_EQ(enterSpin(document, SettingsSpin::SpinEditRoul, "500").kind, EntryOutcome::Kind::TakenToBound);
+  Subscription counting = document.mirrorsChanged.subscribe([&] { ++mirrors; });
+  EXPECT_EQ(document.enterSpin(SettingsSpin::SpinEditRoul, "500").kind, EntryOutcome::Kind::TakenToBound);
   EXPECT_EQ(document.settings().Roul, 200);
   EXPECT_EQ(document.charts().rollerPulsesAxisMax, 200);
-  EXPECT_EQ(enterSpin(document, SettingsSpin::SpinEditPulseM2, "0").stored, "1");
-  EXPECT_EQ(enterSpin(document, SettingsSpin::SpinEditP1trl, "-40").stored, "-40");
-  EXPECT_TRUE(enterSpin(document, SettingsSpin::SpinEditP2trl, "2.5").refused());
+  EXPECT_EQ(document.enterSpin(SettingsSpin::SpinEditPulseM2, "0").stored, "1");
+  EXPECT_EQ(document.enterSpin(SettingsSpin::SpinEditP1trl, "-40").stored, "-40");
+  EXPECT_TRUE(document.enterSpin(SettingsSpin::SpinEditP2trl, "2.5").refused());
   EXPECT_EQ(document.settings().P2trl, 220);
   EXPECT_EQ(mirrors, 3);
 }

@@ -24,7 +24,7 @@ struct Painted {
 Painted paintExample(MachineConfig config, const std::string& maxPercent = "5") {
   Simulation simulation;
   simulation.openProject(kExample);
-  simulation.control().monitor().enterParameter(CorrectionParameter::PCorrectMaxPct, maxPercent);
+  simulation.session().enterCorrectionParameter(CorrectionParameter::PCorrectMaxPct, maxPercent);
   simulation.start();
   simulation.startMachine(std::move(config));
   while (!simulation.machineFinished()) simulation.tick();
@@ -126,7 +126,7 @@ TEST(Replay, PulsesAndActionsGiveTheHandComputedFigures) {
   EXPECT_EQ(main.TrP1, "22");
   EXPECT_EQ(main.TrP2, "44");
   EXPECT_EQ(main.LitresP1, "0.10");
-  EXPECT_EQ(simulation.session().documents.settings.settings().P2trl, 176);  // 44 pulses / 0.25 l
+  EXPECT_EQ(simulation.session().settings().settings().P2trl, 176);  // 44 pulses / 0.25 l
   EXPECT_EQ(simulation.ticks(), 47);
   EXPECT_EQ(simulation.clock().now(), 47 * 20);
   EXPECT_TRUE(errors.str().empty());

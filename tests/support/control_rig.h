@@ -1,52 +1,80 @@
 #pragma once
-// A whole run without windows: the simulated card, the documents, the painting control and its
-// three timers on a virtual clock, activated as the program starts.
+// A whole run without windows, as the program holds it: a session on the simulated card and a
+// virtual clock, activated as the program starts. Tests act through the session's operations.
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 
 #include "app/session.h"
 #include "control/virtual_clock.h"
 #include "sim/simulated_k8000.h"
+#include "support/fake_asker.h"
 
 namespace chromaflow::testing {
 
 struct ControlRig {
   sim::SimulatedK8000 card;
   VirtualClock clock;
-  // Due in the same millisecond, they run in this order.
-  VirtualTimer& refresh = clock.makeTimer(200, true);
-  VirtualTimer& pulse = clock.makeTimer(25, false);
-  VirtualTimer& cycle = clock.makeTimer(20, true);
-  Session session{card, {cycle, pulse, refresh}};
-  PaintingControl& control = session.control;
-  Documents& documents = session.documents;
+  FakeAsker asker;
+  Session session{{clock,
+                   [this](ParallelPortKind) {
+                     PortChoice choice;
+                     choice.port = std::make_unique<Borrowed>(card);
+                     return choice;
+                   },
+                   &asker}};
+  const PaintingControl& control = session.control();
+  const Timer& pulse = control.gunPulseTimer();
 
-  ControlRig() {
-    refresh.onTick = [this] { control.refreshTick(); };
-    pulse.onTick = [this] { control.pulseTick(); };
-    cycle.onTick = [this] { control.readingCycleTick(); };
-    control.activateMainWindow();
-  }
+  ControlRig() { session.activateMainWindow(); }
 
   // Runs the clock to the next reading-cycle tick, with these pins pulled low from outside.
   void tick(std::uint16_t pulledLow) {
     card.setPulledLowMask(pulledLow);
-    clock.advanceTo(cycle.due());
+    bool ticked = false;
+    Subscription once = session.ticked.subscribe([&] { ticked = true; });
+    while (!ticked && clock.step(INT64_MAX)) {
+    }
   }
   void tick() { tick(card.pulledLowMask()); }
+  // The next tick that runs a dosing pass (the first after an activation only records).
+  void pass() {
+    const bool recordOnly = control.state().FirstCycle;
+    tick();
+    if (recordOnly) tick();
+  }
+
+  // Settings as a hand-made file may hold them (values no entry accepts), opened as the
+  // settings window's "&Ouvrir" opens them.
+  void openSettingsLines(const std::vector<std::string>& lines) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("rig-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".sev");
+    {
+      std::ofstream file(path, std::ios::binary);
+      for (const std::string& line : lines) file << line << "\r\n";
+    }
+    asker.names.push_back(path.string());
+    session.openSettings(true);
+    std::filesystem::remove(path);
+  }
 
   // One edge on a digital input, on its own tick.
   void edge(int channel) { tick(static_cast<std::uint16_t>(card.pulledLowMask() ^ (1u << (channel - 1)))); }
 
-  // A plan of one surface H x L and a proportion ramp, and painting started.
+  // A plan of one surface H x L and a proportion ramp.
   void wall(float height, float length, std::initializer_list<std::pair<const char*, int>> rows) {
-    documents.plan.appendSurface({height, length});
-    documents.plan.RecomputeSurfaces();
-    for (const auto& [distance, proportion] : rows) documents.plan.appendProportion(distance, proportion);
-    documents.plan.RefreshProportions();
-    control.RedrawSurfaceView();
-    control.RedrawProportionViews();
+    session.appendSurface({height, length});
+    for (const auto& [distance, proportion] : rows) session.appendProportion(distance, proportion);
   }
+
+ private:
+  struct Borrowed : PortAccess {
+    explicit Borrowed(PortAccess& port) : port(port) {}
+    std::uint8_t readByte(std::uint16_t address) override { return port.readByte(address); }
+    void writeByte(std::uint16_t address, std::uint8_t value) override { port.writeByte(address, value); }
+    PortAccess& port;
+  };
 };
 
 }  // namespace chromaflow::testing

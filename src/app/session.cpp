@@ -1,0 +1,240 @@
+#include "app/session.h"
+
+#include "app/language_table.h"
+#include "app/session_operation.h"
+
+namespace chromaflow {
+namespace {
+
+const char* pumpLitresCaption(Pump pump) {
+  return pump == Pump::P1 ? "Consommation pompe P1 (litres)" : "Consommation pompe P2 (litres)";
+}
+
+}  // namespace
+
+Session::Session(SessionSetup setup)
+    : asker_(setup.asker),
+      openPort_(std::move(setup.openPort)),
+      port_(openPort_(ParallelPortKind::Lpt1)),
+      bus_(*port_.port),
+      card_(bus_),
+      // Made in this order, they tick in this order when due together.
+      refreshTimer_(setup.timers.makeTimer(200, true, [this] { control_.refreshTick(); })),
+      pulseTimer_(setup.timers.makeTimer(25, false, [this] {
+        operation([this] {
+          const bool before = control_.main().PulseSimuRoul;
+          control_.pulseTick();
+          if (control_.main().PulseSimuRoul != before) note(Changed::Figures | Changed::CardImage);
+        });
+      })),
+      cycleTimer_(setup.timers.makeTimer(20, true, [this] { readingCycleTick(); })),
+      control_(card_, documents_.settings, documents_.plan, documents_.colours,
+               {cycleTimer_, pulseTimer_, refreshTimer_}) {
+  card_.RefreshTestWindow = [this] { note(Changed::CardImage); };
+  wiring_.push_back(documents_.viewsChanged.subscribe([this] { redrawViews(); }));
+  wiring_.push_back(control_.surfaceViewRedrawn.subscribe(
+      [this] { note(Changed::SurfaceView | Changed::Figures | Changed::Alarms); }));
+  wiring_.push_back(control_.proportionViewsRedrawn.subscribe(
+      [this] { note(Changed::ProportionViews | Changed::Figures | Changed::Alarms); }));
+  wiring_.push_back(documents_.settings.mirrorsChanged.subscribe(
+      [this] { note(Changed::Settings | Changed::Figures); }));
+  wiring_.push_back(documents_.plan.hoseStateSelected.subscribe(
+      [this](HoseState) { note(Changed::HoseConditions | Changed::Figures); }));
+}
+
+void Session::finish() {
+  if (--depth_ > 0 || pending_.empty()) return;
+  const Change change = std::exchange(pending_, Change{});
+  changed.emit(change);
+}
+
+void Session::readingCycleTick() {
+  operation([this] {
+    tickStarting.emit();
+    const MainWindowFigures main = control_.main();
+    const CorrectionFigures correction = control_.correction();
+    control_.readingCycleTick();
+    if (!(control_.main() == main) || !(control_.correction() == correction)) note(Changed::Figures);
+    if (control_.correction().alarms != correction.alarms) note(Changed::Alarms);
+    ticked.emit();
+  });
+}
+
+void Session::redrawViews() {
+  control_.RedrawSurfaceView();
+  control_.RedrawProportionViews();
+}
+
+void Session::redrawProportionViews() { control_.RedrawProportionViews(); }
+
+// --- The program and its main window.
+
+void Session::activateMainWindow() {
+  operation([this] {
+    control_.activateMainWindow();
+    note(Changed::Figures | Changed::CardImage);
+  });
+}
+
+void Session::setViewMetrics(const ViewMetrics& view) {
+  operation([&] {
+    control_.setViewMetrics(view);
+    note(Changed::SurfaceView | Changed::ProportionViews | Changed::Figures);
+  });
+}
+
+void Session::applyLanguage(int n) {
+  if (n < 1 || n > 4) return;
+  operation([&] {
+    language_ = n;
+    note(Changed::Language);
+  });
+}
+
+void Session::selectParallelPort(ParallelPortKind kind) {
+  operation([&] {
+    bus_.SelectParallelPort(kind);
+    note(Changed::Port);
+  });
+}
+
+void Session::setRunning(bool start) {
+  operation([&] {
+    control_.setRunning(start);
+    note(Changed::Figures);
+  });
+}
+
+void Session::toggleGun() {
+  operation([this] {
+    control_.toggleGun();
+    note(Changed::Figures | Changed::CardImage);
+  });
+}
+
+void Session::setOutputNine(bool on) {
+  operation([&] {
+    control_.setOutputNine(on);
+    note(Changed::Figures | Changed::CardImage);
+  });
+}
+
+void Session::hoseEmptyButton() {
+  operation([this] {
+    control_.hoseEmptyButton();
+    note(Changed::Figures);
+  });
+}
+
+void Session::hoseFullButton() {
+  operation([this] {
+    control_.hoseFullButton();
+    note(Changed::Figures);
+  });
+}
+
+void Session::rollerButton() {
+  // The button is enabled only once a roller count exists.
+  if (!control_.main().ButtonRoulEnabled) return;
+  operation([this] {
+    control_.rollerButton();
+    control_.DosingUpdate();
+    note(Changed::Figures | Changed::Settings);
+  });
+}
+
+void Session::clickPumpLitres(Pump pump) {
+  const MainWindowFigures& main = control_.main();
+  // With no pulse counted on the pump there is no rate to derive: the dialog is not shown.
+  if (!control_.canEnterPumpLitres(pump) || !asker_) return;
+  const auto typed = asker_->askValue(pumpLitresCaption(pump), pump == Pump::P1 ? main.LitresP1 : main.LitresP2);
+  if (typed) enterPumpLitres(pump, *typed);
+}
+
+EntryOutcome Session::enterPumpLitres(Pump pump, const std::string& typed) {
+  return operation([&] {
+    EntryOutcome outcome = control_.enterPumpLitres(pump, typed);
+    if (!outcome.refused()) note(Changed::Figures | Changed::Settings);
+    if (outcome.failed() && asker_) asker_->showError(outcome.error);
+    return outcome;
+  });
+}
+
+void Session::clickDistance() {
+  if (!asker_) return;
+  const auto typed = asker_->askValue("Distance parcourue (m)", control_.main().Distance);
+  if (typed) enterDistance(*typed);
+}
+
+EntryOutcome Session::enterDistance(const std::string& typed) {
+  return operation([&] {
+    EntryOutcome outcome = control_.enterDistance(typed);
+    if (!outcome.refused()) note(Changed::Figures | Changed::Alarms);
+    return outcome;
+  });
+}
+
+void Session::dragTravelled(int x) {
+  operation([&] {
+    control_.dragTravelled(x);
+    note(Changed::Figures | Changed::Alarms);
+  });
+}
+
+void Session::dragHose(int x) {
+  operation([&] {
+    control_.dragHose(x);
+    note(Changed::Figures);
+  });
+}
+
+// --- Correction window.
+
+void Session::resetCorrection() {
+  operation([this] {
+    control_.ResetCorrection();
+    note(Changed::Figures | Changed::Alarms);
+  });
+}
+
+void Session::clickCorrectionParameter(CorrectionParameter parameter) {
+  if (!asker_) return;
+  const auto typed = asker_->askValue(parameterPrompt(parameter), control_.correctionParameterText(parameter));
+  if (typed) enterCorrectionParameter(parameter, *typed);
+}
+
+EntryOutcome Session::enterCorrectionParameter(CorrectionParameter parameter, const std::string& typed) {
+  return operation([&] {
+    EntryOutcome outcome = control_.enterCorrectionParameter(parameter, typed);
+    if (!outcome.refused()) note(Changed::Figures);
+    return outcome;
+  });
+}
+
+// --- Card test window.
+
+void Session::setTestWindowOpen(bool open) {
+  operation([&] {
+    control_.setTestWindowOpen(open);
+    note(Changed::Figures);
+  });
+}
+
+void Session::setCycleInterval(int milliseconds) { control_.setCycleInterval(milliseconds); }
+
+void Session::testReadInputs() {
+  operation([this] {
+    card_.MakeAllChannelsInput();
+    card_.ReadAllInputs();
+    note(Changed::CardImage);
+  });
+}
+
+void Session::testScrollDa(int position) {
+  operation([&] {
+    card_.WriteDaChannel(1, 255 - position);
+    note(Changed::CardImage);
+  });
+}
+
+}  // namespace chromaflow

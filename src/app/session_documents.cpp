@@ -1,0 +1,295 @@
+// The session's document operations: the project menu, the settings, plan and colour windows'
+// menus and rows, each with the chain that follows it.
+
+#include "app/session.h"
+#include "app/session_operation.h"
+
+namespace chromaflow {
+namespace {
+
+constexpr Changed kAllDocuments = Changed::SurfaceRows | Changed::ProportionRows | Changed::HoseConditions |
+                                  Changed::ColourRows | Changed::Settings | Changed::DocumentNames |
+                                  Changed::UserText | Changed::Figures;
+
+}  // namespace
+
+// --- Project menu and user text.
+
+void Session::newProject() {
+  operation([this] {
+    documents_.project.NewProject();
+    note(kAllDocuments);
+  });
+}
+
+bool Session::openProject(bool ask) {
+  return fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
+}
+
+bool Session::saveProject(bool ask) {
+  return fileOperation(Changed::DocumentNames, [&] { return documents_.project.SaveProject(ask, asker_); });
+}
+
+void Session::setUserText(std::vector<std::string> lines) {
+  operation([&] {
+    documents_.project.userText() = std::move(lines);
+    note(Changed::UserText);
+  });
+}
+
+// --- Settings window. A setting changed reaches the dosing at once; the main window's views
+// follow when the window closes.
+
+void Session::newSettings() {
+  operation([this] {
+    documents_.settings.NewSettings();
+    control_.DosingUpdate();
+    note(Changed::Settings | Changed::DocumentNames | Changed::Figures);
+  });
+}
+
+bool Session::openSettings(bool ask) {
+  return fileOperation(Changed::Settings | Changed::DocumentNames,
+                       [&] { return documents_.settings.OpenSettings(ask, asker_); });
+}
+
+bool Session::saveSettings(bool ask) {
+  return fileOperation(Changed::DocumentNames, [&] { return documents_.settings.SaveSettings(ask, asker_); });
+}
+
+void Session::clickSettingsPanel(SettingsPanel panel) {
+  if (!asker_) return;
+  const auto typed = asker_->askValue(panelPrompt(panel), panelText(documents_.settings, panel));
+  if (typed) enterSettingsPanel(panel, *typed);
+}
+
+EntryOutcome Session::enterSettingsPanel(SettingsPanel panel, const std::string& typed) {
+  return operation([&] {
+    EntryOutcome outcome = documents_.settings.enterPanel(panel, typed);
+    if (!outcome.refused()) {
+      control_.DosingUpdate();
+      note(Changed::Settings | Changed::Figures);
+    }
+    return outcome;
+  });
+}
+
+EntryOutcome Session::enterSettingsSpin(SettingsSpin spin, const std::string& typed) {
+  return operation([&] {
+    EntryOutcome outcome = documents_.settings.enterSpin(spin, typed);
+    if (!outcome.refused()) {
+      control_.DosingUpdate();
+      note(Changed::Settings | Changed::Figures);
+    }
+    return outcome;
+  });
+}
+
+void Session::presetPulseM2() {
+  operation([this] {
+    documents_.settings.presetPulseM2();
+    control_.DosingUpdate();
+    note(Changed::Settings | Changed::Figures);
+  });
+}
+
+void Session::settingsWindowActivated() {
+  operation([this] {
+    documents_.settings.RefreshSettingsViews();
+    note(Changed::Settings);
+  });
+}
+
+void Session::settingsWindowClosed() { operation([this] { redrawProportionViews(); }); }
+
+// --- Plan window and its rows.
+
+void Session::newPlan() {
+  operation([this] {
+    documents_.plan.NewPlan();
+    note(Changed::SurfaceRows | Changed::ProportionRows | Changed::HoseConditions | Changed::DocumentNames);
+  });
+}
+
+bool Session::openPlan(bool ask) {
+  // The main window's views follow when the plan window is left.
+  return fileOperation(Changed::SurfaceRows | Changed::ProportionRows | Changed::HoseConditions |
+                           Changed::DocumentNames | Changed::Figures,
+                       [&] { return documents_.plan.OpenPlan(ask, asker_); });
+}
+
+bool Session::savePlan(bool ask) {
+  return fileOperation(Changed::DocumentNames, [&] { return documents_.plan.SavePlan(ask, asker_); });
+}
+
+void Session::selectHoseState(HoseState state) {
+  operation([&] { documents_.plan.SelectHoseState(state); });
+}
+
+void Session::setStartProportion(int proportion) {
+  // Only a full hose has a proportion of its own.
+  if (documents_.plan.hoseState() != HoseState::Full) return;
+  operation([&] {
+    documents_.plan.setStartProportion(proportion);
+    note(Changed::HoseConditions);
+  });
+}
+
+void Session::setAnticipation(bool on) {
+  if (documents_.plan.hoseState() != HoseState::Full) return;
+  operation([&] {
+    documents_.plan.setAnticipation(on);
+    note(Changed::HoseConditions);
+  });
+}
+
+void Session::planWindowShown() {
+  operation([this] {
+    documents_.plan.RecomputeSurfaces();
+    documents_.plan.RefreshProportions();
+    note(Changed::SurfaceRows | Changed::ProportionRows);
+  });
+}
+
+void Session::planWindowLeft() {
+  operation([this] {
+    control_.UpdateGaugeColours();
+    redrawViews();
+  });
+}
+
+bool Session::appendSurface(Surface surface) {
+  return insertSurface(documents_.plan.surfaceCount() + 1, surface);
+}
+
+bool Session::insertSurface(int before, Surface surface) {
+  return operation([&] {
+    if (!documents_.plan.insertSurface(before, surface)) return false;
+    note(Changed::SurfaceRows);
+    redrawViews();
+    return true;
+  });
+}
+
+bool Session::setSurface(int i, Surface surface) {
+  return operation([&] {
+    if (!documents_.plan.setSurface(i, surface)) return false;
+    note(Changed::SurfaceRows);
+    redrawViews();
+    return true;
+  });
+}
+
+bool Session::removeSurface(int i) {
+  return operation([&] {
+    if (!documents_.plan.removeSurface(i)) return false;
+    note(Changed::SurfaceRows);
+    redrawViews();
+    return true;
+  });
+}
+
+void Session::clearSurfaces() {
+  operation([this] {
+    documents_.plan.clearSurfaces();
+    note(Changed::SurfaceRows);
+    redrawViews();
+  });
+}
+
+void Session::appendProportion(const std::string& distance, int proportion) {
+  operation([&] {
+    documents_.plan.appendProportion(distance, proportion);
+    note(Changed::ProportionRows);
+    redrawProportionViews();
+  });
+}
+
+bool Session::setProportion(int j, const std::string& distance, int proportion) {
+  return operation([&] {
+    if (!documents_.plan.setProportion(j, distance, proportion)) return false;
+    note(Changed::ProportionRows);
+    redrawProportionViews();
+    return true;
+  });
+}
+
+bool Session::removeProportion(int j) {
+  return operation([&] {
+    if (!documents_.plan.removeProportion(j)) return false;
+    note(Changed::ProportionRows);
+    redrawProportionViews();
+    return true;
+  });
+}
+
+void Session::clearProportions() {
+  operation([this] {
+    documents_.plan.clearProportions();
+    note(Changed::ProportionRows);
+    redrawProportionViews();
+  });
+}
+
+// --- Colour window and the colour picker's rows.
+
+void Session::newColours() {
+  operation([this] {
+    documents_.colours.NewColours();
+    note(Changed::ColourRows | Changed::ProportionRows | Changed::DocumentNames);
+  });
+}
+
+bool Session::openColours(bool ask) {
+  return fileOperation(Changed::ColourRows | Changed::ProportionRows | Changed::DocumentNames,
+                       [&] { return documents_.colours.OpenColours(ask, asker_); });
+}
+
+bool Session::saveColours(bool ask) {
+  return fileOperation(Changed::DocumentNames, [&] { return documents_.colours.SaveColours(ask, asker_); });
+}
+
+void Session::colourWindowActivated() {
+  operation([this] {
+    documents_.colours.RefreshColourTable();
+    note(Changed::ColourRows);
+  });
+}
+
+void Session::colourWindowLeft() {
+  operation([this] {
+    control_.UpdateGaugeColours();
+    redrawViews();
+  });
+}
+
+void Session::afterColourRowEdit() {
+  // The plan's rows take their new colours, the main window's proportion views and gauge follow.
+  documents_.plan.RefreshProportions();
+  redrawProportionViews();
+  control_.UpdateGaugeColours();
+  note(Changed::ColourRows | Changed::ProportionRows | Changed::Figures);
+}
+
+void Session::addColourRow(const ColourRow& row) {
+  operation([&] {
+    documents_.colours.addRow(row);
+    afterColourRowEdit();
+  });
+}
+
+void Session::setColourRow(int row, const ColourRow& value) {
+  operation([&] {
+    documents_.colours.setRow(row, value);
+    afterColourRowEdit();
+  });
+}
+
+void Session::removeColourRow(int row) {
+  operation([&] {
+    documents_.colours.removeRow(row);
+    afterColourRowEdit();
+  });
+}
+
+}  // namespace chromaflow

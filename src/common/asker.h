@@ -1,0 +1,24 @@
+#pragma once
+// Everything the program asks of the operator: file names (NameAsker), a value in the entry
+// dialog "Encodage valeur", a warning to acknowledge, an error to read. The windows implement it
+// with dialogs and message boxes, tests and tools with fakes; the core decides when to ask.
+
+#include <optional>
+#include <string>
+
+#include "common/document_name.h"
+
+namespace chromaflow {
+
+class Asker : public NameAsker {
+ public:
+  // The entry dialog titled `caption`, its field pre-filled with `text`: the text confirmed with
+  // "OK", nothing on "Annuler".
+  virtual std::optional<std::string> askValue(const std::string& caption, const std::string& text) = 0;
+  // A warning box with a single OK button.
+  virtual void warn(const std::string& text) = 0;
+  // The application's error box: an operation failed (a file could not be read or written).
+  virtual void showError(const std::string& text) = 0;
+};
+
+}  // namespace chromaflow
