@@ -30,7 +30,10 @@ Session::Session(SessionSetup setup)
       cycleTimer_(setup.timers.makeTimer(20, true, [this] { readingCycleTick(); })),
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
                {cycleTimer_, pulseTimer_, refreshTimer_}) {
-  card_.RefreshTestWindow = [this] { note(Changed::CardImage); };
+  card_.RefreshTestWindow = [this] {
+    // A tick refreshes the test window every time; it is heard only when the image moved.
+    if (!inTick_) note(Changed::CardImage);
+  };
   wiring_.push_back(documents_.viewsChanged.subscribe([this] { redrawViews(); }));
   wiring_.push_back(control_.surfaceViewRedrawn.subscribe(
       [this] { note(Changed::SurfaceView | Changed::Figures | Changed::Alarms); }));
@@ -53,9 +56,13 @@ void Session::readingCycleTick() {
     tickStarting.emit();
     const MainWindowFigures main = control_.main();
     const CorrectionFigures correction = control_.correction();
+    const CardImage image = card_.image();
+    inTick_ = true;
     control_.readingCycleTick();
+    inTick_ = false;
     if (!(control_.main() == main) || !(control_.correction() == correction)) note(Changed::Figures);
     if (control_.correction().alarms != correction.alarms) note(Changed::Alarms);
+    if (!(card_.image() == image)) note(Changed::CardImage);
     ticked.emit();
   });
 }

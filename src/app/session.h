@@ -173,6 +173,7 @@ class Session {
   int language_ = 1;
 
   int depth_ = 0;
+  bool inTick_ = false;
   Change pending_;
   std::vector<Subscription> wiring_;
 };

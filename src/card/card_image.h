@@ -27,6 +27,7 @@ struct CardImage {
     return static_cast<std::uint16_t>(1u << ((channel - 1) % 8));
   }
   bool isInput(int channel) const { return (IoDirection[chipOf(channel)] & bitOf(channel)) != 0; }
+  bool operator==(const CardImage&) const = default;
 };
 
 }  // namespace chromaflow

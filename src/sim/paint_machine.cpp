@@ -3,38 +3,51 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/display_forms.h"
+#include "card/machine_wiring.h"
 
 namespace chromaflow::sim {
 namespace {
 
 constexpr std::int64_t kStepMilliseconds = 5;  // fine enough for 20 ms sampling of the pins
 
+// The card has one analog output; the pump controller listens to it.
+static_assert(kMachineWiring.mixSetpoint == 1, "the simulated card has a single DA output");
+
+double atLeastZero(double v) { return std::max(0.0, v); }  // a value that is not a number gives 0
+
+MachineConstants physical(MachineConstants m) {
+  for (double* v : {&m.stallFlowPerSquareMetre, &m.outputAtZeroPercent, &m.outputSpanPercent, &m.sensorLowBar,
+                    &m.sensorHighBar})
+    if (!std::isfinite(*v)) *v = 0;
+  // Volumes, rates and pulse counts cannot be negative.
+  for (double* v : {&m.p1PulsesPerLitre, &m.p2PulsesPerLitre, &m.litresPerSquareMetre, &m.hoseLitres,
+                    &m.dilutionLitres, &m.dryRollerPulsesPerSquareMetre})
+    *v = std::isfinite(*v) ? atLeastZero(*v) : 0;
+  return m;
+}
+
 }  // namespace
 
-PaintMachine::PaintMachine(SimulatedK8000& card, const SettingsDocument& settings, const PathModel& path,
-                           MachineConfig config)
-    : card_(card), settings_(settings), path_(path), config_(std::move(config)) {}
+PaintMachine::PaintMachine(SimulatedK8000& card, MachineJob job, MachineConfig config)
+    : card_(card),
+      wall_(job.wall, std::move(job.plan)),
+      constants_(physical(job.machine)),
+      config_(std::move(config)) {}
 
 double PaintMachine::factorOf(MachineFault::Target target) const {
   double factor = 1;
   const double seconds = static_cast<double>(now_) / 1000;
   for (const MachineFault& fault : config_.faults)
     if (fault.target == target && seconds >= fault.fromSeconds) factor = fault.factor;
-  return factor;
+  return atLeastZero(factor);
 }
 
 double PaintMachine::commandedProportion() const {
-  const double zero = settingValue(settings_.settings().Zero);
-  const double gain = settingValue(settings_.settings().Gain);
+  // The pump controller reads the DA output as Zero + Span x proportion / 100 % of full scale.
+  const double span = constants_.outputSpanPercent;
+  if (!(span > 0)) return 0;
   const double outputPercent = card_.daOutput() / 255.0 * 100;
-  if (gain <= 0) return 0;
-  return std::clamp((outputPercent - zero) / gain * 100, 0.0, 100.0);
-}
-
-bool PaintMachine::finished() const {
-  const PathTables& tables = path_.tables();
-  return tables.CS.empty() || area_ >= tables.CS.back();
+  return std::clamp((outputPercent - constants_.outputAtZeroPercent) / span * 100, 0.0, 100.0);
 }
 
 void PaintMachine::advanceTo(std::int64_t milliseconds, bool painting) {
@@ -48,18 +61,41 @@ void PaintMachine::advanceTo(std::int64_t milliseconds, bool painting) {
 }
 
 void PaintMachine::toggle(int channel, double& owed) {
-  // Each pulse is one change of the pin's level.
-  while (owed >= 1) {
-    owed -= 1;
-    card_.setPulledLow(channel, !((card_.pulledLowMask() >> (channel - 1)) & 1));
-  }
+  // Each pulse is one change of the pin's level; an even number of them leaves it as it was.
+  if (owed < 1) return;
+  const double pulses = std::floor(owed);
+  owed -= pulses;
+  if (std::fmod(pulses, 2) == 1) card_.setPulledLow(channel, !((card_.pulledLowMask() >> (channel - 1)) & 1));
+}
+
+PaintMachine::Flow PaintMachine::flowFor(double area) const {
+  // The pumps deliver the paint for that area, split as the analog output commands.
+  const double asked = constants_.litresPerSquareMetre * area;
+  const double p = commandedProportion() / 100;
+  return {asked * (1 - p) * factorOf(MachineFault::Target::P1), asked * p * factorOf(MachineFault::Target::P2)};
+}
+
+void PaintMachine::run(const Flow& flow, double area) {
+  litresP1_ += flow.p1;
+  litresP2_ += flow.p2;
+  p1Owed_ += flow.p1 * atLeastZero(config_.p1PulsesPerLitre.value_or(constants_.p1PulsesPerLitre));
+  p2Owed_ += flow.p2 * atLeastZero(config_.p2PulsesPerLitre.value_or(constants_.p2PulsesPerLitre));
+  toggle(kMachineWiring.pumpP1, p1Owed_);
+  toggle(kMachineWiring.pumpP2, p2Owed_);
+
+  // The roller turns slower the more paint it carries, and stops at the stall flow.
+  if (!(area > 0)) return;
+  const double dry = constants_.dryRollerPulsesPerSquareMetre, stall = constants_.stallFlowPerSquareMetre;
+  const double pulsesPerSquareMetre = stall > 0 ? dry * atLeastZero(1 - flow.total() / area / stall) : dry;
+  rollerOwed_ += area * pulsesPerSquareMetre;
+  toggle(kMachineWiring.roller, rollerOwed_);
 }
 
 double PaintMachine::pushThroughHose(double litres, double proportion) {
   // First in, first out: what enters pushes the same volume out at the roller.
   hose_.push_back({litres, proportion});
   double out = litres, mixed = 0;
-  while (out > 1e-12 && !hose_.empty()) {
+  while (out > 0 && !hose_.empty()) {
     Parcel& front = hose_.front();
     const double taken = std::min(out, front.litres);
     mixed += taken * front.proportion;
@@ -67,59 +103,57 @@ double PaintMachine::pushThroughHose(double litres, double proportion) {
     out -= taken;
     if (front.litres <= 1e-12) hose_.pop_front();
   }
-  return mixed / litres;
+  return mixed / (litres - out);
 }
 
 void PaintMachine::step(double seconds, bool painting) {
   updatePressure(seconds);
   if (!painting || factorOf(MachineFault::Target::Roller) == 0 || finished()) return;
+  if (hoseLitres_ < constants_.hoseLitres) prime(seconds);
+  if (seconds > 0) lay(seconds);
+}
 
-  const MachineSettings& s = settings_.settings();
-  const double litresPerSquareMetre = settingValue(s.LitreM2);
-  const double capacity = settingValue(s.Retard);
-  const bool priming = hoseLitres_ < capacity;
-  const double height = path_.HeightAtDistance(static_cast<float>(priming ? 0 : distance_));
-  const double area = config_.speedMetresPerMinute / 60 * height * seconds;
-  if (area <= 0) return;
+void PaintMachine::prime(double& seconds) {
+  // The roller turns on the spot at the start of the wall while the paint fills hose and
+  // roller; the part of the step after the hose is full lays paint.
+  const double area = atLeastZero(config_.speedMetresPerMinute) / 60 * wall_.heightAt(0) * seconds;
+  const Flow flow = flowFor(area);
+  const double room = constants_.hoseLitres - hoseLitres_;
+  const double share = flow.total() > room ? room / flow.total() : 1;
+  const Flow filling{flow.p1 * share, flow.p2 * share};
+  run(filling, area * share);
+  if (filling.total() > 0) hose_.push_back({filling.total(), filling.p2 / filling.total() * 100});
+  hoseLitres_ = share < 1 ? constants_.hoseLitres : hoseLitres_ + filling.total();
+  seconds *= 1 - share;
+}
 
-  // The pumps deliver the paint asked for that area, split as the analog output commands.
-  const double asked = litresPerSquareMetre * area;
-  const double p = commandedProportion() / 100;
-  const double v1 = asked * (1 - p) * factorOf(MachineFault::Target::P1);
-  const double v2 = asked * p * factorOf(MachineFault::Target::P2);
-  litresP1_ += v1;
-  litresP2_ += v2;
-  p1Owed_ += v1 * config_.p1PulsesPerLitre.value_or(s.P1trl);
-  p2Owed_ += v2 * config_.p2PulsesPerLitre.value_or(s.P2trl);
-  toggle(7, p1Owed_);
-  toggle(3, p2Owed_);
+void PaintMachine::lay(double seconds) {
+  const double from = distance_, areaBefore = area_;
+  distance_ = std::min(wall_.length(), distance_ + atLeastZero(config_.speedMetresPerMinute) / 60 * seconds);
+  area_ = wall_.areaAtDistance(distance_);
+  const double area = area_ - areaBefore;
+  if (!(area > 0)) return;
 
-  // The roller turns slower the more paint it carries, and stops at the highest flow.
-  const double entering = v1 + v2;
-  const double flowPerSquareMetre = entering / area;
-  const double maxFlow = settingValue(s.MaxDebit);
-  const double rollerPulses = maxFlow > 0 ? s.Roul * std::max(0.0, 1 - flowPerSquareMetre / maxFlow) : s.Roul;
-  rollerOwed_ += area * rollerPulses;
-  toggle(1, rollerOwed_);
-
-  if (entering <= 0) return;
-  const double enteringProportion = v2 / entering * 100;
-  if (priming) {
-    hose_.push_back({entering, enteringProportion});
-    hoseLitres_ += entering;
-    return;
+  const Flow flow = flowFor(area);
+  run(flow, area);
+  const double entering = flow.total();
+  if (entering > 0) {
+    const double leaving = pushThroughHose(entering, flow.p2 / entering * 100);
+    // The roller mixes what arrives with the paint it holds, over the dilution volume.
+    const double dilution = constants_.dilutionLitres;
+    auto mix = [&](double arriving, double held) {
+      return (arriving * entering + held * dilution) / (entering + dilution);
+    };
+    const double planned = wall_.plannedProportionAt(from);
+    laid_ = laidAny_ ? mix(leaving, laid_) : leaving;
+    predicted_ = laidAny_ ? mix(planned, predicted_) : planned;
+    laidAny_ = true;
   }
-  const double leaving = pushThroughHose(entering, enteringProportion);
-  // The roller mixes what arrives with the paint it holds, over the dilution volume.
-  const double dilution = settingValue(s.Filtre);
-  auto mix = [&](double arriving, double held) { return (arriving * entering + held * dilution) / (entering + dilution); };
-  const double planned = path_.ProportionAtDistance(static_cast<float>(distance_));
-  laid_ = laidAny_ ? mix(leaving, laid_) : leaving;
-  predicted_ = laidAny_ ? mix(planned, predicted_) : planned;
-  laidAny_ = true;
-  area_ += area;
-  distance_ = path_.DistanceForArea(static_cast<float>(area_));
-  const double deviation = std::fabs(laid_ - path_.ProportionAtDistance(static_cast<float>(distance_)));
+  // With nothing arriving the roller lays the mix it holds; a roller that never had paint lays
+  // nothing to judge.
+  if (!laidAny_) return;
+  judgedArea_ += area;
+  const double deviation = std::fabs(laid_ - wall_.plannedProportionAt(distance_));
   deviationSum_ += deviation * area;
   largestDeviation_ = std::max(largestDeviation_, deviation);
   const double controlDeviation = std::fabs(laid_ - predicted_);
@@ -128,15 +162,19 @@ void PaintMachine::step(double seconds, bool painting) {
 }
 
 void PaintMachine::updatePressure(double seconds) {
-  // Every opening of the gun valve (its pin driven low) pushes the pressure up; it leaks away.
-  const bool valveLow = card_.drivenLow(9);
-  if (valveLow && !valveWasLow_) pressure_ += config_.barPerValvePulse;
-  valveWasLow_ = valveLow;
-  pressure_ *= std::exp(-seconds / config_.pressureTimeConstant);
-  const MachineSettings& s = settings_.settings();
-  const double low = settingValue(s.MinCapteur), high = settingValue(s.MaxCapteur);
+  // Every opening of the gun valve (the card switching its output on) pushes the pressure up;
+  // it leaks away.
+  const bool open = card_.drivenLow(kMachineWiring.gunValve);
+  if (open && !valveWasOpen_) pressure_ += config_.barPerValvePulse;
+  valveWasOpen_ = open;
+  if (seconds > 0) {
+    const double timeConstant = config_.pressureTimeConstant;
+    pressure_ = timeConstant > 0 ? pressure_ * std::exp(-seconds / timeConstant) : 0;
+  }
+  const double low = constants_.sensorLowBar, high = constants_.sensorHighBar;
   const double level = high > low ? (pressure_ - low) / (high - low) * 255 : 0;
-  card_.setAnalogInput(1, static_cast<std::uint8_t>(std::clamp(std::lround(level), 0L, 255L)));
+  card_.setAnalogInput(kMachineWiring.pressureSensor,
+                       static_cast<std::uint8_t>(std::lround(std::clamp(atLeastZero(level), 0.0, 255.0))));
 }
 
 }  // namespace chromaflow::sim

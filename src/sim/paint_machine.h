@@ -1,17 +1,16 @@
 #pragma once
-// The paint machine the simulated card is wired to: a roller moving along the plan's path, two
-// pumps feeding a hose, and a spray gun with its pressure sensor. It moves the card's pins and
-// analog input from a physical model, deterministically, and knows the truth the control can
-// only estimate: where the roller really is, which mix it really lays, what the pumps really
-// delivered.
+// The paint machine the simulated card is wired to: a roller moving along the wall, two pumps
+// feeding a hose, and a spray gun with its pressure sensor. It moves the card's pins and
+// analog input from its own physical model of the job, deterministically, and knows the truth
+// the control can only estimate: where the roller really is, which mix it really lays, what the
+// pumps really delivered.
 
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <vector>
 
-#include "control/path_model.h"
-#include "settings/settings_document.h"
+#include "sim/machine_job.h"
 #include "sim/simulated_k8000.h"
 
 namespace chromaflow::sim {
@@ -25,27 +24,30 @@ struct MachineFault {
 };
 
 struct MachineConfig {
-  double speedMetresPerMinute = 10;
-  // The pumps' true pulses per litre; by default those of the settings.
-  std::optional<double> p1PulsesPerLitre, p2PulsesPerLitre;
-  std::vector<MachineFault> faults;
+  double speedMetresPerMinute = 10;  // along the wall
+  // The pumps' true pulses per litre; by default the job's.
+  std::optional<double> p1PulsesPerLitre{}, p2PulsesPerLitre{};
+  std::vector<MachineFault> faults{};
   double barPerValvePulse = 2.0;      // what one opening of the gun valve adds
   double pressureTimeConstant = 5.0;  // s, how fast the pressure falls back
 };
 
 class PaintMachine {
  public:
-  PaintMachine(SimulatedK8000& card, const SettingsDocument& settings, const PathModel& path, MachineConfig config);
+  PaintMachine(SimulatedK8000& card, MachineJob job, MachineConfig config);
 
-  // The roller is set at the start of the path again, its hose still full.
+  const Wall& wall() const { return wall_; }
+  const MachineConstants& constants() const { return constants_; }
+
+  // The roller is set at the start of the wall again, its hose and roller still full.
   void startNewWall() { distance_ = 0, area_ = 0; }
 
   // Moves the machine to `milliseconds`; the roller and pumps run only while `painting`.
   void advanceTo(std::int64_t milliseconds, bool painting);
 
   double trueDistance() const { return distance_; }
-  double trueArea() const { return area_; }
-  double hoseLitres() const { return hoseLitres_; }
+  double trueArea() const { return area_; }      // painted on this wall
+  double hoseLitres() const { return hoseLitres_; }  // in hose and roller, up to their capacity
   double laidProportion() const { return laid_; }  // the mix at the roller, % of P2
   bool laying() const { return laidAny_; }
   double litresP1() const { return litresP1_; }
@@ -53,16 +55,16 @@ class PaintMachine {
   double pressure() const { return pressure_; }
   // The proportion the pumps are asked for, as the card's analog output commands it.
   double commandedProportion() const;
-  // The roller has painted the whole plan's area.
-  bool finished() const;
+  // The roller has reached the end of the wall (at once when there is no wall).
+  bool finished() const { return wall_.empty() || distance_ >= wall_.length(); }
 
-  // The laid mix against the plan's proportion at the true position, over the area painted.
-  // The roller's mixing makes it lag behind any change of the plan.
-  double meanDeviation() const { return area_ > 0 ? deviationSum_ / area_ : 0; }
+  // The laid mix against the plan's proportion at the true position, over all the area painted
+  // since the machine started. The roller's mixing makes it lag behind any change of the plan.
+  double meanDeviation() const { return judgedArea_ > 0 ? deviationSum_ / judgedArea_ : 0; }
   double largestDeviation() const { return largestDeviation_; }
   // The laid mix against the mix the plan predicts at the roller (the plan's proportion through
   // the same mixing): what the dosing itself gets wrong.
-  double meanControlDeviation() const { return area_ > 0 ? controlDeviationSum_ / area_ : 0; }
+  double meanControlDeviation() const { return judgedArea_ > 0 ? controlDeviationSum_ / judgedArea_ : 0; }
   double largestControlDeviation() const { return largestControlDeviation_; }
 
  private:
@@ -70,16 +72,25 @@ class PaintMachine {
     double litres;
     double proportion;
   };
+  // Litres of each pump's paint going into the hose.
+  struct Flow {
+    double p1 = 0, p2 = 0;
+    double total() const { return p1 + p2; }
+  };
 
   void step(double seconds, bool painting);
+  void prime(double& seconds);
+  void lay(double seconds);
+  Flow flowFor(double area) const;
+  void run(const Flow& flow, double area);
   double factorOf(MachineFault::Target target) const;
   void toggle(int channel, double& owed);
   void updatePressure(double seconds);
   double pushThroughHose(double litres, double proportion);
 
   SimulatedK8000& card_;
-  const SettingsDocument& settings_;
-  const PathModel& path_;
+  Wall wall_;
+  MachineConstants constants_;
   MachineConfig config_;
   std::int64_t now_ = 0;
 
@@ -91,8 +102,9 @@ class PaintMachine {
   double litresP1_ = 0, litresP2_ = 0;
   double rollerOwed_ = 0, p1Owed_ = 0, p2Owed_ = 0;
   double pressure_ = 0;
-  bool valveWasLow_ = false;
+  bool valveWasOpen_ = false;
   double predicted_ = 0;
+  double judgedArea_ = 0;
   double deviationSum_ = 0, largestDeviation_ = 0;
   double controlDeviationSum_ = 0, largestControlDeviation_ = 0;
 };
