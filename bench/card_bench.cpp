@@ -42,6 +42,11 @@ void BM_WriteDaChannel(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteDaChannel);
 
+void BM_ProbeCard(benchmark::State& state) {
+  measure(state, [](K8000Card& card, int) { benchmark::DoNotOptimize(card.ProbeCard()); });
+}
+BENCHMARK(BM_ProbeCard);
+
 void BM_InitCard(benchmark::State& state) {
   measure(state, [](K8000Card& card, int) { card.InitCard(); });
 }

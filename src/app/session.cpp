@@ -14,10 +14,10 @@ const char* pumpLitresCaption(Pump pump) {
 
 Session::Session(SessionSetup setup)
     : asker_(setup.asker),
-      openPort_(std::move(setup.openPort)),
-      port_(openPort_(ParallelPortKind::Lpt1)),
-      bus_(*port_.port),
+      ports_(std::move(setup.openPort)),
+      bus_(ports_),
       card_(bus_),
+      testPanel_(card_, [this](ParallelPortKind kind) { return ports_.summary(kind); }),
       // Made in this order, they tick in this order when due together.
       refreshTimer_(setup.timers.makeTimer(200, true, [this] { control_.refreshTick(); })),
       pulseTimer_(setup.timers.makeTimer(25, false, [this] {
@@ -28,9 +28,18 @@ Session::Session(SessionSetup setup)
         });
       })),
       cycleTimer_(setup.timers.makeTimer(20, true, [this] { readingCycleTick(); })),
+      // The running-light test steps as fast as the timer goes, the operator's input between.
+      runningLightTimer_(setup.timers.makeTimer(1, false, [this] {
+        operation([this] {
+          testPanel_.step();
+          note(Changed::CardImage);
+        });
+      })),
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
                {cycleTimer_, pulseTimer_, refreshTimer_}) {
+  ports_.open(ParallelPortKind::Lpt1);
   card_.RefreshTestWindow = [this] {
+    testPanel_.RefreshTestWindow();
     // A tick refreshes the test window every time; it is heard only when the image moved.
     if (!inTick_) note(Changed::CardImage);
   };
@@ -80,6 +89,11 @@ void Session::activateMainWindow() {
   operation([this] {
     control_.activateMainWindow();
     note(Changed::Figures | Changed::CardImage);
+    if (!probe_) {
+      // At start the program finds out whether a card answers, instead of running blind.
+      probe_ = card_.ProbeCard();
+      note(Changed::Port);
+    }
   });
 }
 
@@ -101,6 +115,7 @@ void Session::applyLanguage(int n) {
 void Session::selectParallelPort(ParallelPortKind kind) {
   operation([&] {
     bus_.SelectParallelPort(kind);
+    ports_.open(kind);  // the port's own access (hardware, or why not) from now on
     note(Changed::Port);
   });
 }
@@ -229,18 +244,43 @@ void Session::setTestWindowOpen(bool open) {
 
 void Session::setCycleInterval(int milliseconds) { control_.setCycleInterval(milliseconds); }
 
-void Session::testReadInputs() {
-  operation([this] {
-    card_.MakeAllChannelsInput();
-    card_.ReadAllInputs();
+template <typename Action>
+void Session::testAction(Action&& action) {
+  operation([&] {
+    action();
+    testPanel_.RefreshTestWindow();
     note(Changed::CardImage);
   });
 }
 
-void Session::testScrollDa(int position) {
-  operation([&] {
-    card_.WriteDaChannel(1, 255 - position);
-    note(Changed::CardImage);
+void Session::testChannelBox(int channel, bool checked) { testAction([&] { testPanel_.CBClick(channel, checked); }); }
+void Session::testMakeInput(int channel) { testAction([&] { testPanel_.InClick(channel); }); }
+void Session::testMakeOutput(int channel) { testAction([&] { testPanel_.OnClick(channel); }); }
+void Session::testScrollDac(int channel, int position) {
+  testAction([&] { testPanel_.ScrollBarDACChange(channel, position); });
+}
+void Session::testScrollDa(int position) { testAction([&] { testPanel_.ScrollBarDAChange(position); }); }
+void Session::testReadInputs() { testAction([this] { testPanel_.Button1Click(); }); }
+void Session::testSetOutputs() { testAction([this] { testPanel_.ButtonSetOutputClick(); }); }
+void Session::testClearOutputs() { testAction([this] { testPanel_.ButtonClearOutputClick(); }); }
+
+void Session::testInit() {
+  testAction([this] {
+    probe_ = testPanel_.Button2Click();
+    note(Changed::Port);
+  });
+}
+
+void Session::testCycleChanged(int value) {
+  if (const auto interval = testPanel_.SpinEditCycleChange(value)) control_.setCycleInterval(*interval);
+}
+
+void Session::testCardEnabled(bool checked) { testAction([&] { testPanel_.CBActivCarteClick(checked); }); }
+
+void Session::testRunningLight(bool checked) {
+  testAction([&] {
+    testPanel_.CBtestOutputClick(checked);
+    runningLightTimer_.setEnabled(testPanel_.runningLight());
   });
 }
 

@@ -12,9 +12,14 @@
 
 #include "app/change.h"
 #include "app/documents.h"
+#include "app/main_view_sources.h"
+#include "app/pointer_editing.h"
+#include "card/card_probe.h"
+#include "card/card_test_panel.h"
 #include "card/i2c_bus.h"
 #include "card/k8000_card.h"
 #include "card/port_choice.h"
+#include "card/port_router.h"
 #include "common/asker.h"
 #include "common/signal.h"
 #include "control/painting_control.h"
@@ -23,12 +28,9 @@
 
 namespace chromaflow {
 
-// Opens the access to one parallel port: hardware when it can, otherwise why not.
-using PortOpener = std::function<PortChoice(ParallelPortKind)>;
-
 struct SessionSetup {
   TimerSource& timers;
-  PortOpener openPort;
+  PortOpener openPort;  // the access to each parallel port: hardware when it can, otherwise why not
   Asker* asker = nullptr;  // none: every question is answered "Annuler"
 };
 
@@ -55,8 +57,12 @@ class Session {
   const PaintingState& state() const { return control_.state(); }
   const PathModel& path() const { return control_.path(); }
   const K8000Card& card() const { return card_; }
-  const PortChoice& port() const { return port_; }
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
+  // The access to a port (nothing while it has not been used) and one line about it.
+  const PortChoice* portChoice(ParallelPortKind kind) const { return ports_.choice(kind); }
+  std::string portSummary(ParallelPortKind kind) const { return ports_.summary(kind); }
+  // Which of the card's chips answered at start or at the last "Init".
+  const std::optional<CardProbe>& cardProbe() const { return probe_; }
   int language() const { return language_; }  // 1 French, 2 English, 3 Dutch, 4 German
   Asker* asker() const { return asker_; }
   void setAsker(Asker* asker) { asker_ = asker; }
@@ -85,16 +91,44 @@ class Session {
   void dragTravelled(int x);  // the travelled marker moved to x on ImageParcouru
   void dragHose(int x);       // the hose marker moved to x on ImageRemplissageTuyau
 
+  // The pointer on the main window's images: what the drawing and the read-outs are computed
+  // from, and the gestures. Each move answers the cursor (and, on the chart, the hit) to show.
+  MainViewSources viewSources() const;
+  const ChartEditState& chartEditing() const { return chart_; }
+  ChartPointerAnswer chartPointerMoved(int x, int y);  // ImageProp
+  void chartButtonPressed();
+  void chartButtonReleased(int x, int y);  // a point picked up lands here
+  void chartInsert();                      // pop-up "Insérer", where the pop-up opened
+  void chartDelete();                      // pop-up "Supprimer"
+  PointerCursor travelBarMoved(int x);     // ImageParcouru
+  void travelBarPressed(int x);
+  void travelBarReleased();
+  PointerCursor hoseBarMoved(int x);       // ImageRemplissageTuyau
+  void hoseBarPressed(int x);
+  void hoseBarReleased();
+
   // --- Correction window.
   void resetCorrection();  // "Remise à zéro"
   void clickCorrectionParameter(CorrectionParameter parameter);
   EntryOutcome enterCorrectionParameter(CorrectionParameter parameter, const std::string& typed);
 
-  // --- Card test window.
-  void setTestWindowOpen(bool open);
+  // --- Card test window: its controls as they stand, and each operator action.
+  const CardTestControls& testControls() const { return testPanel_.controls(); }
+  CardTestDiagnostics testDiagnostics() const { return testPanel_.diagnostics(); }
+  void setTestWindowOpen(bool open);  // activated / closed
   void setCycleInterval(int milliseconds);
-  void testReadInputs();             // "Lecture des entrées"
-  void testScrollDa(int position);   // ScrollBarDA moved: the DA output takes 255 - position
+  void testChannelBox(int channel, bool checked);  // CBn
+  void testMakeInput(int channel);                 // In
+  void testMakeOutput(int channel);                // On
+  void testScrollDac(int channel, int position);   // ScrollBarDACn
+  void testScrollDa(int position);                 // ScrollBarDA: the DA output takes 255 - position
+  void testReadInputs();                           // "Lecture des entrées"
+  void testSetOutputs();                           // "Sorties => 1"
+  void testClearOutputs();                         // "Sorties => 0"
+  void testInit();                                 // "Init", and the chips probed
+  void testCycleChanged(int value);                // SpinEditCycle
+  void testCardEnabled(bool checked);              // CBActivCarte
+  void testRunningLight(bool checked);             // CBtestOutput: one step per tick of its timer
 
   // --- Project menu and user text.
   void newProject();
@@ -160,17 +194,25 @@ class Session {
   template <typename Open>
   bool fileOperation(Changed changes, Open&& open);
 
+  template <typename Action>
+  void testAction(Action&& action);
+
   Asker* asker_;
-  PortOpener openPort_;
-  PortChoice port_;
+  PortRouter ports_;
   I2cBus bus_;
   K8000Card card_;
+  CardTestPanel testPanel_;
+  std::optional<CardProbe> probe_;
   Documents documents_;
   Timer& refreshTimer_;
   Timer& pulseTimer_;
   Timer& cycleTimer_;
+  Timer& runningLightTimer_;
   PaintingControl control_;
   int language_ = 1;
+  ChartEditState chart_;
+  bool travelDragging_ = false;  // the travelled-distance marker is being moved
+  bool hoseDragging_ = false;    // the hose-filling marker is being moved
 
   int depth_ = 0;
   bool inTick_ = false;

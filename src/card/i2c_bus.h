@@ -1,67 +1,60 @@
 #pragma once
-// The I2C master, bit-banged through the selected parallel port's control register (clock and
-// outgoing data) and status register (incoming data). No acknowledge is ever sampled and no
-// delay is inserted: the pace of the bus is the pace of the port accesses.
+// The card's I2C bus: the I2C protocol driven on the K8000's parallel-port wiring. The port's
+// control register carries the clock and the outgoing data, its status register the incoming
+// data; which port is selected is chosen here. Only the probe samples an acknowledge.
 
 #include <cstdint>
 #include <span>
 
+#include "card/i2c_protocol.h"
 #include "card/parallel_port.h"
+#include "card/parallel_port_lines.h"
 #include "card/port_access.h"
 
 namespace chromaflow {
 
-// How the K8000 puts the two I2C lines on the port's registers. The protocol code below only
-// says "SCL high, SDA low"; this row of data says which bit that is and that both are inverted.
-struct BusWiring {
-  std::uint8_t alwaysSet = 0x04;     // control bit 2 is always written 1
-  std::uint8_t sclLow = 0x08;        // control bit 3 set pulls SCL low
-  std::uint8_t sdaLow = 0x02;        // control bit 1 set pulls SDA low
-  std::uint8_t keptOnSclRise = 0x07; // raising SCL keeps only bits 0..2 of the read-back
-  std::uint8_t sdaIn = 0x10;         // status bit 4 is the SDA level, not inverted
-
-  constexpr std::uint8_t control(bool sclHigh, bool sdaHigh) const {
-    return static_cast<std::uint8_t>(alwaysSet | (sclHigh ? 0 : sclLow) | (sdaHigh ? 0 : sdaLow));
-  }
-};
-
 class I2cBus {
  public:
-  explicit I2cBus(PortAccess& port, BusWiring wiring = {});
+  explicit I2cBus(PortAccess& port, BusWiring wiring = kK8000BusWiring);
+  // The protocol holds the lines by reference: a copy would drive the original's lines.
+  I2cBus(const I2cBus&) = delete;
+  I2cBus& operator=(const I2cBus&) = delete;
 
-  // Kind 0 Prn, 1 Lpt1, 2 Lpt2; any other kind leaves the selection as it is.
+  // Kind 0 Prn, 1 Lpt1, 2 Lpt2; any other kind leaves the selection as it is. No port traffic.
   void SelectParallelPort(int kind);
-  void SelectParallelPort(ParallelPortKind kind);
-  ParallelPortKind selectedPort() const { return selected_; }
-  ParallelPortRegisters registers() const { return registers_; }
+  void SelectParallelPort(ParallelPortKind kind) { lines_.select(kind); }
+  ParallelPortKind selectedPort() const { return lines_.selectedPort(); }
+  ParallelPortRegisters registers() const { return lines_.registers(); }
+  const BusWiring& wiring() const { return lines_.wiring(); }
 
-  // While clear, nothing is written and no register is read.
-  bool CardEnabled = true;
+  // "Activation carte K8000": while clear, nothing is written and no register is read.
+  void setCardEnabled(bool enabled) { lines_.setCardEnabled(enabled); }
+  bool cardEnabled() const { return lines_.cardEnabled(); }
 
-  std::uint8_t PortReadByte(std::uint16_t address);
-  void PortWriteByte(std::uint16_t address, std::uint8_t value);
+  std::uint8_t PortReadByte(std::uint16_t address) { return lines_.PortReadByte(address); }
+  void PortWriteByte(std::uint16_t address, std::uint8_t value) { lines_.PortWriteByte(address, value); }
 
-  void BusRelease();
-  void BusStart();
-  void BusStop();
-  void BusWriteByte(std::uint8_t byte);
-  std::uint8_t BusReadByte();
-  void BusAckClock();
-  void BusMasterAck();
+  void BusRelease() { protocol_.BusRelease(); }
+  void BusStart() { protocol_.BusStart(); }
+  void BusStop() { protocol_.BusStop(); }
+  void BusWriteByte(std::uint8_t byte) { protocol_.BusWriteByte(byte); }
+  std::uint8_t BusReadByte() { return protocol_.BusReadByte(); }
+  void BusAckClock() { protocol_.BusAckClock(); }
+  void BusMasterAck() { protocol_.BusMasterAck(); }
+  bool BusAckSample() { return protocol_.BusAckSample(); }
 
-  // Start, address with bit 0 clear, each data byte with its acknowledge clock, stop.
-  void writeTransaction(std::uint8_t address, std::span<const std::uint8_t> bytes);
-  // Start, address + 1, the bytes with a master acknowledge between two of them and a
-  // no-acknowledge after the last, stop.
-  void readTransaction(std::uint8_t address, std::span<std::uint8_t> bytes);
+  void writeTransaction(std::uint8_t address, std::span<const std::uint8_t> bytes) {
+    protocol_.writeTransaction(address, bytes);
+  }
+  void readTransaction(std::uint8_t address, std::span<std::uint8_t> bytes) {
+    protocol_.readTransaction(address, bytes);
+  }
+  // Whether a chip acknowledges its write address; changes no chip's state.
+  bool probeTransaction(std::uint8_t address) { return protocol_.probeTransaction(address); }
 
  private:
-  void writeControl(bool sclHigh, bool sdaHigh);
-
-  PortAccess& port_;
-  BusWiring wiring_;
-  ParallelPortKind selected_ = ParallelPortKind::Lpt1;
-  ParallelPortRegisters registers_ = registersOf(ParallelPortKind::Lpt1);
+  ParallelPortLines lines_;
+  I2cProtocol protocol_;
 };
 
 }  // namespace chromaflow

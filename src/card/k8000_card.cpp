@@ -186,4 +186,13 @@ void K8000Card::InitCard() {
   ReadAllInputs();
 }
 
+CardProbe K8000Card::ProbeCard() {
+  CardProbe probe;
+  probe.port = bus_.selectedPort();
+  probe.cardEnabled = bus_.cardEnabled();
+  for (std::size_t i = 0; i < kCardChips.size(); ++i)
+    probe.chips[i] = {kCardChips[i].address, bus_.probeTransaction(kCardChips[i].address)};
+  return probe;
+}
+
 }  // namespace chromaflow

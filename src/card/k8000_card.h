@@ -7,15 +7,11 @@
 #include <functional>
 
 #include "card/card_image.h"
+#include "card/card_probe.h"
 #include "card/i2c_bus.h"
+#include "card/k8000_chips.h"
 
 namespace chromaflow {
-
-// I2C write addresses of the card's chips (the read address is one more).
-constexpr std::uint8_t kIoChipAddress[2] = {0x70, 0x72};  // PCF8574A, channels 1-8 and 9-16
-constexpr std::uint8_t kDacChipAddress = 0x40;             // TDA8444, eight 6-bit outputs
-constexpr std::uint8_t kAdDaChipAddress = 0x90;            // PCF8591, four inputs, one output
-constexpr std::uint8_t kDacMax = 63;
 
 class K8000Card {
  public:
@@ -56,6 +52,10 @@ class K8000Card {
   // Lpt1, bus idle, every channel an input but 9 (the spray-gun output, switched off),
   // DAC and DA at 0, fresh readings of every input.
   void InitCard();
+
+  // Sends each chip's write address alone on the selected port and notes which acknowledged.
+  // No data byte goes out: no chip and nothing in the image changes.
+  CardProbe ProbeCard();
 
  private:
   void refresh();

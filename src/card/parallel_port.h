@@ -29,6 +29,15 @@ constexpr std::optional<ParallelPortKind> portKindOf(int kind) {
   return static_cast<ParallelPortKind>(kind);
 }
 
+// The port whose registers (base, status, control) include this address; nothing for any other.
+constexpr std::optional<ParallelPortKind> portOfAddress(std::uint16_t address) {
+  for (auto kind : {ParallelPortKind::Prn, ParallelPortKind::Lpt1, ParallelPortKind::Lpt2}) {
+    const ParallelPortRegisters registers = registersOf(kind);
+    if (address >= registers.base && address <= registers.control) return kind;
+  }
+  return std::nullopt;
+}
+
 const char* portName(ParallelPortKind kind);
 
 }  // namespace chromaflow

@@ -3,6 +3,18 @@
 #include "card/direct_port.h"
 
 namespace chromaflow {
+namespace {
+
+// A port with nothing on it: every line released, every write lost.
+class NothingAttached final : public PortAccess {
+ public:
+  std::uint8_t readByte(std::uint16_t) override { return 0xFF; }
+  void writeByte(std::uint16_t, std::uint8_t) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<PortAccess> nothingAttachedPort() { return std::make_unique<NothingAttached>(); }
 
 std::string PortChoice::summary() const {
   std::string text = device;
@@ -40,10 +52,22 @@ PortChoice choosePortAccess(ParallelPortKind kind, const SimulatedPortFactory& s
     }
     choice.hardwareProblems.push_back(std::get<PortOpenFailure>(opened));
   }
-  choice.port = simulated();
-  choice.backend = PortBackend::Simulated;
-  choice.device = "Carte K8000 simulée";
+  if (simulated) choice.port = simulated();
+  if (choice.port) {
+    choice.backend = PortBackend::Simulated;
+    choice.device = "Carte K8000 simulée";
+  } else {
+    choice.port = nothingAttachedPort();
+    choice.backend = PortBackend::Nothing;
+    choice.device = "Port " + std::string(portName(kind)) + " inaccessible, rien n'y est branché";
+  }
   return choice;
+}
+
+PortOpener standardPortOpener(SimulatedPortFactory simulatedOnLpt1, PortChoiceOptions options) {
+  return [simulated = std::move(simulatedOnLpt1), options = std::move(options)](ParallelPortKind kind) {
+    return choosePortAccess(kind, kind == ParallelPortKind::Lpt1 ? simulated : SimulatedPortFactory{}, options);
+  };
 }
 
 }  // namespace chromaflow

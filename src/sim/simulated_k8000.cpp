@@ -3,13 +3,17 @@
 #include <stdexcept>
 #include <string>
 
+#include "card/card_image.h"
+
 namespace chromaflow::sim {
 namespace {
 
-void requireChannel(int channel) {
-  if (channel < 1 || channel > 16)
-    throw std::out_of_range("simulated card: no digital channel " + std::to_string(channel));
+void requireInRange(const char* what, int number, int last) {
+  if (number < 1 || number > last)
+    throw std::out_of_range(std::string("simulated card: no ") + what + " " + std::to_string(number));
 }
+
+void requireChannel(int channel) { requireInRange("digital channel", channel, kDigitalChannels); }
 
 std::uint8_t bitOf(int channel) { return static_cast<std::uint8_t>(1u << ((channel - 1) % 8)); }
 
@@ -24,14 +28,14 @@ SimulatedK8000::SimulatedK8000() {
 
 std::uint8_t SimulatedK8000::readByte(std::uint16_t address) {
   if (address == registers_.control) return control_;
-  if (address == registers_.status) return lines_.sdaHigh() ? 0x10 : 0x00;
+  if (address == registers_.status) return wiring_.status(lines_.sdaHigh());
   return 0xFF;  // no port there
 }
 
 void SimulatedK8000::writeByte(std::uint16_t address, std::uint8_t value) {
   if (address != registers_.control) return;
   control_ = value;
-  lines_.drive((value & 0x08) == 0, (value & 0x02) == 0);
+  lines_.drive(wiring_.sclHighIn(value), wiring_.sdaHighIn(value));
 }
 
 void SimulatedK8000::setPulledLow(int channel, bool low) {
@@ -59,6 +63,17 @@ bool SimulatedK8000::pinLow(int channel) const {
 bool SimulatedK8000::drivenLow(int channel) const {
   requireChannel(channel);
   return (chipOf(channel).latch() & bitOf(channel)) == 0;
+}
+
+// The chips would take the number modulo their channel count: another channel, silently.
+std::uint8_t SimulatedK8000::dacOutput(int channel) const {
+  requireInRange("DAC channel", channel, kDacChannels);
+  return dac_.output(channel - 1);
+}
+
+void SimulatedK8000::setAnalogInput(int input, std::uint8_t level) {
+  requireInRange("analog input", input, kAnalogInputs);
+  adda_.setInput(input - 1, level);
 }
 
 }  // namespace chromaflow::sim

@@ -1,13 +1,16 @@
 #pragma once
-// A K8000 card on a simulated Lpt1 port, answering at the register level: the control
-// register's bits 1 and 3 (inverted) drive SDA and SCL, status bit 4 returns SDA. Its chips
-// decode the bus bit by bit. Prn and Lpt2 read as ports with nothing attached (0xFF).
+// A K8000 card on a simulated Lpt1 port, answering at the register level through the card's
+// own wiring (the control register's SCL and SDA bits, the status register's SDA bit) and at the
+// card's own chip addresses. Its chips decode the bus bit by bit and acknowledge their address.
+// Any other register, Prn's and Lpt2's included, reads as nothing attached (0xFF).
 // Tests and the simulated machine pull pins low from outside, set the analog inputs and watch
 // the outputs, by channel number as on the card.
 
 #include <cstdint>
 
+#include "card/k8000_chips.h"
 #include "card/parallel_port.h"
+#include "card/parallel_port_lines.h"
 #include "card/port_access.h"
 #include "sim/i2c_line_decoder.h"
 #include "sim/pcf8574a.h"
@@ -25,6 +28,7 @@ class SimulatedK8000 : public PortAccess {
   std::uint8_t readByte(std::uint16_t address) override;
   void writeByte(std::uint16_t address, std::uint8_t value) override;
 
+  // Channel numbers are those of the card; any other is refused with std::out_of_range.
   // Digital channels 1..16: something outside pulls the pin low (a closed contact).
   void setPulledLow(int channel, bool low);
   void setPulledLowMask(std::uint16_t mask);  // bit n - 1 for channel n
@@ -35,25 +39,26 @@ class SimulatedK8000 : public PortAccess {
   bool drivenLow(int channel) const;
 
   // DAC channel 1..8, 0..63.
-  std::uint8_t dacOutput(int channel) const { return dac_.output(channel - 1); }
+  std::uint8_t dacOutput(int channel) const;
   // The DA output and how many values it has received.
   std::uint8_t daOutput() const { return adda_.analogOutput(); }
   std::uint64_t daWrites() const { return adda_.analogOutputWrites(); }
   // Analog input 1..4, 0..255.
-  void setAnalogInput(int input, std::uint8_t level) { adda_.setInput(input - 1, level); }
+  void setAnalogInput(int input, std::uint8_t level);
 
   const I2cLineDecoder& lines() const { return lines_; }
 
  private:
   const Pcf8574a& chipOf(int channel) const { return channel <= 8 ? io0_ : io1_; }
 
+  static constexpr BusWiring wiring_ = kK8000BusWiring;
   ParallelPortRegisters registers_ = registersOf(ParallelPortKind::Lpt1);
-  std::uint8_t control_ = 0x04;  // bus idle
+  std::uint8_t control_ = wiring_.control(true, true);  // bus idle
   I2cLineDecoder lines_;
-  Pcf8574a io0_{0x70};
-  Pcf8574a io1_{0x72};
-  Tda8444 dac_{0x40};
-  Pcf8591 adda_{0x90};
+  Pcf8574a io0_{kIoChipAddress[0]};
+  Pcf8574a io1_{kIoChipAddress[1]};
+  Tda8444 dac_{kDacChipAddress};
+  Pcf8591 adda_{kAdDaChipAddress};
 };
 
 }  // namespace chromaflow::sim

@@ -95,24 +95,62 @@ TEST_F(BusFixture, TransactionsCostTheirFixedNumberOfAccesses) {
 }
 
 TEST_F(BusFixture, ReadTransactionSendsTheReadAddress) {
-  std::uint8_t byte = 0;
-  bus.readTransaction(0x72, std::span(&byte, 1));
-  // The address byte's data steps come right after the two writes of the start condition.
-  std::uint8_t address = 0;
-  for (std::size_t i = 0; i < 8; ++i)
-    address = static_cast<std::uint8_t>((address << 1) | (port.traffic()[2 + 5 * i].value == 0x0C ? 1 : 0));
-  EXPECT_EQ(address, 0x73);
+  // Given the read address itself, a read must stay a read of that chip, not become a write
+  // to the next one.
+  for (std::uint8_t given : {0x72, 0x73}) {
+    port.clear();
+    std::uint8_t byte = 0;
+    bus.readTransaction(given, std::span(&byte, 1));
+    // The address byte's data steps come right after the two writes of the start condition.
+    std::uint8_t address = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+      address = static_cast<std::uint8_t>((address << 1) | (port.traffic()[2 + 5 * i].value == 0x0C ? 1 : 0));
+    EXPECT_EQ(address, 0x73) << int(given);
+  }
+}
+
+TEST_F(BusFixture, AcknowledgeClockNeverSamples) {
+  bus.BusAckClock();
+  EXPECT_EQ(port.reads(), 0u);
+  EXPECT_EQ(controlWrites(), (std::vector<std::uint8_t>{0x0C, 0x04, 0x0C}));
+}
+
+TEST_F(BusFixture, ProbeSamplesSdaWhileSclIsHighInTheAcknowledgeSlot) {
+  struct Case {
+    std::uint8_t status;
+    bool acknowledged;
+  };
+  for (const Case& c : {Case{0x10, false}, Case{0xEF, true}, Case{0x00, true}, Case{0xFF, false}}) {
+    fake.status = c.status;
+    port.clear();
+    EXPECT_EQ(bus.probeTransaction(0x41), c.acknowledged) << int(c.status);
+    // Start 2, the address byte 40, the sampled acknowledge clock 4, stop 3.
+    const auto& traffic = port.traffic();
+    ASSERT_EQ(traffic.size(), 49u);
+    std::uint8_t address = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+      address = static_cast<std::uint8_t>((address << 1) | (traffic[2 + 5 * i].value == 0x0C ? 1 : 0));
+    EXPECT_EQ(address, 0x40);  // the write address, whatever bit 0 was given
+    EXPECT_EQ(traffic[42], (PortAccessRecord{true, 0x37A, 0x0C}));
+    EXPECT_EQ(traffic[43], (PortAccessRecord{true, 0x37A, 0x04}));
+    EXPECT_EQ(traffic[44], (PortAccessRecord{false, 0x379, c.status}));
+    EXPECT_EQ(traffic[45], (PortAccessRecord{true, 0x37A, 0x0C}));
+    EXPECT_EQ(traffic.back(), (PortAccessRecord{true, 0x37A, 0x04}));  // stop: bus idle
+  }
 }
 
 TEST_F(BusFixture, NothingTouchesThePortWhileTheCardIsDisabled) {
-  bus.CardEnabled = false;
+  bus.setCardEnabled(false);
   const std::uint8_t bytes[2] = {1, 2};
   bus.writeTransaction(0x40, bytes);
   std::uint8_t in[3];
   bus.readTransaction(0x90, in);
   bus.BusRelease();
+  fake.status = 0x00;  // a chip would be pulling SDA low
+  EXPECT_FALSE(bus.probeTransaction(0x70));
   EXPECT_EQ(port.accesses(), 0u);
   EXPECT_EQ(in[0], 0xFF);
+  EXPECT_FALSE(bus.cardEnabled());
 }
 
 TEST_F(BusFixture, PortSelectionSwitchesRegistersAtOnceWithoutTraffic) {

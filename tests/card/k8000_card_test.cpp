@@ -37,8 +37,8 @@ std::vector<std::vector<std::uint8_t>> writesTo(const RecordingPort& port, std::
   sim::I2cLineDecoder lines;
   lines.attach(spy);
   for (const auto& access : port.traffic())
-    if (access.write && access.address == 0x37A)
-      lines.drive((access.value & 0x08) == 0, (access.value & 0x02) == 0);
+    if (access.write && access.address == registersOf(ParallelPortKind::Lpt1).control)
+      lines.drive(kK8000BusWiring.sclHighIn(access.value), kK8000BusWiring.sdaHighIn(access.value));
   return spy.transactions;
 }
 
@@ -249,7 +249,7 @@ TEST_F(CardFixture, ChannelsOutOfRangeAreRefusedBeforeAnyTraffic) {
 }
 
 TEST_F(CardFixture, DisabledCardWritesNothingButTheImageFollows) {
-  bus.CardEnabled = false;
+  bus.setCardEnabled(false);
   card.InitCard();
   card.WriteDaChannel(1, 77);
   EXPECT_EQ(port.accesses(), 0u);
@@ -261,6 +261,91 @@ TEST_F(CardFixture, InitCardCostsAKnownNumberOfAccesses) {
   card.InitCard();
   // release 1; all inputs 2 x (91 + 75); output 9: 91; DAC chip: 9 bytes; DA: 134; inputs 2 x 75 + 91 + 172
   EXPECT_EQ(port.accesses(), 1u + 2 * (91 + 75) + 91 + (2 + 10 * 43 + 3) + 134 + 150 + 91 + (2 + 43 + 5 * 24 + 4 * 4 + 3 + 3));
+}
+
+// What a probe may not move: the card image and every chip of the simulated card.
+std::vector<int> snapshot(const K8000Card& card, const sim::SimulatedK8000& simulated) {
+  const CardImage& image = card.image();
+  std::vector<int> values{image.IoDirection[0], image.IoDirection[1], image.IoState[0], image.IoState[1],
+                          image.DaImage[1], simulated.daOutput(), static_cast<int>(simulated.daWrites())};
+  for (int n = 1; n <= 16; ++n) values.insert(values.end(), {image.InputImage[n], simulated.drivenLow(n)});
+  for (int n = 1; n <= 8; ++n) values.insert(values.end(), {image.DacImage[n], simulated.dacOutput(n)});
+  for (int n = 1; n <= 4; ++n) values.push_back(image.AnalogInputImage[n]);
+  return values;
+}
+
+TEST_F(CardFixture, ProbeFindsTheFourChipsAndChangesNothing) {
+  initialise();
+  card.MakeChannelOutput(12);
+  card.SetOutputChannel(12);
+  card.WriteDacChannel(4, 33);
+  card.WriteDaChannel(1, 180);
+  for (int n = 1; n <= 4; ++n) simulated.setAnalogInput(n, static_cast<std::uint8_t>(40 * n));
+  const std::vector<int> before = snapshot(card, simulated);
+  port.clear();
+  refreshes = 0;
+
+  const CardProbe probe = card.ProbeCard();
+
+  EXPECT_EQ(port.accesses(), 4u * 49);
+  EXPECT_EQ(refreshes, 0);
+  EXPECT_EQ(probe.answering(), 4);
+  for (std::uint8_t address : {0x70, 0x72, 0x40, 0x90}) EXPECT_TRUE(probe.answered(address)) << int(address);
+  EXPECT_EQ(probe.text(), "Carte K8000 : les 4 circuits répondent sur Lpt1");
+  EXPECT_EQ(snapshot(card, simulated), before);
+
+  // The chips carry on as before: the converter still reads from its control byte's input, the
+  // DAC still takes an instruction byte first.
+  card.ReadAdChip();
+  EXPECT_EQ(card.image().AnalogInputImage[1], 40);
+  EXPECT_EQ(card.image().AnalogInputImage[4], 160);
+  card.WriteDacChannel(6, 9);
+  EXPECT_EQ(simulated.dacOutput(6), 9);
+  EXPECT_EQ(simulated.dacOutput(4), 33);
+}
+
+TEST_F(CardFixture, NoCardAnswersOnAnEmptyPortOrWhileDisabled) {
+  initialise();
+  const std::vector<int> before = snapshot(card, simulated);
+
+  bus.SelectParallelPort(ParallelPortKind::Lpt2);  // nothing attached there: every register 0xFF
+  CardProbe empty = card.ProbeCard();
+  EXPECT_EQ(empty.answering(), 0);
+  EXPECT_EQ(empty.text(), "Aucune carte ne répond sur Lpt2");
+
+  bus.SelectParallelPort(ParallelPortKind::Lpt1);
+  bus.setCardEnabled(false);
+  port.clear();
+  CardProbe disabled = card.ProbeCard();
+  EXPECT_EQ(port.accesses(), 0u);
+  EXPECT_EQ(disabled.answering(), 0);
+  EXPECT_FALSE(disabled.cardEnabled);
+  EXPECT_EQ(disabled.text(), "Carte K8000 désactivée : rien n'est envoyé sur Lpt1");
+  EXPECT_EQ(snapshot(card, simulated), before);
+}
+
+TEST(CardProbe, TextNamesEverySilentChip) {
+  struct Case {
+    std::array<bool, 4> answered;  // 0x70, 0x72, 0x40, 0x90
+    ParallelPortKind port;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{true, true, true, true}, ParallelPortKind::Prn, "Carte K8000 : les 4 circuits répondent sur Prn"},
+      {{false, false, false, false}, ParallelPortKind::Lpt1, "Aucune carte ne répond sur Lpt1"},
+      {{true, false, true, true}, ParallelPortKind::Lpt2, "Carte K8000 sur Lpt2 : circuit 0x72 (E/S 9-16) muet"},
+      {{true, true, false, false}, ParallelPortKind::Lpt1,
+       "Carte K8000 sur Lpt1 : circuits 0x40 (DAC) et 0x90 (AD/DA) muets"},
+      {{false, false, true, false}, ParallelPortKind::Lpt1,
+       "Carte K8000 sur Lpt1 : circuits 0x70 (E/S 1-8), 0x72 (E/S 9-16) et 0x90 (AD/DA) muets"},
+  };
+  for (const Case& c : cases) {
+    CardProbe probe;
+    probe.port = c.port;
+    for (std::size_t i = 0; i < 4; ++i) probe.chips[i] = {kCardChips[i].address, c.answered[i]};
+    EXPECT_EQ(probe.text(), c.text);
+  }
+  EXPECT_FALSE(CardProbe{}.answered(0x50));  // not a chip of the card
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "card/i2c_bus.h"
+#include "card/k8000_chips.h"
 
 namespace chromaflow::sim {
 namespace {
@@ -33,6 +34,17 @@ TEST_F(SimulatedCardFixture, ExpanderAcknowledgesItsAddressOnly) {
   bus.BusStop();
 }
 
+TEST_F(SimulatedCardFixture, EveryChipOfTheCardAndNoOtherAnswersTheProbe) {
+  for (const CardChip& chip : kCardChips) EXPECT_TRUE(bus.probeTransaction(chip.address)) << chip.name;
+  for (std::uint8_t address : {0x00, 0x42, 0x50, 0x74, 0x92, 0xFE})
+    EXPECT_FALSE(bus.probeTransaction(address)) << int(address);
+  // After a probe nobody answered, the bus is idle and the next transaction goes through.
+  const std::uint8_t pattern = 0x7F;
+  bus.writeTransaction(kIoChipAddress[1], std::span(&pattern, 1));
+  EXPECT_TRUE(card.drivenLow(16));
+  EXPECT_FALSE(card.drivenLow(15));
+}
+
 TEST_F(SimulatedCardFixture, ExpanderPinIsLowWhenLatchedLowOrPulledLow) {
   const std::uint8_t pattern = 0xFE;  // pin 0 driven low
   bus.writeTransaction(0x70, std::span(&pattern, 1));
@@ -46,6 +58,12 @@ TEST_F(SimulatedCardFixture, ExpanderPinIsLowWhenLatchedLowOrPulledLow) {
   EXPECT_FALSE(card.drivenLow(3));
   EXPECT_FALSE(card.pinLow(2));
   EXPECT_THROW(card.pinLow(17), std::out_of_range);
+  // Numbers off the card are refused, not taken as another channel.
+  EXPECT_THROW(card.setAnalogInput(0, 9), std::out_of_range);
+  EXPECT_THROW(card.setAnalogInput(5, 9), std::out_of_range);
+  EXPECT_THROW(card.dacOutput(0), std::out_of_range);
+  EXPECT_THROW(card.dacOutput(9), std::out_of_range);
+  EXPECT_THROW(card.setPulledLow(0, true), std::out_of_range);
 }
 
 TEST_F(SimulatedCardFixture, ConverterFirstByteIsThePreviousConversion) {

@@ -1,0 +1,44 @@
+#include "card/port_router.h"
+
+#include <utility>
+
+namespace chromaflow {
+
+PortRouter::PortRouter(PortOpener opener) : opener_(std::move(opener)) {}
+
+const PortChoice& PortRouter::open(ParallelPortKind kind) {
+  std::optional<PortChoice>& slot = ports_[static_cast<std::size_t>(kind)];
+  if (!slot) {
+    PortChoice choice = opener_ ? opener_(kind) : PortChoice{};
+    // An opener that gives no access leaves the port with nothing attached, not a null access.
+    if (!choice.port) {
+      choice.port = nothingAttachedPort();
+      choice.backend = PortBackend::Nothing;
+      if (choice.device.empty())
+        choice.device = "Port " + std::string(portName(kind)) + " inaccessible, rien n'y est branché";
+    }
+    slot = std::move(choice);
+  }
+  return *slot;
+}
+
+const PortChoice* PortRouter::choice(ParallelPortKind kind) const {
+  const std::optional<PortChoice>& slot = ports_[static_cast<std::size_t>(kind)];
+  return slot ? &*slot : nullptr;
+}
+
+std::string PortRouter::summary(ParallelPortKind kind) const {
+  if (const PortChoice* opened = choice(kind)) return opened->summary();
+  return "Port " + std::string(portName(kind)) + " pas encore utilisé";
+}
+
+std::uint8_t PortRouter::readByte(std::uint16_t address) {
+  const auto kind = portOfAddress(address);
+  return kind ? route(*kind).readByte(address) : 0xFF;
+}
+
+void PortRouter::writeByte(std::uint16_t address, std::uint8_t value) {
+  if (const auto kind = portOfAddress(address)) route(*kind).writeByte(address, value);
+}
+
+}  // namespace chromaflow
