@@ -20,6 +20,7 @@ enum class Changed : std::uint32_t {
   UserText = 1u << 11,        // the project's user text
   Language = 1u << 12,        // the main window's labels
   Port = 1u << 13,            // the parallel port in use, its access and the card's answer
+  Editors = 1u << 14,         // the row editors', colour picker's and unit choice's own fields
 };
 
 struct Change {

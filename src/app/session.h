@@ -24,9 +24,16 @@
 #include "common/signal.h"
 #include "control/painting_control.h"
 #include "control/timer.h"
+#include "plan/colour_picker.h"
+#include "plan/proportion_editor.h"
+#include "plan/surface_editor.h"
 #include "settings/settings_entry.h"
+#include "settings/thickness_units.h"
 
 namespace chromaflow {
+
+// The buttons the row editors and the colour picker share ("Insérer" is the row editors' only).
+enum class EditorButton { Ok, Insert, Delete, DeleteAll, Cancel };
 
 struct SessionSetup {
   TimerSource& timers;
@@ -146,6 +153,8 @@ class Session {
   void presetPulseM2();  // "<="
   void settingsWindowActivated();
   void settingsWindowClosed();
+  const ThicknessUnitChoice& thicknessUnit() const { return thicknessUnit_; }
+  void chooseThicknessUnit(ThicknessUnit unit);
 
   // --- Plan window and its rows.
   void newPlan();
@@ -156,6 +165,9 @@ class Session {
   void setAnticipation(bool on);
   void planWindowShown();
   void planWindowLeft();
+  // The proportion bar of the initial conditions under the pointer (only while the hose is full);
+  // with the left button held, StartProportion follows it.
+  BarPointer pointStartProportionBar(int x, int width, bool leftButtonDown);
   // Surface rows: each redraws the main window's views. False when the plan refused the row.
   bool appendSurface(Surface surface);
   bool insertSurface(int before, Surface surface);
@@ -178,6 +190,40 @@ class Session {
   void setColourRow(int row, const ColourRow& value);
   void removeColourRow(int row);
 
+  // --- The row editors, opened on a cell of the plan window's grids (n + 1: the " +" row).
+  // Their fields are the editors' own; the buttons change the plan and run the chain the
+  // outcome asks for (warnings to the asker, redraws, gauge colours).
+  const SurfaceEditor& surfaceEditor() const { return surfaceEditor_; }
+  void openSurfaceEditor(int row);
+  void setHauteur(std::string text);
+  void setLongueur(std::string text);
+  void leaveHauteur();
+  void leaveLongueur();
+  EditorOutcome surfaceEditorButton(EditorButton button);
+
+  const ProportionEditor& proportionEditor() const { return proportionEditor_; }
+  void openProportionEditor(int row);
+  void setEditorDistance(std::string text);
+  void setEditorProportion(int proportion);  // SpinEditProp changed or left
+  BarPointer pointEditorProportionBar(int x, int width, bool leftButtonDown);
+  EditorOutcome proportionEditorButton(EditorButton button);
+
+  // --- The image colour picker, opened on a cell of the colour window's grid.
+  const ColourPicker& colourPicker() const { return picker_; }
+  void openColourPicker(int row);
+  PickerView colourPickerActivated();
+  void setPickerComponent(Component component, int value);
+  void setPickerColour(Rgb colour);  // "Couleur personalisée"
+  void setPickerProportion(int proportion);
+  BarPointer pointPickerComponentBar(Component component, int x, int width, bool leftButtonDown);
+  BarPointer pointPickerProportionBar(int x, int width, bool leftButtonDown);
+  void pictureLoaded(const std::string& path, PictureKind kind, int width, int height);
+  void setPickerStretch(bool on);
+  // A click on the picture; the window reads its pixels. An icon or metafile has none: the
+  // asker's error box says so.
+  PickResult pickColour(int x, int y, const std::function<Rgb(int, int)>& pixelColour);
+  EditorOutcome colourPickerButton(EditorButton button);
+
  private:
   // Runs an operation: listeners hear of everything it changed once, when the outermost
   // operation ends (also when it ends with an exception).
@@ -196,6 +242,9 @@ class Session {
 
   template <typename Action>
   void testAction(Action&& action);
+  template <typename Edit>
+  void editorField(Edit&& edit);
+  EditorOutcome followEditor(EditorOutcome outcome, Changed rows);
 
   Asker* asker_;
   PortRouter ports_;
@@ -210,6 +259,10 @@ class Session {
   Timer& runningLightTimer_;
   PaintingControl control_;
   int language_ = 1;
+  SurfaceEditor surfaceEditor_{documents_.plan};
+  ProportionEditor proportionEditor_{documents_.plan, documents_.colours};
+  ColourPicker picker_{documents_.colours, documents_.plan};
+  ThicknessUnitChoice thicknessUnit_;
   ChartEditState chart_;
   bool travelDragging_ = false;  // the travelled-distance marker is being moved
   bool hoseDragging_ = false;    // the hose-filling marker is being moved

@@ -172,3 +172,52 @@ TEST(SessionGestures, HoseMarkerAndValueEntriesFollowTheMainWindowsRules) {
 
 }  // namespace
 }  // namespace chromaflow
+
+namespace chromaflow {
+namespace {
+
+TEST(SessionEditors, ButtonsRunTheChainTheirOutcomeAsks) {
+  testing::ControlRig rig;
+  Session& session = rig.session;
+  Heard heard{session};
+
+  session.openSurfaceEditor(1);  // the " +" row of an empty table
+  session.setHauteur("2");
+  session.setLongueur("10");
+  heard.events.clear();
+  EXPECT_TRUE(session.surfaceEditorButton(EditorButton::Ok).closes);
+  const Change ok = heard.only();
+  EXPECT_TRUE(ok.has(Changed::SurfaceRows) && ok.has(Changed::SurfaceView) && ok.has(Changed::ProportionViews));
+  EXPECT_EQ(session.main().P1lTot, "0.0");  // no proportion row: no litres asked yet
+
+  session.openProportionEditor(1);
+  session.setEditorDistance("5");
+  session.setEditorProportion(40);
+  session.proportionEditorButton(EditorButton::Insert);
+  session.openProportionEditor(2);
+  session.setEditorDistance("5.00");
+  const EditorOutcome refused = session.proportionEditorButton(EditorButton::Insert);
+  EXPECT_FALSE(refused.closes);
+  ASSERT_EQ(rig.asker.warnings.size(), 1u);
+  EXPECT_EQ(rig.asker.warnings[0], "Une autre proportion est déjà définie à la distance 5.00 mètres. Try an other.");
+  EXPECT_EQ(session.plan().proportionCount(), 1);
+  EXPECT_NE(session.main().P2lTot, "0.0");  // the proportion reached the totals
+
+  // The picker: one warning per other row of that proportion, nothing stored.
+  session.addColourRow({40, 10, 20, 30});
+  session.addColourRow({60, 10, 20, 30});
+  session.openColourPicker(3);  // the " +" row
+  session.setPickerProportion(40);
+  EXPECT_FALSE(session.colourPickerButton(EditorButton::Ok).closes);
+  EXPECT_EQ(rig.asker.warnings.size(), 2u);
+  EXPECT_EQ(session.colours().rows().size(), 2u);
+  session.setPickerProportion(100);
+  session.setPickerColour(rgbOf(0, 0, 255));
+  heard.events.clear();
+  EXPECT_TRUE(session.colourPickerButton(EditorButton::Ok).closes);
+  EXPECT_TRUE(heard.only().has(Changed::ProportionViews));
+  EXPECT_EQ(session.main().gaugeColours.bar, rgbOf(0, 0, 255));  // 100 % is now blue
+}
+
+}  // namespace
+}  // namespace chromaflow

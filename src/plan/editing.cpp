@@ -1,0 +1,17 @@
+#include "plan/editing.h"
+
+#include <cmath>
+
+#include "settings/decode_line.h"
+
+namespace chromaflow {
+
+std::optional<float> typedMetres(std::string_view text) {
+  const auto number = realOfField(text);
+  if (!number) return std::nullopt;
+  const auto metres = static_cast<float>(*number);
+  if (!std::isfinite(metres)) return std::nullopt;
+  return metres;
+}
+
+}  // namespace chromaflow
