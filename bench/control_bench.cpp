@@ -3,9 +3,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <random>
 
 #include "common/display_forms.h"
+#include "common/text_file.h"
 #include "support/control_rig.h"
 #include "support/literal_path_model.h"
 
@@ -13,24 +15,35 @@ namespace {
 
 using namespace chromaflow;
 
-// 100 surfaces and 10,000 proportion rows spread along the path.
+// 100 surfaces and 10,000 proportion rows spread along the path, the rows read as a plan
+// file's lines (sorted once).
 void largestPlan(Plan& plan) {
   std::mt19937 random(1);
   for (int i = 0; i < kMaxSurfaces; ++i)
     plan.appendSurface({static_cast<float>(1 + random() % 300) / 100, static_cast<float>(1 + random() % 500) / 100});
-  plan.RecomputeSurfaces();
   const double length = value(plan.surfaceRow(plan.surfaceCount())[4]);
+  std::vector<std::string> rows{"Prop."};
   for (int j = 0; j < 10'000; ++j)
-    plan.appendProportion(F2(length * j / 10'000.0), static_cast<int>(random() % 101));
-  plan.RefreshProportions();
+    rows.push_back(std::to_string(j + 1) + ";" + F2(length * j / 10'000.0) + ";" + std::to_string(random() % 101));
+  plan.applyFileLines(rows);
 }
 
 void BM_ReadingCycleTick(benchmark::State& state) {
   testing::ControlRig rig;
-  largestPlan(rig.documents.plan);
-  rig.control.RedrawProportionViews();
-  rig.control.setRunning(true);
-  rig.control.hoseFullButton();
+  {
+    // The operator opens the largest plan and leaves the plan window.
+    ColourTable colours;
+    Plan plan{colours};
+    largestPlan(plan);
+    const auto file = std::filesystem::temp_directory_path() / "chromaflow-largest-plan.spv";
+    writeTextFile(file.string(), plan.fileLines());
+    rig.asker.names = {file.string()};
+    rig.session.openPlan(true);
+    rig.session.planWindowLeft();
+    std::filesystem::remove(file);
+  }
+  rig.session.setRunning(true);
+  rig.session.hoseFullButton();
   rig.tick();
   std::uint16_t pins = 0;
   for (auto _ : state) {

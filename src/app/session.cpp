@@ -134,9 +134,9 @@ void Session::toggleGun() {
   });
 }
 
-void Session::setOutputNine(bool on) {
+void Session::switchGunValve(bool on) {
   operation([&] {
-    control_.setOutputNine(on);
+    control_.switchGunValve(on);
     note(Changed::Figures | Changed::CardImage);
   });
 }

@@ -85,7 +85,7 @@ class Session {
   // Machine gestures of the main window.
   void setRunning(bool start);  // "Start" / "Stop"
   void toggleGun();             // BPistolet
-  void setOutputNine(bool on);  // PulseSimuRoul
+  void switchGunValve(bool on);  // PulseSimuRoul
   void hoseEmptyButton();       // ButRemplissage_0
   void hoseFullButton();        // ButRemplissage_Full
   void rollerButton();          // ButtonRoul ">"

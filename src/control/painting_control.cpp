@@ -171,7 +171,7 @@ void PaintingControl::toggleGun() {
   }
 }
 
-void PaintingControl::setOutputNine(bool on) {
+void PaintingControl::switchGunValve(bool on) {
   main_.PulseSimuRoul = on;
   if (on)
     card_.SetOutputChannel(kMachineWiring.gunValve);

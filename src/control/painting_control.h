@@ -59,7 +59,7 @@ class PaintingControl {
 
   void setRunning(bool start);       // "Start" / "Stop"
   void toggleGun();                   // BPistolet
-  void setOutputNine(bool on);        // the PulseSimuRoul box
+  void switchGunValve(bool on);        // the PulseSimuRoul box
 
   void DosingUpdate();
   void ResetCorrection() { monitor_.ResetCorrection(main_); }

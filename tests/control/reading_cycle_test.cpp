@@ -135,7 +135,7 @@ TEST_F(ReadingCycle, GunOnMakesChannelNineAnOutputAgain) {
   EXPECT_TRUE(rig.session.card().image().isInput(9));
   rig.session.toggleGun();
   EXPECT_FALSE(rig.session.card().image().isInput(9));
-  rig.session.setOutputNine(true);
+  rig.session.switchGunValve(true);
   EXPECT_TRUE(rig.card.pinLow(9));
   rig.session.toggleGun();
   rig.session.toggleGun();  // ON again with 9 already an output: stays as it is
