@@ -5,7 +5,7 @@
 
 #include "card/k8000_card.h"
 #include "card/recording_port.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "sim/simulation.h"
+#include "sim/harness/simulation.h"
 
 namespace {
 

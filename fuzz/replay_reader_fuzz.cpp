@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "round_trip.h"
-#include "sim/replay.h"
+#include "sim/harness/replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace chromaflow;

@@ -9,7 +9,7 @@
 #include "card/k8000_card.h"
 #include "card/port_choice.h"
 #include "card/recording_port.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 using namespace chromaflow;
 

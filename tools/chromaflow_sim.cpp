@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/text_file.h"
-#include "sim/replay.h"
-#include "sim/simulation.h"
+#include "sim/harness/replay.h"
+#include "sim/harness/simulation.h"
 
 using namespace chromaflow;
 using namespace chromaflow::sim;

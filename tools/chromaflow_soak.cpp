@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/display_forms.h"
-#include "sim/simulation.h"
+#include "sim/harness/simulation.h"
 
 using namespace chromaflow;
 

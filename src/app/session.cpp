@@ -15,7 +15,7 @@ const char* pumpLitresCaption(Pump pump) {
 Session::Session(SessionSetup setup)
     : asker_(setup.asker),
       ports_(std::move(setup.openPort)),
-      bus_(ports_),
+      bus_(static_cast<PortSet&>(ports_)),
       card_(bus_),
       testPanel_(card_, [this](ParallelPortKind kind) { return ports_.summary(kind); }),
       // Made in this order, they tick in this order when due together.
@@ -37,11 +37,12 @@ Session::Session(SessionSetup setup)
       })),
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
                {cycleTimer_, pulseTimer_, refreshTimer_}) {
-  ports_.open(ParallelPortKind::Lpt1);
   card_.RefreshTestWindow = [this] {
+    // A tick refreshes the test window every time: the controls follow, and are heard, only
+    // when the image moved (see readingCycleTick).
+    if (inTick_) return;
     testPanel_.RefreshTestWindow();
-    // A tick refreshes the test window every time; it is heard only when the image moved.
-    if (!inTick_) note(Changed::CardImage);
+    note(Changed::CardImage);
   };
   wiring_.push_back(documents_.viewsChanged.subscribe([this] { redrawViews(); }));
   wiring_.push_back(control_.surfaceViewRedrawn.subscribe(
@@ -71,7 +72,10 @@ void Session::readingCycleTick() {
     inTick_ = false;
     if (!(control_.main() == main) || !(control_.correction() == correction)) note(Changed::Figures);
     if (control_.correction().alarms != correction.alarms) note(Changed::Alarms);
-    if (!(card_.image() == image)) note(Changed::CardImage);
+    if (!(card_.image() == image)) {
+      testPanel_.RefreshTestWindow();
+      note(Changed::CardImage);
+    }
     ticked.emit();
   });
 }

@@ -15,7 +15,9 @@ namespace chromaflow {
 
 class I2cBus {
  public:
+  // The bus on one port access, or on the selected port's own access of a set.
   explicit I2cBus(PortAccess& port, BusWiring wiring = kK8000BusWiring);
+  explicit I2cBus(PortSet& ports, BusWiring wiring = kK8000BusWiring);
   // The protocol holds the lines by reference: a copy would drive the original's lines.
   I2cBus(const I2cBus&) = delete;
   I2cBus& operator=(const I2cBus&) = delete;
@@ -54,7 +56,7 @@ class I2cBus {
 
  private:
   ParallelPortLines lines_;
-  I2cProtocol protocol_;
+  I2cProtocol<ParallelPortLines> protocol_;
 };
 
 }  // namespace chromaflow

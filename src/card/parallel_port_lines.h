@@ -36,7 +36,10 @@ inline constexpr BusWiring kK8000BusWiring{};
 
 class ParallelPortLines final : public I2cLines {
  public:
+  // On one access, whatever port is selected.
   explicit ParallelPortLines(PortAccess& port, BusWiring wiring = kK8000BusWiring);
+  // On the selected port's own access, taken from the set when the port is selected.
+  explicit ParallelPortLines(PortSet& ports, BusWiring wiring = kK8000BusWiring);
 
   void select(ParallelPortKind kind);
   ParallelPortKind selectedPort() const { return selected_; }
@@ -48,20 +51,31 @@ class ParallelPortLines final : public I2cLines {
   bool cardEnabled() const { return cardEnabled_; }
 
   // The two platform operations, the only contact with the port.
-  std::uint8_t PortReadByte(std::uint16_t address);
-  void PortWriteByte(std::uint16_t address, std::uint8_t value);
+  std::uint8_t PortReadByte(std::uint16_t address) { return cardEnabled_ ? port_->readByte(address) : 0xFF; }
+  void PortWriteByte(std::uint16_t address, std::uint8_t value) {
+    if (cardEnabled_) port_->writeByte(address, value);
+  }
 
   // One write of the control register.
-  void setLines(bool sclHigh, bool sdaHigh) override;
+  void setLines(bool sclHigh, bool sdaHigh) override {
+    PortWriteByte(registers_.control, wiring_.control(sclHigh, sdaHigh));
+  }
   // Read-modify-write of the control register: read, keep bits 0..2, write.
-  void raiseScl() override;
+  void raiseScl() override {
+    const std::uint8_t control = PortReadByte(registers_.control);
+    PortWriteByte(registers_.control, control & wiring_.keptOnSclRise);
+  }
   // Read-modify-write of the control register: read, set the SCL bit, write.
-  void lowerScl() override;
+  void lowerScl() override {
+    const std::uint8_t control = PortReadByte(registers_.control);
+    PortWriteByte(registers_.control, control | wiring_.sclLow);
+  }
   // One read of the status register.
-  bool sdaHigh() override;
+  bool sdaHigh() override { return wiring_.sdaHighInStatus(PortReadByte(registers_.status)); }
 
  private:
-  PortAccess& port_;
+  PortSet* ports_ = nullptr;
+  PortAccess* port_;
   BusWiring wiring_;
   bool cardEnabled_ = true;
   ParallelPortKind selected_ = ParallelPortKind::Lpt1;

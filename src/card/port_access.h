@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "card/parallel_port.h"
+
 namespace chromaflow {
 
 class PortAccess {
@@ -11,6 +13,13 @@ class PortAccess {
   virtual ~PortAccess() = default;
   virtual std::uint8_t readByte(std::uint16_t address) = 0;
   virtual void writeByte(std::uint16_t address, std::uint8_t value) = 0;
+};
+
+// The accesses to the three parallel ports the card may hang on, each opened when first asked.
+class PortSet {
+ public:
+  virtual ~PortSet() = default;
+  virtual PortAccess& portAccess(ParallelPortKind kind) = 0;
 };
 
 }  // namespace chromaflow

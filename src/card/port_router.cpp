@@ -32,13 +32,12 @@ std::string PortRouter::summary(ParallelPortKind kind) const {
   return "Port " + std::string(portName(kind)) + " pas encore utilisé";
 }
 
-std::uint8_t PortRouter::readByte(std::uint16_t address) {
+PortAccess* PortRouter::routeToAnotherPort(std::uint16_t address) {
   const auto kind = portOfAddress(address);
-  return kind ? route(*kind).readByte(address) : 0xFF;
-}
-
-void PortRouter::writeByte(std::uint16_t address, std::uint8_t value) {
-  if (const auto kind = portOfAddress(address)) route(*kind).writeByte(address, value);
+  if (!kind) return nullptr;
+  last_ = open(*kind).port.get();
+  lastBase_ = registersOf(*kind).base;
+  return last_;
 }
 
 }  // namespace chromaflow

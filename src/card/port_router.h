@@ -15,27 +15,42 @@
 
 namespace chromaflow {
 
-class PortRouter final : public PortAccess {
+class PortRouter final : public PortAccess, public PortSet {
  public:
   explicit PortRouter(PortOpener opener);
   PortRouter(const PortRouter&) = delete;
   PortRouter& operator=(const PortRouter&) = delete;
 
-  std::uint8_t readByte(std::uint16_t address) override;
-  void writeByte(std::uint16_t address, std::uint8_t value) override;
+  std::uint8_t readByte(std::uint16_t address) override {
+    PortAccess* access = route(address);
+    return access ? access->readByte(address) : 0xFF;
+  }
+  void writeByte(std::uint16_t address, std::uint8_t value) override {
+    if (PortAccess* access = route(address)) access->writeByte(address, value);
+  }
 
   // The port's access, opened now if it was not yet: the menu's choice reaches hardware at once.
   const PortChoice& open(ParallelPortKind kind);
+  PortAccess& portAccess(ParallelPortKind kind) override { return *open(kind).port; }
   // The port's access, or nothing while the port has not been used.
   const PortChoice* choice(ParallelPortKind kind) const;
   // One line for the operator about that port: what is in use and why hardware was not.
   std::string summary(ParallelPortKind kind) const;
 
  private:
-  PortAccess& route(ParallelPortKind kind) { return *open(kind).port; }
+  // Every register access of the bus comes through here: an access to the port used last goes
+  // straight to it; another one finds its port (and opens it the first time).
+  PortAccess* route(std::uint16_t address) {
+    // The three registers of a port lie at base, base + 1 and base + 2.
+    if (last_ && static_cast<std::uint16_t>(address - lastBase_) <= 2) return last_;
+    return routeToAnotherPort(address);
+  }
+  PortAccess* routeToAnotherPort(std::uint16_t address);
 
   PortOpener opener_;
   std::array<std::optional<PortChoice>, 3> ports_;
+  PortAccess* last_ = nullptr;
+  std::uint16_t lastBase_ = 0;
 };
 
 }  // namespace chromaflow

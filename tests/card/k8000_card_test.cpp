@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "card/recording_port.h"
-#include "sim/i2c_line_decoder.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/i2c_line_decoder.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace chromaflow {
 namespace {

@@ -14,7 +14,7 @@
 #include <fstream>
 
 #include "card/direct_port.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace chromaflow {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "card/k8000_card.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace chromaflow {
 namespace {
@@ -102,7 +102,7 @@ TEST(PortRouter, StandardPolicyPutsTheSimulatedCardOnLpt1Only) {
         return card;
       },
       options)};
-  I2cBus bus{router};
+  I2cBus bus{static_cast<PortSet&>(router)};  // the bus on the selected port's own access
   K8000Card card{bus};
 
   EXPECT_EQ(card.ProbeCard().text(), "Carte K8000 : les 4 circuits répondent sur Lpt1");

@@ -1,7 +1,7 @@
 // The simulated paint machine on its own: the wall's geometry, and the pumps, hose, roller and
 // gun valve as the card's pins show them, with the analog output set by hand.
 
-#include "sim/paint_machine.h"
+#include "sim/machine/paint_machine.h"
 
 #include <gtest/gtest.h>
 

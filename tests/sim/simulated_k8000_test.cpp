@@ -1,6 +1,6 @@
 // The simulated card's chips as the bus sees them, driven through a real I2C master.
 
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 #include <gtest/gtest.h>
 

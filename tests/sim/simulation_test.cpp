@@ -1,6 +1,6 @@
 // The simulated machine in closed loop with the real control, and replays of recorded inputs.
 
-#include "sim/simulation.h"
+#include "sim/harness/simulation.h"
 
 #include <gtest/gtest.h>
 

@@ -8,19 +8,21 @@
 
 #include "app/session.h"
 #include "control/virtual_clock.h"
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 #include "support/fake_asker.h"
 
 namespace chromaflow::testing {
 
 struct ControlRig {
-  sim::SimulatedK8000 card;
+  // The card is plugged into the session's Lpt1 when it starts; the rig keeps moving its pins.
+  std::unique_ptr<sim::SimulatedK8000> cardToPlug = std::make_unique<sim::SimulatedK8000>();
+  sim::SimulatedK8000& card = *cardToPlug;
   VirtualClock clock;
   FakeAsker asker;
   Session session{{clock,
-                   [this](ParallelPortKind) {
+                   [this](ParallelPortKind kind) {
                      PortChoice choice;
-                     choice.port = std::make_unique<Borrowed>(card);
+                     if (kind == ParallelPortKind::Lpt1 && cardToPlug) choice.port = std::move(cardToPlug);
                      return choice;
                    },
                    &asker}};
@@ -67,14 +69,6 @@ struct ControlRig {
     session.appendSurface({height, length});
     for (const auto& [distance, proportion] : rows) session.appendProportion(distance, proportion);
   }
-
- private:
-  struct Borrowed : PortAccess {
-    explicit Borrowed(PortAccess& port) : port(port) {}
-    std::uint8_t readByte(std::uint16_t address) override { return port.readByte(address); }
-    void writeByte(std::uint16_t address, std::uint8_t value) override { port.writeByte(address, value); }
-    PortAccess& port;
-  };
 };
 
 }  // namespace chromaflow::testing

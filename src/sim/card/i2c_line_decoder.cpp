@@ -1,4 +1,4 @@
-#include "sim/i2c_line_decoder.h"
+#include "sim/card/i2c_line_decoder.h"
 
 namespace chromaflow::sim {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "sim/i2c_slave.h"
+#include "sim/card/i2c_slave.h"
 
 namespace chromaflow::sim {
 

@@ -5,11 +5,6 @@
 
 #include <vector>
 
-namespace chromaflow {
-class Plan;
-class SettingsDocument;
-}  // namespace chromaflow
-
 namespace chromaflow::sim {
 
 // One rectangle of the wall, painted after the one before it.
@@ -75,10 +70,5 @@ class Wall {
   std::vector<double> areasBefore_, areas_;  // area painted at each surface's start and end
   std::vector<PlannedProportion> points_;  // by distance
 };
-
-// The job of the documents the control works with: surfaces and proportion rows as the plan's
-// grids show them, constants as the settings say. Read once, when the machine joins; later
-// edits of the documents do not change the machine.
-MachineJob machineJobOf(const Plan& plan, const SettingsDocument& settings);
 
 }  // namespace chromaflow::sim

@@ -1,4 +1,4 @@
-#include "sim/paint_machine.h"
+#include "sim/machine/paint_machine.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "sim/machine_job.h"
+#include "sim/machine/machine_job.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "sim/replay.h"
+#include "sim/harness/replay.h"
 
 #include <charconv>
 #include <cstdio>

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "sim/i2c_slave.h"
+#include "sim/card/i2c_slave.h"
 
 namespace chromaflow::sim {
 

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "sim/machine_job.h"
-#include "sim/simulated_k8000.h"
+#include "sim/machine/machine_job.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace chromaflow::sim {
 

@@ -12,10 +12,10 @@
 #include "card/parallel_port.h"
 #include "card/parallel_port_lines.h"
 #include "card/port_access.h"
-#include "sim/i2c_line_decoder.h"
-#include "sim/pcf8574a.h"
-#include "sim/pcf8591.h"
-#include "sim/tda8444.h"
+#include "sim/card/i2c_line_decoder.h"
+#include "sim/card/pcf8574a.h"
+#include "sim/card/pcf8591.h"
+#include "sim/card/tda8444.h"
 
 namespace chromaflow::sim {
 

@@ -3,7 +3,7 @@
 // is low when its latch bit is 0 or when something outside pulls it low; a read returns the
 // pin levels.
 
-#include "sim/i2c_slave.h"
+#include "sim/card/i2c_slave.h"
 
 namespace chromaflow::sim {
 

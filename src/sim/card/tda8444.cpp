@@ -1,4 +1,4 @@
-#include "sim/tda8444.h"
+#include "sim/card/tda8444.h"
 
 namespace chromaflow::sim {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/i2c_slave.h"
+#include "sim/card/i2c_slave.h"
 
 namespace chromaflow::sim {
 

@@ -1,9 +1,8 @@
 // The machine's job read from the documents, in the harness: the machine itself never sees them.
 
+#include "sim/harness/job_of_documents.h"
+
 #include "common/display_forms.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
-#include "sim/machine_job.h"
 
 namespace chromaflow::sim {
 

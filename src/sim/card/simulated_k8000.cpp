@@ -1,4 +1,4 @@
-#include "sim/simulated_k8000.h"
+#include "sim/card/simulated_k8000.h"
 
 #include <stdexcept>
 #include <string>

@@ -13,9 +13,9 @@
 #include "app/session.h"
 #include "common/asker.h"
 #include "control/virtual_clock.h"
-#include "sim/paint_machine.h"
-#include "sim/replay.h"
-#include "sim/simulated_k8000.h"
+#include "sim/machine/paint_machine.h"
+#include "sim/harness/replay.h"
+#include "sim/card/simulated_k8000.h"
 
 namespace chromaflow::sim {
 
@@ -91,7 +91,9 @@ class Simulation {
   void afterReadingCycle();
   void throwReportedError();
 
-  SimulatedK8000 card_;
+  // The card goes to the session's Lpt1 at its start; the harness keeps moving its pins.
+  std::unique_ptr<SimulatedK8000> cardToPlug_ = std::make_unique<SimulatedK8000>();
+  SimulatedK8000& card_ = *cardToPlug_;
   VirtualClock clock_;
   HarnessAsker asker_;
   Session session_;

@@ -1,4 +1,4 @@
-#include "sim/simulation.h"
+#include "sim/harness/simulation.h"
 
 #include <cstdio>
 #include <limits>
@@ -6,21 +6,10 @@
 #include <stdexcept>
 
 #include "common/text_file.h"
+#include "sim/harness/job_of_documents.h"
 
 namespace chromaflow::sim {
 namespace {
-
-// The simulated card stays the harness's, which moves its pins; the session reaches it through
-// this access on Lpt1. The other ports have nothing attached.
-class BorrowedPort : public PortAccess {
- public:
-  explicit BorrowedPort(PortAccess& port) : port_(port) {}
-  std::uint8_t readByte(std::uint16_t address) override { return port_.readByte(address); }
-  void writeByte(std::uint16_t address, std::uint8_t value) override { port_.writeByte(address, value); }
-
- private:
-  PortAccess& port_;
-};
 
 std::string real(double v) {
   char buffer[32];
@@ -38,9 +27,11 @@ std::string seconds(std::int64_t milliseconds) {
 
 Simulation::Simulation()
     : session_({clock_,
-                [this](ParallelPortKind) {
+                [this](ParallelPortKind kind) {
+                  // The simulated card on Lpt1; nothing attached to the other ports.
                   PortChoice choice;
-                  choice.port = std::make_unique<BorrowedPort>(card_);
+                  if (kind != ParallelPortKind::Lpt1 || !cardToPlug_) return choice;
+                  choice.port = std::move(cardToPlug_);
                   choice.backend = PortBackend::Simulated;
                   choice.device = "Carte K8000 simulée";
                   return choice;

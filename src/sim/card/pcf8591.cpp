@@ -1,4 +1,4 @@
-#include "sim/pcf8591.h"
+#include "sim/card/pcf8591.h"
 
 namespace chromaflow::sim {
 
