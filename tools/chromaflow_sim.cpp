@@ -24,7 +24,7 @@ const char* const kUsage =
     "                      [--fault FAULT]... [--trace FILE] [--save-as FILE.prv]\n"
     "\n"
     "  PROJECT.prv        opened as the main window's \"&Ouvrir...\" opens it\n"
-    "  --replay FILE      one line per 20 ms tick: PINS;ANALOG[;ACTIONS] (see src/sim/replay.h)\n"
+    "  --replay FILE      one line per 20 ms tick: PINS;ANALOG[;ACTIONS] (see src/sim/harness/replay.h)\n"
     "  --machine          the simulated machine paints the plan: \"Start\" and the gun ON\n"
     "  --seconds S        stop after S simulated seconds (machine: default, the whole plan)\n"
     "  --speed M_PER_MIN  roller speed along the path, metres per minute (default 10)\n"
