@@ -221,3 +221,47 @@ TEST(SessionEditors, ButtonsRunTheChainTheirOutcomeAsks) {
 
 }  // namespace
 }  // namespace chromaflow
+
+namespace chromaflow {
+namespace {
+
+TEST(SessionPort, TheCardIsProbedAtStartAndEachPortOpensItsOwnAccess) {
+  testing::ControlRig rig;
+  Session& session = rig.session;
+  ASSERT_TRUE(session.cardProbe().has_value());
+  EXPECT_EQ(session.cardProbe()->answering(), 4);
+  EXPECT_EQ(session.portChoice(ParallelPortKind::Lpt2), nullptr);  // not used yet
+
+  Heard heard{session};
+  session.selectParallelPort(ParallelPortKind::Lpt2);
+  EXPECT_TRUE(heard.only().has(Changed::Port));
+  ASSERT_NE(session.portChoice(ParallelPortKind::Lpt2), nullptr);
+  EXPECT_EQ(session.portChoice(ParallelPortKind::Lpt2)->backend, PortBackend::Nothing);
+  session.testInit();  // "Init" goes back to Lpt1, where the card answers
+  EXPECT_EQ(session.selectedPort(), ParallelPortKind::Lpt1);
+  EXPECT_EQ(session.cardProbe()->text(), "Carte K8000 : les 4 circuits répondent sur Lpt1");
+  session.testCardEnabled(false);
+  session.testInit();
+  EXPECT_EQ(session.cardProbe()->answering(), 0);
+}
+
+TEST(SessionTestWindow, TheRunningLightStepsOnItsTimerAndStopsAtOnce) {
+  testing::ControlRig rig;
+  Session& session = rig.session;
+  session.testRunningLight(true);
+  std::vector<int> lit;
+  for (int step = 0; step < 20; ++step) {
+    rig.clock.step(rig.clock.now() + 1);
+    for (int n = 1; n <= 16; ++n)
+      if (session.testControls().CB[n]) lit.push_back(n);
+  }
+  EXPECT_EQ(std::vector<int>(lit.begin(), lit.begin() + 3), (std::vector<int>{1, 2, 3}));
+  session.testRunningLight(false);
+  for (int n = 1; n <= 16; ++n) EXPECT_FALSE(session.testControls().CB[n]) << n;
+  const auto now = rig.clock.now();
+  rig.clock.advanceTo(now + 5);  // the light's timer is off: only the reading cycle may tick
+  for (int n = 1; n <= 16; ++n) EXPECT_FALSE(rig.card.drivenLow(n) && n != 9) << n;
+}
+
+}  // namespace
+}  // namespace chromaflow
