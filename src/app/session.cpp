@@ -29,21 +29,16 @@ Session::Session(SessionSetup setup)
       })),
       cycleTimer_(setup.timers.makeTimer(20, true, [this] { readingCycleTick(); })),
       // The running-light test steps as fast as the timer goes, the operator's input between.
-      runningLightTimer_(setup.timers.makeTimer(1, false, [this] {
-        operation([this] {
-          testPanel_.step();
-          note(Changed::CardImage);
-        });
-      })),
+      runningLightTimer_(setup.timers.makeTimer(1, false, [this] { testAction([this] { testPanel_.step(); }); })),
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
                {cycleTimer_, pulseTimer_, refreshTimer_}) {
-  card_.RefreshTestWindow = [this] {
+  wiring_.push_back(card_.refreshed.subscribe([this] {
     // A tick refreshes the test window every time: the controls follow, and are heard, only
     // when the image moved (see readingCycleTick).
     if (inTick_) return;
     testPanel_.RefreshTestWindow();
     note(Changed::CardImage);
-  };
+  }));
   wiring_.push_back(documents_.viewsChanged.subscribe([this] { redrawViews(); }));
   wiring_.push_back(control_.surfaceViewRedrawn.subscribe(
       [this] { note(Changed::SurfaceView | Changed::Figures | Changed::Alarms); }));

@@ -4,10 +4,10 @@
 // controls), and the running-light output test as a stepper driven by a timer, one step per
 // tick, so that the operator's input is handled between steps.
 //
-// RefreshTestWindow copies the card image into the controls. The card calls it through its
-// RefreshTestWindow hook, which the panel's owner connects (the owner may have more to do on a
-// refresh); so do the reading cycle's ticks. Setting the controls from the image is display
-// only: a window showing them must not take the change of a control for an operator's action.
+// RefreshTestWindow copies the card image into the controls. The panel's owner calls it when the
+// card raises its `refreshed` event (the owner may have more to do on a refresh). Setting the
+// controls from the image is display only: a window showing them must not take the change of a
+// control for an operator's action.
 
 #include <array>
 #include <functional>

@@ -23,9 +23,7 @@ void requireChip(int chip) {
 
 K8000Card::K8000Card(I2cBus& bus) : bus_(bus) {}
 
-void K8000Card::refresh() {
-  if (RefreshTestWindow) RefreshTestWindow();
-}
+void K8000Card::refresh() { RefreshTestWindow(); }
 
 void K8000Card::WriteIoChip(int chip, std::uint8_t pattern) {
   requireChip(chip);

@@ -4,12 +4,12 @@
 // std::out_of_range before any bus traffic, leaving the image as it was.
 
 #include <cstdint>
-#include <functional>
 
 #include "card/card_image.h"
 #include "card/card_probe.h"
 #include "card/i2c_bus.h"
 #include "card/k8000_chips.h"
+#include "common/signal.h"
 
 namespace chromaflow {
 
@@ -20,8 +20,10 @@ class K8000Card {
   const CardImage& image() const { return image_; }
   I2cBus& bus() { return bus_; }
 
-  // Called by the operations that end with a refresh of the card test window.
-  std::function<void()> RefreshTestWindow;
+  // The card test window's refresh: the operations marked so end with it, and so does every
+  // reading-cycle tick. Whoever shows the card image listens.
+  void RefreshTestWindow() { refreshed.emit(); }
+  Signal<> refreshed;
 
   void WriteIoChip(int chip, std::uint8_t pattern);
   void ReadIoChip(int chip);

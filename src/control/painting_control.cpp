@@ -56,7 +56,7 @@ void PaintingControl::setCycleInterval(int milliseconds) {
 
 void PaintingControl::readingCycleTick() {
   card_.ReadAllIoChips();
-  if (card_.RefreshTestWindow) card_.RefreshTestWindow();
+  card_.RefreshTestWindow();
   const CardImage& image = card_.image();
 
   const MachineWiring& wiring = kMachineWiring;

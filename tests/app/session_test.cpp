@@ -255,6 +255,7 @@ TEST(SessionTestWindow, TheRunningLightStepsOnItsTimerAndStopsAtOnce) {
     for (int n = 1; n <= 16; ++n)
       if (session.testControls().CB[n]) lit.push_back(n);
   }
+  ASSERT_GE(lit.size(), 3u);
   EXPECT_EQ(std::vector<int>(lit.begin(), lit.begin() + 3), (std::vector<int>{1, 2, 3}));
   session.testRunningLight(false);
   for (int n = 1; n <= 16; ++n) EXPECT_FALSE(session.testControls().CB[n]) << n;

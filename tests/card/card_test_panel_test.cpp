@@ -40,9 +40,9 @@ struct PanelFixture : ::testing::Test {
   I2cBus bus{port};
   K8000Card card{bus};
   CardTestPanel panel{card, [](ParallelPortKind kind) { return std::string("accès de ") + portName(kind); }};
+  Subscription showing = card.refreshed.subscribe([this] { panel.RefreshTestWindow(); });
 
   void SetUp() override {
-    card.RefreshTestWindow = [this] { panel.RefreshTestWindow(); };
     card.InitCard();
     port.clear();
   }

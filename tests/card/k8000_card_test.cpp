@@ -48,10 +48,8 @@ struct CardFixture : ::testing::Test {
   I2cBus bus{port};
   K8000Card card{bus};
   int refreshes = 0;
+  Subscription counting = card.refreshed.subscribe([this] { ++refreshes; });
 
-  void SetUp() override {
-    card.RefreshTestWindow = [this] { ++refreshes; };
-  }
   void initialise() {
     card.InitCard();
     port.clear();
