@@ -1,6 +1,5 @@
 #include "app/project.h"
 
-#include <memory>
 #include <utility>
 
 #include "common/document_file.h"
@@ -45,26 +44,66 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
   }
 }
 
-bool Project::OpenProject(bool ask, NameAsker* asker) {
-  std::string opened;
-  const bool read = openDocumentFile(name_, ask, asker, [&](const std::string& path, const std::vector<std::string>& lines) {
-    NewProject();
-    name_.set(path);
-    applyFileLines(lines);
-    opened = path;
-  });
-  if (!read) return false;
+namespace {
 
-  // A sibling that exists is read as it is; a missing one is asked for.
-  auto openSibling = [&](DocumentName& document, const char* extension, auto open) {
-    const std::string sibling = withExtension(opened, extension);
-    const bool exists = fileExists(sibling);
-    if (exists) document.set(sibling);
-    open(!exists);
+std::string whatFailed(const FileError& error) {
+  if (const auto* cut = dynamic_cast<const ReadCutOff*>(&error))
+    return "lecture interrompue après " + std::to_string(cut->linesRead()) + " lignes entières (arrêt à l'octet " +
+           std::to_string(cut->stoppedAt()) + "), les lignes lues sont gardées : " + error.what();
+  return std::string("illisible : ") + error.what();
+}
+
+}  // namespace
+
+bool Project::OpenProject(bool ask, NameAsker* asker) {
+  notes_.clear();
+  const auto chosen = name_.chooseForOpen(ask, asker);
+  if (!chosen) return false;
+  const std::string opened = *chosen;
+  DocumentName reading = name_;
+  reading.set(opened);
+  try {
+    openDocumentFile(reading, false, nullptr, [&](const std::string& path, const std::vector<std::string>& lines) {
+      NewProject();
+      name_.set(path);
+      applyFileLines(lines);
+    });
+  } catch (const FileError& error) {
+    notes_.push_back({DocumentKind::Project, opened, whatFailed(error)});
+    throw;
+  }
+
+  const auto noteRefusedSettings = [&] {
+    for (const std::string& refused : settings_.refusedFileValues())
+      notes_.push_back({DocumentKind::Settings, settings_.name().current(), "valeur refusée : " + refused});
   };
-  openSibling(colours_.name(), ".cov", [&](bool askName) { colours_.OpenColours(askName, asker); });
-  openSibling(plan_.name(), ".spv", [&](bool askName) { plan_.OpenPlan(askName, asker); });
-  openSibling(settings_.name(), ".sev", [&](bool askName) { settings_.OpenSettings(askName, asker); });
+  // A sibling that exists is read as it is, under its own name or one differing only in case
+  // (a job copied from Windows); a missing one is asked for.
+  auto openSibling = [&](DocumentKind kind, DocumentName& document, const char* extension, auto open) {
+    const std::string expected = withExtension(opened, extension);
+    const auto found = findIgnoringCase(expected);
+    if (found) {
+      document.set(*found);
+      if (*found != expected)
+        notes_.push_back({kind, *found, "ouvert à la place de " + nameWithoutDirectory(expected) +
+                                            " (les noms ne diffèrent que par la casse)"});
+    }
+    try {
+      const bool read = open(!found);
+      if (!found)
+        notes_.push_back({kind, expected, read ? "introuvable ; son dialogue d'ouverture a été proposé et " + document.current() + " a été ouvert"
+                                               : "introuvable ; son dialogue d'ouverture a été proposé et rien n'a été ouvert"});
+      if (read && kind == DocumentKind::Settings) noteRefusedSettings();
+    } catch (const FileError& error) {
+      if (!found) notes_.push_back({kind, expected, "introuvable ; son dialogue d'ouverture a été proposé"});
+      if (dynamic_cast<const ReadCutOff*>(&error) && kind == DocumentKind::Settings) noteRefusedSettings();
+      notes_.push_back({kind, found ? *found : document.current(), whatFailed(error)});
+      throw;
+    }
+  };
+  openSibling(DocumentKind::Colours, colours_.name(), ".cov", [&](bool askName) { return colours_.OpenColours(askName, asker); });
+  openSibling(DocumentKind::Plan, plan_.name(), ".spv", [&](bool askName) { return plan_.OpenPlan(askName, asker); });
+  openSibling(DocumentKind::Settings, settings_.name(), ".sev", [&](bool askName) { return settings_.OpenSettings(askName, asker); });
   redraw();
   settings_.RefreshSettingsViews();
   return true;
@@ -81,20 +120,11 @@ bool Project::SaveProject(bool ask, NameAsker* asker) {
   colours_.name().set(coloursFile);
   plan_.name().set(planFile);
 
-  // The four files are the job together: all of them are written beside their targets first,
-  // and only when every one is whole do they replace the old ones, in the order settings,
-  // colours, plan, project. A disk that fails part-way leaves the previous job as it was.
-  const std::pair<const std::string*, std::vector<std::string>> files[] = {
-      {&settingsFile, settings_.fileLines(settingsFile)},
-      {&coloursFile, colours_.fileLines()},
-      {&planFile, plan_.fileLines()},
-      {&*path, fileLines(*path)}};
-  std::vector<std::unique_ptr<StagedFile>> staged;
-  for (const auto& [file, lines] : files) {
-    staged.push_back(std::make_unique<StagedFile>(*file));
-    staged.back()->write(bytesOfLines(lines));
-  }
-  for (auto& file : staged) file->commit();
+  // The four files are the job together: they replace the old ones all at once or not at all.
+  writeFilesTogether({{settingsFile, bytesOfLines(settings_.fileLines(settingsFile))},
+                      {coloursFile, bytesOfLines(colours_.fileLines())},
+                      {planFile, bytesOfLines(plan_.fileLines())},
+                      {*path, bytesOfLines(fileLines(*path))}});
   return true;
 }
 

@@ -13,6 +13,14 @@
 
 namespace chromaflow {
 
+// What an open met with one of the job's files: a sibling missing or found under another case,
+// a file that could not be read or was cut off, settings values that were refused.
+struct DocumentNote {
+  DocumentKind kind;
+  std::string path;
+  std::string what;
+};
+
 class Project {
  public:
   Project(SettingsDocument& settings, ColourTable& colours, Plan& plan);
@@ -29,8 +37,13 @@ class Project {
   // Reads the project file, then the colour table, the plan and the settings beside it; a
   // missing sibling is asked for. Throws FileError; what was read before the error stays.
   bool OpenProject(bool ask, NameAsker* asker);  // false when nothing was opened
-  // Writes the settings, colour and plan files, then the project file. Throws FileError.
+  // Writes the settings, colour, plan and project files together: on any failure (FileError)
+  // the folder keeps the previous job's files exactly, and no file is left half written.
   bool SaveProject(bool ask, NameAsker* asker);  // false when nothing was written
+
+  // What the last OpenProject met, in the order met; empty when all went plainly. It is kept
+  // when the open stops on an error, so the caller can say which document failed and why.
+  const std::vector<DocumentNote>& lastOpenNotes() const { return notes_; }
 
   std::vector<std::string> fileLines(const std::string& fileName) const;
   void applyFileLines(const std::vector<std::string>& lines);
@@ -46,6 +59,7 @@ class Project {
   Plan& plan_;
   std::vector<std::string> userText_;
   DocumentName name_;
+  std::vector<DocumentNote> notes_;
 };
 
 }  // namespace chromaflow

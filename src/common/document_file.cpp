@@ -9,7 +9,7 @@ bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, cons
   if (!path) return false;
   const TextFileContents contents = readTextFile(*path);  // nothing changes if it cannot be opened
   load(*path, contents.lines);
-  if (contents.error) throw FileError(*contents.error);
+  if (contents.error) throw ReadCutOff(*contents.error, contents.lines.size(), contents.stoppedAt);
   return true;
 }
 

@@ -14,7 +14,8 @@ namespace chromaflow {
 using LoadLines = std::function<void(const std::string& path, const std::vector<std::string>& lines)>;
 using SaveLines = std::function<std::vector<std::string>(const std::string& path)>;
 
-// False when nothing was opened (cancelled, or no such file). Throws FileError.
+// False when nothing was opened (cancelled, or no such file). Throws FileError, or ReadCutOff
+// after the lines read before a failure were taken.
 bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, const LoadLines& load);
 // The chosen name becomes current, then the lines are written whole. Throws FileError.
 // False when nothing was written (cancelled).

@@ -22,6 +22,11 @@ class NameAsker {
 std::string nameWithoutDirectory(const std::string& path);
 // The name with its extension replaced by `extension` (".sev"), or appended when it has none.
 std::string withExtension(const std::string& path, const std::string& extension);
+// The file in the same folder whose whole name matches the name of `path` but for the case of
+// its letters (a job copied from Windows: MUR.SEV for mur.sev), when `path` itself is missing.
+// Among several, the one whose extension is written as asked, else the first in sorted order.
+// Nothing when none exists.
+std::optional<std::string> findIgnoringCase(const std::string& path);
 
 class DocumentName {
  public:

@@ -1,13 +1,20 @@
 #include "common/text_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/sysmacros.h>
+#endif
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 namespace chromaflow {
 namespace {
@@ -73,6 +80,97 @@ class SystemByteSink : public ByteSink {
 
 ByteSink* testingSink = nullptr;
 
+ByteSink& disk() { return testingSink ? *testingSink : systemByteSink(); }
+
+// The temporary files of staged saves, for the handler of an interrupted run: fixed slots that
+// the handler reads without allocating, taking only those marked ready.
+constexpr int kSlotFree = 0, kSlotFilling = 1, kSlotReady = 2;
+struct TemporarySlot {
+  std::atomic<int> state{kSlotFree};
+  char path[PATH_MAX];
+};
+TemporarySlot temporaries[64];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+int registerTemporary(const std::string& path) {
+  if (path.size() >= sizeof temporaries[0].path) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(temporaries)); ++i) {
+    int expected = kSlotFree;
+    if (!temporaries[i].state.compare_exchange_strong(expected, kSlotFilling)) continue;
+    std::memcpy(temporaries[i].path, path.c_str(), path.size() + 1);
+    temporaries[i].state.store(kSlotReady);
+    return i;
+  }
+  return -1;  // all slots taken: this file is only removed by its writer
+}
+
+void unregisterTemporary(int& slot) {
+  if (slot >= 0) temporaries[slot].state.store(kSlotFree);
+  slot = -1;
+}
+
+extern "C" void removeTemporariesAndDie(int signal) {
+  for (TemporarySlot& slot : temporaries)
+    if (slot.state.load() == kSlotReady) ::unlink(slot.path);
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  ::sigaction(signal, &standard, nullptr);
+  ::raise(signal);  // delivered, with its default action, once this handler returns
+}
+
+// SIGINT and SIGTERM wait while files are being put in place, so that an interrupted run never
+// stops between two renames.
+class InterruptionsHeld {
+ public:
+  InterruptionsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  InterruptionsHeld(const InterruptionsHeld&) = delete;
+  InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+std::string notAFile(const std::string& path, const struct stat& info) {
+  if (S_ISDIR(info.st_mode)) return path + " : est un dossier, pas un fichier";
+  if (S_ISFIFO(info.st_mode)) return path + " : est un tube, pas un fichier";
+  if (S_ISSOCK(info.st_mode)) return path + " : est une socket, pas un fichier";
+  return path + " : est un périphérique, pas un fichier";
+}
+
+// The names of the program's own open files: /dev/stdout, /dev/fd/1, /proc/self/fd/1...
+bool isOwnDescriptorName(const std::string& path) {
+  return path == "/dev/stdout" || path == "/dev/stderr" || path.rfind("/dev/fd/", 0) == 0 ||
+         path.rfind("/proc/self/fd/", 0) == 0;
+}
+
+bool sameDevice(const struct stat& info, const char* name) {
+  struct stat other {};
+  return ::stat(name, &other) == 0 && S_ISCHR(other.st_mode) && other.st_rdev == info.st_rdev;
+}
+
+bool isTerminal(const struct stat& info) {
+#if defined(__linux__)
+  const unsigned group = major(info.st_rdev);
+  // Virtual consoles and serial lines, /dev/tty and the console, pseudo-terminals.
+  if (group == 3 || group == 4 || group == 5 || (group >= 136 && group <= 143)) return true;
+#endif
+  return sameDevice(info, "/dev/tty") || sameDevice(info, "/dev/console");
+}
+
+std::string parentFolder(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 mode_t currentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -125,10 +223,10 @@ TextFileContents readTextFile(const std::string& path) {
   std::string bytes;
   char buffer[1 << 14];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const long got = disk().read(fd, buffer, sizeof buffer);
     if (got < 0) {
-      if (errno == EINTR) continue;
-      contents.error = describe(path, errno);
+      contents.error = describe(path, static_cast<int>(-got));
+      contents.stoppedAt = bytes.size();
       // Only whole lines count when the read breaks off.
       const auto lastEnd = bytes.rfind('\n');
       bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
@@ -173,42 +271,223 @@ ByteSink& systemByteSink() {
 
 void setByteSinkForTesting(ByteSink* sink) { testingSink = sink; }
 
+int ByteSink::sync(int fd) {
+  while (::fsync(fd) != 0)
+    if (errno != EINTR) return errno;
+  return 0;
+}
+
+int ByteSink::rename(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : errno; }
+
+long ByteSink::read(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0) return static_cast<long>(got);
+    if (errno != EINTR) return -errno;
+  }
+}
+
+void checkReplaceable(const std::string& path) {
+  if (path.empty()) throw FileError("nom de fichier vide");
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return;  // a new file; a folder that is missing is said by the save
+  if (!S_ISREG(info.st_mode)) throw FileError(notAFile(path, info));
+  // A file the operator made read-only stays as it is, as it would with a plain write.
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw FileError(describe(path, EACCES));
+}
+
 StagedFile::StagedFile(const std::string& requested) : path_(requested) {
+  checkReplaceable(requested);
   namespace fs = std::filesystem;
   std::error_code ignored;
   if (fs::is_symlink(path_, ignored)) path_ = fs::canonical(path_, ignored).string();
-  // A file the operator made read-only stays as it is, as it would with a plain write.
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
-  if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw FileError(describe(requested, EACCES));
   temporary_ = path_ + ".XXXXXX";
-  fd_ = ::mkstemp(temporary_.data());
-  if (fd_ < 0) throw FileError(describe(requested, errno));
+  {
+    const InterruptionsHeld held;  // no interruption between making the file and noting it
+    fd_ = ::mkstemp(temporary_.data());
+    if (fd_ < 0) throw FileError(describe(requested, errno));
+    slot_ = registerTemporary(temporary_);
+  }
   // mkstemp makes the file private; give it the old file's mode, or a new file's usual one.
   ::fchmod(fd_, exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask()));
 }
 
-StagedFile::~StagedFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(temporary_.c_str());
+StagedFile::~StagedFile() { discard(); }
+
+void StagedFile::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (slot_ >= 0 || !temporary_.empty()) {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    unregisterTemporary(slot_);
+    temporary_.clear();
   }
 }
 
 void StagedFile::write(std::string_view bytes) {
-  ByteSink& sink = testingSink ? *testingSink : systemByteSink();
-  if (const int error = sink.write(fd_, bytes.data(), bytes.size())) throw FileError(describe(path_, error));
+  if (fd_ < 0) throw FileError(describe(path_, EBADF));
+  if (const int error = disk().write(fd_, bytes.data(), bytes.size())) throw FileError(describe(path_, error));
+}
+
+void StagedFile::flush() {
+  if (fd_ < 0) {
+    if (temporary_.empty()) throw FileError(describe(path_, EBADF));  // already committed or discarded
+    return;
+  }
+  int error = disk().sync(fd_);
+  if (::close(fd_) != 0 && error == 0) error = errno;
+  fd_ = -1;
+  if (error != 0) {
+    discard();
+    throw FileError(describe(path_, error));
+  }
 }
 
 void StagedFile::commit() {
-  int error = ::fsync(fd_) != 0 ? errno : 0;
-  if (::close(fd_) != 0 && error == 0) error = errno;
-  fd_ = -1;
-  if (error == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary_.c_str());
+  flush();
+  if (const int error = disk().rename(temporary_.c_str(), path_.c_str())) {
+    discard();
     throw FileError(describe(path_, error));
   }
+  unregisterTemporary(slot_);
+  temporary_.clear();
+}
+
+void writeFilesTogether(const std::vector<FileBytes>& files) {
+  namespace fs = std::filesystem;
+  // Every target is looked at before anything is written.
+  std::vector<std::string> targets;
+  for (const FileBytes& file : files) {
+    checkReplaceable(file.path);
+    std::error_code ignored;
+    std::string target = fs::weakly_canonical(file.path, ignored).string();
+    if (target.empty()) target = file.path;
+    for (std::size_t k = 0; k < targets.size(); ++k)
+      if (targets[k] == target)
+        throw FileError(file.path + " : serait écrit deux fois dans un même enregistrement (aussi sous " + files[k].path + ")");
+    targets.push_back(std::move(target));
+  }
+
+  std::vector<std::unique_ptr<StagedFile>> staged;
+  for (const FileBytes& file : files) {
+    staged.push_back(std::make_unique<StagedFile>(file.path));
+    staged.back()->write(file.bytes);
+  }
+  for (auto& file : staged) file->flush();
+
+  // Each old file is renamed aside, then its new one put in its place; the old ones are removed
+  // only when all are in place.
+  struct Replaced {
+    std::string aside;  // where the old file waits; empty when there was none
+    bool oldMoved = false;
+    bool newPlaced = false;
+  };
+  std::vector<Replaced> replaced(staged.size());
+  const InterruptionsHeld held;
+
+  auto putBack = [&](std::size_t failed, int error) {
+    std::string lost;
+    for (std::size_t k = failed + 1; k-- > 0;) {
+      const std::string& path = staged[k]->path_;
+      Replaced& r = replaced[k];
+      if (r.newPlaced && !r.oldMoved) ::unlink(path.c_str());
+      if (r.oldMoved) {
+        if (disk().rename(r.aside.c_str(), path.c_str()) != 0) {
+          lost += " ; l'ancien " + path + " est gardé sous " + r.aside;
+          continue;
+        }
+      } else if (!r.aside.empty()) {
+        ::unlink(r.aside.c_str());  // the name reserved for it
+      }
+    }
+    throw FileError(describe(staged[failed]->path_, error) + lost);
+  };
+
+  for (std::size_t i = 0; i < staged.size(); ++i) {
+    StagedFile& file = *staged[i];
+    Replaced& r = replaced[i];
+    struct stat info {};
+    if (::lstat(file.path_.c_str(), &info) == 0) {
+      r.aside = file.path_ + ".old-XXXXXX";
+      const int reserved = ::mkstemp(r.aside.data());
+      if (reserved < 0) {
+        const int error = errno;
+        r.aside.clear();
+        putBack(i, error);
+      }
+      ::close(reserved);
+      if (const int error = disk().rename(file.path_.c_str(), r.aside.c_str())) putBack(i, error);
+      r.oldMoved = true;
+    }
+    if (const int error = disk().rename(file.temporary_.c_str(), file.path_.c_str())) putBack(i, error);
+    r.newPlaced = true;
+    unregisterTemporary(file.slot_);
+    file.temporary_.clear();
+  }
+  for (const Replaced& r : replaced)
+    if (r.oldMoved) ::unlink(r.aside.c_str());
+}
+
+void removeStagedFilesOnSignal() {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    if (current.sa_handler == SIG_IGN) continue;  // run in the background, or told to ignore it
+    struct sigaction handler {};
+    handler.sa_handler = removeTemporariesAndDie;
+    sigemptyset(&handler.sa_mask);
+    sigaddset(&handler.sa_mask, SIGINT);
+    sigaddset(&handler.sa_mask, SIGTERM);
+    ::sigaction(signal, &handler, nullptr);
+  }
+}
+
+OutputKind classifyOutput(const std::string& path, std::string& why) {
+  if (path.empty()) {
+    why = "nom de fichier vide";
+    return OutputKind::Refused;
+  }
+  const bool ownStream = isOwnDescriptorName(path);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    const int error = errno;
+    struct stat folder {};
+    if (error == ENOENT && !ownStream) {
+      if (::stat(parentFolder(path).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+        why = path + " : un nouveau fichier";
+        return OutputKind::Staged;
+      }
+      why = path + " : le dossier " + parentFolder(path) + " n'existe pas";
+      return OutputKind::Refused;
+    }
+    why = describe(path, error);
+    return OutputKind::Refused;
+  }
+  if (S_ISDIR(info.st_mode) || S_ISBLK(info.st_mode)) {
+    why = S_ISDIR(info.st_mode) ? notAFile(path, info) : path + " : est un périphérique de bloc, pas un fichier";
+    return OutputKind::Refused;
+  }
+  if (S_ISFIFO(info.st_mode)) {
+    why = path + " : un tube, écrit au fil des lignes";
+    return OutputKind::Stream;
+  }
+  if (ownStream) {
+    // Whatever stands behind the program's own output is written through it, never replaced.
+    why = path + " : la sortie du programme, écrite au fil des lignes";
+    return OutputKind::Stream;
+  }
+  if (S_ISREG(info.st_mode)) {
+    why = path + " : un fichier";
+    return OutputKind::Staged;
+  }
+  if (S_ISCHR(info.st_mode) && (sameDevice(info, "/dev/null") || isTerminal(info))) {
+    why = path + " : un terminal ou /dev/null, écrit au fil des lignes";
+    return OutputKind::Stream;
+  }
+  why = notAFile(path, info) + " (seuls un fichier, un tube, un terminal ou /dev/null sont écrits)";
+  return OutputKind::Refused;
 }
 
 void writeTextFile(const std::string& path, const std::vector<std::string>& lines) {

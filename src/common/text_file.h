@@ -1,7 +1,8 @@
 #pragma once
 // The operator's text files: Windows-1252 on disk, UTF-8 in the program, lines ended by CR LF
 // when written (LF alone is read too). Saving is whole or not at all: the lines go to a
-// temporary file beside the target, which then replaces it in one rename.
+// temporary file beside the target, flushed to the disk, which then replaces it in one rename.
+// A job's files are replaced together: all of them, or none.
 
 #include <optional>
 #include <stdexcept>
@@ -22,9 +23,23 @@ std::string utf8FromWindows1252(std::string_view bytes);
 // Characters that Windows-1252 cannot hold are written as '?'.
 std::string windows1252FromUtf8(std::string_view text);
 
+// A read that broke off part-way: the whole lines before the failure were kept.
+class ReadCutOff : public FileError {
+ public:
+  ReadCutOff(const std::string& what, std::size_t linesRead, std::size_t stoppedAt)
+      : FileError(what), linesRead_(linesRead), stoppedAt_(stoppedAt) {}
+  std::size_t linesRead() const { return linesRead_; }
+  std::size_t stoppedAt() const { return stoppedAt_; }  // the byte the read failed at
+
+ private:
+  std::size_t linesRead_;
+  std::size_t stoppedAt_;
+};
+
 struct TextFileContents {
   std::vector<std::string> lines;     // UTF-8, without their line ends
   std::optional<std::string> error;   // a read that failed part-way: the lines before it are kept
+  std::size_t stoppedAt = 0;          // with an error: the bytes read before it
 };
 
 bool fileExists(const std::string& path);
@@ -41,30 +56,76 @@ TextFileContents readTextFile(const std::string& path);
 // Throws FileError, leaving any previous file as it was.
 void writeTextFile(const std::string& path, const std::vector<std::string>& lines);
 
+// Throws FileError naming `path` when a save may not replace it: it exists and is not a
+// regular file (a folder, a device, a pipe), or the operator made it read-only.
+void checkReplaceable(const std::string& path);
+
+struct FileBytes {
+  std::string path;
+  std::string bytes;
+};
+
+// Writes the files so that they replace their targets together: every target is checked and
+// every file written and flushed before the first one is replaced; the old files are kept
+// aside until all are in place. On any failure the folder holds exactly what it held before
+// and FileError names the file that failed. Two files may not share one name.
+void writeFilesTogether(const std::vector<FileBytes>& files);
+
 // A file written piece by piece that appears under its name only when committed: until then
-// the pieces go to a temporary file beside it, which is removed if the writer is dropped.
+// the pieces go to a temporary file beside it, which is removed if the writer is dropped or
+// the program is interrupted (see removeStagedFilesOnSignal).
 class StagedFile {
  public:
-  explicit StagedFile(const std::string& path);  // throws FileError
+  explicit StagedFile(const std::string& path);  // throws FileError, also as checkReplaceable
   ~StagedFile();
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
   void write(std::string_view bytes);  // throws FileError
-  void commit();                       // throws FileError; the old file stays whole on failure
+  // The bytes reach the disk and the temporary file is closed; no more writes. Throws FileError.
+  void flush();
+  // Flushes if not done yet, then replaces the target. Throws FileError; the old file stays
+  // whole on failure and the temporary file is removed.
+  void commit();
+
+  const std::string& path() const { return path_; }  // the target, symbolic links followed
 
  private:
+  friend void writeFilesTogether(const std::vector<FileBytes>& files);
+  void discard();  // removes the temporary file
+
   std::string path_;
   std::string temporary_;
   int fd_ = -1;
+  int slot_ = -1;  // in the interrupted-run registry
 };
 
-// The bytes written through this seam, so that tests can make a disk fail part-way.
+// Installs SIGINT and SIGTERM handlers that remove every staged file not yet committed and then
+// end the program as the signal would have (a signal the program ignores stays ignored). The
+// tools call it first thing in main().
+void removeStagedFilesOnSignal();
+
+// What a tool may do with an output name.
+enum class OutputKind {
+  Staged,   // a regular file, or a name not yet existing: written staged, whole or not at all
+  Stream,   // a pipe, a terminal, /dev/null, the program's own standard output: written directly
+  Refused,  // a folder, a block device, another device, an empty name
+};
+// `why` says what the name is; for Refused it is the message to show, naming the path.
+OutputKind classifyOutput(const std::string& path, std::string& why);
+
+// The disk accesses of saving and reading go through this seam, so that tests can make a disk
+// fail part-way: a write, a flush, a rename or a read.
 class ByteSink {
  public:
   virtual ~ByteSink() = default;
   // Writes all the bytes or returns the errno value of the failure.
   virtual int write(int fd, const char* data, std::size_t size) = 0;
+  // Each returns 0 or the errno value of the failure; by default the system's call.
+  virtual int sync(int fd);
+  virtual int rename(const char* from, const char* to);
+  // The bytes read (0 at the end) or minus the errno value.
+  virtual long read(int fd, char* buffer, std::size_t size);
 };
 ByteSink& systemByteSink();
 void setByteSinkForTesting(ByteSink* sink);  // nullptr restores the system's

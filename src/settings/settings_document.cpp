@@ -71,10 +71,19 @@ std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName
 }
 
 void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
+  const auto typeName = [](char type) {
+    return type == 'I' ? "un entier" : type == 'R' ? "un réel" : "un texte";
+  };
+  refused_.clear();
   for (const std::string& line : lines) {
     const DecodedLine decoded = DecodeLine(line);
     for (const FileKey& key : kFileKeys) {
-      if (decoded.field(1).text != key.key || !decoded.is(2, key.type)) continue;
+      if (decoded.field(1).text != key.key) continue;
+      if (!decoded.is(2, key.type)) {
+        refused_.push_back("\"" + line + "\" : " + typeName(decoded.field(2).type) + " là où " +
+                           typeName(key.type) + " est attendu ; le réglage garde sa valeur");
+        continue;
+      }
       const std::string& value = decoded.field(2).text;
       if (key.text) {
         settings_.*key.text = value;

@@ -71,6 +71,9 @@ class SettingsDocument {
   // (Open starts from New and refreshes after).
   std::vector<std::string> fileLines(const std::string& fileName) const;
   void applyFileLines(const std::vector<std::string>& lines);
+  // The lines of the last file read whose key is known but whose value is of the wrong type
+  // ("Retard(l)=1" holds an integer where a real is written), each with why it was left aside.
+  const std::vector<std::string>& refusedFileValues() const { return refused_; }
 
   // P1trl, P2trl or PulseM2 changed: the main window's labels copy them.
   Signal<> mirrorsChanged;
@@ -86,6 +89,7 @@ class SettingsDocument {
   std::string debitView_ = "0.14";
   SettingsCharts charts_;
   DocumentName name_;
+  std::vector<std::string> refused_;
 };
 
 }  // namespace chromaflow

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 #include "app/documents.h"
 #include "common/text_file.h"
+#include "support/failing_disk.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -124,6 +130,130 @@ TEST_F(ProjectFixture, AReadErrorReachesTheCallerWithTheSystemsMessage) {
     EXPECT_NE(std::string(error.what()).find("/proc/self/mem"), std::string::npos);
   }
   EXPECT_TRUE(asker.openAsked.empty());  // it stopped there: no sibling was looked for
+}
+
+TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
+  fillJob();
+  const std::string wall = dir.file("wall.prv");
+  project.name().set(wall);
+  project.SaveProject(false, &asker);
+  const auto saved = testing::folderContents(dir);
+  const auto restore = [&] {
+    for (const auto& [name, bytes] : saved) std::filesystem::remove(dir.file(name)), writeBytes(dir.file(name), bytes);
+  };
+  const auto open = [&](Documents& other) {
+    other.project.name().set(wall);
+    other.project.OpenProject(false, &asker);
+    return other.project.lastOpenNotes();
+  };
+
+  {
+    Documents other;
+    EXPECT_TRUE(open(other).empty());
+  }
+  {  // a missing sibling, its dialog cancelled, then answered
+    std::filesystem::rename(dir.file("wall.cov"), dir.file("kept.cov"));
+    Documents other;
+    auto notes = open(other);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, DocumentKind::Colours);
+    EXPECT_EQ(notes[0].path, dir.file("wall.cov"));
+    EXPECT_EQ(notes[0].what, "introuvable ; son dialogue d'ouverture a été proposé et rien n'a été ouvert");
+    asker.openAnswers.push_back(dir.file("kept.cov"));
+    notes = open(other);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].what, "introuvable ; son dialogue d'ouverture a été proposé et " + dir.file("kept.cov") + " a été ouvert");
+    restore();
+  }
+  {  // a settings value of the wrong type is refused and said
+    std::string settings = readBytes(dir.file("wall.sev"));
+    settings.replace(settings.find("Retard(l)="), std::string("Retard(l)=").size(), "Retard(l)=1\r\nRetard(l)=");
+    writeBytes(dir.file("wall.sev"), settings);
+    Documents other;
+    const auto notes = open(other);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, DocumentKind::Settings);
+    EXPECT_EQ(notes[0].path, dir.file("wall.sev"));
+    EXPECT_NE(notes[0].what.find("\"Retard(l)=1\" : un entier là où un réel est attendu"), std::string::npos) << notes[0].what;
+    EXPECT_EQ(other.settings.settings().P1trl, 300);  // the rest still applies
+    restore();
+  }
+  {  // a plan that cannot be read at all: the open stops there, after the colours
+    std::filesystem::remove(dir.file("wall.spv"));
+    std::filesystem::create_symlink("/proc/sys/vm/compact_memory", dir.file("wall.spv"));  // write-only, even for root
+    Documents other;
+    EXPECT_THROW(open(other), FileError);
+    const auto& notes = other.project.lastOpenNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, DocumentKind::Plan);
+    EXPECT_EQ(notes[0].path, dir.file("wall.spv"));
+    EXPECT_NE(notes[0].what.find(std::string("illisible : ") + dir.file("wall.spv") + " : " + std::strerror(EACCES)),
+              std::string::npos) << notes[0].what;
+    EXPECT_EQ(other.colours.rows().size(), 2u);
+    restore();
+  }
+  {  // settings cut off after their second line
+    std::size_t before = 0;
+    for (const char* name : {"wall.prv", "wall.cov", "wall.spv"}) before += saved.at(name).size();
+    const std::string& settings = saved.at("wall.sev");
+    const std::size_t stop = settings.find("\r\n", settings.find("\r\n") + 2) + 2 + 4;  // 4 bytes into line 3
+    Documents other;
+    testing::FailingDisk disk;
+    disk.failReadAfter(before + stop);
+    EXPECT_THROW(open(other), ReadCutOff);
+    const auto& notes = other.project.lastOpenNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, DocumentKind::Settings);
+    EXPECT_NE(notes[0].what.find("lecture interrompue après 2 lignes entières (arrêt à l'octet " + std::to_string(stop) + ")"),
+              std::string::npos) << notes[0].what;
+    EXPECT_EQ(other.settings.settings().P1trl, 300);  // the lines read are kept
+  }
+}
+
+// A job copied from Windows: the siblings' names differ from the project's in case.
+TEST_F(ProjectFixture, SiblingsWhoseNamesDifferInCaseAreOpened) {
+  fillJob();
+  for (const char* projectName : {"MUR.PRV", "mur.prv"}) {
+    SCOPED_TRACE(projectName);
+    const std::string copied = testing::freshFolder(dir, std::string("copied-") + projectName);
+    project.name().set(dir.file("mur.prv"));
+    project.SaveProject(false, &asker);
+    for (const char* ext : {".sev", ".spv", ".cov"}) {
+      std::string upper = std::string("MUR") + ext;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      std::filesystem::copy_file(dir.file(std::string("mur") + ext), copied + upper);
+    }
+    std::filesystem::copy_file(dir.file("mur.prv"), copied + projectName);
+
+    Documents other;
+    other.project.name().set(copied + projectName);
+    other.project.OpenProject(false, &asker);
+    EXPECT_TRUE(asker.openAsked.empty());
+    EXPECT_EQ(other.colours.rows().size(), 2u);
+    EXPECT_EQ(other.plan.surfaceCount(), 1);
+    EXPECT_EQ(other.settings.settings().P1trl, 300);
+    EXPECT_EQ(other.plan.name().current(), copied + "MUR.SPV");
+    ASSERT_EQ(other.project.lastOpenNotes().size(), 3u);
+    EXPECT_NE(other.project.lastOpenNotes()[0].what.find("ne diffèrent que par la casse"), std::string::npos);
+  }
+}
+
+TEST(SiblingNames, ACaseInsensitiveMatchPrefersTheExtensionAsWrittenThenTheFirstInOrder) {
+  testing::TempDir dir;
+  for (const char* name : {"A.SEV", "a.Sev", "B.SEV", "b.sev", "mur.spv"}) writeBytes(dir.file(name), "x");
+  std::filesystem::create_directory(dir.file("D.SEV"));
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"A.SEV", "A.SEV"},  // the exact name first
+      {"a.sev", "A.SEV"},  // no match with ".sev" as written: the first in sorted order
+      {"B.sev", "b.sev"},  // the one with ".sev" as written
+      {"MUR.SPV", "mur.spv"},
+      {"c.sev", std::nullopt},
+      {"d.sev", std::nullopt},  // a folder is not a file
+  };
+  for (const auto& [asked, found] : cases) {
+    const auto match = findIgnoringCase(dir.file(asked));
+    EXPECT_EQ(match, found ? std::optional(dir.file(*found)) : std::nullopt) << asked;
+  }
 }
 
 TEST(SiblingNames, ReplaceOrAppendTheExtension) {

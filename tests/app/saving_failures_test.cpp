@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@ namespace chromaflow {
 namespace {
 
 using testing::FailingDisk;
+using testing::folderContents;
 using testing::readBytes;
 using testing::TempDir;
 
@@ -33,6 +35,20 @@ struct SavingFailures : ::testing::Test {
     documents.plan.appendProportion("1.00", 40);
     documents.plan.RefreshProportions();
     documents.project.userText() = {"premier texte"};
+  }
+
+  // Something different from what SetUp saved, in every one of the four files.
+  void changeEverything() {
+    documents.settings.setP1trl(999);
+    documents.colours.addRow({50, 1, 2, 3});
+    documents.plan.appendSurface({1, 1});
+    documents.plan.RecomputeSurfaces();
+    documents.project.userText() = {"changed"};
+  }
+
+  void saveProjectAs(const std::string& path) {
+    documents.project.name().set(path);
+    documents.project.SaveProject(false, nullptr);
   }
 
   // Every way of saving one document, under a name in the test's folder.
@@ -110,6 +126,101 @@ TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) 
     }
     EXPECT_EQ(readBytes(path), before);
     ::chmod(path.c_str(), 0644);
+  }
+}
+
+// Each flush and each rename of a project save fails in turn, over an existing job and in an
+// empty folder: the folder must hold exactly what it held, byte for byte.
+TEST_F(SavingFailures, AProjectSaveFailingAtAnyFlushOrRenameLeavesTheFolderAsItWas) {
+  for (const bool jobExists : {true, false}) {
+    SCOPED_TRACE(jobExists ? "over an existing job" : "in an empty folder");
+    const std::string folder = testing::freshFolder(dir, jobExists ? "old-job" : "empty");
+    const std::string project = folder + "job.prv";
+    if (jobExists) saveProjectAs(project);
+    changeEverything();
+    const auto before = folderContents(folder);
+
+    int syncs = 0, renames = 0;
+    {  // a save that goes through, in another folder, to count the steps
+      const std::string probe = testing::freshFolder(dir, "probe") + "job.prv";
+      if (jobExists) saveProjectAs(probe);
+      FailingDisk counting;
+      saveProjectAs(probe);
+      syncs = counting.syncs();
+      renames = counting.renames();
+    }
+    EXPECT_EQ(syncs, 4);
+    EXPECT_EQ(renames, jobExists ? 8 : 4);  // with an old job, each old file is first set aside
+
+    for (const bool failRename : {false, true}) {
+      for (int nth = 1; nth <= (failRename ? renames : syncs); ++nth) {
+        SCOPED_TRACE((failRename ? "rename " : "flush ") + std::to_string(nth));
+        FailingDisk disk;
+        failRename ? disk.failRename(nth) : disk.failSync(nth);
+        try {
+          saveProjectAs(project);
+          ADD_FAILURE() << "the save was reported as done";
+        } catch (const FileError& error) {
+          EXPECT_NE(std::string(error.what()).find(std::strerror(EIO)), std::string::npos) << error.what();
+          EXPECT_NE(std::string(error.what()).find(folder + "job."), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(folderContents(folder), before);
+      }
+    }
+    saveProjectAs(project);  // and once the disk is sound, the new job and nothing else
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : folderContents(folder)) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"job.cov", "job.prv", "job.sev", "job.spv"}));
+    EXPECT_EQ(readBytes(project), bytesOfLines(documents.project.fileLines(project)));
+  }
+}
+
+// A target that is not a regular file refuses the save before anything is written, naming it.
+TEST_F(SavingFailures, ATargetThatIsNotAFileRefusesTheWholeSave) {
+  struct Case {
+    const char* project;  // the name the job is saved under
+    const char* folder;   // the entry made a folder beforehand
+  };
+  for (const Case& c : {Case{"job.prv", "job.spv"}, Case{"job.prv", "job.prv"}, Case{"job", "job"},
+                        Case{"job.prv", "job.sev"}}) {
+    SCOPED_TRACE(std::string(c.project) + " with the folder " + c.folder);
+    const std::string folder = testing::freshFolder(dir, std::string(c.project) + "-" + c.folder);
+    const std::string project = folder + c.project;
+    saveProjectAs(folder + "job.prv");
+    std::filesystem::remove(folder + c.folder);
+    std::filesystem::create_directory(folder + c.folder);
+    changeEverything();
+    const auto before = folderContents(folder);
+    try {
+      saveProjectAs(project);
+      ADD_FAILURE() << "saved over a folder";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(folder + c.folder + " : est un dossier"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(folderContents(folder), before);
+  }
+}
+
+// A project named after one of its own siblings would write two files under one name.
+TEST_F(SavingFailures, AProjectNamedLikeItsSettingsFileIsRefused) {
+  EXPECT_THROW(saveProjectAs(dir.file("job.sev")), FileError);
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST_F(SavingFailures, ADocumentSaveFailingAtItsFlushOrRenameKeepsThePreviousFile) {
+  for (auto& [name, save] : savers()) {
+    if (name == "job.prv") continue;  // the project's own save is above
+    const std::string path = dir.file(name);
+    save(path);
+    const auto before = folderContents(dir);
+    documents.settings.setP1trl(documents.settings.settings().P1trl + 1);
+    for (const bool failRename : {false, true}) {
+      FailingDisk disk;
+      failRename ? disk.failRename(1) : disk.failSync(1);
+      EXPECT_THROW(save(path), FileError) << name;
+      EXPECT_EQ(disk.syncs(), 1) << name << ": flushed before its rename";
+      EXPECT_EQ(folderContents(dir), before) << name;
+    }
   }
 }
 

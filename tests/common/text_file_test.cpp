@@ -1,10 +1,16 @@
 #include "common/text_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "support/failing_disk.h"
 #include "support/test_files.h"
@@ -87,6 +93,112 @@ TEST(TextFile, ReplacingKeepsTheFilesPermissions) {
   struct stat info {};
   ::stat(path.c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(TextFile, AReadThatBreaksOffKeepsTheWholeLinesAndSaysWhere) {
+  TempDir dir;
+  const std::string path = dir.file("plan.spv");
+  writeBytes(path, "one\r\ntwo\r\nthree\r\n");
+  testing::FailingDisk disk;
+  disk.failReadAfter(7);  // in the middle of "two"
+  const TextFileContents contents = readTextFile(path);
+  EXPECT_EQ(contents.lines, (std::vector<std::string>{"one"}));
+  EXPECT_EQ(contents.stoppedAt, 7u);
+  ASSERT_TRUE(contents.error);
+  EXPECT_NE(contents.error->find(std::strerror(EIO)), std::string::npos);
+}
+
+TEST(TextFile, AStagedFileRefusesATargetThatIsNotAFile) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("plan.spv"));
+  for (const std::string& target : {dir.file("plan.spv"), std::string("/dev/null"), std::string()}) {
+    try {
+      StagedFile file(target);
+      ADD_FAILURE() << target << " accepted";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(target.empty() ? "nom de fichier vide" : target + " : est un"), std::string::npos)
+          << error.what();
+    }
+  }
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"plan.spv"}));
+}
+
+// A run interrupted while files are staged: the child stages two files and is signalled; the
+// parent finds no temporary file and the old target as it was.
+TEST(StagedFilesOnSignal, AnInterruptedRunLeavesNoTemporaryAndTheOldFile) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    TempDir dir;
+    const std::string target = dir.file("wall.spv");
+    writeTextFile(target, {"old"});
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::signal(signal, SIG_DFL);
+      removeStagedFilesOnSignal();
+      StagedFile first(target);
+      first.write("new, never committed\r\n");
+      StagedFile second(dir.file("wall.cov"));
+      second.write("never committed\r\n");
+      ::raise(signal);
+      ::_exit(0);  // not reached: the signal ends the run
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"wall.spv"})) << strsignal(signal);
+    EXPECT_EQ(readBytes(target), "old\r\n");
+  }
+}
+
+TEST(StagedFilesOnSignal, AnIgnoredSignalStaysIgnored) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGINT, SIG_IGN);
+    removeStagedFilesOnSignal();
+    ::raise(SIGINT);
+    ::_exit(7);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << "status " << status;
+}
+
+TEST(OutputNames, EachKindOfNameIsWrittenStagedDirectlyOrRefused) {
+  TempDir dir;
+  writeBytes(dir.file("trace.csv"), "old");
+  std::filesystem::create_directory(dir.file("traces"));
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  const bool haveTerminal = terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0;
+  const std::string terminalName = haveTerminal ? ::ptsname(terminal) : "";
+
+  struct Case {
+    std::string path;
+    OutputKind kind;
+    std::string said;  // a piece of the explanation
+  };
+  std::vector<Case> cases = {
+      {dir.file("trace.csv"), OutputKind::Staged, dir.file("trace.csv")},
+      {dir.file("new.csv"), OutputKind::Staged, dir.file("new.csv")},
+      {dir.file("pipe"), OutputKind::Stream, dir.file("pipe")},
+      {"/dev/null", OutputKind::Stream, "/dev/null"},
+      {"/dev/stdout", OutputKind::Stream, "/dev/stdout"},
+      {"", OutputKind::Refused, "nom de fichier vide"},
+      {dir.file("traces"), OutputKind::Refused, dir.file("traces") + " : est un dossier"},
+      {dir.file("missing/trace.csv"), OutputKind::Refused, dir.file("missing/trace.csv")},
+      {"/dev/zero", OutputKind::Refused, "/dev/zero : est un périphérique"},
+      {"/dev/full", OutputKind::Refused, "/dev/full : est un périphérique"},
+  };
+  if (haveTerminal) cases.push_back({terminalName, OutputKind::Stream, terminalName});
+  if (std::filesystem::is_block_file("/dev/loop0")) cases.push_back({"/dev/loop0", OutputKind::Refused, "/dev/loop0 : est un périphérique de bloc"});
+  for (const Case& c : cases) {
+    std::string why;
+    EXPECT_EQ(classifyOutput(c.path, why), c.kind) << c.path << ": " << why;
+    EXPECT_NE(why.find(c.said), std::string::npos) << c.path << ": " << why;
+  }
+  if (terminal >= 0) ::close(terminal);
+  EXPECT_EQ(readBytes(dir.file("trace.csv")), "old");  // looking changes nothing
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #pragma once
-// A disk that fills up after a number of bytes, for as long as the guard lives.
+// A disk that fails, for as long as the guard lives: it fills up after a number of bytes, or a
+// chosen flush, rename or read fails once. It counts the flushes and renames it saw.
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "common/text_file.h"
 
@@ -10,12 +12,21 @@ namespace chromaflow::testing {
 
 class FailingDisk : public ByteSink {
  public:
-  explicit FailingDisk(std::size_t allowed, int error = ENOSPC) : allowed_(allowed), error_(error) {
+  explicit FailingDisk(std::size_t allowed = SIZE_MAX, int error = ENOSPC) : allowed_(allowed), error_(error) {
     setByteSinkForTesting(this);
   }
   ~FailingDisk() override { setByteSinkForTesting(nullptr); }
   FailingDisk(const FailingDisk&) = delete;
   FailingDisk& operator=(const FailingDisk&) = delete;
+
+  // The nth flush or rename from now, counted from 1, fails with `error`; 0 fails none.
+  FailingDisk& failSync(int nth, int error = EIO) { return failSync_ = nth, syncError_ = error, *this; }
+  FailingDisk& failRename(int nth, int error = EIO) { return failRename_ = nth, renameError_ = error, *this; }
+  // Reads give up with `error` once `bytes` have been read.
+  FailingDisk& failReadAfter(std::size_t bytes, int error = EIO) { return readable_ = bytes, readError_ = error, *this; }
+
+  int syncs() const { return syncs_; }
+  int renames() const { return renames_; }
 
   int write(int fd, const char* data, std::size_t size) override {
     const std::size_t part = std::min(size, allowed_);
@@ -23,10 +34,24 @@ class FailingDisk : public ByteSink {
     allowed_ -= part;
     return part < size ? error_ : 0;
   }
+  int sync(int fd) override { return ++syncs_ == failSync_ ? syncError_ : ByteSink::sync(fd); }
+  int rename(const char* from, const char* to) override {
+    return ++renames_ == failRename_ ? renameError_ : ByteSink::rename(from, to);
+  }
+  long read(int fd, char* buffer, std::size_t size) override {
+    if (readable_ == 0) return -readError_;
+    const long got = ByteSink::read(fd, buffer, std::min(size, readable_));
+    if (got > 0) readable_ -= static_cast<std::size_t>(got);
+    return got;
+  }
 
  private:
   std::size_t allowed_;
   int error_;
+  int failSync_ = 0, syncError_ = EIO, syncs_ = 0;
+  int failRename_ = 0, renameError_ = EIO, renames_ = 0;
+  std::size_t readable_ = SIZE_MAX;
+  int readError_ = EIO;
 };
 
 }  // namespace chromaflow::testing

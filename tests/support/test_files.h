@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,23 @@ inline std::string readBytes(const std::string& path) {
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every entry of a folder with its bytes ("<folder>" for a folder), to compare a folder before
+// and after an operation.
+inline std::map<std::string, std::string> folderContents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    contents[entry.path().filename().string()] = entry.is_directory() ? "<folder>" : readBytes(entry.path().string());
+  return contents;
+}
+inline std::map<std::string, std::string> folderContents(const TempDir& dir) { return folderContents(dir.path()); }
+
+// A fresh folder inside a test's folder, for a test that needs several.
+inline std::string freshFolder(const TempDir& dir, const std::string& name) {
+  std::filesystem::remove_all(dir.file(name));
+  std::filesystem::create_directories(dir.file(name));
+  return dir.file(name) + "/";
 }
 
 // Lines joined with CR LF, each line ended.
