@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -10,7 +11,9 @@
 #include <variant>
 #include <vector>
 
+#include "command_line.h"
 #include "common/text_file.h"
+#include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
 
@@ -19,101 +22,155 @@ using namespace chromaflow::sim;
 
 namespace {
 
+using tools::InformationAsked;
+using tools::UsageError;
+
+constexpr double kMaxSeconds = 1e6;      // about eleven and a half days of painting
+constexpr double kMinSpeed = 0.1;        // m/min: slower, a plan takes days of simulated time
+constexpr double kMaxSpeed = 1000;       // m/min
+constexpr double kMaxFactor = 10;
+
 const char* const kUsage =
-    "usage: chromaflow-sim [PROJECT.prv] [--replay FILE | --machine] [--seconds S] [--speed M_PER_MIN]\n"
-    "                      [--fault FAULT]... [--trace FILE] [--save-as FILE.prv]\n"
+    "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--seconds S] [--speed M_PAR_MIN]\n"
+    "                       [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
+    "        chromaflow-sim --help | --version\n";
+
+const char* const kHelp =
     "\n"
-    "  PROJECT.prv        opened as the main window's \"&Ouvrir...\" opens it\n"
-    "  --replay FILE      one line per 20 ms tick: PINS;ANALOG[;ACTIONS] (see src/sim/harness/replay.h)\n"
-    "  --machine          the simulated machine paints the plan: \"Start\" and the gun ON\n"
-    "  --seconds S        stop after S simulated seconds (machine: default, the whole plan)\n"
-    "  --speed M_PER_MIN  roller speed along the path, metres per minute (default 10)\n"
-    "  --fault FAULT      p1=F@T, p2=F@T: the pump delivers F times its due from T seconds on\n"
-    "                     (0 stopped, 0.9 slow, 1.1 fast); p1=stop@T; roller=stop@T\n"
-    "  --trace FILE       one CSV row per tick (\"-\" for standard output)\n"
-    "  --save-as FILE.prv saves the project under that name right after opening\n";
+    "Le cœur du programme en temps virtuel, sur la carte K8000 simulée.\n"
+    "\n"
+    "  PROJET.prv           ouvert comme « &Ouvrir... » de la fenêtre principale ; seul, il est\n"
+    "                       ouvert et ses chiffres affichés\n"
+    "  --replay FICHIER     une ligne par cycle de 20 ms : BROCHES;ANALOGIQUE[;ACTIONS]\n"
+    "                       (voir src/sim/harness/replay.h)\n"
+    "  --machine            la machine simulée peint le plan : « Start » et pistolet en marche\n"
+    "  --seconds S          s'arrête après S secondes simulées, 0 <= S <= 1000000 ; avec --machine,\n"
+    "                       tout le plan par défaut (au plus 1000000 s) ; sans --replay ni --machine,\n"
+    "                       le programme tourne S secondes à l'arrêt\n"
+    "  --speed M_PAR_MIN    vitesse du rouleau le long du chemin, de 0.1 à 1000 m/min (défaut 10) ;\n"
+    "                       avec --machine seulement\n"
+    "  --fault PANNE        avec --machine seulement :\n"
+    "                       p1=F@T, p2=F@T : la pompe donne F fois son dû dès T secondes\n"
+    "                       (0 arrêtée, 0.9 lente, 1.1 rapide ; 0 <= F <= 10 ; 0 <= T <= 1000000) ;\n"
+    "                       p1=stop@T, p2=stop@T ; roller=stop@T ou roller=0@T : le rouleau s'arrête\n"
+    "  --trace FICHIER      une ligne CSV par cycle (« - » : sortie standard ; le résumé va alors\n"
+    "                       sur la sortie d'erreur) ; ses colonnes sont décrites dans README.md\n"
+    "  --save-as FICHIER.prv enregistre le projet sous ce nom juste après l'ouverture\n"
+    "  --help, --version    cette aide, la version\n"
+    "\n"
+    "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
 
 struct Options {
   std::optional<std::string> project, replay, trace, saveAs;
   bool machine = false;
+  bool speedGiven = false;
   std::optional<double> seconds;
   MachineConfig config;
 };
 
-struct UsageError {
-  std::string message;
-};
-
-double number(const std::string& text, const std::string& what) {
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value >= 0))
-    throw UsageError{what + " must be a number of at least 0, not '" + text + "'"};
-  return value;
-}
-
 MachineFault fault(const std::string& text) {
   const auto equals = text.find('='), at = text.find('@');
   if (equals == std::string::npos || at == std::string::npos || at < equals)
-    throw UsageError{"--fault " + text + ": expected TARGET=FACTOR@SECONDS, e.g. p1=1.1@30"};
+    throw UsageError{"--fault " + text + " : CIBLE=FACTEUR@SECONDES attendu, par exemple p1=1.1@30"};
   const std::string target = text.substr(0, equals), factor = text.substr(equals + 1, at - equals - 1);
   MachineFault result;
   if (target == "p1") result.target = MachineFault::Target::P1;
   else if (target == "p2") result.target = MachineFault::Target::P2;
   else if (target == "roller") result.target = MachineFault::Target::Roller;
-  else throw UsageError{"--fault " + text + ": the target is p1, p2 or roller"};
+  else throw UsageError{"--fault " + text + " : la cible est p1, p2 ou roller"};
   if (factor == "stop") result.factor = 0;
-  else if (result.target == MachineFault::Target::Roller) throw UsageError{"--fault " + text + ": the roller can only stop"};
-  else result.factor = number(factor, "--fault factor");
-  result.fromSeconds = number(text.substr(at + 1), "--fault time");
+  else result.factor = tools::boundedNumber(factor, "--fault " + text + " : le facteur", 0, kMaxFactor);
+  // The roller turns at its speed or not at all.
+  if (result.target == MachineFault::Target::Roller && result.factor != 0)
+    throw UsageError{"--fault " + text + " : le rouleau ne peut que s'arrêter (roller=stop@T ou roller=0@T)"};
+  result.fromSeconds = tools::boundedNumber(text.substr(at + 1), "--fault " + text + " : l'instant", 0, kMaxSeconds);
   return result;
 }
 
 Options parse(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto next = [&]() -> std::string {
-      if (i + 1 >= argc) throw UsageError{arg + " needs a value"};
-      return argv[++i];
-    };
-    if (arg == "--replay") options.replay = next();
-    else if (arg == "--machine") options.machine = true;
-    else if (arg == "--seconds") options.seconds = number(next(), "--seconds");
-    else if (arg == "--speed") options.config.speedMetresPerMinute = number(next(), "--speed");
-    else if (arg == "--fault") options.config.faults.push_back(fault(next()));
-    else if (arg == "--trace") options.trace = next();
-    else if (arg == "--save-as") options.saveAs = next();
-    else if (arg == "-h" || arg == "--help") throw UsageError{};
-    else if (arg.rfind("--", 0) == 0) throw UsageError{"unknown option " + arg};
-    else if (options.project) throw UsageError{"only one project may be given"};
+  std::vector<std::string> machineOnly;
+  tools::ArgumentReader args(argc, argv);
+  while (args.next()) {
+    const std::string& arg = args.name();
+    if (arg == "--replay") options.replay = args.value();
+    else if (arg == "--machine") args.noValue(), options.machine = true;
+    else if (arg == "--seconds") options.seconds = tools::boundedNumber(args.value(), "--seconds", 0, kMaxSeconds);
+    else if (arg == "--speed") {
+      options.config.speedMetresPerMinute = tools::boundedNumber(args.value(), "--speed", kMinSpeed, kMaxSpeed);
+      machineOnly.push_back("--speed");
+    } else if (arg == "--fault") {
+      options.config.faults.push_back(fault(args.value()));
+      machineOnly.push_back("--fault");
+    } else if (arg == "--trace") options.trace = args.value();
+    else if (arg == "--save-as") options.saveAs = args.value();
+    else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp};
+    else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-sim")};
+    else if (args.isOption()) throw UsageError{"option inconnue " + arg};
+    else if (options.project) throw UsageError{"un seul projet à la fois (" + *options.project + ", " + arg + ")"};
     else options.project = arg;
   }
-  if (options.replay && options.machine) throw UsageError{"--replay and --machine exclude each other"};
+  if (options.replay && options.machine) throw UsageError{"--replay et --machine s'excluent"};
+  // A replay carries its own inputs and its own length: these would be silently ignored.
+  if (options.replay && options.seconds) throw UsageError{"--seconds ne va pas avec --replay : le rejeu dure ses lignes"};
+  if (!options.machine && !machineOnly.empty())
+    throw UsageError{machineOnly.front() + " ne vaut que pour --machine" +
+                     (options.replay ? " : un rejeu donne lui-même les entrées de la carte" : "")};
+  if (options.trace && !options.replay && !options.machine && !options.seconds)
+    throw UsageError{"--trace : rien à tracer sans --replay, --machine ou --seconds"};
+  if (!options.project && !options.replay && !options.machine && !options.seconds && !options.saveAs)
+    throw UsageError{"rien à faire"};
   return options;
 }
 
-// Trace rows go to standard output or to a file that appears whole when the run ends.
+// Trace rows go to standard output, to a stream named on the command line (a pipe, a terminal,
+// /dev/null) as they come, or to a file that appears whole when the run ends.
 class TraceWriter {
  public:
   explicit TraceWriter(const std::optional<std::string>& target) {
-    if (target && *target != "-") file_ = std::make_unique<StagedFile>(*target);
     enabled_ = target.has_value();
+    if (!target || *target == "-") return;
+    std::string why;
+    switch (classifyOutput(*target, why)) {
+      case OutputKind::Refused: throw FileError(why);
+      case OutputKind::Stream:
+        stream_ = std::make_unique<std::ofstream>(*target, std::ios::binary | std::ios::app);
+        if (!*stream_) throw FileError(*target + " : ouverture impossible en écriture");
+        break;
+      case OutputKind::Staged: file_ = std::make_unique<StagedFile>(*target); break;
+    }
   }
   void line(const std::string& text) {
     if (!enabled_) return;
     if (file_) file_->write(text + "\n");
+    else if (stream_) *stream_ << text << '\n';
     else std::cout << text << '\n';
   }
   void finish() {
     if (file_) file_->commit();
-    std::cout.flush();
+    if (stream_ && !stream_->flush()) throw FileError("la trace n'a pas pu être écrite en entier");
+    if (!std::cout.flush()) throw FileError("la sortie standard n'a pas pu être écrite en entier");
   }
 
  private:
   bool enabled_ = false;
   std::unique_ptr<StagedFile> file_;
+  std::unique_ptr<std::ofstream> stream_;
 };
+
+// What a project alone shows: the documents read and the job's figures.
+void describeProject(Simulation& simulation, const std::string& project) {
+  const Session& session = simulation.session();
+  const MainWindowFigures& m = session.main();
+  std::cout << "Projet ouvert         : " << project << "\n"
+            << "Surfaces              : " << session.plan().surfaceCount() << ", " << m.LReste << " m, " << m.SReste
+            << " m2\n"
+            << "Peinture du plan      : P1 " << m.P1lTot << " l, P2 " << m.P2lTot << " l, en tout " << m.P1P2ltot
+            << " l\n";
+  for (const DocumentNote& note : session.project().lastOpenNotes())
+    std::cout << "À l'ouverture         : " << note.path << " : " << note.what << "\n";
+  if (const auto problem = simulation.planProblem()) std::cout << "Plan                  : " << *problem << "\n";
+}
 
 int run(const Options& options) {
   std::vector<ReplayStep> steps;
@@ -121,7 +178,7 @@ int run(const Options& options) {
     const TextFileContents contents = readTextFile(*options.replay);
     if (contents.error) throw FileError(*contents.error);
     auto parsed = parseReplay(contents.lines);
-    if (auto* message = std::get_if<std::string>(&parsed)) throw FileError(*options.replay + ": " + *message);
+    if (auto* message = std::get_if<std::string>(&parsed)) throw FileError(*options.replay + " : " + *message);
     steps = std::get<std::vector<ReplayStep>>(std::move(parsed));
   }
 
@@ -129,31 +186,56 @@ int run(const Options& options) {
   if (options.project) simulation.openProject(*options.project);
   if (options.saveAs) {
     simulation.saveProjectAs(*options.saveAs);
-    if (!options.replay && !options.machine) return 0;
+    std::cout << "Projet enregistré sous " << *options.saveAs << " (avec ses fichiers .sev, .spv et .cov)\n";
+  }
+  if (!options.replay && !options.machine && !options.seconds) {
+    if (options.project && !options.saveAs) describeProject(simulation, *options.project);
+    return 0;
+  }
+  // Checked before the trace is opened, so that a refused run leaves no file behind.
+  if (options.machine && !options.seconds) {
+    if (const auto problem = simulation.planProblem())
+      throw UsageError{"--machine : rien à peindre, " + *problem + " ; donnez un projet dont le plan a des "
+                       "surfaces, ou --seconds"};
+    const MachineJob job = machineJobOf(simulation.session().plan(), simulation.session().settings());
+    const double rolling = Wall(job.wall, job.plan).length() /
+                           options.config.speedMetresPerMinute * 60;
+    if (rolling > kMaxSeconds) {
+      char text[160];
+      std::snprintf(text, sizeof text, "--machine : à %g m/min, le plan demanderait %.0f s simulées, plus que les "
+                    "%.0f permises ; donnez --seconds ou une vitesse plus grande", options.config.speedMetresPerMinute,
+                    rolling, kMaxSeconds);
+      throw UsageError{text};
+    }
   }
 
   TraceWriter trace(options.trace);
+  tools::Progress progress("chromaflow-sim");
+  auto simulatedTime = [&simulation] {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f s simulées", static_cast<double>(simulation.clock().now()) / 1000);
+    return std::string(text);
+  };
   simulation.start();
-  if (options.machine) {
-    if (!options.seconds && simulation.session().plan().surfaceCount() == 0)
-      throw UsageError{"--machine: the plan has no surface to paint; give a project or --seconds"};
-    simulation.startMachine(options.config);
-  }
+  if (options.machine) simulation.startMachine(options.config);
   trace.line(simulation.traceHeader());
 
   if (options.replay) {
     for (const ReplayStep& step : steps) {
       simulation.replay(step, std::cerr);
       trace.line(simulation.traceRow());
+      progress.update(simulatedTime);
     }
   } else if (options.machine) {
-    const auto limit = options.seconds ? static_cast<long long>(*options.seconds * 1000) : -1;
-    // Without a time limit the run ends with the plan, or when the roller has stood still for
-    // ten minutes (stopped by a fault, or no speed): it would never end otherwise.
+    // Without a time limit the run ends with the plan, after the longest time allowed, or when
+    // the roller has stood still for ten minutes (stopped by a fault): it would never end
+    // otherwise.
+    const bool whole = !options.seconds;
+    const auto limit = static_cast<long long>((whole ? kMaxSeconds : *options.seconds) * 1000);
     constexpr long long kStandstill = 10 * 60 * 1000;
     double lastArea = 0, lastHose = 0;
     long long lastMove = 0;
-    while (limit >= 0 ? simulation.clock().now() < limit : !simulation.machineFinished()) {
+    while (simulation.clock().now() < limit && !(whole && simulation.machineFinished())) {
       simulation.tick();
       trace.line(simulation.traceRow());
       const PaintMachine& machine = *simulation.machine();
@@ -162,36 +244,52 @@ int run(const Options& options) {
         lastHose = machine.hoseLitres();
         lastMove = simulation.clock().now();
       }
-      if (limit < 0 && simulation.clock().now() - lastMove > kStandstill) {
-        std::cerr << "chromaflow-sim: the roller has not moved for ten minutes; the run stops here\n";
+      if (whole && simulation.clock().now() - lastMove > kStandstill) {
+        progress.finish();
+        std::cerr << "chromaflow-sim : le rouleau n'a pas bougé depuis dix minutes ; la marche s'arrête ici\n";
         break;
       }
+      progress.update([&] {
+        const double length = machine.wall().length();
+        char text[96];
+        std::snprintf(text, sizeof text, "%.0f s simulées, %.1f m sur %.1f m", static_cast<double>(simulation.clock().now()) / 1000,
+                      machine.trueDistance(), length);
+        return std::string(text);
+      });
+    }
+    if (whole && !simulation.machineFinished() && simulation.clock().now() >= limit) {
+      progress.finish();
+      std::cerr << "chromaflow-sim : le plan n'est pas fini après " << kMaxSeconds
+                << " s simulées ; la marche s'arrête ici\n";
     }
   } else if (options.seconds) {
     while (simulation.clock().now() < static_cast<long long>(*options.seconds * 1000)) {
       simulation.tick();
       trace.line(simulation.traceRow());
+      progress.update(simulatedTime);
     }
   }
+  progress.finish();
   trace.finish();
-  if (options.machine || options.replay) {
-    // The summary goes where the trace does not.
-    (options.trace && *options.trace == "-" ? std::cerr : std::cout) << simulation.summary();
-  }
+  // The summary goes where the trace does not.
+  (options.trace && *options.trace == "-" ? std::cerr : std::cout) << simulation.summary();
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  removeStagedFilesOnSignal();
   try {
     return run(parse(argc, argv));
+  } catch (const InformationAsked& information) {
+    std::cout << information.text;
+    return 0;
   } catch (const UsageError& error) {
-    if (!error.message.empty()) std::cerr << "chromaflow-sim: " << error.message << "\n\n";
-    std::cerr << kUsage;
-    return error.message.empty() ? 0 : 2;
+    std::cerr << "chromaflow-sim : " << error.message << "\n\n" << kUsage << "(chromaflow-sim --help pour l'aide)\n";
+    return 2;
   } catch (const std::exception& error) {
-    std::cerr << "chromaflow-sim: " << error.what() << "\n";
+    std::cerr << "chromaflow-sim : " << error.what() << "\n";
     return 1;
   }
 }

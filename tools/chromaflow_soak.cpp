@@ -4,18 +4,40 @@
 //
 //   chromaflow-soak PROJECT.prv [HOURS]     (default 10 hours)
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <string>
 
+#include "command_line.h"
 #include "common/display_forms.h"
+#include "common/text_file.h"
 #include "sim/harness/simulation.h"
 
 using namespace chromaflow;
+using tools::InformationAsked;
+using tools::UsageError;
 
 namespace {
+
+constexpr double kMaxHours = 10000;
+constexpr long long kStandstill = 10 * 60 * 1000;  // ms
+
+const char* const kUsage =
+    "usage : chromaflow-soak PROJET.prv [HEURES]\n"
+    "        chromaflow-soak PROJET.prv --hours HEURES\n"
+    "        chromaflow-soak --help | --version\n";
+
+const char* const kHelp =
+    "\n"
+    "La machine simulée peint le plan du projet mur après mur pendant HEURES de temps simulé\n"
+    "(10 par défaut, plus que 0 et au plus 10000), puis vérifie que rien ne dérive : les litres\n"
+    "de chaque pompe contre ce que demande le plan, la distance comptée contre la vraie, la\n"
+    "mémoire occupée. Chaque option s'écrit aussi --option=valeur.\n"
+    "Statut : 0 aucune dérive, 1 dérive ou échec, 2 ligne de commande refusée.\n";
 
 // AddressSanitizer keeps freed memory in quarantine, so the resident size says nothing there.
 #if defined(__SANITIZE_ADDRESS__)
@@ -31,70 +53,156 @@ long residentKilobytes() {
   return -1;
 }
 
+struct Options {
+  std::string project;
+  double hours = 10;
+};
+
+Options parse(int argc, char** argv) {
+  Options options;
+  bool haveProject = false, haveHours = false;
+  auto hours = [&](const std::string& text) {
+    if (haveHours) throw UsageError{"la durée est donnée deux fois"};
+    haveHours = true;
+    options.hours = tools::boundedNumber(text, "la durée en heures", 0, kMaxHours, true);
+  };
+  tools::ArgumentReader args(argc, argv);
+  while (args.next()) {
+    const std::string& arg = args.name();
+    if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp};
+    else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-soak")};
+    else if (arg == "--hours") hours(args.value());
+    else if (args.isOption() && !haveProject) throw UsageError{"option inconnue " + arg};
+    else if (!haveProject) options.project = arg, haveProject = true;
+    else hours(arg);  // a negative number is a refused duration, not an option
+  }
+  if (!haveProject) throw UsageError{"il faut un projet"};
+  return options;
+}
+
+// One wall's figures: measured minus asked by the plan (litres), counted minus true (metres).
 struct WallFigures {
-  double litresErrorP1, litresErrorP2;  // measured minus asked by the plan, litres
-  double distanceError;                 // counted minus true, metres
+  double litresErrorP1, litresErrorP2, distanceError;
+};
+
+// The walls' figures as running totals and extremes: hours of walls take no more memory than one.
+struct WallTotals {
+  long long walls = 0;
+  double worstLitres = 0, worstDistance = 0;
+  std::optional<WallFigures> reference;  // the second wall: the first has no hose to carry
+  WallFigures first{}, last{};
+
+  void add(const WallFigures& w) {
+    if (walls == 0) first = w;
+    if (walls == 1) reference = w;
+    last = w;
+    ++walls;
+    worstLitres = std::max({worstLitres, std::fabs(w.litresErrorP1), std::fabs(w.litresErrorP2)});
+    worstDistance = std::max(worstDistance, std::fabs(w.distanceError));
+  }
+  double drift() const {
+    const WallFigures& from = reference ? *reference : first;
+    return std::max({std::fabs(last.litresErrorP1 - from.litresErrorP1),
+                     std::fabs(last.litresErrorP2 - from.litresErrorP2),
+                     std::fabs(last.distanceError - from.distanceError)});
+  }
 };
 
 double litresCounted(const std::string& pulses, const std::string& perLitre) {
-  return static_cast<double>(counterValue(pulses)) / static_cast<double>(counterValue(perLitre));
+  const long long rate = counterValue(perLitre);
+  return rate != 0 ? static_cast<double>(counterValue(pulses)) / static_cast<double>(rate) : 0;
+}
+
+int run(const Options& options) {
+  sim::Simulation simulation;
+  simulation.openProject(options.project);
+  if (const auto problem = simulation.planProblem())
+    throw FileError("rien à peindre : " + *problem);
+  simulation.start();
+  simulation.startMachine({});
+  const MainWindowFigures& main = simulation.control().main();
+  const auto end = static_cast<long long>(options.hours * 3600 * 1000);
+  tools::Progress progress("chromaflow-soak");
+
+  WallTotals totals;
+  long memoryAfterFirstWall = 0;
+  bool cutShort = false;
+  while (simulation.clock().now() < end) {
+    const double p1Start = litresCounted(main.TrP1, main.P1trl), p2Start = litresCounted(main.TrP2, main.P2trl);
+    const double askedP1Start = value(main.P1lEffect), askedP2Start = value(main.P2lEffect);
+    const long long wallStart = simulation.clock().now();
+    // A wall that is not done by the end of the soak (or that stands still) is not counted.
+    double lastArea = -1, lastHose = -1;
+    long long lastMove = wallStart;
+    while (!simulation.machineFinished() && simulation.clock().now() < end) {
+      simulation.tick();
+      const sim::PaintMachine& machine = *simulation.machine();
+      if (machine.trueArea() != lastArea || machine.hoseLitres() != lastHose) {
+        lastArea = machine.trueArea();
+        lastHose = machine.hoseLitres();
+        lastMove = simulation.clock().now();
+      }
+      if (simulation.clock().now() - lastMove > kStandstill)
+        throw FileError("le rouleau n'avance plus depuis dix minutes sur le plan de " + options.project +
+                        " (surfaces sans hauteur ?)");
+      progress.update([&] {
+        char text[96];
+        std::snprintf(text, sizeof text, "%.2f h sur %g, %lld murs", static_cast<double>(simulation.clock().now()) / 3.6e6,
+                      options.hours, totals.walls);
+        return std::string(text);
+      });
+    }
+    if (!simulation.machineFinished()) {
+      cutShort = true;
+      break;
+    }
+    if (simulation.clock().now() == wallStart)
+      throw FileError("le plan de " + options.project + " se peint sans que le temps passe (surfaces sans longueur ?)");
+    totals.add({litresCounted(main.TrP1, main.P1trl) - p1Start - (value(main.P1lEffect) - askedP1Start),
+                litresCounted(main.TrP2, main.P2trl) - p2Start - (value(main.P2lEffect) - askedP2Start),
+                simulation.control().state().Distance - simulation.machine()->trueDistance()});
+    if (totals.walls == 1) memoryAfterFirstWall = residentKilobytes();
+    simulation.startNextWall();
+  }
+  progress.finish();
+  if (totals.walls == 0) {
+    std::fprintf(stderr, "chromaflow-soak : aucun mur achevé en %g h simulées ; rien à juger\n", options.hours);
+    return 1;
+  }
+  const long memoryAtEnd = residentKilobytes();
+  const double drift = totals.drift();
+
+  std::printf("Temps simulé           : %.2f h, %lld murs, %lld cycles%s\n",
+              static_cast<double>(simulation.clock().now()) / 3.6e6, totals.walls, simulation.ticks(),
+              cutShort ? " (le dernier mur, inachevé, n'est pas compté)" : "");
+  std::printf("Litres par mur         : pire |mesuré - demandé| %.3f l\n", totals.worstLitres);
+  std::printf("Distance par mur       : pire |comptée - vraie| %.3f m\n", totals.worstDistance);
+  std::printf("Dérive du 2e au dernier: %.3f\n", drift);
+  std::printf("Mémoire (RSS)          : %ld ko après le premier mur, %ld ko à la fin\n", memoryAfterFirstWall,
+              memoryAtEnd);
+
+  // Bounds: a pump's count is off by at most a few pulses per wall; the roller by less than a
+  // pulse; nothing may grow with time.
+  const bool sound = totals.worstLitres < 0.05 && totals.worstDistance < 0.05 && drift < 0.02 &&
+                     (!kMemoryIsMeaningful || memoryAtEnd - memoryAfterFirstWall < 1024);
+  std::printf("Verdict                : %s\n", sound ? "aucune dérive" : "DÉRIVE");
+  return sound ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: chromaflow-soak PROJECT.prv [HOURS]\n");
-    return 2;
-  }
-  const double hours = argc > 2 ? std::atof(argv[2]) : 10;
-  sim::Simulation simulation;
+  removeStagedFilesOnSignal();
   try {
-    simulation.openProject(argv[1]);
+    return run(parse(argc, argv));
+  } catch (const InformationAsked& information) {
+    std::cout << information.text;
+    return 0;
+  } catch (const UsageError& error) {
+    std::cerr << "chromaflow-soak : " << error.message << "\n\n" << kUsage << "(chromaflow-soak --help pour l'aide)\n";
+    return 2;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "chromaflow-soak: %s\n", error.what());
+    std::cerr << "chromaflow-soak : " << error.what() << "\n";
     return 1;
   }
-  simulation.start();
-  simulation.startMachine({});
-  const MainWindowFigures& main = simulation.control().main();
-  const auto end = static_cast<long long>(hours * 3600 * 1000);
-
-  std::vector<WallFigures> walls;
-  long memoryAfterFirstWall = 0;
-  while (simulation.clock().now() < end || walls.empty()) {
-    const double p1Start = litresCounted(main.TrP1, main.P1trl), p2Start = litresCounted(main.TrP2, main.P2trl);
-    const double askedP1Start = value(main.P1lEffect), askedP2Start = value(main.P2lEffect);
-    while (!simulation.machineFinished()) simulation.tick();
-    walls.push_back({litresCounted(main.TrP1, main.P1trl) - p1Start - (value(main.P1lEffect) - askedP1Start),
-                     litresCounted(main.TrP2, main.P2trl) - p2Start - (value(main.P2lEffect) - askedP2Start),
-                     simulation.control().state().Distance - simulation.machine()->trueDistance()});
-    if (walls.size() == 1) memoryAfterFirstWall = residentKilobytes();
-    simulation.startNextWall();
-  }
-  const long memoryAtEnd = residentKilobytes();
-
-  double worstLitres = 0, worstDistance = 0;
-  for (const WallFigures& w : walls) {
-    worstLitres = std::max({worstLitres, std::fabs(w.litresErrorP1), std::fabs(w.litresErrorP2)});
-    worstDistance = std::max(worstDistance, std::fabs(w.distanceError));
-  }
-  const WallFigures& first = walls.size() > 1 ? walls[1] : walls.front();  // the first has no hose to carry
-  const WallFigures& last = walls.back();
-  const double drift = std::max({std::fabs(last.litresErrorP1 - first.litresErrorP1),
-                                 std::fabs(last.litresErrorP2 - first.litresErrorP2),
-                                 std::fabs(last.distanceError - first.distanceError)});
-  std::printf("simulated time      : %.2f h, %zu walls, %lld ticks\n",
-              static_cast<double>(simulation.clock().now()) / 3.6e6, walls.size(), simulation.ticks());
-  std::printf("litres per wall     : worst |measured - asked| %.3f l\n", worstLitres);
-  std::printf("distance per wall   : worst |counted - true| %.4f m\n", worstDistance);
-  std::printf("drift first to last : %.4f\n", drift);
-  std::printf("memory (RSS)        : %ld kB after the first wall, %ld kB at the end\n", memoryAfterFirstWall, memoryAtEnd);
-
-  // Bounds: a pump's count is off by at most a few pulses per wall; the roller by less than a
-  // pulse; nothing may grow with time.
-  const bool sound = worstLitres < 0.05 && worstDistance < 0.05 && drift < 0.02 &&
-                     (!kMemoryIsMeaningful || memoryAtEnd - memoryAfterFirstWall < 1024);
-  std::printf("%s\n", sound ? "no drift" : "DRIFT");
-  return sound ? 0 : 1;
 }

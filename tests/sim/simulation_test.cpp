@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "common/display_forms.h"
+#include "sim/harness/card_demo.h"
 #include "support/test_files.h"
 
 namespace chromaflow::sim {
@@ -97,7 +99,7 @@ std::vector<ReplayStep> steps(const std::vector<std::string>& lines) {
 }
 
 TEST(Replay, RejectsMalformedLinesWithTheirNumber) {
-  EXPECT_EQ(std::get<std::string>(parseReplay({"# ok", "0000;0", "00g0;1"})).substr(0, 7), "line 3:");
+  EXPECT_EQ(std::get<std::string>(parseReplay({"# ok", "0000;0", "00g0;1"})).substr(0, 9), "ligne 3 :");
   EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"0000;256"})));
   EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"000;1"})));
   EXPECT_TRUE(std::holds_alternative<std::string>(parseReplay({"0000;1;fly"})));
@@ -133,7 +135,7 @@ TEST(Replay, PulsesAndActionsGiveTheHandComputedFigures) {
 
   // A litre entry of 0 is reported, and the run goes on.
   simulation.replay(steps({"0000;0;p1-litres=0"})[0], errors);
-  EXPECT_NE(errors.str().find("line 1"), std::string::npos);
+  EXPECT_NE(errors.str().find("ligne 1 : p1-litres=0"), std::string::npos);
   EXPECT_EQ(simulation.traceRow().substr(0, 7), "47,960,");
 }
 
@@ -148,6 +150,116 @@ TEST(Replay, TraceRowsHaveOneCellPerHeading) {
   simulation.tick();
   EXPECT_EQ(cells(simulation.traceHeader()), 34);
   EXPECT_EQ(cells(simulation.traceRow()), 34);
+}
+
+TEST(Replay, RefusedEntriesAreReportedWithTheirLine) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  std::ostringstream errors;
+  for (const ReplayStep& step : steps({"0000;0;start", "0000;0;distance=abc", "0000;0;p1-litres=2", "0000;0;distance=3"}))
+    simulation.replay(step, errors);
+  EXPECT_NE(errors.str().find("ligne 2 : distance=abc refusée"), std::string::npos) << errors.str();
+  // No pulse counted on P1 yet: the entry is refused, for that reason.
+  EXPECT_NE(errors.str().find("ligne 3 : p1-litres=2 refusée : aucune impulsion"), std::string::npos) << errors.str();
+  EXPECT_EQ(errors.str().find("ligne 4"), std::string::npos);
+  EXPECT_EQ(simulation.control().main().Distance, "3.00");
+}
+
+TEST(Summary, LeadsWithTheControlAndEndsWithAVerdict) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  MachineConfig config;
+  config.faults.push_back({MachineFault::Target::P1, 1.1, 0});
+  simulation.startMachine(config);
+  while (!simulation.machineFinished()) simulation.tick();
+  const std::string summary = simulation.summary();
+  EXPECT_EQ(summary.rfind("Mélange posé / prévu  : écart moyen ", 0), 0u) << summary;
+  const auto lastLine = summary.substr(summary.rfind('\n', summary.size() - 2) + 1);
+  EXPECT_EQ(lastLine.rfind("Verdict               : plan ", 0), 0u) << lastLine;
+  EXPECT_NE(lastLine.find("alarme la plus tenue : "), std::string::npos) << lastLine;
+  EXPECT_EQ(summary.find("Alarme: "), std::string::npos);  // the captions' own prefix is not repeated
+  for (int a = 0; a < kAlarmCount; ++a) {
+    const AlarmRecord& record = simulation.alarmRecord(static_cast<Alarm>(a));
+    EXPECT_LE(record.longestShowing, record.msVisible);
+    EXPECT_EQ(record.msVisible, record.ticksVisible * 20);
+  }
+}
+
+TEST(Summary, VerdictJudgesTheLaidMixAgainstTheTolerance) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  simulation.startMachine({});
+  while (!simulation.machineFinished()) simulation.tick();
+  EXPECT_EQ(simulation.verdict().rfind("plan posé comme prévu, à 1.00 point près", 0), 0u) << simulation.verdict();
+
+  Simulation stopped;
+  stopped.openProject(kExample);
+  stopped.start();
+  stopped.startMachine(withFault({MachineFault::Target::Roller, 0, 0}));
+  for (int i = 0; i < 100; ++i) stopped.tick();
+  EXPECT_NE(stopped.verdict().find("rien n'a été posé"), std::string::npos) << stopped.verdict();
+  EXPECT_NE(stopped.verdict().find("arrêté à 0.00 m sur 14.00 m"), std::string::npos) << stopped.verdict();
+}
+
+TEST(PlanProblem, NamesThePlanFileAndWhy) {
+  Simulation none;
+  ASSERT_TRUE(none.planProblem());
+  EXPECT_NE(none.planProblem()->find("aucun projet"), std::string::npos);
+
+  Simulation example;
+  example.openProject(kExample);
+  EXPECT_FALSE(example.planProblem());
+
+  const testing::TempDir dir;
+  const std::string project = (dir.path() / "alone.prv").string();
+  std::filesystem::copy_file(kExample, project);
+  Simulation alone;
+  alone.openProject(project);
+  ASSERT_TRUE(alone.planProblem());
+  EXPECT_NE(alone.planProblem()->find((dir.path() / "alone.spv").string()), std::string::npos) << *alone.planProblem();
+}
+
+// A port that only counts what is written to it.
+class CountingPort : public PortAccess {
+ public:
+  int* writes;
+  explicit CountingPort(int* w) : writes(w) {}
+  std::uint8_t readByte(std::uint16_t) override { return 0xFF; }
+  void writeByte(std::uint16_t, std::uint8_t) override { ++*writes; }
+};
+
+TEST(CardDemo, ARealCardIsDrivenOnlyWhenAsked) {
+  for (const bool drive : {false, true}) {
+    int writes = 0;
+    PortChoice choice;
+    choice.port = std::make_unique<CountingPort>(&writes);
+    choice.backend = PortBackend::Ppdev;
+    choice.device = "/dev/parport0";
+    std::ostringstream out;
+    EXPECT_EQ(runCardDemo(choice, nullptr, drive, out), 0);
+    if (drive) {
+      EXPECT_GT(writes, 0);
+    } else {
+      EXPECT_EQ(writes, 0);
+      EXPECT_NE(out.str().find("--drive"), std::string::npos);
+      EXPECT_NE(out.str().find("SetOutputChannel(9)"), std::string::npos);  // says what it would do
+    }
+  }
+}
+
+TEST(CardDemo, TheSimulatedCardRunsWithoutAsking) {
+  PortChoice choice;
+  auto card = std::make_unique<SimulatedK8000>();
+  SimulatedK8000* simulated = card.get();
+  choice.port = std::move(card);
+  choice.backend = PortBackend::Simulated;
+  std::ostringstream out;
+  EXPECT_EQ(runCardDemo(choice, simulated, false, out), 0);
+  EXPECT_EQ(simulated->daOutput(), 128);
+  EXPECT_TRUE(simulated->pinLow(9));
 }
 
 }  // namespace

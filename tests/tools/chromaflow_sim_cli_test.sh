@@ -16,7 +16,7 @@ check "--replay and --machine exclude each other" '[ $code -eq 2 ]'
 printf '0000;0\nnot a line\n' > "$work/bad.replay"
 "$sim" --replay "$work/bad.replay" --trace "$work/trace.csv" 2>"$work/err"; code=$?
 check "a bad replay exits non-zero" '[ $code -ne 0 ]'
-check "a bad replay names its line" 'grep -q "line 2" "$work/err"'
+check "a bad replay names its line" 'grep -q "ligne 2" "$work/err"'
 check "a bad replay writes no trace" '[ ! -e "$work/trace.csv" ]'
 
 "$sim" "$work/none.prv" --machine >/dev/null 2>&1; code=$?
@@ -40,7 +40,68 @@ check "the trace has a row per tick" '[ $(wc -l < "$work/run.csv") -gt 4000 ]'
 check "one simulated second is 50 ticks" 'cut -d, -f1,2 "$work/last" | grep -qx "49,1000"'
 
 timeout 60 "$sim" "$example" --machine --fault roller=stop@5 >"$work/stopped" 2>&1; code=$?
-check "a stopped roller ends the run" '[ $code -eq 0 ] && grep -q "not moved" "$work/stopped"'
+check "a stopped roller ends the run" '[ $code -eq 0 ] && grep -q "pas bougé" "$work/stopped"'
+
+# Numbers: finite and in range, or refused at once (never a run that cannot end).
+for bad in "--speed 0" "--speed -1" "--speed nan" "--speed inf" "--speed 1e999" "--speed 1001" "--speed 0.05" \
+           "--seconds inf" "--seconds 1e7" "--seconds nan" "--fault p1=nan@1" "--fault p1=11@1" \
+           "--fault p1=1.1@inf" "--fault p2=1@-1" "--fault roller=0.5@1"; do
+  timeout 10 "$sim" "$example" --machine $bad >/dev/null 2>"$work/err"; code=$?
+  check "$bad is refused with status 2" '[ $code -eq 2 ] && grep -q "n.est pas un nombre\|ne peut que" "$work/err"'
+done
+timeout 60 "$sim" "$example" --machine --fault roller=0@5 >"$work/stopped" 2>&1; code=$?
+check "roller=0@T is a stopped roller" '[ $code -eq 0 ] && grep -q "pas bougé" "$work/stopped"'
+
+# --option=value as well as --option value; help, version, unknown options.
+"$sim" "$example" --machine --seconds=1 --speed=20 --trace=- 2>/dev/null | tail -1 >"$work/last"
+check "--option=value is read" 'cut -d, -f1,2 "$work/last" | grep -qx "49,1000"'
+"$sim" --help >"$work/out" 2>"$work/err"; code=$?
+check "--help goes to standard output with status 0" '[ $code -eq 0 ] && grep -q "usage" "$work/out" && [ ! -s "$work/err" ]'
+"$sim" --version >"$work/out"; code=$?
+check "--version gives the version" '[ $code -eq 0 ] && grep -q "^chromaflow-sim (ChromaFlow) [0-9]" "$work/out"'
+"$sim" -x "$example" >/dev/null 2>&1; code=$?
+check "a short unknown option is an option error, not a project" '[ $code -eq 2 ]'
+"$sim" "$example" --machine=yes >/dev/null 2>&1; code=$?
+check "a flag given a value is refused" '[ $code -eq 2 ]'
+
+# Options that a replay would silently ignore are refused.
+printf '0000;0;start\n' > "$work/one.replay"
+for extra in "--seconds 5" "--speed 5" "--fault p1=1.1@0"; do
+  "$sim" "$example" --replay "$work/one.replay" $extra >/dev/null 2>&1; code=$?
+  check "$extra with --replay is refused" '[ $code -eq 2 ]'
+done
+"$sim" "$example" --speed 5 >/dev/null 2>&1; code=$?
+check "--speed without --machine is refused" '[ $code -eq 2 ]'
+
+# Refused replay entries are reported with their line.
+printf '0000;0;start\n0000;0;distance=abc\n# note\n0000;0;p1-litres=-1\n' > "$work/refused.replay"
+"$sim" "$example" --replay "$work/refused.replay" >/dev/null 2>"$work/err"; code=$?
+check "a replay with refused entries still runs" '[ $code -eq 0 ]'
+check "a refused distance names its line" 'grep -q "ligne 2 : distance=abc refusée" "$work/err"'
+check "a refused litre entry names its line" 'grep -q "ligne 4 : p1-litres=-1 refusée" "$work/err"'
+
+# Nothing to do is never a silent success.
+"$sim" >"$work/out" 2>"$work/err"; code=$?
+check "no argument prints the usage with status 2" '[ $code -eq 2 ] && grep -q "usage" "$work/err"'
+"$sim" "$example" >"$work/out" 2>&1; code=$?
+check "a project alone shows its figures" '[ $code -eq 0 ] && grep -q "Surfaces *: 4" "$work/out"'
+
+# A plan with nothing to paint names the plan file and why.
+cp "$example" "$work/noplan.prv"
+"$sim" "$work/noplan.prv" --machine >/dev/null 2>"$work/err"; code=$?
+check "a missing plan names its file" '[ $code -ne 0 ] && grep -q "noplan.spv" "$work/err"'
+"$sim" --machine --trace "$work/t.csv" >/dev/null 2>"$work/err"; code=$?
+check "no project: says there is none" '[ $code -ne 0 ] && grep -q "aucun projet" "$work/err" && [ ! -e "$work/t.csv" ]'
+"$sim" "$example" --machine --trace "$work" >/dev/null 2>"$work/err"; code=$?
+check "a folder as trace is refused" '[ $code -ne 0 ]'
+
+# The summary: the control's figures first, a verdict last, alarms named once.
+head -1 "$work/summary" >"$work/first"
+check "the summary leads with laid against predicted mix" 'grep -q "^Mélange posé / prévu" "$work/first"'
+check "the summary ends with a verdict" 'tail -1 "$work/summary" | grep -q "^Verdict *: plan posé comme prévu, à 1.00 point près"'
+"$sim" "$example" --machine --fault p1=1.1@0 >"$work/fast"
+check "the verdict names the alarm held longest" 'tail -1 "$work/fast" | grep -q "alarme la plus tenue : P1 trop rapide"'
+check "alarm captions are not doubled" '! grep -q "Alarme: " "$work/fast"'
 
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures

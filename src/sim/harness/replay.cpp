@@ -57,6 +57,11 @@ std::string nameOf(K kind) {
 
 }  // namespace
 
+std::string actionText(const ReplayAction& action) {
+  const bool valued = action.kind >= K::Distance && action.kind <= K::P2Litres;
+  return nameOf(action.kind) + (valued ? "=" + action.value : "");
+}
+
 bool operator==(const ReplayAction& a, const ReplayAction& b) { return a.kind == b.kind && a.value == b.value; }
 
 std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps) {
@@ -67,9 +72,7 @@ std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps) {
     std::string line = std::string(pins) + ";" + std::to_string(step.analogInput);
     for (std::size_t i = 0; i < step.actions.size(); ++i) {
       const ReplayAction& action = step.actions[i];
-      line += (i == 0 ? ";" : ",") + nameOf(action.kind);
-      if (!nameOf(action.kind).empty() && action.kind >= K::Distance && action.kind <= K::P2Litres)
-        line += "=" + action.value;
+      line += (i == 0 ? ";" : ",") + actionText(action);
     }
     lines.push_back(std::move(line));
   }
@@ -81,21 +84,21 @@ std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = trimmed(lines[index]);
     if (line.empty() || line.front() == '#') continue;
-    const std::string where = "line " + std::to_string(index + 1) + ": ";
+    const std::string where = "ligne " + std::to_string(index + 1) + " : ";
     const auto fields = split(line, ';');
-    if (fields.size() < 2 || fields.size() > 3) return where + "expected 2 or 3 fields separated by ';'";
+    if (fields.size() < 2 || fields.size() > 3) return where + "2 ou 3 champs séparés par « ; » attendus";
     ReplayStep step;
     step.line = static_cast<int>(index + 1);
     if (fields[0].size() != 4 || !readNumber(fields[0], step.pulledLow, 16))
-      return where + "field 1 must be four hexadecimal digits, not '" + std::string(fields[0]) + "'";
+      return where + "le champ 1 doit avoir quatre chiffres hexadécimaux, pas « " + std::string(fields[0]) + " »";
     unsigned analog = 0;
     if (!readNumber(fields[1], analog, 10) || analog > 255)
-      return where + "field 2 must be an integer 0..255, not '" + std::string(fields[1]) + "'";
+      return where + "le champ 2 doit être un entier de 0 à 255, pas « " + std::string(fields[1]) + " »";
     step.analogInput = static_cast<std::uint8_t>(analog);
     if (fields.size() == 3 && !fields[2].empty()) {
       for (std::string_view text : split(fields[2], ',')) {
         ReplayAction action{};
-        if (!readAction(text, action)) return where + "unknown action '" + std::string(text) + "'";
+        if (!readAction(text, action)) return where + "action inconnue « " + std::string(text) + " »";
         step.actions.push_back(std::move(action));
       }
     }

@@ -36,6 +36,9 @@ std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector
 // The lines that read back as these steps.
 std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps);
 
+// The action as a replay line writes it, e.g. "distance=2.5".
+std::string actionText(const ReplayAction& action);
+
 bool operator==(const ReplayAction& a, const ReplayAction& b);
 
 }  // namespace chromaflow::sim

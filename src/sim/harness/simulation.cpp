@@ -1,10 +1,13 @@
 #include "sim/harness/simulation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <ostream>
 #include <stdexcept>
 
+#include "common/document_name.h"
+#include "common/entry_rule.h"
 #include "common/text_file.h"
 #include "sim/harness/job_of_documents.h"
 
@@ -21,6 +24,20 @@ std::string seconds(std::int64_t milliseconds) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.2f s", static_cast<double>(milliseconds) / 1000);
   return buffer;
+}
+
+// Every length, area, volume and deviation of the summary with two decimals.
+std::string fixed2(double v) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.2f", v);
+  return buffer;
+}
+
+// "Alarme: P1 trop lente" without its "Alarme: ".
+std::string alarmWithoutPrefix(Alarm alarm) {
+  const std::string caption = alarmCaption(alarm);
+  const std::string prefix = "Alarme: ";
+  return caption.rfind(prefix, 0) == 0 ? caption.substr(prefix.size()) : caption;
 }
 
 }  // namespace
@@ -52,10 +69,22 @@ void Simulation::throwReportedError() {
 }
 
 void Simulation::openProject(const std::string& path) {
-  if (!fileExists(path)) throw FileError(path + " : no such project file");
+  if (!fileExists(path)) throw FileError(path + " : fichier projet introuvable");
+  projectPath_ = path;
   asker_.projectName = path;
   session_.openProject(true);
   throwReportedError();
+}
+
+std::optional<std::string> Simulation::planProblem() const {
+  if (session_.plan().surfaceCount() > 0) return std::nullopt;
+  if (!projectPath_) return "aucun projet n'est ouvert, le plan est vide";
+  // What the open met with the plan's file (missing, unreadable, cut off) says it best.
+  for (const DocumentNote& note : session_.project().lastOpenNotes())
+    if (note.kind == DocumentKind::Plan) return "le plan " + note.path + " du projet " + *projectPath_ + " : " + note.what;
+  const std::string planFile = withExtension(*projectPath_, ".spv");
+  if (!fileExists(planFile)) return "le plan " + planFile + " du projet " + *projectPath_ + " est introuvable";
+  return "le plan " + planFile + " du projet " + *projectPath_ + " n'a aucune surface";
 }
 
 void Simulation::saveProjectAs(const std::string& path) {
@@ -83,13 +112,23 @@ void Simulation::afterReadingCycle() {
   ++ticks_;
   ticked_ = true;
   tickDa_ = card_.daWrites() != daWritesAtTickStart_ ? std::optional<int>(card_.daOutput()) : std::nullopt;
+  const std::int64_t sinceLastTick = clock_.now() - lastTickAt_;
+  lastTickAt_ = clock_.now();
   const auto& alarms = control().correction().alarms;
   for (int a = 0; a < kAlarmCount; ++a) {
     AlarmRecord& record = alarmRecords_[a];
     if (alarms[a] && !alarmsBefore_[a]) {
       if (record.timesRaised++ == 0) record.firstRaised = clock_.now();
     }
-    if (alarms[a]) ++record.ticksVisible;
+    if (alarms[a]) {
+      // A panel shown at this tick counts as shown since the tick before.
+      ++record.ticksVisible;
+      record.msVisible += sinceLastTick;
+      record.currentShowing += sinceLastTick;
+      record.longestShowing = std::max(record.longestShowing, record.currentShowing);
+    } else {
+      record.currentShowing = 0;
+    }
     alarmsBefore_[a] = alarms[a];
   }
 }
@@ -108,7 +147,9 @@ void Simulation::replay(const ReplayStep& step, std::ostream& errors) {
     if (input != kMachineWiring.pressureSensor) card_.setAnalogInput(input, 0);
   Session& s = session_;
   using K = ReplayAction::Kind;
+  const std::string where = "ligne " + std::to_string(step.line) + " : ";
   for (const ReplayAction& action : step.actions) {
+    std::optional<EntryOutcome> entry;
     switch (action.kind) {
       case K::Activate: s.activateMainWindow(); break;
       case K::Start: s.setRunning(true); break;
@@ -117,12 +158,21 @@ void Simulation::replay(const ReplayStep& step, std::ostream& errors) {
       case K::Reset: s.resetCorrection(); break;
       case K::HoseFull: s.hoseFullButton(); break;
       case K::HoseEmpty: s.hoseEmptyButton(); break;
-      case K::Distance: s.enterDistance(action.value); break;
-      case K::P1Litres: s.enterPumpLitres(Pump::P1, action.value); break;
-      case K::P2Litres: s.enterPumpLitres(Pump::P2, action.value); break;
+      case K::Distance: entry = s.enterDistance(action.value); break;
+      case K::P1Litres: entry = s.enterPumpLitres(Pump::P1, action.value); break;
+      case K::P2Litres: entry = s.enterPumpLitres(Pump::P2, action.value); break;
       case K::Roller: s.rollerButton(); break;
     }
-    for (const std::string& error : asker_.errors) errors << "line " << step.line << ": " << error << "\n";
+    // The operator's dialog ignores such an entry without a word; a replay says so.
+    if (entry && entry->refused()) {
+      float typed = 0;
+      const bool number = readEntryValue(action.value, typed) && typed >= 0;
+      errors << where << actionText(action) << " refusée : "
+             << (number ? "aucune impulsion n'est encore comptée sur cette pompe"
+                        : "« " + action.value + " » n'est pas un nombre d'au moins 0")
+             << "\n";
+    }
+    for (const std::string& error : asker_.errors) errors << where << actionText(action) << " : " << error << "\n";
     asker_.errors.clear();
   }
   tick();
@@ -162,37 +212,75 @@ std::string Simulation::summary() const {
   const PaintingState& s = session_.state();
   const MainWindowFigures& m = session_.main();
   std::string text;
-  auto line = [&text](const std::string& l) { text += l + "\n"; };
-  line("Durée simulée         : " + seconds(clock_.now()));
+  auto line = [&text](const std::string& heading, const std::string& figures) {
+    std::string padded = heading;
+    // The headings are aligned on their characters, not their bytes.
+    const auto characters = [](const std::string& t) {
+      return std::count_if(t.begin(), t.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    };
+    while (characters(padded) < 22) padded += ' ';
+    text += padded + ": " + figures + "\n";
+  };
   if (machine_) {
-    line("Surface peinte        : " + real(machine_->trueArea()) + " m2 (compteur : " + real(s.PaintedArea) + " m2)");
-    line("Distance parcourue    : " + real(machine_->trueDistance()) + " m (compteur : " + real(s.Distance) + " m)");
-    line("Pompe P1              : " + real(machine_->litresP1()) + " l pompés, " + m.LitresP1 +
-         " l mesurés, " + m.P1lEffect + " l demandés par le plan");
-    line("Pompe P2              : " + real(machine_->litresP2()) + " l pompés, " + m.LitresP2 +
-         " l mesurés, " + m.P2lEffect + " l demandés par le plan");
-    char deviation[160];
-    std::snprintf(deviation, sizeof deviation, "écart au plan moyen %.2f, plus grand %.2f points",
-                  machine_->meanDeviation(), machine_->largestDeviation());
-    line(std::string("Proportion au rouleau : ") + deviation);
-    std::snprintf(deviation, sizeof deviation, "écart au mélange prévu moyen %.2f, plus grand %.2f points",
-                  machine_->meanControlDeviation(), machine_->largestControlDeviation());
-    line(std::string("                        ") + deviation);
-  } else {
-    line("Distance              : " + m.Distance + " m, surface " + m.m2Roul + " m2");
+    line("Mélange posé / prévu", "écart moyen " + fixed2(machine_->meanControlDeviation()) + ", plus grand " +
+                                     fixed2(machine_->largestControlDeviation()) + " points");
+    line("Mélange posé / plan", "écart moyen " + fixed2(machine_->meanDeviation()) + ", plus grand " +
+                                    fixed2(machine_->largestDeviation()) + " points");
   }
-  line("Correction            : " + m.Correction + " %");
+  line("Correction", m.Correction + " %");
+  line("Durée simulée", seconds(clock_.now()));
+  if (machine_) {
+    line("Surface peinte", fixed2(machine_->trueArea()) + " m2 (compteur : " + fixed2(s.PaintedArea) + " m2)");
+    line("Distance parcourue", fixed2(machine_->trueDistance()) + " m (compteur : " + fixed2(s.Distance) + " m)");
+    line("Pompe P1", fixed2(machine_->litresP1()) + " l pompés, " + m.LitresP1 + " l mesurés, " + m.P1lEffect +
+                         " l demandés par le plan");
+    line("Pompe P2", fixed2(machine_->litresP2()) + " l pompés, " + m.LitresP2 + " l mesurés, " + m.P2lEffect +
+                         " l demandés par le plan");
+  } else {
+    line("Distance", m.Distance + " m, surface " + m.m2Roul + " m2");
+  }
   bool any = false;
   for (int a = 0; a < kAlarmCount; ++a) {
     const AlarmRecord& record = alarmRecords_[a];
     if (record.timesRaised == 0) continue;
     any = true;
-    line(std::string("Alarme                : ") + alarmCaption(static_cast<Alarm>(a)) + ", d'abord à " +
-         seconds(record.firstRaised) + ", levée " + std::to_string(record.timesRaised) + " fois, visible " +
-         std::to_string(record.ticksVisible * 100 / std::max(1LL, ticks_)) + " % du temps");
+    line("Alarme", alarmWithoutPrefix(static_cast<Alarm>(a)) + ", d'abord à " + seconds(record.firstRaised) + ", levée " +
+                       std::to_string(record.timesRaised) + " fois, visible " + seconds(record.msVisible) + " (" +
+                       std::to_string(record.ticksVisible * 100 / std::max(1LL, ticks_)) + " % du temps), " +
+                       seconds(record.longestShowing) + " d'affilée au plus");
   }
-  if (!any) line("Alarmes               : aucune");
+  if (!any) line("Alarmes", "aucune");
+  line("Verdict", verdict());
   return text;
+}
+
+std::string Simulation::verdict() const {
+  std::string mix;
+  if (!machine_) {
+    mix = "sans machine simulée, le mélange posé n'est pas jugé";
+  } else if (!machine_->laying()) {
+    mix = "rien n'a été posé, le mélange n'est pas jugé";
+  } else {
+    const double largest = machine_->largestControlDeviation();
+    mix = largest <= kLaidMixTolerance
+              ? "plan posé comme prévu, à " + fixed2(kLaidMixTolerance) + " point près (plus grand écart " +
+                    fixed2(largest) + ")"
+              : "plan PAS posé comme prévu : écart jusqu'à " + fixed2(largest) + " points (tolérance " +
+                    fixed2(kLaidMixTolerance) + ")";
+  }
+  if (machine_ && !machine_->finished())
+    mix += ", arrêté à " + fixed2(machine_->trueDistance()) + " m sur " + fixed2(machine_->wall().length()) + " m";
+
+  const AlarmRecord* held = nullptr;
+  int heldAlarm = 0;
+  for (int a = 0; a < kAlarmCount; ++a)
+    if (alarmRecords_[a].msVisible > 0 && (!held || alarmRecords_[a].msVisible > held->msVisible))
+      held = &alarmRecords_[a], heldAlarm = a;
+  const std::string alarms =
+      held ? "alarme la plus tenue : " + alarmWithoutPrefix(static_cast<Alarm>(heldAlarm)) + ", " + seconds(held->msVisible) +
+                 " en tout, " + seconds(held->longestShowing) + " d'affilée au plus"
+           : "aucune alarme";
+  return mix + " ; " + alarms;
 }
 
 }  // namespace chromaflow::sim

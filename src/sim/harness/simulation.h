@@ -25,7 +25,14 @@ struct AlarmRecord {
   std::int64_t firstRaised = -1;  // ms when its panel first became visible, -1 never
   long long timesRaised = 0;
   long long ticksVisible = 0;
+  std::int64_t msVisible = 0;        // time shown, all showings together
+  std::int64_t longestShowing = 0;   // ms, the longest single showing
+  std::int64_t currentShowing = 0;   // ms, the showing under way (0 when hidden)
 };
+
+// The mix at the roller is judged laid as predicted while it stays within this many points of
+// proportion of the mix the plan and the hose predict there.
+constexpr double kLaidMixTolerance = 1.0;
 
 // Answers the project's file dialog with one name and cancels every other question; keeps the
 // errors the session reports, for the tool to print.
@@ -60,6 +67,9 @@ class Simulation {
   // As the main window's "&Ouvrir...": the project, then its colour, plan and settings files;
   // a missing sibling leaves that document new. Throws FileError.
   void openProject(const std::string& path);
+  // Why the plan has nothing to paint (no project, its plan file missing or without a surface),
+  // naming the file; nothing when it has a surface.
+  std::optional<std::string> planProblem() const;
   // As "En&registrer sous...": the four files. Throws FileError.
   void saveProjectAs(const std::string& path);
 
@@ -74,8 +84,8 @@ class Simulation {
 
   // Runs the clock through the next reading-cycle tick (the other timers due before it run too).
   void tick();
-  // A replay line: pins and analog input 1 set, the actions done, then the tick. Messages of
-  // refused entries go to `errors`.
+  // A replay line: pins and analog input 1 set, the actions done, then the tick. Refused entries
+  // and error messages go to `errors`, with the line's number.
   void replay(const ReplayStep& step, std::ostream& errors);
 
   long long ticks() const { return ticks_; }
@@ -85,7 +95,10 @@ class Simulation {
   std::string traceHeader() const;
   std::string traceRow() const;  // the last tick, as the trace writes it
   const AlarmRecord& alarmRecord(Alarm alarm) const { return alarmRecords_[static_cast<int>(alarm)]; }
+  // What the run did: first the figures that judge the control (the mix laid against the mix
+  // predicted), then the others, then a one-line verdict.
   std::string summary() const;
+  std::string verdict() const;
 
  private:
   void afterReadingCycle();
@@ -100,6 +113,8 @@ class Simulation {
   std::vector<Subscription> wiring_;
   std::unique_ptr<PaintMachine> machine_;
   long long ticks_ = 0;
+  std::int64_t lastTickAt_ = 0;
+  std::optional<std::string> projectPath_;
   bool ticked_ = false;
   std::uint64_t daWritesAtTickStart_ = 0;
   std::optional<int> tickDa_;  // what the last tick wrote to the DA output
