@@ -37,7 +37,7 @@ void BM_ReadingCycleTick(benchmark::State& state) {
     largestPlan(plan);
     const auto file = std::filesystem::temp_directory_path() / "chromaflow-largest-plan.spv";
     writeTextFile(file.string(), plan.fileLines());
-    rig.asker.names = {file.string()};
+    rig.asker.openAnswers = {file.string()};
     rig.session.openPlan(true);
     rig.session.planWindowLeft();
     std::filesystem::remove(file);

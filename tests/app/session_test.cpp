@@ -85,14 +85,14 @@ TEST_F(SessionEvents, AProjectOpenIsHeardOnceAndAFailureReachesTheOperator) {
   testing::TempDir dir;
   testing::writeBytes(dir.file("wall.prv"), "Chromaflow Velmora - Project: wall.prv\r\nTexte utilisateur=\r\nligne\r\n");
   testing::writeBytes(dir.file("wall.spv"), testing::readBytes(std::string(CHROMAFLOW_EXAMPLES) + "/wall.spv"));
-  rig.asker.names = {dir.file("wall.prv")};  // then the missing .cov and .sev are cancelled
+  rig.asker.openAnswers = {dir.file("wall.prv")};  // then the missing .cov and .sev are cancelled
   EXPECT_TRUE(session.openProject(true));
   EXPECT_TRUE(heard.only().has(Changed::UserText));
   EXPECT_EQ(session.plan().surfaceCount(), 4);
   EXPECT_EQ(session.project().userText(), std::vector<std::string>{"ligne"});
 
   heard.events.clear();
-  rig.asker.names = {dir.file("no/such/folder/job.prv")};
+  rig.asker.saveAnswers = {dir.file("no/such/folder/job.prv")};
   EXPECT_FALSE(session.saveProject(true));
   ASSERT_EQ(rig.asker.errors.size(), 1u);
   EXPECT_NE(rig.asker.errors[0].find("job"), std::string::npos);

@@ -9,7 +9,7 @@
 #include "app/session.h"
 #include "control/virtual_clock.h"
 #include "sim/card/simulated_k8000.h"
-#include "support/fake_asker.h"
+#include "support/test_files.h"
 
 namespace chromaflow::testing {
 
@@ -18,7 +18,7 @@ struct ControlRig {
   std::unique_ptr<sim::SimulatedK8000> cardToPlug = std::make_unique<sim::SimulatedK8000>();
   sim::SimulatedK8000& card = *cardToPlug;
   VirtualClock clock;
-  FakeAsker asker;
+  ScriptedAsker asker;
   Session session{{clock,
                    [this](ParallelPortKind kind) {
                      PortChoice choice;
@@ -56,7 +56,7 @@ struct ControlRig {
       std::ofstream file(path, std::ios::binary);
       for (const std::string& line : lines) file << line << "\r\n";
     }
-    asker.names.push_back(path.string());
+    asker.openAnswers.push_back(path.string());
     session.openSettings(true);
     std::filesystem::remove(path);
   }

@@ -1,0 +1,63 @@
+// Redrawing the main window's three views on the largest plan, 1920 pixels wide.
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/display_forms.h"
+#include "drawing/main_pictures.h"
+
+namespace {
+
+using namespace chromaflow;
+
+// 100 surfaces and 10,000 proportion rows spread along the path, the rows read as a plan
+// file's lines (sorted once).
+void largestPlan(Plan& plan) {
+  std::mt19937 random(1);
+  for (int i = 0; i < kMaxSurfaces; ++i)
+    plan.appendSurface({static_cast<float>(1 + random() % 300) / 100, static_cast<float>(1 + random() % 500) / 100});
+  const double length = value(plan.surfaceRow(plan.surfaceCount())[4]);
+  std::vector<std::string> rows{"Prop."};
+  for (int j = 0; j < 10'000; ++j)
+    rows.push_back(std::to_string(j + 1) + ";" + F2(length * j / 10'000.0) + ";" + std::to_string(random() % 101));
+  plan.applyFileLines(rows);
+}
+
+struct Job {
+  SettingsDocument settings;
+  ColourTable colours;
+  Plan plan{colours};
+  PathModel path{plan, settings};
+  Job() {
+    colours.addRow({0, 230, 200, 150});
+    colours.addRow({50, 200, 90, 40});
+    colours.addRow({100, 120, 30, 20});
+    largestPlan(plan);
+  }
+};
+
+void BM_RedrawViews(benchmark::State& state) {
+  Job job;
+  MainPictures pictures = makeMainPictures(static_cast<int>(state.range(0)));
+  const MainViewSources sources{job.plan, job.colours, job.settings, job.path, viewMetricsFor(pictures)};
+  for (auto _ : state) {
+    redrawViews(pictures, sources);
+    benchmark::DoNotOptimize(pictures.surface.constBits());
+  }
+  state.counters["columns"] = static_cast<double>(predictedMix(sources).columns.size());
+}
+BENCHMARK(BM_RedrawViews)->Arg(625)->Arg(1920)->Unit(benchmark::kMillisecond);
+
+// The walk alone, to tell the core's share from the drawing's.
+void BM_PredictedMixWalk(benchmark::State& state) {
+  Job job;
+  const MainPictures pictures = makeMainPictures(1920);
+  const MainViewSources sources{job.plan, job.colours, job.settings, job.path, viewMetricsFor(pictures)};
+  for (auto _ : state) benchmark::DoNotOptimize(predictedMix(sources));
+}
+BENCHMARK(BM_PredictedMixWalk)->Unit(benchmark::kMillisecond);
+
+}  // namespace
