@@ -29,7 +29,7 @@ void largestPlan(Plan& plan) {
 }
 
 void BM_ReadingCycleTick(benchmark::State& state) {
-  testing::ControlRig rig;
+  chromaflow::testing::ControlRig rig;
   {
     // The operator opens the largest plan and leaves the plan window.
     ColourTable colours;

@@ -17,6 +17,14 @@
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
 
+#ifdef CHROMAFLOW_WITH_QT
+#include <QBuffer>
+#include <QByteArray>
+#include <filesystem>
+
+#include "drawing/main_pictures.h"
+#endif
+
 using namespace chromaflow;
 using namespace chromaflow::sim;
 
@@ -29,10 +37,12 @@ constexpr double kMaxSeconds = 1e6;      // about eleven and a half days of pain
 constexpr double kMinSpeed = 0.1;        // m/min: slower, a plan takes days of simulated time
 constexpr double kMaxSpeed = 1000;       // m/min
 constexpr double kMaxFactor = 10;
+constexpr double kMaxRenderWidth = 10000;  // pixels
 
 const char* const kUsage =
     "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--seconds S] [--speed M_PAR_MIN]\n"
     "                       [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
+    "                       [--render DOSSIER [--render-width L]]\n"
     "        chromaflow-sim --help | --version\n";
 
 const char* const kHelp =
@@ -56,12 +66,17 @@ const char* const kHelp =
     "  --trace FICHIER      une ligne CSV par cycle (« - » : sortie standard ; le résumé va alors\n"
     "                       sur la sortie d'erreur) ; ses colonnes sont décrites dans README.md\n"
     "  --save-as FICHIER.prv enregistre le projet sous ce nom juste après l'ouverture\n"
+    "  --render DOSSIER     écrit à la fin les images de la fenêtre principale dans DOSSIER (créé\n"
+    "                       s'il manque) : ImageSurf.bmp (625 x 119), ImageProp.bmp (625 x 116) et\n"
+    "                       ImagePropCoul.bmp (11 x 116) ; seulement si l'outil est construit avec Qt\n"
+    "  --render-width L     avec --render : L pixels de large (1 à 10000) pour ImageSurf et ImageProp\n"
     "  --help, --version    cette aide, la version\n"
     "\n"
     "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
 
 struct Options {
-  std::optional<std::string> project, replay, trace, saveAs;
+  std::optional<std::string> project, replay, trace, saveAs, render;
+  std::optional<int> renderWidth;
   bool machine = false;
   bool speedGiven = false;
   std::optional<double> seconds;
@@ -104,6 +119,13 @@ Options parse(int argc, char** argv) {
       machineOnly.push_back("--fault");
     } else if (arg == "--trace") options.trace = args.value();
     else if (arg == "--save-as") options.saveAs = args.value();
+    else if (arg == "--render") options.render = args.value();
+    else if (arg == "--render-width") {
+      const std::string text = args.value();
+      const double width = tools::boundedNumber(text, "--render-width", 1, kMaxRenderWidth);
+      if (width != static_cast<int>(width)) throw UsageError{"--render-width : « " + text + " » n'est pas un nombre entier de pixels"};
+      options.renderWidth = static_cast<int>(width);
+    }
     else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp};
     else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-sim")};
     else if (args.isOption()) throw UsageError{"option inconnue " + arg};
@@ -118,7 +140,13 @@ Options parse(int argc, char** argv) {
                      (options.replay ? " : un rejeu donne lui-même les entrées de la carte" : "")};
   if (options.trace && !options.replay && !options.machine && !options.seconds)
     throw UsageError{"--trace : rien à tracer sans --replay, --machine ou --seconds"};
-  if (!options.project && !options.replay && !options.machine && !options.seconds && !options.saveAs)
+  if (options.renderWidth && !options.render) throw UsageError{"--render-width ne vaut qu'avec --render"};
+#ifndef CHROMAFLOW_WITH_QT
+  if (options.render)
+    throw UsageError{"--render : cet outil a été construit sans Qt, il ne sait pas dessiner les images"};
+#endif
+  if (!options.project && !options.replay && !options.machine && !options.seconds && !options.saveAs &&
+      !options.render)
     throw UsageError{"rien à faire"};
   return options;
 }
@@ -172,6 +200,39 @@ void describeProject(Simulation& simulation, const std::string& project) {
   if (const auto problem = simulation.planProblem()) std::cout << "Plan                  : " << *problem << "\n";
 }
 
+#ifdef CHROMAFLOW_WITH_QT
+// The surface view, the proportion chart and the colour scale as the main window shows them,
+// written as Windows bitmaps; the three files appear together or not at all.
+void renderPictures(const Session& session, const std::string& folder, int width, std::ostream& out) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw FileError(folder + " : " + error.message());
+  MainPictures pictures = makeMainPictures(width);
+  redrawViews(pictures, session);
+  std::vector<FileBytes> files;
+  for (const auto& [image, name] : {std::pair{&pictures.surface, "ImageSurf.bmp"},
+                                    std::pair{&pictures.proportion, "ImageProp.bmp"},
+                                    std::pair{&pictures.colourScale, "ImagePropCoul.bmp"}}) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image->save(&buffer, "BMP"))
+      throw FileError(std::string(name) + " : l'image n'a pas pu être codée en BMP");
+    files.push_back({(std::filesystem::path(folder) / name).string(), std::string(bytes.constData(), bytes.size())});
+  }
+  writeFilesTogether(files);
+  out << "Images écrites dans " << folder << " : ImageSurf.bmp et ImageProp.bmp (" << pictures.surface.width()
+      << " pixels de large), ImagePropCoul.bmp\n";
+}
+#endif
+
+void renderIfAsked(const Options& options, const Simulation& simulation, std::ostream& out) {
+#ifdef CHROMAFLOW_WITH_QT
+  if (options.render) renderPictures(simulation.session(), *options.render, options.renderWidth.value_or(kSurfaceViewWidth), out);
+#else
+  (void)options, (void)simulation, (void)out;
+#endif
+}
+
 int run(const Options& options) {
   std::vector<ReplayStep> steps;
   if (options.replay) {
@@ -190,6 +251,7 @@ int run(const Options& options) {
   }
   if (!options.replay && !options.machine && !options.seconds) {
     if (options.project && !options.saveAs) describeProject(simulation, *options.project);
+    renderIfAsked(options, simulation, std::cout);
     return 0;
   }
   // Checked before the trace is opened, so that a refused run leaves no file behind.
@@ -272,7 +334,9 @@ int run(const Options& options) {
   progress.finish();
   trace.finish();
   // The summary goes where the trace does not.
-  (options.trace && *options.trace == "-" ? std::cerr : std::cout) << simulation.summary();
+  std::ostream& summary = options.trace && *options.trace == "-" ? std::cerr : std::cout;
+  summary << simulation.summary();
+  renderIfAsked(options, simulation, summary);
   return 0;
 }
 

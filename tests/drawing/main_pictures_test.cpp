@@ -113,7 +113,9 @@ TEST_F(MainPicturesTest, SurfaceColumnsTakeThePredictedColoursUpToTheirTop) {
     ASSERT_NE(bottom, kWhitePaper) << x;
     const int top = x < 312 ? 0 : half;  // 5 m of 10 m: 312.5 pixels, to even
     ASSERT_EQ(at(surface, x, top), bottom) << x;
-    if (top > 0) ASSERT_EQ(at(surface, x, top - 1), kFace) << x;
+    if (top > 0) {
+      ASSERT_EQ(at(surface, x, top - 1), kFace) << x;
+    }
   }
   // The colour scale runs from blue at the top to red at the bottom.
   const QImage& scale = pictures.colourScale;

@@ -9,7 +9,7 @@
 #include "app/session.h"
 #include "control/virtual_clock.h"
 #include "sim/card/simulated_k8000.h"
-#include "support/test_files.h"
+#include "support/scripted_asker.h"
 
 namespace chromaflow::testing {
 
