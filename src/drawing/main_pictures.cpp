@@ -1,7 +1,6 @@
 #include "drawing/main_pictures.h"
 
 #include <QPainter>
-#include <QPen>
 #include <QPoint>
 #include <QRect>
 
@@ -51,19 +50,6 @@ ViewMetrics chartMetrics(const QImage& chart, ViewMetrics view) {
   return view;
 }
 
-// A one-pixel pen: the lines cover every pixel from their first point to their last.
-QPen thinPen(Rgb colour) {
-  QPen pen(qColourOf(colour), 1);
-  pen.setCosmetic(true);
-  pen.setCapStyle(Qt::SquareCap);
-  return pen;
-}
-
-void drawPolyline(QPainter& painter, const std::vector<QPoint>& points) {
-  if (points.size() == 1) painter.drawPoint(points.front());
-  else if (points.size() > 1) painter.drawPolyline(points.data(), static_cast<int>(points.size()));
-}
-
 QPoint qPoint(PixelPoint p) { return {p.x, p.y}; }
 
 // The surfaces in white, then the mix's colours over them. The walk lays about one step per
@@ -103,21 +89,65 @@ void paintSurfaceView(QImage& image, const MainViewSources& sources, const Predi
   }
 }
 
-// The diamonds' outlines pixel by pixel: their sides are exact diagonals, and a plan of ten
-// thousand rows would spend most of the redraw in the painter's set-up for each small outline.
+// Pixels of one colour written straight into the image's scanlines (through setPixel for an
+// image of another format). A plan of ten thousand rows would otherwise spend the redraw in the
+// painter: its curve and diamonds are drawn here.
+class Pixels {
+ public:
+  Pixels(QImage& image, Rgb colour)
+      : image_(image),
+        value_(qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                    static_cast<int>((colour >> 16) & 0xFF))),
+        width_(image.width()),
+        height_(image.height()),
+        bits_(direct(image) ? image.bits() : nullptr),
+        stride_(image.bytesPerLine()) {}
+
+  void put(int x, int y) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (bits_)
+      reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = value_;
+    else
+      image_.setPixel(x, y, value_);
+  }
+
+  // A straight line, both ends included (Bresenham's steps).
+  void line(QPoint from, QPoint to) {
+    const long long dx = std::llabs(static_cast<long long>(to.x()) - from.x());
+    const long long dy = -std::llabs(static_cast<long long>(to.y()) - from.y());
+    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
+    long long error = dx + dy;
+    int x = from.x(), y = from.y();
+    for (;;) {
+      put(x, y);
+      if (x == to.x() && y == to.y()) return;
+      const long long twice = 2 * error;
+      if (twice >= dy) error += dy, x += sx;
+      if (twice <= dx) error += dx, y += sy;
+    }
+  }
+
+  void polyline(const std::vector<QPoint>& points) {
+    if (points.size() == 1) put(points.front().x(), points.front().y());
+    for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i]);
+  }
+
+ private:
+  static bool direct(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+           image.format() == QImage::Format_ARGB32_Premultiplied;
+  }
+
+  QImage& image_;
+  QRgb value_;
+  int width_, height_;
+  uchar* bits_;
+  qsizetype stride_;
+};
+
+// The diamonds' outlines: their sides are exact diagonals.
 void drawDiamonds(QImage& image, const std::vector<PixelPoint>& centres, Rgb colour) {
-  const bool direct = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
-                      image.format() == QImage::Format_ARGB32_Premultiplied;
-  const QRgb value = qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                          static_cast<int>((colour >> 16) & 0xFF));
-  const int width = image.width(), height = image.height();
-  uchar* const bits = direct ? image.bits() : nullptr;
-  const qsizetype stride = image.bytesPerLine();
-  auto put = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= width || y >= height) return;
-    if (bits) reinterpret_cast<QRgb*>(bits + y * stride)[x] = value;
-    else image.setPixel(x, y, value);
-  };
+  Pixels pixels(image, colour);
   PixelPoint previous{-1000000, -1000000};
   for (PixelPoint c : centres) {
     if (c == previous) continue;  // rows closer than a pixel share one diamond
@@ -126,7 +156,7 @@ void drawDiamonds(QImage& image, const std::vector<PixelPoint>& centres, Rgb col
     for (std::size_t side = 0; side < 4; ++side) {
       const PixelPoint from = corners[side], to = corners[side + 1];
       const int dx = to.x > from.x ? 1 : -1, dy = to.y > from.y ? 1 : -1;
-      for (int i = 0; i < std::abs(to.x - from.x); ++i) put(from.x + i * dx, from.y + i * dy);
+      for (int i = 0; i < std::abs(to.x - from.x); ++i) pixels.put(from.x + i * dx, from.y + i * dy);
     }
   }
 }
@@ -137,12 +167,11 @@ void paintProportionChart(QImage& image, const MainViewSources& sources, const P
   const PlanCurve curve = planCurve(sources);
   if (curve.line.empty()) return;
 
+  painter.end();
   std::vector<QPoint> points;
   points.reserve(std::max(curve.line.size(), mix.columns.size() + 1));
   for (PixelPoint p : curve.line) points.push_back(qPoint(p));
-  painter.setPen(thinPen(rgbOf(0, 0, 0)));
-  drawPolyline(painter, points);
-  painter.end();
+  Pixels(image, rgbOf(0, 0, 0)).polyline(points);
   drawDiamonds(image, curve.diamonds, rgbOf(0, 0, 0));
 
   // The mix at the roller, over the plan, from where the walk starts through every column.
@@ -150,9 +179,7 @@ void paintProportionChart(QImage& image, const MainViewSources& sources, const P
   points.clear();
   points.push_back(qPoint(mix.start));
   for (const MixColumn& column : mix.columns) points.push_back({column.x, column.curveY});
-  painter.begin(&image);
-  painter.setPen(thinPen(kRed));
-  drawPolyline(painter, points);
+  Pixels(image, kRed).polyline(points);
 }
 
 }  // namespace
