@@ -46,7 +46,7 @@ bool parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
+  return tools::runTool("chromaflow-card-demo", kUsage, [&] {
     const bool drive = parse(argc, argv);
     sim::SimulatedK8000* simulated = nullptr;
     PortChoice choice = choosePortAccess(ParallelPortKind::Lpt1, [&simulated] {
@@ -55,14 +55,5 @@ int main(int argc, char** argv) {
       return card;
     });
     return sim::runCardDemo(choice, simulated, drive, std::cout);
-  } catch (const InformationAsked& information) {
-    std::cout << information.text;
-    return 0;
-  } catch (const UsageError& error) {
-    std::cerr << "chromaflow-card-demo : " << error.message << "\n\n" << kUsage;
-    return 2;
-  } catch (const std::exception& error) {
-    std::cerr << "chromaflow-card-demo : " << error.what() << "\n";
-    return 1;
-  }
+  });
 }

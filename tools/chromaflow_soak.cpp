@@ -193,16 +193,5 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
   removeStagedFilesOnSignal();
-  try {
-    return run(parse(argc, argv));
-  } catch (const InformationAsked& information) {
-    std::cout << information.text;
-    return 0;
-  } catch (const UsageError& error) {
-    std::cerr << "chromaflow-soak : " << error.message << "\n\n" << kUsage << "(chromaflow-soak --help pour l'aide)\n";
-    return 2;
-  } catch (const std::exception& error) {
-    std::cerr << "chromaflow-soak : " << error.what() << "\n";
-    return 1;
-  }
+  return tools::runTool("chromaflow-soak", std::string(kUsage) + "(chromaflow-soak --help pour l'aide)\n", [&] { return run(parse(argc, argv)); });
 }

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -26,6 +28,25 @@ struct UsageError {
 struct InformationAsked {
   std::string text;
 };
+
+// A tool's main: runs `body`; --help and --version go to standard output (status 0), a command
+// line it cannot run to standard error with `usage` after it (status 2), any other failure to
+// standard error (status 1).
+template <typename Body>
+int runTool(const char* tool, const std::string& usage, Body&& body) {
+  try {
+    return body();
+  } catch (const InformationAsked& information) {
+    std::cout << information.text;
+    return 0;
+  } catch (const UsageError& error) {
+    std::cerr << tool << " : " << error.message << "\n\n" << usage;
+    return 2;
+  } catch (const std::exception& error) {
+    std::cerr << tool << " : " << error.what() << "\n";
+    return 1;
+  }
+}
 
 inline std::string versionText(const char* tool) {
   return std::string(tool) + " (ChromaFlow) " + CHROMAFLOW_VERSION + "\n";
