@@ -8,7 +8,9 @@
 
 namespace chromaflow {
 
-enum class DocumentKind { Settings, Plan, Colours, Project };
+// The files the operator is asked for: the four documents, the surface view saved as a bitmap
+// and the user manual looked for when it is not in the current folder.
+enum class DocumentKind { Settings, Plan, Colours, Project, Bitmap, Manual };
 
 class NameAsker {
  public:

@@ -1,0 +1,71 @@
+#include "app/dialog_asker.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace chromaflow {
+
+QString fileFilter(DocumentKind kind) {
+  const QString all = QStringLiteral(";;Tous les fichiers (*.*)");
+  switch (kind) {
+    case DocumentKind::Settings: return QStringLiteral("Settings Velmora (*.sev)") + all;
+    case DocumentKind::Plan: return QStringLiteral("Surfaces & proportions Velmora (*.spv)") + all;
+    case DocumentKind::Colours: return QStringLiteral("Couleurs Velmora (*.cov)") + all;
+    case DocumentKind::Project: return QStringLiteral("Projet Velmora (*.prv)") + all;
+    case DocumentKind::Bitmap: return QStringLiteral("Bitmaps (*.bmp)");
+    case DocumentKind::Manual: return QStringLiteral("Projet Velmora (*.doc)");
+  }
+  return QStringLiteral("Tous les fichiers (*.*)");
+}
+
+QString defaultSuffix(DocumentKind kind) {
+  switch (kind) {
+    case DocumentKind::Settings: return QStringLiteral("sev");
+    case DocumentKind::Plan: return QStringLiteral("spv");
+    case DocumentKind::Colours: return QStringLiteral("cov");
+    case DocumentKind::Project: return QStringLiteral("prv");
+    case DocumentKind::Bitmap: return QStringLiteral("bmp");
+    case DocumentKind::Manual: return QStringLiteral("prv");
+  }
+  return {};
+}
+
+DialogAsker::DialogAsker(QWidget* parent, InsertValueDialog& valueDialog)
+    : parent_(parent), valueDialog_(valueDialog) {}
+
+std::optional<std::string> DialogAsker::askOpenName(DocumentKind kind, const std::string& current) {
+  return askName(kind, current, false);
+}
+
+std::optional<std::string> DialogAsker::askSaveName(DocumentKind kind, const std::string& current) {
+  return askName(kind, current, true);
+}
+
+std::optional<std::string> DialogAsker::askName(DocumentKind kind, const std::string& current, bool save) {
+  QFileDialog dialog(parent_);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(fileFilter(kind));
+  dialog.setDefaultSuffix(defaultSuffix(kind));
+  // The dialog starts on the name the document holds: its folder and its file name.
+  const QFileInfo start(QString::fromStdString(current));
+  if (start.isAbsolute()) dialog.setDirectory(start.absolutePath());
+  dialog.selectFile(start.fileName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> DialogAsker::askValue(const std::string& caption, const std::string& text) {
+  return valueDialog_.ask(caption, text);
+}
+
+void DialogAsker::warn(const std::string& text) {
+  QMessageBox::warning(parent_, QStringLiteral("Avertissement"), QString::fromStdString(text));
+}
+
+void DialogAsker::showError(const std::string& text) {
+  QMessageBox::critical(parent_, QStringLiteral("Erreur"), QString::fromStdString(text));
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,37 @@
+#pragma once
+// The operator asked through the desktop's dialogs: file dialogs with each document's filter,
+// the entry dialog FInsertValue, and message boxes for warnings and errors.
+
+#include <QString>
+
+#include "app/insert_value_dialog.h"
+#include "common/asker.h"
+
+class QWidget;
+
+namespace chromaflow {
+
+// The file dialog filter of each kind of file, in Qt's form ("Projet Velmora (*.prv);;...").
+QString fileFilter(DocumentKind kind);
+// The extension a name typed without one receives ("prv").
+QString defaultSuffix(DocumentKind kind);
+
+class DialogAsker : public Asker {
+ public:
+  // Dialogs open over `parent`; values are typed in `valueDialog`.
+  DialogAsker(QWidget* parent, InsertValueDialog& valueDialog);
+
+  std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) override;
+  std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override;
+  std::optional<std::string> askValue(const std::string& caption, const std::string& text) override;
+  void warn(const std::string& text) override;
+  void showError(const std::string& text) override;
+
+ private:
+  std::optional<std::string> askName(DocumentKind kind, const std::string& current, bool save);
+
+  QWidget* parent_;
+  InsertValueDialog& valueDialog_;
+};
+
+}  // namespace chromaflow

@@ -1,0 +1,35 @@
+#include "app/picture_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace chromaflow {
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);  // read-outs follow the pointer without a button held
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureView::setPicture(const QImage& picture) {
+  picture_ = picture;
+  update();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().window());
+  painter.drawImage(0, 0, picture_);
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) { Q_EMIT pressed(event->position().toPoint(), event->button()); }
+void PictureView::mouseMoveEvent(QMouseEvent* event) { Q_EMIT moved(event->position().toPoint()); }
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  Q_EMIT released(event->position().toPoint(), event->button());
+}
+void PictureView::mouseDoubleClickEvent(QMouseEvent* event) { Q_EMIT doubleClicked(event->position().toPoint()); }
+void PictureView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Q_EMIT resized(event->size());
+}
+
+}  // namespace chromaflow
