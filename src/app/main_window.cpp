@@ -1,1 +1,387 @@
-// placeholder: being written
+#include "app/main_window.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include "app/about_box.h"
+#include "app/icons.h"
+#include "app/language_table.h"
+#include "app/port_status.h"
+#include "app/session.h"
+#include "app/simulated_machine_dialog.h"
+#include "sim/harness/attached_machine.h"
+#include "ui_main_window.h"
+
+namespace chromaflow {
+namespace {
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+void setText(QLabel* label, const std::string& s) {
+  const QString shown = text(s);
+  if (label->text() != shown) label->setText(shown);
+}
+
+// The colour of a label's text, as a style sheet keeps it.
+void setTextColour(QWidget* widget, Rgb rgb) {
+  widget->setStyleSheet(QStringLiteral("color: %1;").arg(qColourOf(rgb).name()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& session, MachineAccess machine, QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      machine_(std::move(machine)),
+      ui_(std::make_unique<Ui::FVelmora>()),
+      pictures_(makeMainPictures()),
+      travelled_(kSurfaceViewWidth, 11, QImage::Format_RGB32),
+      proportionBar_(kSurfaceViewWidth, 11, QImage::Format_RGB32),
+      hose_(70, 11, QImage::Format_RGB32),
+      gauge_(30, 118, QImage::Format_RGB32),
+      printer_(std::make_unique<QPrinter>()) {
+  ui_->setupUi(this);
+  setWindowIcon(QIcon(programLogo(64)));
+  const std::pair<QAction*, ToolIcon> icons[] = {
+      {ui_->MINew, ToolIcon::New},     {ui_->MIOpen, ToolIcon::Open},         {ui_->MISave, ToolIcon::Save},
+      {ui_->MIPrint, ToolIcon::Print}, {ui_->MISurface, ToolIcon::Surface}, {ui_->MIColorf, ToolIcon::Colours}};
+  for (const auto& [item, icon] : icons) item->setIcon(toolIcon(icon));
+  makeStatusPanels();
+  wireMenus();
+  wireControls();
+  wirePictures();
+  confirmPrint_ = [this](QPrinter& printer) {
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  wiring_.push_back(session_.changed.subscribe([this](const Change& change) { onChanged(change); }));
+
+  // Everything as the session holds it now.
+  showFigures();
+  showPictures();
+  showPort();
+  showNames();
+  showHoseConditions();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::attach(const OtherWindows& windows) {
+  windows_ = windows;
+  ui_->Correctionautodesproportions1->setEnabled(windows_.correction != nullptr);
+  ui_->Texteutilisateur1->setEnabled(windows_.userText != nullptr);
+  ui_->PanelRGB->setEnabled(windows_.fullColourView != nullptr);
+}
+
+void MainWindow::makeStatusPanels() {
+  auto panel = [this](const char* name, int width) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setMinimumWidth(width);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return label;
+  };
+  panel0_ = panel("StatusPanel0", 400);
+  panel1_ = panel("StatusPanel1", 50);
+  portPanel_ = panel("StatusPanelPort", 200);
+  ui_->StatusBar1->addWidget(panel0_);
+  ui_->StatusBar1->addWidget(panel1_, 1);
+  ui_->StatusBar1->addPermanentWidget(portPanel_);
+  // Moving over the bare window, outside every image, empties both read-outs.
+  ui_->ClientArea->setMouseTracking(true);
+  ui_->ClientArea->installEventFilter(this);
+}
+
+void MainWindow::wireMenus() {
+  Ui::FVelmora& f = *ui_;
+  connect(f.MINew, &QAction::triggered, this, [this] { session_.newProject(); });
+  connect(f.MIOpen, &QAction::triggered, this, [this] { session_.openProject(true); });
+  connect(f.MISave, &QAction::triggered, this, [this] { session_.saveProject(false); });
+  connect(f.MISaveAs, &QAction::triggered, this, [this] { session_.saveProject(true); });
+  connect(f.MIPrint, &QAction::triggered, this, &MainWindow::print);
+  connect(f.MIPrintSetup, &QAction::triggered, this, &MainWindow::printSetup);
+  connect(f.MIExit, &QAction::triggered, this, &QWidget::close);
+  connect(f.Texteutilisateur1, &QAction::triggered, this, [this] {
+    if (windows_.userText) showModally(*windows_.userText);
+  });
+  connect(f.Correctionautodesproportions1, &QAction::triggered, this, [this] {
+    if (windows_.correction) showModally(*windows_.correction);
+  });
+  connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
+  connect(f.MIHelpContentsItem, &QAction::triggered, this, &MainWindow::openManual);
+  connect(f.MIHelpAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
+
+  // The windows of the plan, the colours, the settings and the card test are not part of this
+  // program yet: their entries stay visible and disabled.
+  for (QAction* later : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest}) later->setEnabled(false);
+
+  ports_ = new QActionGroup(this);
+  const std::pair<QAction*, ParallelPortKind> portItems[] = {
+      {f.MIPrn, ParallelPortKind::Prn}, {f.MILpt1, ParallelPortKind::Lpt1}, {f.MILpt2, ParallelPortKind::Lpt2}};
+  for (const auto& [item, kind] : portItems) {
+    ports_->addAction(item);
+    connect(item, &QAction::triggered, this, [this, kind = kind] { session_.selectParallelPort(kind); });
+  }
+  languages_ = new QActionGroup(this);
+  const std::pair<QAction*, int> languageItems[] = {
+      {f.MIFrancais, 1}, {f.MIEnglish, 2}, {f.MINederlands, 3}, {f.MIDeutsch, 4}};
+  for (const auto& [item, n] : languageItems) {
+    languages_->addAction(item);
+    connect(item, &QAction::triggered, this, [this, n = n] { session_.applyLanguage(n); });
+  }
+
+  // The tool bar's buttons carry their own names.
+  const std::pair<QAction*, const char*> tools[] = {{f.MINew, "TBNew"},         {f.MIOpen, "TBOpen"},
+                                                    {f.MISave, "TBSave"},       {f.MIPrint, "TBPrint"},
+                                                    {f.MISurface, "TBSurface"}, {f.MIColorf, "TBColorf"}};
+  for (const auto& [item, name] : tools)
+    if (QWidget* button = f.ToolBar1->widgetForAction(item)) button->setObjectName(QString::fromLatin1(name));
+}
+
+void MainWindow::wireControls() {
+  Ui::FVelmora& f = *ui_;
+  connect(f.RBStart, &QRadioButton::clicked, this, [this] { session_.setRunning(true); });
+  connect(f.RBStop, &QRadioButton::clicked, this, [this] { session_.setRunning(false); });
+  connect(f.BPistolet, &QPushButton::clicked, this, [this] { session_.toggleGun(); });
+  connect(f.PulseSimuRoul, &QCheckBox::clicked, this, [this](bool on) { session_.switchGunValve(on); });
+  connect(f.ButRemplissage_0, &QPushButton::clicked, this, [this] { session_.hoseEmptyButton(); });
+  connect(f.ButRemplissage_Full, &QPushButton::clicked, this, &MainWindow::hoseFull);
+  connect(f.ButtonRoul, &QPushButton::clicked, this, [this] { session_.rollerButton(); });
+  connect(f.LitresP1, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P1); });
+  connect(f.LitresP2, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P2); });
+  connect(f.Distance, &ClickablePanel::clicked, this, [this] { session_.clickDistance(); });
+  connect(f.Correction, &ClickablePanel::clicked, this, [this] {
+    if (windows_.correction) showModally(*windows_.correction);
+  });
+  connect(f.PanelRGB, &ClickablePanel::clicked, this, [this] {
+    if (!windows_.fullColourView) return;
+    windows_.fullColourView->show();
+    windows_.fullColourView->raise();
+  });
+  // The colour window opened from the distance's unit is not part of this program yet.
+  f.LDistanceUnit->setEnabled(false);
+  // The input boxes only show the inputs' states.
+  for (QCheckBox* box : {f.CBR, f.CBP1, f.CBP2}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void MainWindow::showModally(QDialog& window) {
+  window.exec();
+  session_.activateMainWindow();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  // The first activation: the card initialised, the next tick only records the inputs.
+  session_.activateMainWindow();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_->ClientArea && event->type() == QEvent::MouseMove) setStatus(std::string(), std::string());
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::onChanged(const Change& change) {
+  if (change.has(Changed::SurfaceView) || change.has(Changed::ProportionViews) || change.has(Changed::ColourRows))
+    showPictures();
+  if (change.has(Changed::Figures) || change.has(Changed::Settings) || change.has(Changed::SurfaceRows) ||
+      change.has(Changed::ProportionRows) || change.has(Changed::HoseConditions))
+    showFigures();
+  if (change.has(Changed::Port)) showPort();
+  if (change.has(Changed::DocumentNames)) showNames();
+  if (change.has(Changed::HoseConditions)) showHoseConditions();
+  if (change.has(Changed::Language)) relabel();
+}
+
+void MainWindow::showFigures() {
+  Ui::FVelmora& f = *ui_;
+  const MainWindowFigures& m = session_.main();
+  const PlanTotals& totals = session_.plan().totals();
+  const std::pair<QLabel*, const std::string*> texts[] = {
+      {f.TrRoul, &m.TrRoul},       {f.TrP1, &m.TrP1},           {f.TrP2, &m.TrP2},
+      {f.m2Roul, &m.m2Roul},       {f.LitresP1, &m.LitresP1},   {f.LitresP2, &m.LitresP2},
+      {f.PulseM2_, &m.PulseM2_},   {f.PulseM2, &m.PulseM2},     {f.P1trl, &m.P1trl},
+      {f.P2trl, &m.P2trl},         {f.LTot, &totals.LTot},      {f.STot, &totals.STot},
+      {f.P1lTot, &m.P1lTot},       {f.P2lTot, &m.P2lTot},       {f.P1P2ltot, &m.P1P2ltot},
+      {f.Leffect, &m.Leffect},     {f.Seffect, &m.Seffect},     {f.P1lEffect, &m.P1lEffect},
+      {f.P2lEffect, &m.P2lEffect}, {f.P1P2lEffect, &m.P1P2lEffect}, {f.LReste, &m.LReste},
+      {f.SReste, &m.SReste},       {f.P1lReste, &m.P1lReste},   {f.P2lReste, &m.P2lReste},
+      {f.P1P2lReste, &m.P1P2lReste}, {f.LCapteur, &m.LCapteur}, {f.LHz, &m.LHz},
+      {f.Distance, &m.Distance},   {f.Correction, &m.Correction}, {f.HMax, &totals.HMax},
+      {f.LongTot, &totals.LongTot}};
+  for (const auto& [label, value] : texts) setText(label, *value);
+
+  f.CBR->setChecked(m.CBR);
+  f.CBP1->setChecked(m.CBP1);
+  f.CBP2->setChecked(m.CBP2);
+  f.PulseSimuRoul->setChecked(m.PulseSimuRoul);
+  f.LitresP1->setEnabled(m.LitresP1Enabled);
+  f.LitresP2->setEnabled(m.LitresP2Enabled);
+  f.ButtonRoul->setEnabled(m.ButtonRoulEnabled);
+  setTextColour(f.LHz, m.LHzColour);
+  setTextColour(f.LHz2, m.LHzColour);
+
+  if (const auto& pick = session_.surfacePick()) {
+    const QColor colour = qColourOf(*pick);
+    setText(f.PropR, std::to_string(colour.red()));
+    setText(f.PropG, std::to_string(colour.green()));
+    setText(f.PropB, std::to_string(colour.blue()));
+    f.PanelRGB->setStyleSheet(QStringLiteral("background-color: %1;").arg(colour.name()));
+  }
+  showRunState();
+  showBars();
+}
+
+void MainWindow::showRunState() {
+  Ui::FVelmora& f = *ui_;
+  const PaintingState& state = session_.state();
+  f.RBStart->setChecked(state.Running);
+  f.RBStop->setChecked(!state.Running);
+  f.BPistolet->setText(state.GunOn ? QStringLiteral("ON") : QStringLiteral("OFF"));
+  setTextColour(f.BPistolet, state.GunOn ? kGreen : kRed);
+}
+
+void MainWindow::showBars() {
+  const MainWindowFigures& m = session_.main();
+  drawBar(travelled_, m.ImageParcouru);
+  drawBar(proportionBar_, m.ImageProportion);
+  drawBar(hose_, m.ImageRemplissageTuyau);
+  ui_->ImageParcouru->setPicture(travelled_);
+  ui_->ImageProportion->setPicture(proportionBar_);
+  ui_->ImageRemplissageTuyau->setPicture(hose_);
+  drawGauge(gauge_, m.GaugeConsigne, m.gaugeColours);
+  ui_->GaugeConsigne->setPixmap(QPixmap::fromImage(gauge_));
+}
+
+void MainWindow::showPictures() {
+  redrawViews(pictures_, session_);
+  ui_->ImageSurf->setPicture(pictures_.surface);
+  ui_->ImageProp->setPicture(pictures_.proportion);
+  ui_->ImagePropCoul->setPicture(pictures_.colourScale);
+}
+
+void MainWindow::showPort() {
+  Ui::FVelmora& f = *ui_;
+  const ParallelPortKind kind = session_.selectedPort();
+  (kind == ParallelPortKind::Prn ? f.MIPrn : kind == ParallelPortKind::Lpt1 ? f.MILpt1 : f.MILpt2)->setChecked(true);
+  const QString summary = text(drivingSummary(session_));
+  portPanel_->setText(summary);
+  portPanel_->setToolTip(summary);
+  // The simulated machine can be set up only while it is what the program drives.
+  f.MIMachineSimulee->setVisible(machine_ && machine_() != nullptr);
+}
+
+void MainWindow::showNames() { setWindowTitle(text(session_.project().title())); }
+
+void MainWindow::showHoseConditions() {
+  // The hose bar and the proportion bar only mean something while the dosing anticipates.
+  const bool anticipating = session_.plan().anticipation();
+  ui_->PanelRemplissage->setVisible(anticipating);
+  ui_->LProportions2->setVisible(anticipating);
+  ui_->PanelProp->setVisible(anticipating);
+}
+
+void MainWindow::relabel() {
+  for (const LabelAssignment& label : ApplyLanguage(session_.language())) {
+    const QString name = text(label.control);
+    const QString value = text(label.text);
+    if (auto* menu = findChild<QMenu*>(name)) {
+      if (label.property == LabelProperty::Caption)
+        menu->setTitle(value);
+      else
+        menu->menuAction()->setStatusTip(value);
+    } else if (auto* action = findChild<QAction*>(name)) {
+      if (label.property == LabelProperty::Caption)
+        action->setText(value);
+      else
+        action->setStatusTip(value);
+    } else if (auto* group = findChild<QGroupBox*>(name)) {
+      group->setTitle(value);
+    } else if (auto* button = findChild<QAbstractButton*>(name)) {
+      button->setText(value);
+    } else if (auto* caption = findChild<QLabel*>(name)) {
+      caption->setText(value);
+    }
+  }
+}
+
+void MainWindow::setStatus(const std::optional<std::string>& panel0, const std::optional<std::string>& panel1) {
+  if (panel0) setText(panel0_, *panel0);
+  if (panel1) setText(panel1_, *panel1);
+}
+
+void MainWindow::hoseFull() {
+  session_.hoseFullButton();
+  // On the simulated machine the operator has set the roller back at the start, hose full.
+  if (sim::AttachedMachine* machine = machine_ ? machine_() : nullptr) machine->rollerBackAtStart();
+}
+
+void MainWindow::editSimulatedMachine() {
+  sim::AttachedMachine* machine = machine_ ? machine_() : nullptr;
+  if (!machine) return;
+  SimulatedMachineDialog dialog(this);
+  if (auto config = dialog.edit(machine->config())) machine->setConfig(std::move(*config));
+}
+
+void MainWindow::print() {
+  if (!confirmPrint_ || !confirmPrint_(*printer_)) return;
+  printClientArea(*printer_);
+}
+
+void MainWindow::printClientArea(QPrinter& printer) {
+  const QPixmap client = ui_->ClientArea->grab();
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    if (Asker* asker = session_.asker()) asker->showError("Impression impossible : l'imprimante refuse la page");
+    return;
+  }
+  // Scaled by the printer's resolution over the screen's, so that the page keeps the picture's
+  // on-screen size and proportions.
+  const double scale = double(printer.logicalDpiX()) / double(logicalDpiX());
+  painter.scale(scale, scale);
+  painter.drawPixmap(0, 0, client);
+  painter.end();
+}
+
+void MainWindow::printSetup() {
+  QPageSetupDialog dialog(printer_.get(), this);
+  dialog.exec();
+}
+
+void MainWindow::openManual() {
+  Asker* asker = session_.asker();
+  auto open = [asker](const QString& file) {
+    const QString word = QStandardPaths::findExecutable(QStringLiteral("winword.exe"));
+    if (!word.isEmpty() && QProcess::startDetached(word, {file}, QString())) return;
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()))) return;
+    if (asker)
+      asker->showError("Le manuel " + file.toStdString() +
+                       " ne peut pas être ouvert : ni winword.exe ni aucun programme de ce bureau ne lit ce fichier.");
+  };
+  if (QFileInfo::exists(QStringLiteral("Notice.doc"))) {
+    open(QStringLiteral("Notice.doc"));
+    return;
+  }
+  if (!asker) return;
+  if (auto chosen = asker->askOpenName(DocumentKind::Manual, "Noname")) open(text(*chosen));
+}
+
+void MainWindow::showAbout() {
+  AboutBox about(this);
+  about.exec();
+  session_.activateMainWindow();
+}
+
+}  // namespace chromaflow

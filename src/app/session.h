@@ -113,6 +113,10 @@ class Session {
   PointerCursor hoseBarMoved(int x);       // ImageRemplissageTuyau
   void hoseBarPressed(int x);
   void hoseBarReleased();
+  // The colour picked on the surface view (PropR, PropG, PropB, PanelRGB and the full colour
+  // view); nothing before the first pick.
+  const std::optional<Rgb>& surfacePick() const { return surfacePick_; }
+  void pickSurfaceColour(Rgb colour);
 
   // --- Correction window.
   void resetCorrection();  // "Remise à zéro"
@@ -266,6 +270,7 @@ class Session {
   ChartEditState chart_;
   bool travelDragging_ = false;  // the travelled-distance marker is being moved
   bool hoseDragging_ = false;    // the hose-filling marker is being moved
+  std::optional<Rgb> surfacePick_;
 
   int depth_ = 0;
   bool inTick_ = false;

@@ -19,6 +19,13 @@ void Session::chartButtonReleased(int x, int y) {
   if (moved) setProportion(moved->row, moved->values.distance, moved->values.proportion);
 }
 
+void Session::pickSurfaceColour(Rgb colour) {
+  operation([&] {
+    surfacePick_ = colour;
+    note(Changed::Figures);
+  });
+}
+
 void Session::chartInsert() {
   if (const auto point = insertedPoint(chart_, viewSources())) appendProportion(point->distance, point->proportion);
 }

@@ -1,1 +1,397 @@
-// placeholder: being written
+// The main window as the operator meets it: what it shows at start, what each menu and gesture
+// changes, which pictures it draws and what the status bar reads, on the real window offscreen.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QDir>
+
+#include "app/clickable_panel.h"
+#include "app/user_text_window.h"
+#include "plan/full_colour_view.h"
+#include "drawing/main_pictures.h"
+#include "sim/card/simulated_k8000.h"
+#include "windows/program_rig.h"
+
+namespace chromaflow::testing {
+namespace {
+
+void send(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::MouseButtons();
+  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+void move(QWidget* widget, QPoint at) { send(widget, QEvent::MouseMove, at); }
+void press(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  send(widget, QEvent::MouseButtonPress, at, button);
+}
+void release(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  send(widget, QEvent::MouseButtonRelease, at, button);
+}
+void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center()); }
+
+// Where proportion row j stands on the chart as the window draws it.
+QPoint pointOf(const Session& session, int j) {
+  const MainViewSources sources = session.viewSources();
+  return {sources.path.SurfaceX(float(session.plan().distanceOf(j)), sources.view),
+          sources.path.ProportionY(float(session.plan().proportionOf(j)), sources.view)};
+}
+
+bool isColour(const QImage& image, QPoint at, Rgb rgb) { return image.pixelColor(at) == qColourOf(rgb); }
+
+TEST(MainWindow, StartsAsTheOperatorExpects) {
+  ProgramRig rig;
+  EXPECT_EQ(rig.window.windowTitle().toStdString(), "Chromaflow Velmora - Noname.prv");
+  EXPECT_TRUE(rig.find<QRadioButton>("RBStop")->isChecked());
+  EXPECT_FALSE(rig.find<QRadioButton>("RBStart")->isChecked());
+  EXPECT_TRUE(rig.action("MILpt1")->isChecked());
+  EXPECT_TRUE(rig.action("MIFrancais")->isChecked());
+  EXPECT_EQ(rig.find<QPushButton>("BPistolet")->text().toStdString(), "OFF");
+  // The hidden entry is never shown; the windows not built yet are offered but disabled.
+  EXPECT_FALSE(rig.action("MIPaintingapplicationtest")->isVisible());
+  for (const char* later : {"MISurface", "MIColorf", "MIProprietes", "MIFullcardtest"})
+    EXPECT_FALSE(rig.action(later)->isEnabled()) << later;
+  EXPECT_TRUE(rig.action("Correctionautodesproportions1")->isEnabled());
+  // The first activation has run: the card is initialised and the next tick only records.
+  EXPECT_TRUE(rig.session.state().FirstCycle);
+  EXPECT_EQ(rig.text("StatusPanelPort").rfind("Machine simulée", 0), 0u) << rig.text("StatusPanelPort");
+  EXPECT_TRUE(rig.action("MIMachineSimulee")->isVisible());
+  // The tool bar's buttons carry their names and a picture.
+  for (const char* tool : {"TBNew", "TBOpen", "TBSave", "TBPrint", "TBSurface", "TBColorf"})
+    EXPECT_NE(rig.window.findChild<QWidget*>(QString::fromLatin1(tool)), nullptr) << tool;
+  EXPECT_FALSE(rig.action("MINew")->icon().isNull());
+}
+
+TEST(MainWindow, ChoosingLpt2UnchecksLpt1AndSaysWhatIsDriven) {
+  ProgramRig rig;
+  rig.action("MILpt2")->trigger();
+  EXPECT_TRUE(rig.action("MILpt2")->isChecked());
+  EXPECT_FALSE(rig.action("MILpt1")->isChecked());
+  EXPECT_EQ(rig.session.selectedPort(), ParallelPortKind::Lpt2);
+  rig.run(40);  // the change takes effect on the next card access
+  EXPECT_NE(rig.text("StatusPanelPort").find("Lpt2"), std::string::npos) << rig.text("StatusPanelPort");
+  // Nothing simulated stands on Lpt2: the machine's settings are not offered there.
+  EXPECT_FALSE(rig.action("MIMachineSimulee")->isVisible());
+}
+
+TEST(MainWindow, OpeningTheExampleShowsItsFiguresAndPictures) {
+  ProgramRig rig;
+  rig.openExample();
+  EXPECT_NE(rig.window.windowTitle().toStdString().find("wall.prv"), std::string::npos);
+  EXPECT_EQ(rig.text("LTot"), rig.session.plan().totals().LTot);
+  EXPECT_EQ(rig.text("P1lTot"), rig.session.main().P1lTot);
+  EXPECT_NE(rig.text("P1lTot"), "0.0");
+  // The surface view is painted in the mix's colours, not left in the button face.
+  const QImage surface = rig.picture("ImageSurf")->picture();
+  const int x = surface.width() / 2;
+  EXPECT_FALSE(isColour(surface, {x, surface.height() - 1}, kButtonFace));
+  EXPECT_FALSE(isColour(surface, {x, surface.height() - 1}, kWhite));
+}
+
+TEST(MainWindow, PicturesFollowTheWindowsWidth) {
+  ProgramRig rig;
+  rig.window.resize(1600, 720);
+  QApplication::processEvents();
+  const int width = rig.picture("ImageSurf")->width();
+  EXPECT_GT(width, 1000);
+  EXPECT_EQ(rig.picture("ImageSurf")->picture().width(), width);
+  EXPECT_EQ(rig.picture("ImageProp")->picture().width(), width);
+  EXPECT_EQ(rig.picture("ImageParcouru")->width(), width);  // one column, one scale
+  EXPECT_EQ(rig.session.viewSources().view.surfaceWidth, width);
+}
+
+// The plan of the drawing's edge cases: one surface 2 m x 10 m, from 0 % at 0 m to 100 % at 10 m.
+void ramp(Session& session) {
+  session.appendSurface({2.0f, 10.0f});
+  session.appendProportion("0", 0);
+  session.appendProportion("10", 100);
+}
+
+TEST(MainWindow, ChartDrawsThePlanFromBottomLeftToTopRight) {
+  ProgramRig rig;
+  ramp(rig.session);
+  const QImage chart = rig.picture("ImageProp")->picture();
+  const QPoint start = pointOf(rig.session, 1);
+  const QPoint end = pointOf(rig.session, 2);
+  EXPECT_EQ(start, QPoint(0, chart.height() - 1));
+  EXPECT_EQ(end.y(), 0);
+  // The diamonds: the top corner of the first, the left corner of the last (the path's end
+  // stands on the image's right edge).
+  EXPECT_EQ(end.x(), chart.width());
+  EXPECT_TRUE(isColour(chart, start + QPoint(0, -4), rgbOf(0, 0, 0)));
+  EXPECT_TRUE(isColour(chart, end + QPoint(-4, 0), rgbOf(0, 0, 0)));
+}
+
+TEST(MainWindow, ReadOutsFollowThePointerAndTheBackgroundEmptiesThem) {
+  ProgramRig rig;
+  ramp(rig.session);
+  const MainViewSources sources = rig.session.viewSources();
+  const int x = sources.path.SurfaceX(5.0f, sources.view);
+  move(rig.picture("ImageSurf"), {x, 50});
+  EXPECT_EQ(rig.text("StatusPanel0").rfind("Curseur: L=", 0), 0u) << rig.text("StatusPanel0");
+  EXPECT_NE(rig.text("StatusPanel0").find("H=  2.00 m"), std::string::npos) << rig.text("StatusPanel0");
+  move(rig.find<QWidget>("ClientArea"), {2, 2});
+  EXPECT_EQ(rig.text("StatusPanel0"), "");
+  EXPECT_EQ(rig.text("StatusPanel1"), "");
+  move(rig.picture("ImageRemplissageTuyau"), {3, 3});
+  EXPECT_EQ(rig.text("StatusPanel0").rfind("Remplissage tuyau=", 0), 0u) << rig.text("StatusPanel0");
+}
+
+TEST(MainWindow, APointIsPickedWithinNinePixelsAndNotAtTen) {
+  ProgramRig rig;
+  ramp(rig.session);
+  PictureView* chart = rig.picture("ImageProp");
+  const QPoint first = pointOf(rig.session, 1);  // (0, bottom)
+  const QPoint near = first + QPoint(9, -9);
+  move(chart, near);
+  EXPECT_EQ(chart->cursor().shape(), Qt::SizeAllCursor);
+  EXPECT_EQ(rig.text("StatusPanel1").rfind("Proportions originales : L= 0", 0), 0u) << rig.text("StatusPanel1");
+  EXPECT_TRUE(rig.find<QAction>("PopupImagePropSupprimer")->isEnabled());
+  move(chart, first + QPoint(10, -9));
+  EXPECT_EQ(chart->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(rig.text("StatusPanel1"), "");
+  EXPECT_FALSE(rig.find<QAction>("PopupImagePropSupprimer")->isEnabled());
+  EXPECT_TRUE(rig.find<QAction>("PopupImagePropInserer")->isEnabled());
+}
+
+TEST(MainWindow, APointDraggedPastItsNeighbourIsSortedAfterIt) {
+  ProgramRig rig;
+  ramp(rig.session);
+  rig.session.appendProportion("5", 50);  // rows: 0 m, 5 m, 10 m
+  PictureView* chart = rig.picture("ImageProp");
+  const QPoint first = pointOf(rig.session, 1);
+  const MainViewSources sources = rig.session.viewSources();
+  const QPoint beyond(sources.path.SurfaceX(7.0f, sources.view), first.y());
+  move(chart, first);
+  press(chart, first);
+  move(chart, beyond);
+  release(chart, beyond);
+  // The point jumped past its neighbour at 5 m: the table is sorted again.
+  ASSERT_EQ(rig.session.plan().proportionCount(), 3);
+  EXPECT_EQ(rig.session.plan().distanceOf(1), 5.0);
+  EXPECT_NEAR(rig.session.plan().distanceOf(2), 7.0, 0.05);
+  EXPECT_EQ(rig.session.plan().proportionOf(2), sources.path.ProportionAtY(first.y(), sources.view));
+  EXPECT_EQ(rig.session.plan().distanceOf(3), 10.0);
+}
+
+TEST(MainWindow, RightClickRePlacesThePointThenOffersInsertAndDelete) {
+  ProgramRig rig;
+  ramp(rig.session);
+  PictureView* chart = rig.picture("ImageProp");
+  const QPoint first = pointOf(rig.session, 1);
+  const QPoint at = first + QPoint(3, -20);  // 20 pixels up is out of reach...
+  move(chart, first + QPoint(3, -5));        // ...so the pointer first finds the point
+  press(chart, first + QPoint(3, -5), Qt::RightButton);
+  release(chart, first + QPoint(3, -5), Qt::RightButton);
+  // The press and release on the point re-place it at the pixel under the pointer.
+  const MainViewSources sources = rig.session.viewSources();
+  EXPECT_EQ(rig.session.plan().proportionOf(1), sources.path.ProportionAtY(first.y() - 5, sources.view));
+  auto* popup = rig.window.findChild<QMenu*>(QStringLiteral("PopupImageProp"));
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(popup->isVisible());
+  popup->close();
+  // "Insérer" adds a row where the pop-up was opened.
+  move(chart, at);
+  rig.find<QAction>("PopupImagePropInserer")->trigger();
+  EXPECT_EQ(rig.session.plan().proportionCount(), 3);
+}
+
+TEST(MainWindow, PumpLitresCalibrateThePulsesPerLitre) {
+  ProgramRig rig;
+  auto* litres = rig.find<ClickablePanel>("LitresP1");
+  EXPECT_FALSE(litres->isEnabled());  // nothing counted yet
+  // 1100 pulses on P1 (input 7), one edge per tick.
+  sim::SimulatedK8000* card = rig.program.simulatedCard();
+  ASSERT_NE(card, nullptr);
+  click(rig.find<QPushButton>("ButRemplissage_Full"));  // the pump counters count with the hose full
+  rig.run(20);
+  for (int i = 0; i < 1100; ++i) {
+    card->setPulledLowMask(static_cast<std::uint16_t>(card->pulledLowMask() ^ (1u << 6)));
+    rig.run(20);
+  }
+  EXPECT_EQ(rig.text("TrP1"), "1100");
+  ASSERT_TRUE(litres->isEnabled());
+  rig.asker.values.push_back("5");
+  click(litres);
+  ASSERT_EQ(rig.asker.valueQuestions.size(), 1u);
+  EXPECT_EQ(rig.asker.valueQuestions[0].first, "Consommation pompe P1 (litres)");
+  EXPECT_EQ(rig.text("P1trl"), "220");
+  EXPECT_EQ(rig.text("LitresP1"), "5.0");
+}
+
+TEST(MainWindow, DistanceEntryMovesTheBarsAndLocksTheHoseBar) {
+  ProgramRig rig;
+  ramp(rig.session);
+  rig.asker.values.push_back("2.5");
+  click(rig.find<ClickablePanel>("Distance"));
+  EXPECT_EQ(rig.text("Distance"), "2.50");
+  EXPECT_FLOAT_EQ(rig.session.state().Distance, 2.5f);
+  EXPECT_GT(rig.session.main().ImageParcouru.fillTo, 0);
+  // With a distance travelled the hose bar does not move and "|<-" does nothing.
+  PictureView* hose = rig.picture("ImageRemplissageTuyau");
+  const float fill = rig.session.state().HoseFill;
+  press(hose, {0, 5});
+  move(hose, {60, 5});
+  release(hose, {60, 5});
+  EXPECT_EQ(rig.session.state().HoseFill, fill);
+  click(rig.find<QPushButton>("ButRemplissage_0"));
+  EXPECT_EQ(rig.session.state().HoseFill, fill);
+  // "->|<-" still resets the distance and fills the hose.
+  click(rig.find<QPushButton>("ButRemplissage_Full"));
+  EXPECT_EQ(rig.text("Distance"), "0.00");
+  EXPECT_EQ(rig.session.state().HoseFill, std::stof(rig.session.settings().settings().Retard));
+}
+
+TEST(MainWindow, LanguagesRelabelTheWindowOnly) {
+  ProgramRig rig;
+  rig.action("MIEnglish")->trigger();
+  EXPECT_TRUE(rig.action("MIEnglish")->isChecked());
+  EXPECT_FALSE(rig.action("MIFrancais")->isChecked());
+  EXPECT_EQ(rig.action("MIHelpAboutItem")->statusTip().toStdString(), "Show program information");
+  EXPECT_EQ(rig.find<QGroupBox>("GBEffectue")->title().toStdString(), "Executed");
+  EXPECT_EQ(rig.find<QMenu>("MIHelpMenu")->title().toStdString(), "?");
+  EXPECT_EQ(rig.find<QMenu>("MIHelpMenu")->menuAction()->statusTip().toStdString(), "Help");
+  EXPECT_EQ(rig.text("LTotm"), "m");  // units never change
+  rig.action("MIDeutsch")->trigger();
+  rig.action("MIFrancais")->trigger();
+  EXPECT_EQ(rig.action("MIOpen")->text().toStdString(), "Ouvrir");
+  EXPECT_EQ(rig.text("LProportions"), "Proportion");
+  EXPECT_EQ(rig.text("LProportions2"), "Proportions");
+  EXPECT_EQ(rig.action("MIHelpAboutItem")->statusTip().toStdString(), "");
+  EXPECT_EQ(rig.find<QRadioButton>("RBStop")->text().toStdString(), "Stop");
+}
+
+TEST(MainWindow, SaveAsWritesTheJobAndAnUnwritableSaveShowsTheError) {
+  ProgramRig rig;
+  ramp(rig.session);
+  rig.asker.saveAnswers.push_back(rig.path("job.prv"));
+  rig.action("MISaveAs")->trigger();
+  for (const char* file : {"job.prv", "job.sev", "job.spv", "job.cov"})
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(rig.path(file)))) << file;
+  EXPECT_NE(rig.window.windowTitle().toStdString().find("job.prv"), std::string::npos);
+  EXPECT_TRUE(rig.asker.errors.empty());
+
+  rig.asker.saveAnswers.push_back(rig.path("missing-folder/job.prv"));
+  rig.action("MISaveAs")->trigger();
+  ASSERT_EQ(rig.asker.errors.size(), 1u);
+  EXPECT_NE(rig.asker.errors[0].find("missing-folder"), std::string::npos) << rig.asker.errors[0];
+  // "&Enregistrer" on a named job asks nothing.
+  rig.action("MISave")->trigger();
+  EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
+}
+
+TEST(MainWindow, PrintsTheClientAreaOnOnePage) {
+  ProgramRig rig;
+  ramp(rig.session);
+  const QString pdf = QString::fromStdString(rig.path("page.pdf"));
+  rig.window.setPrintConfirmation([&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    return true;
+  });
+  rig.action("MIPrint")->trigger();
+  QFile file(pdf);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
+
+  // Cancelling the print dialog prints nothing.
+  QFile::remove(pdf);
+  rig.window.setPrintConfirmation([](QPrinter&) { return false; });
+  rig.action("MIPrint")->trigger();
+  EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST(MainWindow, SurfaceViewIsSavedAsABitmapOthersCanOpen) {
+  ProgramRig rig;
+  ramp(rig.session);
+  rig.asker.saveAnswers.push_back(rig.path("wall.bmp"));
+  rig.find<QAction>("PopupImageSurfBitmap")->trigger();
+  ASSERT_EQ(rig.asker.saveAsked.size(), 1u);
+  EXPECT_EQ(rig.asker.saveAsked[0].first, DocumentKind::Bitmap);
+  QImage saved(QString::fromStdString(rig.path("wall.bmp")), "BMP");
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(saved.size(), rig.picture("ImageSurf")->picture().size());
+  // Cancelled: nothing written.
+  rig.find<QAction>("PopupImageSurfBitmap")->trigger();
+  EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
+}
+
+TEST(MainWindow, ColourPickedOnTheSurfaceViewIsShown) {
+  ProgramRig rig;
+  ramp(rig.session);
+  PictureView* surface = rig.picture("ImageSurf");
+  const QPoint at(surface->picture().width() / 2, surface->picture().height() - 2);
+  const QColor colour = surface->picture().pixelColor(at);
+  press(surface, at);
+  release(surface, at);
+  EXPECT_EQ(rig.text("PropR"), std::to_string(colour.red()));
+  EXPECT_EQ(rig.text("PropG"), std::to_string(colour.green()));
+  EXPECT_EQ(rig.text("PropB"), std::to_string(colour.blue()));
+  QWidget& view = rig.program.fullColourView();
+  EXPECT_EQ(view.palette().color(QPalette::Window), colour);
+  click(rig.find<ClickablePanel>("PanelRGB"));
+  EXPECT_TRUE(view.isVisible());
+}
+
+TEST(MainWindow, ReturningFromAnotherWindowReInitialisesTheCard) {
+  ProgramRig rig;
+  ramp(rig.session);
+  rig.run(100);
+  EXPECT_FALSE(rig.session.state().FirstCycle);
+  rig.asker.values.push_back("3");
+  click(rig.find<ClickablePanel>("Distance"));
+  // The value entry is part of the gesture: the distance entered stays.
+  EXPECT_FLOAT_EQ(rig.session.state().Distance, 3.0f);
+  QTimer::singleShot(0, [&] { rig.program.userText().accept(); });
+  rig.action("Texteutilisateur1")->trigger();
+  EXPECT_TRUE(rig.session.state().FirstCycle);
+  EXPECT_EQ(rig.session.state().Distance, 0.0f);
+  EXPECT_EQ(rig.session.state().HoseFill, 0.0f);
+}
+
+TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
+  ProgramRig rig;
+  rig.openExample();
+  click(rig.find<QPushButton>("ButRemplissage_Full"));
+  rig.find<QRadioButton>("RBStart")->click();
+  EXPECT_TRUE(rig.session.state().Running);
+  click(rig.find<QPushButton>("BPistolet"));
+  EXPECT_EQ(rig.find<QPushButton>("BPistolet")->text().toStdString(), "ON");
+  rig.run(20'000);
+  EXPECT_NE(rig.text("TrRoul"), "0");
+  EXPECT_NE(rig.text("TrP1"), "0");
+  EXPECT_GT(rig.session.state().Distance, 1.0f);
+  EXPECT_EQ(rig.text("Distance"), rig.session.main().Distance);
+  EXPECT_GT(rig.session.main().ImageParcouru.fillTo, 0);
+  rig.find<QRadioButton>("RBStop")->click();
+  const std::string stoppedAt = rig.text("TrRoul");
+  rig.run(2'000);
+  EXPECT_EQ(rig.text("TrRoul"), stoppedAt);
+}
+
+TEST(MainWindow, ManualMissingOffersTheDocumentDialogOnly) {
+  ProgramRig rig;
+  const QString here = QDir::currentPath();
+  QDir::setCurrent(rig.folder.path());
+  rig.action("MIHelpContentsItem")->trigger();
+  QDir::setCurrent(here);
+  ASSERT_EQ(rig.asker.openAsked.size(), 1u);
+  EXPECT_EQ(rig.asker.openAsked[0].first, DocumentKind::Manual);
+  EXPECT_EQ(rig.asker.openAsked[0].second, "Noname");
+  EXPECT_TRUE(rig.asker.errors.empty());
+}
+
+}  // namespace
+}  // namespace chromaflow::testing

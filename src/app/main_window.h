@@ -1,0 +1,127 @@
+#pragma once
+// FVelmora, the main window: the plan drawn in the colours the mix will give, the machine's
+// progress and counters, Start/Stop, and the gestures that edit proportions and correct the
+// position and the hose. Every gesture is one call to the session; every change the session
+// reports is shown once. Nothing of the machine lives here.
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "common/signal.h"
+#include "drawing/main_pictures.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPrinter;
+
+namespace Ui {
+class FVelmora;
+}
+
+namespace chromaflow {
+
+namespace sim {
+class AttachedMachine;
+}
+
+class Session;
+struct Change;
+
+// The windows the main window opens, made after it (the program creates its windows in a fixed
+// order, the main window first). Those not yet built stay null and their entries disabled.
+struct OtherWindows {
+  QDialog* correction = nullptr;      // FcorrectionPct
+  QDialog* userText = nullptr;        // FTexteUtilisateur
+  QWidget* fullColourView = nullptr;  // FfullcolorviewReal, not modal
+};
+
+// How the program reaches the simulated machine when the simulated card is in use; null or
+// returning null when there is none.
+using MachineAccess = std::function<sim::AttachedMachine*()>;
+// The print dialog: true when the operator confirms printing on `printer`.
+using PrintConfirmation = std::function<bool(QPrinter& printer)>;
+
+class MainWindow : public QMainWindow {
+ public:
+  explicit MainWindow(Session& session, MachineAccess machine = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  void attach(const OtherWindows& windows);
+  void setPrintConfirmation(PrintConfirmation confirm) { confirmPrint_ = std::move(confirm); }
+
+  // Shows one of the program's other windows modally; coming back re-initialises the card.
+  void showModally(QDialog& window);
+
+  // The client area as printed: one page, the picture at its on-screen size.
+  void printClientArea(QPrinter& printer);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void wireMenus();
+  void wireControls();
+  void wirePictures();
+  void makeStatusPanels();
+
+  void onChanged(const Change& change);
+  void showFigures();
+  void showPictures();
+  void showBars();
+  void showRunState();
+  void showPort();
+  void showNames();
+  void showHoseConditions();
+  void relabel();
+  void setStatus(const std::optional<std::string>& panel0, const std::optional<std::string>& panel1);
+
+  // The images' sizes changed with the window: the pictures follow, and the session's pixel
+  // rules with them.
+  void fitPictures();
+
+  // Pointer gestures on the images (main_window_pointer.cpp).
+  void surfacePressed(QPoint at);
+  void surfaceMoved(QPoint at);
+  void chartMoved(QPoint at);
+  void chartPressed();
+  void chartReleased(QPoint at, Qt::MouseButton button);
+  void travelledMoved(QPoint at);
+  void proportionBarMoved(QPoint at);
+  void hoseMoved(QPoint at);
+  void saveSurfaceBitmap();
+
+  void print();
+  void printSetup();
+  void openManual();
+  void showAbout();
+  void editSimulatedMachine();
+  void hoseFull();
+
+  Session& session_;
+  MachineAccess machine_;
+  std::unique_ptr<Ui::FVelmora> ui_;
+  OtherWindows windows_;
+  MainPictures pictures_;
+  QImage travelled_, proportionBar_, hose_, gauge_;
+  QLabel* panel0_ = nullptr;
+  QLabel* panel1_ = nullptr;
+  QLabel* portPanel_ = nullptr;
+  QMenu* popupSurface_ = nullptr;
+  QMenu* popupChart_ = nullptr;
+  QAction* insertAction_ = nullptr;
+  QAction* deleteAction_ = nullptr;
+  QActionGroup* ports_ = nullptr;
+  QActionGroup* languages_ = nullptr;
+  std::unique_ptr<QPrinter> printer_;
+  PrintConfirmation confirmPrint_;
+  bool shownOnce_ = false;
+  std::vector<Subscription> wiring_;
+};
+
+}  // namespace chromaflow

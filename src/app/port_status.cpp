@@ -1,0 +1,42 @@
+#include "app/port_status.h"
+
+#include "app/session.h"
+
+namespace chromaflow {
+namespace {
+
+std::string problems(const PortChoice& choice) {
+  std::string text;
+  for (const PortOpenFailure& failure : choice.hardwareProblems) {
+    if (!text.empty()) text += " ; ";
+    text += std::string(problemName(failure.problem)) + " : " + failure.detail;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string drivingSummary(const Session& session) {
+  const ParallelPortKind kind = session.selectedPort();
+  const PortChoice* choice = session.portChoice(kind);
+  if (!choice) return "Port " + std::string(portName(kind)) + " pas encore utilisé";
+
+  std::string text;
+  switch (choice->backend) {
+    case PortBackend::Ppdev:
+    case PortBackend::DirectIo: text = "Carte K8000 sur " + choice->device; break;
+    case PortBackend::Simulated: {
+      text = "Machine simulée";
+      const std::string why = problems(*choice);
+      if (!why.empty()) text += " (" + why + ")";
+      break;
+    }
+    case PortBackend::Nothing: text = choice->summary(); break;
+  }
+  const auto& probe = session.cardProbe();
+  if (probe && probe->port == kind && probe->cardEnabled && probe->answering() == 0)
+    text += " : aucune carte ne répond";
+  return text;
+}
+
+}  // namespace chromaflow

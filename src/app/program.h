@@ -1,0 +1,70 @@
+#pragma once
+// The whole program as it runs: the session on the program's timers and ports, the simulated
+// paint machine when the simulated card is what it drives, and the windows created once, in
+// their fixed order, the main window first. main() makes one; the window tests and the
+// benchmarks make theirs on a virtual clock.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "card/port_choice.h"
+#include "common/asker.h"
+#include "control/timer.h"
+
+namespace chromaflow {
+
+namespace sim {
+class AttachedMachine;
+class SimulatedK8000;
+}  // namespace sim
+
+class Session;
+class MainWindow;
+class InsertValueDialog;
+class UserTextWindow;
+class CorrectionWindow;
+class FullColourView;
+class DialogAsker;
+
+struct ProgramSetup {
+  TimerSource& timers;
+  // The program's clock in milliseconds, which the simulated machine moves by.
+  std::function<std::int64_t()> nowMilliseconds;
+  // Which port accesses may be tried; the simulated card stands on Lpt1 when none works.
+  PortChoiceOptions ports{};
+  // Who answers the program's questions; nothing: the desktop's dialogs.
+  Asker* asker = nullptr;
+};
+
+class Program {
+ public:
+  explicit Program(ProgramSetup setup);
+  ~Program();
+
+  Session& session() { return *session_; }
+  MainWindow& mainWindow() { return *main_; }
+  InsertValueDialog& insertValue() { return *insertValue_; }
+  UserTextWindow& userText() { return *userText_; }
+  CorrectionWindow& correction() { return *correction_; }
+  FullColourView& fullColourView() { return *fullColourView_; }
+  // The simulated machine, while the simulated card is the card in use.
+  sim::AttachedMachine* machine();
+  // The simulated card, once the program has fallen back on it.
+  sim::SimulatedK8000* simulatedCard() { return simulatedCard_; }
+
+ private:
+  ProgramSetup setup_;
+  sim::SimulatedK8000* simulatedCard_ = nullptr;  // owned by the session's port
+  std::unique_ptr<Session> session_;
+  std::unique_ptr<sim::AttachedMachine> machine_;
+  std::unique_ptr<MainWindow> main_;
+  // The other windows belong to the main window, which closes them with it.
+  FullColourView* fullColourView_ = nullptr;
+  InsertValueDialog* insertValue_ = nullptr;
+  UserTextWindow* userText_ = nullptr;
+  CorrectionWindow* correction_ = nullptr;
+  std::unique_ptr<DialogAsker> dialogs_;
+};
+
+}  // namespace chromaflow
