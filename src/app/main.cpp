@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 
 #include "app/main_window.h"
 #include "app/program.h"
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }});
+  // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    program.mainWindow().setGeometry(screen->availableGeometry());
   program.mainWindow().showMaximized();
   return QApplication::exec();
 }

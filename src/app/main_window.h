@@ -121,6 +121,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<QPrinter> printer_;
   PrintConfirmation confirmPrint_;
   bool shownOnce_ = false;
+  bool fitPending_ = false;
   std::vector<Subscription> wiring_;
 };
 

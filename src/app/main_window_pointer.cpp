@@ -69,14 +69,23 @@ void MainWindow::wirePictures() {
   connect(f.ImageRemplissageTuyau, &PictureView::pressed, this, [this](QPoint at) { session_.hoseBarPressed(at.x()); });
   connect(f.ImageRemplissageTuyau, &PictureView::released, this, [this] { session_.hoseBarReleased(); });
 
-  connect(f.ImageSurf, &PictureView::resized, this, &MainWindow::fitPictures);
+  // One layout pass resizes both views: the pictures are fitted once, after it.
+  auto fitSoon = [this] {
+    if (std::exchange(fitPending_, true)) return;
+    QMetaObject::invokeMethod(this, &MainWindow::fitPictures, Qt::QueuedConnection);
+  };
+  connect(f.ImageSurf, &PictureView::resized, this, fitSoon);
+  connect(f.ImageProp, &PictureView::resized, this, fitSoon);
 }
 
 void MainWindow::fitPictures() {
+  fitPending_ = false;
   // The surface view, the chart and the two path bars stand in one column: one width, one scale.
-  const int width = std::max(1, ui_->ImageSurf->width());
-  if (width == pictures_.surface.width()) return;
-  pictures_ = makeMainPictures(width);
+  const QSize surface = ui_->ImageSurf->size().expandedTo(QSize(1, 1));
+  const int chartHeight = std::max(1, ui_->ImageProp->height());
+  if (surface == pictures_.surface.size() && chartHeight == pictures_.proportion.height()) return;
+  const int width = surface.width();
+  pictures_ = makeMainPictures(width, surface.height(), chartHeight);
   travelled_ = QImage(width, travelled_.height(), QImage::Format_RGB32);
   proportionBar_ = QImage(width, proportionBar_.height(), QImage::Format_RGB32);
   session_.setViewMetrics(viewMetricsFor(pictures_, hose_.width()));

@@ -188,11 +188,15 @@ QColor qColourOf(Rgb rgb) {
   return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>((rgb >> 16) & 0xFF));
 }
 
-MainPictures makeMainPictures(int width) {
+MainPictures makeMainPictures(int width) { return makeMainPictures(width, kSurfaceViewHeight, kChartHeight); }
+
+MainPictures makeMainPictures(int width, int surfaceHeight, int chartHeight) {
   width = std::max(width, 1);
-  MainPictures pictures{QImage(width, kSurfaceViewHeight, QImage::Format_RGB32),
-                        QImage(width, kChartHeight, QImage::Format_RGB32),
-                        QImage(kColourScaleWidth, kChartHeight, QImage::Format_RGB32)};
+  surfaceHeight = std::max(surfaceHeight, 1);
+  chartHeight = std::max(chartHeight, 1);
+  MainPictures pictures{QImage(width, surfaceHeight, QImage::Format_RGB32),
+                        QImage(width, chartHeight, QImage::Format_RGB32),
+                        QImage(kColourScaleWidth, chartHeight, QImage::Format_RGB32)};
   for (QImage* image : {&pictures.surface, &pictures.proportion, &pictures.colourScale})
     image->fill(qColourOf(kButtonFace));
   return pictures;

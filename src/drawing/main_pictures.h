@@ -42,6 +42,9 @@ struct MainPictures {
 // The three pictures at their initial sizes, `width` pixels wide for the surface view and the
 // chart, filled with the button face until the first redraw. A width below 1 is taken as 1.
 MainPictures makeMainPictures(int width = kSurfaceViewWidth);
+// The same at other heights, as a window taller than its first layout shows them; the colour
+// scale stands beside the chart and is as high.
+MainPictures makeMainPictures(int width, int surfaceHeight, int chartHeight);
 
 // The metrics the path model's pixel conversions need for pictures of these sizes; the hose
 // bar's width is not in the pictures and is passed on.

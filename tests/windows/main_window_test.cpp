@@ -98,9 +98,9 @@ TEST(MainWindow, OpeningTheExampleShowsItsFiguresAndPictures) {
   EXPECT_FALSE(isColour(surface, {x, surface.height() - 1}, kWhite));
 }
 
-TEST(MainWindow, PicturesFollowTheWindowsWidth) {
+TEST(MainWindow, PicturesFollowTheWindowsSize) {
   ProgramRig rig;
-  rig.window.resize(1600, 720);
+  rig.window.resize(1600, 1000);
   QApplication::processEvents();
   const int width = rig.picture("ImageSurf")->width();
   EXPECT_GT(width, 1000);
@@ -108,6 +108,14 @@ TEST(MainWindow, PicturesFollowTheWindowsWidth) {
   EXPECT_EQ(rig.picture("ImageProp")->picture().width(), width);
   EXPECT_EQ(rig.picture("ImageParcouru")->width(), width);  // one column, one scale
   EXPECT_EQ(rig.session.viewSources().view.surfaceWidth, width);
+  // Taller too: the chart and its colour scale share one height, as their proportion axis.
+  const int chartHeight = rig.picture("ImageProp")->height();
+  EXPECT_GT(chartHeight, 116);
+  EXPECT_GT(rig.picture("ImageSurf")->picture().height(), 119);
+  EXPECT_EQ(rig.picture("ImageProp")->picture().height(), chartHeight);
+  EXPECT_EQ(rig.picture("ImagePropCoul")->picture().height(), chartHeight);
+  EXPECT_EQ(rig.session.viewSources().view.proportionHeight, chartHeight);
+  EXPECT_EQ(rig.session.viewSources().view.surfaceHeight, rig.picture("ImageSurf")->height());
 }
 
 // The plan of the drawing's edge cases: one surface 2 m x 10 m, from 0 % at 0 m to 100 % at 10 m.
