@@ -33,9 +33,16 @@ void setText(QLabel* label, const std::string& s) {
   if (label->text() != shown) label->setText(shown);
 }
 
-// The colour of a label's text, as a style sheet keeps it.
+// The colour of a label's text. A palette, not a style sheet: it changes on ticks and a style
+// sheet would restyle the widget each time.
 void setTextColour(QWidget* widget, Rgb rgb) {
-  widget->setStyleSheet(QStringLiteral("color: %1;").arg(qColourOf(rgb).name()));
+  const QColor colour = qColourOf(rgb);
+  if (widget->palette().color(QPalette::WindowText) == colour && widget->palette().color(QPalette::ButtonText) == colour)
+    return;
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::ButtonText, colour);
+  widget->setPalette(palette);
 }
 
 }  // namespace
@@ -238,7 +245,8 @@ void MainWindow::showFigures() {
     setText(f.PropR, std::to_string(colour.red()));
     setText(f.PropG, std::to_string(colour.green()));
     setText(f.PropB, std::to_string(colour.blue()));
-    f.PanelRGB->setStyleSheet(QStringLiteral("background-color: %1;").arg(colour.name()));
+    const QString swatch = QStringLiteral("background-color: %1;").arg(colour.name());
+    if (f.PanelRGB->styleSheet() != swatch) f.PanelRGB->setStyleSheet(swatch);
   }
   showRunState();
   showBars();
@@ -255,6 +263,13 @@ void MainWindow::showRunState() {
 
 void MainWindow::showBars() {
   const MainWindowFigures& m = session_.main();
+  // Redrawn only when they moved: most ticks change a figure but no bar.
+  if (shownBars_ && shownBars_->ImageParcouru == m.ImageParcouru && shownBars_->ImageProportion == m.ImageProportion &&
+      shownBars_->ImageRemplissageTuyau == m.ImageRemplissageTuyau && shownBars_->GaugeConsigne == m.GaugeConsigne &&
+      shownBars_->gaugeColours == m.gaugeColours && shownBars_->width == travelled_.width())
+    return;
+  shownBars_ = ShownBars{m.ImageParcouru, m.ImageProportion, m.ImageRemplissageTuyau, m.GaugeConsigne, m.gaugeColours,
+                         travelled_.width()};
   drawBar(travelled_, m.ImageParcouru);
   drawBar(proportionBar_, m.ImageProportion);
   drawBar(hose_, m.ImageRemplissageTuyau);

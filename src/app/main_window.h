@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/signal.h"
@@ -122,6 +123,14 @@ class MainWindow : public QMainWindow {
   PrintConfirmation confirmPrint_;
   bool shownOnce_ = false;
   bool fitPending_ = false;
+  // What the bars and the gauge show, so that a tick that moved none of them redraws none.
+  struct ShownBars {
+    BarFigure ImageParcouru, ImageProportion, ImageRemplissageTuyau;
+    int GaugeConsigne;
+    GaugeColours gaugeColours;
+    int width;
+  };
+  std::optional<ShownBars> shownBars_;
   std::vector<Subscription> wiring_;
 };
 
