@@ -19,7 +19,7 @@ namespace chromaflow {
 namespace {
 
 ProgramSetup setupOn(VirtualClock& clock, Asker* asker) {
-  return {clock, [&clock] { return clock.now(); }, PortChoiceOptions{.tryPpdev = false, .tryDirectIo = false}, asker};
+  return {clock, [&clock] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false}, asker};
 }
 
 // From nothing to the main window shown and painted, maximised, with every window created. The

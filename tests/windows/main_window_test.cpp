@@ -372,12 +372,11 @@ TEST(MainWindow, ReturningFromAnotherWindowReInitialisesTheCard) {
 TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
   ProgramRig rig;
   rig.openExample();
-  click(rig.find<QPushButton>("ButRemplissage_Full"));
   rig.find<QRadioButton>("RBStart")->click();
   EXPECT_TRUE(rig.session.state().Running);
   click(rig.find<QPushButton>("BPistolet"));
   EXPECT_EQ(rig.find<QPushButton>("BPistolet")->text().toStdString(), "ON");
-  rig.run(20'000);
+  rig.run(40'000);  // the hose fills first, then the roller lays paint along the wall
   EXPECT_NE(rig.text("TrRoul"), "0");
   EXPECT_NE(rig.text("TrP1"), "0");
   EXPECT_GT(rig.session.state().Distance, 1.0f);

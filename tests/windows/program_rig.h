@@ -24,7 +24,7 @@ namespace chromaflow::testing {
 struct ProgramRig {
   VirtualClock clock;
   ScriptedAsker asker;
-  Program program{{clock, [this] { return clock.now(); }, PortChoiceOptions{.tryPpdev = false, .tryDirectIo = false},
+  Program program{{clock, [this] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false},
                    &asker}};
   Session& session = program.session();
   MainWindow& window = program.mainWindow();

@@ -1,1 +1,111 @@
-// placeholder: being written
+#include "sim/harness/attached_machine.h"
+
+#include <cmath>
+#include <utility>
+
+#include "sim/harness/job_of_documents.h"
+
+namespace chromaflow::sim {
+namespace {
+
+// Two figures read from the same texts are the same, also when neither is a number.
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+bool sameConstants(const MachineConstants& a, const MachineConstants& b) {
+  return same(a.p1PulsesPerLitre, b.p1PulsesPerLitre) && same(a.p2PulsesPerLitre, b.p2PulsesPerLitre) &&
+         same(a.litresPerSquareMetre, b.litresPerSquareMetre) && same(a.hoseLitres, b.hoseLitres) &&
+         same(a.dilutionLitres, b.dilutionLitres) &&
+         same(a.dryRollerPulsesPerSquareMetre, b.dryRollerPulsesPerSquareMetre) &&
+         same(a.stallFlowPerSquareMetre, b.stallFlowPerSquareMetre) &&
+         same(a.outputAtZeroPercent, b.outputAtZeroPercent) && same(a.outputSpanPercent, b.outputSpanPercent) &&
+         same(a.sensorLowBar, b.sensorLowBar) && same(a.sensorHighBar, b.sensorHighBar);
+}
+
+bool sameJob(const MachineJob& a, const MachineJob& b) {
+  if (a.wall.size() != b.wall.size() || a.plan.size() != b.plan.size()) return false;
+  for (std::size_t i = 0; i < a.wall.size(); ++i)
+    if (!same(a.wall[i].height, b.wall[i].height) || !same(a.wall[i].length, b.wall[i].length)) return false;
+  for (std::size_t i = 0; i < a.plan.size(); ++i)
+    if (!same(a.plan[i].distance, b.plan[i].distance) || !same(a.plan[i].proportion, b.plan[i].proportion))
+      return false;
+  return sameConstants(a.machine, b.machine);
+}
+
+bool sameConfig(const MachineConfig& a, const MachineConfig& b) {
+  const auto sameRate = [](const std::optional<double>& x, const std::optional<double>& y) {
+    return x.has_value() == y.has_value() && (!x || same(*x, *y));
+  };
+  if (!same(a.speedMetresPerMinute, b.speedMetresPerMinute) || !sameRate(a.p1PulsesPerLitre, b.p1PulsesPerLitre) ||
+      !sameRate(a.p2PulsesPerLitre, b.p2PulsesPerLitre) || !same(a.barPerValvePulse, b.barPerValvePulse) ||
+      !same(a.pressureTimeConstant, b.pressureTimeConstant) || a.faults.size() != b.faults.size())
+    return false;
+  for (std::size_t i = 0; i < a.faults.size(); ++i)
+    if (a.faults[i].target != b.faults[i].target || !same(a.faults[i].factor, b.faults[i].factor) ||
+        !same(a.faults[i].fromSeconds, b.faults[i].fromSeconds))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::function<std::int64_t()> nowMilliseconds)
+    : session_(session), card_(card), now_(std::move(nowMilliseconds)), configSetAt_(now_()) {
+  wiring_.push_back(session_.changed.subscribe([this](const Change& change) {
+    // Only noted here: the machine is set up again at the next tick, never in the middle of the
+    // operation that changed the documents.
+    if (change.has(Changed::SurfaceRows) || change.has(Changed::ProportionRows) || change.has(Changed::Settings) ||
+        change.has(Changed::HoseConditions))
+      documentsChanged_ = true;
+  }));
+  wiring_.push_back(session_.tickStarting.subscribe([this] { beforeTick(); }));
+}
+
+void AttachedMachine::setConfig(MachineConfig config) {
+  if (sameConfig(config, config_)) return;
+  config_ = std::move(config);
+  configSetAt_ = now_();
+  configChanged_ = true;
+}
+
+void AttachedMachine::rollerBackAtStart() {
+  if (machine_) machine_->startNewWall();
+}
+
+void AttachedMachine::beforeTick() {
+  // The reading cycle goes on whatever happens to the simulated machine: a machine that cannot
+  // be set up stands still, and the card's pins stay as they are.
+  try {
+    const std::int64_t now = now_();
+    setUpIfDue(now);
+    if (machine_) machine_->advanceTo(now - builtAt_, session_.state().Running);
+  } catch (...) {
+    machine_.reset();
+    job_.reset();
+  }
+}
+
+void AttachedMachine::setUpIfDue(std::int64_t now) {
+  if (!documentsChanged_ && !configChanged_) return;
+  const bool configChanged = std::exchange(configChanged_, false);
+  documentsChanged_ = false;
+  if (session_.plan().surfaceCount() == 0) {
+    // No surface, no wall to paint.
+    machine_.reset();
+    job_.reset();
+    return;
+  }
+  MachineJob job = machineJobOf(session_.plan(), session_.settings());
+  if (machine_ && !configChanged && job_ && sameJob(job, *job_)) return;
+
+  // The machine's own time starts now; the faults keep counting from when they were set, so
+  // one set before the machine was (re)built may already be under way.
+  MachineConfig config = config_;
+  const double setBeforeBuilt = static_cast<double>(now - configSetAt_) / 1000;
+  for (MachineFault& fault : config.faults) fault.fromSeconds -= setBeforeBuilt;
+  machine_.reset();
+  job_ = job;
+  builtAt_ = now;
+  machine_ = std::make_unique<PaintMachine>(card_, std::move(job), std::move(config));
+}
+
+}  // namespace chromaflow::sim

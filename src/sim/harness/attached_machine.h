@@ -1,0 +1,60 @@
+#pragma once
+// The simulated paint machine wired to the simulated card the session drives, for the desktop
+// program: before every reading-cycle tick it moves the machine to the present time, the roller
+// and pumps running only while "Start" is checked.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/session.h"
+#include "common/signal.h"
+#include "sim/card/simulated_k8000.h"
+#include "sim/machine/machine_job.h"
+#include "sim/machine/paint_machine.h"
+
+namespace chromaflow::sim {
+
+// The machine is set up from the session's plan and settings at the first tick that has a wall
+// to paint, with the roller at the start of the wall and its hose empty. It is set up again, the
+// same way, at the tick after the wall, the plan's proportions or the machine's constants in the
+// settings really changed, or after a new speed or fault list: a gesture that leaves all of them
+// as they were (a window shown, the hose state chosen) leaves the roller where it is. Without a
+// surface there is no wall and no machine; the card's pins then stay as the machine left them.
+class AttachedMachine {
+ public:
+  // `nowMilliseconds`: the program's clock (wall time in the program, a virtual clock in tests).
+  AttachedMachine(Session& session, SimulatedK8000& card, std::function<std::int64_t()> nowMilliseconds);
+  AttachedMachine(const AttachedMachine&) = delete;
+  AttachedMachine& operator=(const AttachedMachine&) = delete;
+
+  const MachineConfig& config() const { return config_; }
+  // Speed and faults; a fault's time counts from when it is set. The machine takes them at the
+  // next tick, set up again from the start of the wall; the same configuration changes nothing.
+  void setConfig(MachineConfig config);
+
+  // "->|<-": the operator has put the roller back at the start of the wall, hose full.
+  void rollerBackAtStart();
+
+  const PaintMachine* machine() const { return machine_.get(); }  // nothing before the first tick with something to paint
+
+ private:
+  void beforeTick();
+  void setUpIfDue(std::int64_t now);
+
+  Session& session_;
+  SimulatedK8000& card_;
+  std::function<std::int64_t()> now_;
+  MachineConfig config_;
+  std::int64_t configSetAt_;        // program clock, ms
+  bool configChanged_ = false;      // a new configuration waits for the next tick
+  bool documentsChanged_ = true;    // the plan or the settings may have changed since the last tick
+  std::optional<MachineJob> job_;   // what the machine was set up from
+  std::unique_ptr<PaintMachine> machine_;
+  std::int64_t builtAt_ = 0;        // program clock when the machine's own time was 0
+  std::vector<Subscription> wiring_;
+};
+
+}  // namespace chromaflow::sim
