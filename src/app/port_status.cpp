@@ -3,19 +3,6 @@
 #include "app/session.h"
 
 namespace chromaflow {
-namespace {
-
-std::string problems(const PortChoice& choice) {
-  std::string text;
-  for (const PortOpenFailure& failure : choice.hardwareProblems) {
-    if (!text.empty()) text += " ; ";
-    text += std::string(problemName(failure.problem)) + " : " + failure.detail;
-  }
-  return text;
-}
-
-}  // namespace
-
 std::string drivingSummary(const Session& session) {
   const ParallelPortKind kind = session.selectedPort();
   const PortChoice* choice = session.portChoice(kind);
@@ -27,7 +14,7 @@ std::string drivingSummary(const Session& session) {
     case PortBackend::DirectIo: text = "Carte K8000 sur " + choice->device; break;
     case PortBackend::Simulated: {
       text = "Machine simulée";
-      const std::string why = problems(*choice);
+      const std::string why = choice->problemsText();
       if (!why.empty()) text += " (" + why + ")";
       break;
     }

@@ -16,17 +16,17 @@ class NothingAttached final : public PortAccess {
 
 std::unique_ptr<PortAccess> nothingAttachedPort() { return std::make_unique<NothingAttached>(); }
 
-std::string PortChoice::summary() const {
-  std::string text = device;
-  if (!hardwareProblems.empty()) {
-    text += " (";
-    for (std::size_t i = 0; i < hardwareProblems.size(); ++i) {
-      if (i) text += " ; ";
-      text += std::string(problemName(hardwareProblems[i].problem)) + " : " + hardwareProblems[i].detail;
-    }
-    text += ")";
+std::string PortChoice::problemsText() const {
+  std::string text;
+  for (const PortOpenFailure& failure : hardwareProblems) {
+    if (!text.empty()) text += " ; ";
+    text += std::string(problemName(failure.problem)) + " : " + failure.detail;
   }
   return text;
+}
+
+std::string PortChoice::summary() const {
+  return hardwareProblems.empty() ? device : device + " (" + problemsText() + ")";
 }
 
 PortChoice choosePortAccess(ParallelPortKind kind, const SimulatedPortFactory& simulated,

@@ -27,6 +27,8 @@ struct PortChoice {
 
   // One line for the operator, e.g. "Carte simulée (ppdev : aucun périphérique ...)".
   std::string summary() const;
+  // Why each hardware access was not used, "permission refusée : ... ; ...", or nothing.
+  std::string problemsText() const;
 };
 
 struct PortChoiceOptions {

@@ -43,15 +43,7 @@ struct Monitoring : ::testing::Test {
     rig.tick();
     rig.session.resetCorrection();
   }
-  // Paints `pulses` roller pulses while the pumps give `p1` and `p2` pulses per roller pulse.
-  void paint(int pulses, double p1, double p2) {
-    double owed1 = 0, owed2 = 0;
-    for (int i = 0; i < pulses; ++i) {
-      rig.edge(1);
-      for (owed1 += p1; owed1 >= 1; owed1 -= 1) rig.edge(7);
-      for (owed2 += p2; owed2 >= 1; owed2 -= 1) rig.edge(3);
-    }
-  }
+  void paint(int pulses, double p1, double p2) { rig.paint(pulses, p1, p2); }
 };
 
 TEST_F(Monitoring, PumpsOnPlanRaiseNoAlarm) {

@@ -64,6 +64,16 @@ struct ControlRig {
   // One edge on a digital input, on its own tick.
   void edge(int channel) { tick(static_cast<std::uint16_t>(card.pulledLowMask() ^ (1u << (channel - 1)))); }
 
+  // `pulses` roller pulses while the pumps give `p1` and `p2` pulses per roller pulse.
+  void paint(int pulses, double p1, double p2) {
+    double owed1 = 0, owed2 = 0;
+    for (int i = 0; i < pulses; ++i) {
+      edge(1);
+      for (owed1 += p1; owed1 >= 1; owed1 -= 1) edge(7);
+      for (owed2 += p2; owed2 >= 1; owed2 -= 1) edge(3);
+    }
+  }
+
   // A plan of one surface H x L and a proportion ramp.
   void wall(float height, float length, std::initializer_list<std::pair<const char*, int>> rows) {
     session.appendSurface({height, length});

@@ -42,15 +42,7 @@ struct CorrectionWindowTest : ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   }
 
-  // Roller pulses while P1 and P2 give `p1` and `p2` pulses per roller pulse.
-  void paint(int pulses, double p1, double p2) {
-    double owed1 = 0, owed2 = 0;
-    for (int i = 0; i < pulses; ++i) {
-      rig.edge(1);
-      for (owed1 += p1; owed1 >= 1; owed1 -= 1) rig.edge(7);
-      for (owed2 += p2; owed2 >= 1; owed2 -= 1) rig.edge(3);
-    }
-  }
+  void paint(int pulses, double p1, double p2) { rig.paint(pulses, p1, p2); }
 
   QLabel* panel(const char* name) { return window.findChild<QLabel*>(name); }
   std::string text(const char* name) { return panel(name)->text().toStdString(); }
