@@ -5,8 +5,17 @@
 #include "app/main_window.h"
 #include "app/session.h"
 #include "app/user_text_window.h"
+#include "card/card_test_window.h"
 #include "control/correction_window.h"
+#include "plan/colour_window.h"
 #include "plan/full_colour_view.h"
+#include "plan/image_form.h"
+#include "plan/plan_window.h"
+#include "plan/proportion_editor_window.h"
+#include "plan/selected_colour_view.h"
+#include "plan/surface_editor_window.h"
+#include "plan/view_form.h"
+#include "settings/settings_window.h"
 #include "sim/card/simulated_k8000.h"
 #include "sim/harness/attached_machine.h"
 
@@ -24,10 +33,21 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
 
   // The windows in their order: the main window first, closing it ends the program.
   main_ = std::make_unique<MainWindow>(*session_, [this] { return machine(); });
-  fullColourView_ = new FullColourView(*session_, main_.get());
-  insertValue_ = new InsertValueDialog(main_.get());
-  userText_ = new UserTextWindow(*session_, main_.get());
-  correction_ = new CorrectionWindow(*session_, main_.get());
+  QWidget* owner = main_.get();
+  surfaceEditor_ = new SurfaceEditorWindow(*session_, owner);
+  viewForm_ = new ViewForm(*session_, owner);
+  imageForm_ = new ImageForm(*session_, owner);
+  selectedColourView_ = new SelectedColourView(*session_, owner);
+  imageForm_->attach(*viewForm_, *selectedColourView_);
+  proportionEditor_ = new ProportionEditorWindow(*session_, owner);
+  fullColourView_ = new FullColourView(*session_, owner);
+  settings_ = new SettingsWindow(*session_, owner);
+  cardTest_ = new CardTestWindow(*session_, owner);
+  colours_ = new ColourWindow(*session_, *imageForm_, owner);
+  plan_ = new PlanWindow(*session_, *surfaceEditor_, *proportionEditor_, owner);
+  insertValue_ = new InsertValueDialog(owner);
+  userText_ = new UserTextWindow(*session_, owner);
+  correction_ = new CorrectionWindow(*session_, owner);
   main_->attach({correction_, userText_, fullColourView_});
 
   if (!setup_.asker) {

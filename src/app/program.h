@@ -25,6 +25,15 @@ class InsertValueDialog;
 class UserTextWindow;
 class CorrectionWindow;
 class FullColourView;
+class SurfaceEditorWindow;
+class ViewForm;
+class ImageForm;
+class SelectedColourView;
+class ProportionEditorWindow;
+class SettingsWindow;
+class CardTestWindow;
+class ColourWindow;
+class PlanWindow;
 class DialogAsker;
 
 struct ProgramSetup {
@@ -44,6 +53,15 @@ class Program {
 
   Session& session() { return *session_; }
   MainWindow& mainWindow() { return *main_; }
+  SurfaceEditorWindow& surfaceEditor() { return *surfaceEditor_; }
+  ViewForm& viewForm() { return *viewForm_; }
+  ImageForm& imageForm() { return *imageForm_; }
+  SelectedColourView& selectedColourView() { return *selectedColourView_; }
+  ProportionEditorWindow& proportionEditor() { return *proportionEditor_; }
+  SettingsWindow& settingsWindow() { return *settings_; }
+  CardTestWindow& cardTestWindow() { return *cardTest_; }
+  ColourWindow& colourWindow() { return *colours_; }
+  PlanWindow& planWindow() { return *plan_; }
   InsertValueDialog& insertValue() { return *insertValue_; }
   UserTextWindow& userText() { return *userText_; }
   CorrectionWindow& correction() { return *correction_; }
@@ -60,7 +78,16 @@ class Program {
   std::unique_ptr<sim::AttachedMachine> machine_;
   std::unique_ptr<MainWindow> main_;
   // The other windows belong to the main window, which closes them with it.
+  SurfaceEditorWindow* surfaceEditor_ = nullptr;
+  ViewForm* viewForm_ = nullptr;
+  ImageForm* imageForm_ = nullptr;
+  SelectedColourView* selectedColourView_ = nullptr;
+  ProportionEditorWindow* proportionEditor_ = nullptr;
   FullColourView* fullColourView_ = nullptr;
+  SettingsWindow* settings_ = nullptr;
+  CardTestWindow* cardTest_ = nullptr;
+  ColourWindow* colours_ = nullptr;
+  PlanWindow* plan_ = nullptr;
   InsertValueDialog* insertValue_ = nullptr;
   UserTextWindow* userText_ = nullptr;
   CorrectionWindow* correction_ = nullptr;

@@ -1,0 +1,1 @@
+#include "plan/metafile_picture.h"

@@ -1,0 +1,2 @@
+#pragma once
+// Windows metafiles (WMF, EMF) read into pictures.

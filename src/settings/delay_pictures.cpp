@@ -1,0 +1,1 @@
+#include "settings/delay_pictures.h"

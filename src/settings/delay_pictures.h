@@ -1,0 +1,2 @@
+#pragma once
+// The pictures that explain the hose delay and the mixing filter.

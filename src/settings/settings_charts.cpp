@@ -1,0 +1,1 @@
+#include "settings/settings_charts.h"

@@ -1,0 +1,2 @@
+#pragma once
+// The two charts of the settings window.
