@@ -89,6 +89,16 @@ void MainWindow::attach(const OtherWindows& windows) {
   ui_->Correctionautodesproportions1->setEnabled(windows_.correction != nullptr);
   ui_->Texteutilisateur1->setEnabled(windows_.userText != nullptr);
   ui_->PanelRGB->setEnabled(windows_.fullColourView != nullptr);
+  ui_->MISurface->setEnabled(windows_.plan != nullptr);
+  popupSurface_->findChild<QAction*>(QStringLiteral("PopupImageSurfModifier"))->setEnabled(windows_.plan != nullptr);
+  ui_->MIColorf->setEnabled(windows_.colours != nullptr);
+  ui_->LDistanceUnit->setEnabled(windows_.colours != nullptr);
+  ui_->MIProprietes->setEnabled(windows_.settings != nullptr);
+  ui_->MIFullcardtest->setEnabled(windows_.cardTest != nullptr);
+}
+
+void MainWindow::showOther(QDialog* window) {
+  if (window) showModally(*window);
 }
 
 void MainWindow::makeStatusPanels() {
@@ -119,19 +129,20 @@ void MainWindow::wireMenus() {
   connect(f.MIPrint, &QAction::triggered, this, &MainWindow::print);
   connect(f.MIPrintSetup, &QAction::triggered, this, &MainWindow::printSetup);
   connect(f.MIExit, &QAction::triggered, this, &QWidget::close);
-  connect(f.Texteutilisateur1, &QAction::triggered, this, [this] {
-    if (windows_.userText) showModally(*windows_.userText);
-  });
-  connect(f.Correctionautodesproportions1, &QAction::triggered, this, [this] {
-    if (windows_.correction) showModally(*windows_.correction);
-  });
+  connect(f.MISurface, &QAction::triggered, this, [this] { showOther(windows_.plan); });
+  connect(f.MIColorf, &QAction::triggered, this, [this] { showOther(windows_.colours); });
+  connect(f.Texteutilisateur1, &QAction::triggered, this, [this] { showOther(windows_.userText); });
+  connect(f.MIProprietes, &QAction::triggered, this, [this] { showOther(windows_.settings); });
+  connect(f.MIFullcardtest, &QAction::triggered, this, [this] { showOther(windows_.cardTest); });
+  connect(f.Correctionautodesproportions1, &QAction::triggered, this, [this] { showOther(windows_.correction); });
   connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
   connect(f.MIHelpContentsItem, &QAction::triggered, this, &MainWindow::openManual);
   connect(f.MIHelpAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
 
-  // The windows of the plan, the colours, the settings and the card test are not part of this
-  // program yet: their entries stay visible and disabled.
-  for (QAction* later : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest}) later->setEnabled(false);
+  // Until the other windows are attached, the entries that open them are disabled.
+  for (QAction* opener : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest, f.Texteutilisateur1,
+                          f.Correctionautodesproportions1})
+    opener->setEnabled(false);
 
   ports_ = new QActionGroup(this);
   const std::pair<QAction*, ParallelPortKind> portItems[] = {
@@ -168,15 +179,13 @@ void MainWindow::wireControls() {
   connect(f.LitresP1, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P1); });
   connect(f.LitresP2, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P2); });
   connect(f.Distance, &ClickablePanel::clicked, this, [this] { session_.clickDistance(); });
-  connect(f.Correction, &ClickablePanel::clicked, this, [this] {
-    if (windows_.correction) showModally(*windows_.correction);
-  });
+  connect(f.Correction, &ClickablePanel::clicked, this, [this] { showOther(windows_.correction); });
+  connect(f.LDistanceUnit, &ClickablePanel::clicked, this, [this] { showOther(windows_.colours); });
   connect(f.PanelRGB, &ClickablePanel::clicked, this, [this] {
     if (!windows_.fullColourView) return;
     windows_.fullColourView->show();
     windows_.fullColourView->raise();
   });
-  // The colour window opened from the distance's unit is not part of this program yet.
   f.LDistanceUnit->setEnabled(false);
   // The input boxes only show the inputs' states.
   for (QCheckBox* box : {f.CBR, f.CBP1, f.CBP2}) box->setAttribute(Qt::WA_TransparentForMouseEvents);

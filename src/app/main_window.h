@@ -34,11 +34,15 @@ class Session;
 struct Change;
 
 // The windows the main window opens, made after it (the program creates its windows in a fixed
-// order, the main window first). Those not yet built stay null and their entries disabled.
+// order, the main window first). The entries of a window left null stay disabled.
 struct OtherWindows {
   QDialog* correction = nullptr;      // FcorrectionPct
   QDialog* userText = nullptr;        // FTexteUtilisateur
   QWidget* fullColourView = nullptr;  // FfullcolorviewReal, not modal
+  QDialog* plan = nullptr;            // FSurfProp
+  QDialog* colours = nullptr;         // FColFProp
+  QDialog* settings = nullptr;        // FSettings
+  QDialog* cardTest = nullptr;        // FTestInterface
 };
 
 // How the program reaches the simulated machine when the simulated card is in use; null or
@@ -66,6 +70,7 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void showOther(QDialog* window);  // modally, when the program attached it
   void wireMenus();
   void wireControls();
   void wirePictures();

@@ -33,7 +33,8 @@ void MainWindow::wirePictures() {
   popupSurface_->setObjectName(QStringLiteral("PopupImageSurf"));
   QAction* modify = popupSurface_->addAction(QStringLiteral("Modifier"));
   modify->setObjectName(QStringLiteral("PopupImageSurfModifier"));
-  modify->setEnabled(false);  // the plan window is not part of this program yet
+  modify->setEnabled(false);  // until the plan window is attached
+  connect(modify, &QAction::triggered, this, [this] { showOther(windows_.plan); });
   QAction* saveBitmap = popupSurface_->addAction(QStringLiteral("Sauvegarder comme bitmap"));
   saveBitmap->setObjectName(QStringLiteral("PopupImageSurfBitmap"));
   connect(saveBitmap, &QAction::triggered, this, &MainWindow::saveSurfaceBitmap);
@@ -54,6 +55,13 @@ void MainWindow::wirePictures() {
     if (button == Qt::RightButton) popupSurface_->popup(ui_->ImageSurf->mapToGlobal(at));
   });
   connect(f.ImageSurf, &PictureView::moved, this, &MainWindow::surfaceMoved);
+  // A double click on the surfaces or on the chart opens the plan; a click on the colour scale,
+  // the colour table.
+  connect(f.ImageSurf, &PictureView::doubleClicked, this, [this] { showOther(windows_.plan); });
+  connect(f.ImageProp, &PictureView::doubleClicked, this, [this] { showOther(windows_.plan); });
+  connect(f.ImagePropCoul, &PictureView::pressed, this, [this](QPoint, Qt::MouseButton button) {
+    if (button == Qt::LeftButton) showOther(windows_.colours);
+  });
 
   connect(f.ImageProp, &PictureView::moved, this, &MainWindow::chartMoved);
   connect(f.ImageProp, &PictureView::pressed, this, [this] { chartPressed(); });

@@ -48,7 +48,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
   insertValue_ = new InsertValueDialog(owner);
   userText_ = new UserTextWindow(*session_, owner);
   correction_ = new CorrectionWindow(*session_, owner);
-  main_->attach({correction_, userText_, fullColourView_});
+  main_->attach({correction_, userText_, fullColourView_, plan_, colours_, settings_, cardTest_});
 
   if (!setup_.asker) {
     dialogs_ = std::make_unique<DialogAsker>(main_.get(), *insertValue_);
