@@ -1,11 +1,13 @@
-// chromaflow-screens DOSSIER: pictures of the program's windows as an operator sees them, for
-// the README and for judging the layout: the main window empty, with the example job opened,
-// painting it on the simulated machine, and the correction window showing an alarm. The
-// program runs on a virtual clock, so the pictures are the same at every run.
+// chromaflow-screens DOSSIER PROJET.prv: pictures of the program's windows as an operator sees
+// them, for the README and for judging the layout: the main window empty, with the example job
+// opened, painting it on the simulated machine, the correction window showing an alarm, and every
+// other window on the job (each tab of the settings). The program runs on a virtual clock, so the
+// pictures are the same at every run.
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QTabWidget>
 
 #include <iostream>
 #include <string>
@@ -13,7 +15,14 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/session.h"
+#include "card/card_test_window.h"
 #include "control/correction_window.h"
+#include "plan/colour_window.h"
+#include "plan/image_form.h"
+#include "plan/plan_window.h"
+#include "plan/proportion_editor_window.h"
+#include "plan/surface_editor_window.h"
+#include "settings/settings_window.h"
 #include "control/virtual_clock.h"
 #include "sim/harness/attached_machine.h"
 #include "sim/harness/simulation.h"
@@ -31,6 +40,14 @@ bool save(QWidget& window, const QDir& folder, const char* name) {
   }
   std::cerr << "chromaflow-screens : impossible d'écrire " << path.toStdString() << "\n";
   return false;
+}
+
+// A window of the program shown without its modal loop, pictured, then hidden again.
+bool picture(QWidget& window, const QDir& folder, const char* name) {
+  window.show();
+  const bool saved = save(window, folder, name);
+  window.hide();
+  return saved;
 }
 
 }  // namespace
@@ -81,5 +98,26 @@ int main(int argc, char** argv) {
   QDialog& correction = program.correction();
   correction.show();
   saved &= save(correction, folder, "correction-alarm.png");
+  correction.hide();
+
+  saved &= picture(program.planWindow(), folder, "plan.png");
+  session.openSurfaceEditor(1);
+  saved &= picture(program.surfaceEditor(), folder, "surface-editor.png");
+  session.openProportionEditor(1);
+  saved &= picture(program.proportionEditor(), folder, "proportion-editor.png");
+  saved &= picture(program.colourWindow(), folder, "colours.png");
+  session.openColourPicker(0);
+  saved &= picture(program.imageForm(), folder, "image-viewer.png");
+  saved &= picture(program.cardTestWindow(), folder, "card-test.png");
+  SettingsWindow& settings = program.settingsWindow();
+  if (auto* tabs = settings.findChild<QTabWidget*>()) {
+    for (int i = 0; i < tabs->count(); ++i) {
+      tabs->setCurrentIndex(i);
+      const std::string name = "settings-" + std::to_string(i + 1) + ".png";
+      saved &= picture(settings, folder, name.c_str());
+    }
+  } else {
+    saved &= picture(settings, folder, "settings.png");
+  }
   return saved ? 0 : 1;
 }
