@@ -1,20 +1,74 @@
 #include "plan/surface_editor_window.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <string>
+
 #include "app/session.h"
+#include "plan/row_editor_showing.h"
 #include "ui_surface_editor_window.h"
 
 namespace chromaflow {
+namespace {
+
+void showText(QLineEdit* field, const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  if (field->text() != shown) field->setText(shown);
+}
+
+}  // namespace
 
 SurfaceEditorWindow::SurfaceEditorWindow(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), ui_(std::make_unique<Ui::FSurface>()) {
   ui_->setupUi(this);
+
+  connect(ui_->Hauteur, &QLineEdit::textEdited, this,
+          [this](const QString& text) { session_.setHauteur(text.toStdString()); });
+  connect(ui_->Longueur, &QLineEdit::textEdited, this,
+          [this](const QString& text) { session_.setLongueur(text.toStdString()); });
+  whenLeaving(*ui_->Hauteur, [this] { session_.leaveHauteur(); });
+  whenLeaving(*ui_->Longueur, [this] { session_.leaveLongueur(); });
+
+  const std::pair<QPushButton*, EditorButton> buttons[] = {
+      {ui_->OKBtn, EditorButton::Ok},
+      {ui_->InsertBtn, EditorButton::Insert},
+      {ui_->DeleteBtn, EditorButton::Delete},
+      {ui_->DeleteAllBtn, EditorButton::DeleteAll},
+      {ui_->CancelBtn, EditorButton::Cancel},
+  };
+  for (const auto& [widget, button] : buttons)
+    connect(widget, &QPushButton::clicked, this, [this, button] { press(button); });
+
+  showFields();
+  editorChanged_ = session_.changed.subscribe([this](Change change) {
+    if (change.has(Changed::Editors)) showFields();
+  });
 }
 
 SurfaceEditorWindow::~SurfaceEditorWindow() = default;
 
 void SurfaceEditorWindow::openOnRow(int row) {
-  (void)row;
-  show();
+  session_.openSurfaceEditor(row);
+  showRowEditor(*this);
+  ui_->Hauteur->setFocus();
+  ui_->Hauteur->selectAll();
+}
+
+void SurfaceEditorWindow::reject() { press(EditorButton::Cancel); }
+
+void SurfaceEditorWindow::press(EditorButton button) {
+  if (session_.surfaceEditorButton(button).closes) hide();
+}
+
+void SurfaceEditorWindow::showFields() {
+  const SurfaceEditor& editor = session_.surfaceEditor();
+  showText(ui_->Hauteur, editor.hauteur());
+  showText(ui_->Longueur, editor.longueur());
+  ui_->Surface->setText(QString::fromStdString(editor.surface()));
+  // "Suppression" is no area: the panel shows it greyed.
+  ui_->Surface->setEnabled(editor.surface() != "Suppression");
 }
 
 }  // namespace chromaflow

@@ -1,0 +1,52 @@
+#include "plan/row_editor_showing.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QScreen>
+
+#include <utility>
+
+namespace chromaflow {
+namespace {
+
+class LeavingFilter : public QObject {
+ public:
+  LeavingFilter(QObject* field, std::function<void()> left) : QObject(field), left_(std::move(left)) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut) {
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) left_();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> left_;
+};
+
+}  // namespace
+
+void showRowEditor(QDialog& editor) {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal != &editor && modal != editor.parentWidget() && !editor.isAncestorOf(modal)) {
+    const bool wasVisible = editor.isVisible();
+    editor.setParent(modal, editor.windowFlags());  // hides it
+    if (wasVisible) editor.show();
+  }
+  if (!editor.isVisible()) {
+    editor.resize(editor.size().expandedTo(editor.minimumSizeHint()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      editor.move(screen->availableGeometry().center() - editor.rect().center());
+    editor.show();
+  }
+  editor.raise();
+  editor.activateWindow();
+}
+
+void whenLeaving(QWidget& field, std::function<void()> left) {
+  field.installEventFilter(new LeavingFilter(&field, std::move(left)));
+}
+
+}  // namespace chromaflow

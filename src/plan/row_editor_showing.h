@@ -1,0 +1,22 @@
+#pragma once
+// What the two row editors share as windows: how one comes up over the plan window that opens
+// it, and the moment the operator leaves one of its fields.
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace chromaflow {
+
+// Brings `editor` to the front, centred on the desktop when it was hidden. The plan window that
+// opens it runs modally, and a modal window blocks every window that is not its own: the editor
+// becomes the modal window's window, so that it takes the operator's input and stays above it
+// while the plan window stays open.
+void showRowEditor(QDialog& editor);
+
+// Calls `left` whenever `field` loses the focus to another control of its window; the window
+// itself losing the focus (another window, a message box coming up) is no leaving.
+void whenLeaving(QWidget& field, std::function<void()> left);
+
+}  // namespace chromaflow
