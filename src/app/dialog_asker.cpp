@@ -1,5 +1,6 @@
 #include "app/dialog_asker.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -34,6 +35,14 @@ QString defaultSuffix(DocumentKind kind) {
 DialogAsker::DialogAsker(QWidget* parent, InsertValueDialog& valueDialog)
     : parent_(parent), valueDialog_(valueDialog) {}
 
+QWidget* DialogAsker::owner() const {
+  // A question stands over the window the operator is working in (a row editor over the plan
+  // window, the settings window...), not behind it over the main window.
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
+}
+
 std::optional<std::string> DialogAsker::askOpenName(DocumentKind kind, const std::string& current) {
   return askName(kind, current, false);
 }
@@ -43,7 +52,7 @@ std::optional<std::string> DialogAsker::askSaveName(DocumentKind kind, const std
 }
 
 std::optional<std::string> DialogAsker::askName(DocumentKind kind, const std::string& current, bool save) {
-  QFileDialog dialog(parent_);
+  QFileDialog dialog(owner());
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(fileFilter(kind));
@@ -61,11 +70,11 @@ std::optional<std::string> DialogAsker::askValue(const std::string& caption, con
 }
 
 void DialogAsker::warn(const std::string& text) {
-  QMessageBox::warning(parent_, QStringLiteral("Avertissement"), QString::fromStdString(text));
+  QMessageBox::warning(owner(), QStringLiteral("Avertissement"), QString::fromStdString(text));
 }
 
 void DialogAsker::showError(const std::string& text) {
-  QMessageBox::critical(parent_, QStringLiteral("Erreur"), QString::fromStdString(text));
+  QMessageBox::critical(owner(), QStringLiteral("Erreur"), QString::fromStdString(text));
 }
 
 }  // namespace chromaflow

@@ -18,7 +18,7 @@ QString defaultSuffix(DocumentKind kind);
 
 class DialogAsker : public Asker {
  public:
-  // Dialogs open over `parent`; values are typed in `valueDialog`.
+  // Dialogs open over the window in use (`parent` when none is); values are typed in `valueDialog`.
   DialogAsker(QWidget* parent, InsertValueDialog& valueDialog);
 
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) override;
@@ -29,6 +29,8 @@ class DialogAsker : public Asker {
 
  private:
   std::optional<std::string> askName(DocumentKind kind, const std::string& current, bool save);
+
+  QWidget* owner() const;
 
   QWidget* parent_;
   InsertValueDialog& valueDialog_;
