@@ -1,16 +1,254 @@
 #include "plan/colour_window.h"
 
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QValueAxis>
+
+#include <utility>
+
+#include "app/icons.h"
+#include "app/picture_view.h"
 #include "app/session.h"
+#include "drawing/main_pictures.h"
+#include "plan/image_form.h"
 #include "ui_colour_window.h"
 
 namespace chromaflow {
+namespace {
+
+constexpr int kRgbColumn = 1;  // "RGB", the grid's second column after the row numbers
+
+// The "RGB" cells show the colour their number stands for instead of the number.
+class RgbCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    bool isNumber = false;
+    const qlonglong value = index.data().toString().toLongLong(&isNumber);
+    if (!isNumber) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    painter->fillRect(option.rect, qColourOf(static_cast<Rgb>(value & 0xFFFFFF)));
+    // The selected row keeps a frame round its colour, so that the colour itself stays true.
+    if (option.state & QStyle::State_Selected) {
+      painter->save();
+      painter->setPen(QPen(option.palette.highlight().color(), 2));
+      painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+      painter->restore();
+    }
+  }
+};
+
+QLineSeries* componentSeries(const char* name, QColor colour) {
+  auto* series = new QLineSeries;
+  series->setName(QString::fromLatin1(name));
+  series->setPen(QPen(colour, 2));
+  series->setPointsVisible(true);  // a table of one row still shows its point
+  series->setMarkerSize(6);
+  return series;
+}
+
+}  // namespace
 
 ColourWindow::ColourWindow(Session& session, ImageForm& picker, QWidget* parent)
-    : QDialog(parent), session_(session), ui_(std::make_unique<Ui::FColFProp>()) {
+    : QDialog(parent), session_(session), picker_(picker), ui_(std::make_unique<Ui::FColFProp>()) {
   ui_->setupUi(this);
-  (void)picker;
+
+  QTableWidget* grid = ui_->StringGridProp;
+  grid->setColumnCount(5);
+  grid->setItemDelegateForColumn(kRgbColumn, new RgbCellDelegate(grid));
+  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+  grid->verticalHeader()->setMinimumWidth(30);
+  grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid->horizontalHeader()->setMinimumSectionSize(36);
+  grid->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);  // "B": what is left beside a scroll bar
+  const int widths[] = {106, 80, 50, 50};
+  for (int column = 0; column < 4; ++column) grid->setColumnWidth(column, widths[column]);
+  // A press on a row, the " +" row included, opens the picker on it; Enter does the same from
+  // the keyboard. A double click's second press finds the picker open already.
+  connect(grid, &QTableWidget::cellPressed, this, [this](int row, int) { openPickerOn(row + 1); });
+  connect(grid, &QTableWidget::cellActivated, this, [this](int row, int) {
+    if (!picker_.isVisible()) openPickerOn(row + 1);
+  });
+
+  buildChart();
+  wireMenu();
+  connect(ui_->OK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui_->ImageColBar, &PictureView::resized, this, [this] { showColourBar(); });
+
+  showRows();
+  showChart();
+  showColourBar();
+  showTitle();
+  coloursChanged_ = session_.changed.subscribe([this](Change change) {
+    if (change.has(Changed::ColourRows)) {
+      showRows();
+      showChart();
+      showColourBar();
+    }
+    if (change.has(Changed::DocumentNames)) showTitle();
+  });
 }
 
 ColourWindow::~ColourWindow() = default;
+
+bool ColourWindow::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) {
+    cameToFront();
+  } else if (event->type() == QEvent::WindowDeactivate) {
+    wentBehind();
+  }
+  return QDialog::event(event);
+}
+
+// Shown or hidden, the window also comes to the front or leaves it, whether the desktop reports
+// the activation or not.
+void ColourWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  cameToFront();
+}
+
+void ColourWindow::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  wentBehind();
+}
+
+// Coming to the front sorts and renumbers the table; going behind another window (the picker,
+// the main window) hands the new colours to the main window's gauge and views. Each runs once
+// however many of the desktop's events report it.
+void ColourWindow::cameToFront() {
+  if (inFront_) return;
+  inFront_ = true;
+  session_.colourWindowActivated();
+}
+
+void ColourWindow::wentBehind() {
+  if (!inFront_) return;
+  inFront_ = false;
+  session_.colourWindowLeft();
+}
+
+void ColourWindow::buildChart() {
+  auto* chart = new QChart;
+  chart->setTitle(QStringLiteral("Composition du mélange (rouge, vert, bleu) en fonction des proportions"));
+  QFont titleFont = chart->titleFont();
+  titleFont.setBold(true);
+  chart->setTitleFont(titleFont);
+  chart->setBackgroundRoundness(0);
+  chart->setMargins(QMargins(6, 6, 6, 6));
+
+  auto* proportions = new QValueAxis;
+  proportions->setTitleText(QStringLiteral("Proportions (%)"));
+  proportions->setRange(0, 100);
+  proportions->setTickCount(11);
+  proportions->setLabelFormat(QStringLiteral("%d"));
+  auto* component = new QValueAxis;
+  component->setRange(0, 255);
+  component->setTickCount(6);  // every 51
+  component->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(proportions, Qt::AlignBottom);
+  chart->addAxis(component, Qt::AlignLeft);
+
+  rouge_ = componentSeries("Rouge", QColor(255, 0, 0));
+  vert_ = componentSeries("Vert", QColor(0, 255, 0));
+  bleu_ = componentSeries("Bleu", QColor(0, 0, 255));
+  for (QLineSeries* series : {rouge_, vert_, bleu_}) {
+    chart->addSeries(series);
+    series->attachAxis(proportions);
+    series->attachAxis(component);
+  }
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  ui_->ChartColFProp->setChart(chart);
+  ui_->ChartColFProp->setRenderHint(QPainter::Antialiasing);
+}
+
+void ColourWindow::wireMenu() {
+  Ui::FColFProp& f = *ui_;
+  f.MINew->setIcon(toolIcon(ToolIcon::New));
+  f.MIOpen->setIcon(toolIcon(ToolIcon::Open));
+  f.MISave->setIcon(toolIcon(ToolIcon::Save));
+  connect(f.MINew, &QAction::triggered, this, [this] { session_.newColours(); });
+  connect(f.MIOpen, &QAction::triggered, this, [this] { session_.openColours(true); });
+  connect(f.MISave, &QAction::triggered, this, [this] { session_.saveColours(false); });
+  connect(f.MISaveAs, &QAction::triggered, this, [this] { session_.saveColours(true); });
+  connect(f.MIExit, &QAction::triggered, this, &QDialog::accept);
+
+  // The tool bar's buttons carry their own names.
+  const std::pair<QAction*, const char*> tools[] = {{f.MINew, "TBNew"}, {f.MIOpen, "TBOpen"}, {f.MISave, "TBSave"}};
+  for (const auto& [item, name] : tools)
+    if (QWidget* button = f.ToolBar1->widgetForAction(item)) button->setObjectName(QString::fromLatin1(name));
+}
+
+void ColourWindow::showTitle() { setWindowTitle(QString::fromStdString(session_.colours().name().title())); }
+
+void ColourWindow::showRows() {
+  const ColourTable& table = session_.colours();
+  QTableWidget* grid = ui_->StringGridProp;
+  // Grid row 0 is the headings, rows 1..n the table and the last one the " +" row; column 0
+  // numbers them. Here the headings and the numbers are the grid's own headers.
+  const int rows = table.gridRows() - 1;
+  grid->setRowCount(rows);
+  // The rows may have moved under the highlight: none stays selected.
+  grid->clearSelection();
+  QStringList headings, numbers;
+  for (int column = 1; column <= 5; ++column) headings << QString::fromStdString(table.cell(0, column));
+  for (int row = 1; row <= rows; ++row) numbers << QString::fromStdString(table.cell(row, 0));
+  grid->setHorizontalHeaderLabels(headings);
+  grid->setVerticalHeaderLabels(numbers);
+  for (int row = 1; row <= rows; ++row) {
+    for (int column = 1; column <= 5; ++column) {
+      QTableWidgetItem* item = grid->item(row - 1, column - 1);
+      if (!item) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignCenter);
+        grid->setItem(row - 1, column - 1, item);
+      }
+      item->setText(QString::fromStdString(table.cell(row, column)));
+    }
+  }
+}
+
+void ColourWindow::showChart() {
+  const ColourSeries series = session_.colours().colourSeries();
+  const auto fill = [](QLineSeries* line, const std::vector<ChartPoint>& points) {
+    QList<QPointF> at;
+    at.reserve(static_cast<qsizetype>(points.size()));
+    for (const ChartPoint& point : points) at.append(QPointF(point.x, point.y));
+    line->replace(at);
+  };
+  fill(rouge_, series.rouge);
+  fill(vert_, series.vert);
+  fill(bleu_, series.bleu);
+}
+
+void ColourWindow::showColourBar() {
+  const QSize size = ui_->ImageColBar->size();
+  if (size.isEmpty()) return;
+  QImage bar(size, QImage::Format_RGB32);
+  QPainter painter(&bar);
+  const ColourTable& table = session_.colours();
+  // Column x stands for the proportion 100 x / width; what the table does not cover is white.
+  for (int x = 0; x < size.width(); ++x)
+    painter.fillRect(x, 0, 1, size.height(), qColourOf(table.colourBarColumn(x, size.width())));
+  painter.end();
+  ui_->ImageColBar->setPicture(bar);
+}
+
+void ColourWindow::openPickerOn(int gridRow) {
+  session_.openColourPicker(gridRow);
+  picker_.openOnRow(gridRow);
+}
 
 }  // namespace chromaflow
