@@ -1,18 +1,320 @@
 #include "plan/plan_window.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "app/icons.h"
+#include "app/picture_view.h"
 #include "app/session.h"
+#include "drawing/main_pictures.h"
+#include "plan/proportion_bars.h"
+#include "plan/proportion_editor_window.h"
+#include "plan/surface_editor_window.h"
 #include "ui_plan_window.h"
 
 namespace chromaflow {
+namespace {
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+// The column of the proportion grid (under its headings, the row number aside) that shows the
+// row's colour.
+constexpr int kRgbColumn = 2;
+// Where a cell of that column keeps the colour it is filled with.
+constexpr int kSwatchRole = Qt::UserRole + 1;
+constexpr Rgb kPureBlue = rgbOf(0, 0, 255);
+
+// The "RGB" cell of a proportion row shows its colour as a swatch over the whole cell, not the
+// number it holds.
+class SwatchDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QVariant swatch = index.data(kSwatchRole);
+    if (!swatch.isValid()) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    painter->fillRect(option.rect, swatch.value<QColor>());
+  }
+};
+
+using CellText = std::function<std::string(int row, int column)>;
+
+// A grid as the plan shows it: the headings of row 0 above the columns, the row numbers (and
+// " +" under the last) down the side, then the cells. Items are reused so that the scroll
+// position and the selection stay while the texts change.
+void fillGrid(QTableWidget& grid, int tableRows, const CellText& cell) {
+  const int columns = grid.columnCount();
+  for (int c = 0; c < columns; ++c) {
+    if (!grid.horizontalHeaderItem(c)) grid.setHorizontalHeaderItem(c, new QTableWidgetItem);
+    grid.horizontalHeaderItem(c)->setText(text(cell(0, c + 1)));
+  }
+  grid.setRowCount(tableRows + 1);
+  for (int r = 0; r <= tableRows; ++r) {
+    if (!grid.verticalHeaderItem(r)) grid.setVerticalHeaderItem(r, new QTableWidgetItem);
+    grid.verticalHeaderItem(r)->setText(text(cell(r + 1, 0)));
+    for (int c = 0; c < columns; ++c) {
+      QTableWidgetItem* item = grid.item(r, c);
+      if (!item) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        grid.setItem(r, c, item);
+      }
+      item->setText(text(cell(r + 1, c + 1)));
+    }
+  }
+}
+
+QStringList headings(int columns, const CellText& cell) {
+  QStringList texts;
+  for (int c = 1; c <= columns; ++c) texts << text(cell(0, c));
+  return texts;
+}
+
+// Columns wide enough for their heading and for `widest` cell, so that nothing is cut and no
+// column moves as the rows change. The columns in `sharing` share the width the grid gets beyond
+// what it asks for.
+void setupGrid(QTableWidget& grid, const QStringList& headings, const QStringList& widest, QList<int> sharing) {
+  const QFontMetrics text = grid.fontMetrics();
+  const QFontMetrics heading = grid.horizontalHeader()->fontMetrics();
+  QHeaderView& side = *grid.verticalHeader();
+  side.setSectionResizeMode(QHeaderView::Fixed);
+  side.setDefaultSectionSize(text.height() + 8);
+  side.setDefaultAlignment(Qt::AlignCenter);
+  // Room for " +" and the hundredth surface.
+  const int sideWidth = text.horizontalAdvance(QStringLiteral("0000")) + 12;
+  side.setFixedWidth(sideWidth);
+
+  QHeaderView& top = *grid.horizontalHeader();
+  top.setStretchLastSection(false);
+  int fixedWidth = 0, sharedWidth = 0;
+  for (int c = 0; c < grid.columnCount(); ++c) {
+    const int width =
+        std::max(heading.horizontalAdvance(headings.value(c)) + 18, text.horizontalAdvance(widest.value(c)) + 14);
+    if (sharing.contains(c)) {
+      top.setSectionResizeMode(c, QHeaderView::Stretch);
+      sharedWidth = std::max(sharedWidth, width);
+    } else {
+      top.setSectionResizeMode(c, QHeaderView::Fixed);
+      grid.setColumnWidth(c, width);
+      fixedWidth += width;
+    }
+  }
+  const int scrollBar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &grid);
+  grid.setMinimumWidth(sideWidth + fixedWidth + static_cast<int>(sharing.size()) * sharedWidth + scrollBar +
+                       2 * grid.frameWidth() + 2);
+  grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+// The picture a PictureView shows, at the view's size.
+QImage pictureFor(const QWidget& view) {
+  QImage image(view.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  image.fill(qColourOf(kButtonFace));
+  return image;
+}
+
+}  // namespace
 
 PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, ProportionEditorWindow& proportionEditor,
-             QWidget* parent)
-    : QDialog(parent), session_(session), ui_(std::make_unique<Ui::FSurfProp>()) {
+                       QWidget* parent)
+    : QDialog(parent),
+      session_(session),
+      surfaceEditor_(surfaceEditor),
+      proportionEditor_(proportionEditor),
+      ui_(std::make_unique<Ui::FSurfProp>()) {
   ui_->setupUi(this);
-  (void)surfaceEditor;
-  (void)proportionEditor;
+  layout()->setMenuBar(ui_->MainMenu1);
+  ui_->MINew->setIcon(toolIcon(ToolIcon::New));
+  ui_->MIOpen->setIcon(toolIcon(ToolIcon::Open));
+  ui_->MISave->setIcon(toolIcon(ToolIcon::Save));
+  ui_->ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+  // Heights, lengths and areas share the width the window gives; so does the proportion.
+  const Plan& plan = session_.plan();
+  setupGrid(*ui_->StringGridSurf, headings(5, [&plan](int r, int c) { return plan.surfaceCell(r, c); }),
+            QStringList(5, QStringLiteral("00000.00")), {0, 1, 2});
+  setupGrid(*ui_->StringGridPropDist, headings(6, [&plan](int r, int c) { return plan.proportionCell(r, c); }),
+            {QStringLiteral("00000.00"), QStringLiteral("100"), QStringLiteral("00000000"), QStringLiteral("000"),
+             QStringLiteral("000"), QStringLiteral("000")},
+            {1});
+  ui_->StringGridPropDist->setItemDelegateForColumn(kRgbColumn, new SwatchDelegate(ui_->StringGridPropDist));
+
+  // The file menu and its tool bar.
+  connect(ui_->MINew, &QAction::triggered, this, [this] { session_.newPlan(); });
+  connect(ui_->MIOpen, &QAction::triggered, this, [this] { session_.openPlan(true); });
+  connect(ui_->MISave, &QAction::triggered, this, [this] { session_.savePlan(false); });
+  connect(ui_->MISaveAs, &QAction::triggered, this, [this] { session_.savePlan(true); });
+  connect(ui_->MIExit, &QAction::triggered, this, &QDialog::close);
+  connect(ui_->ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
+
+  // A cell, or the number beside it, opens the row editor on that row.
+  connect(ui_->StringGridSurf, &QTableWidget::cellClicked, this, [this](int row, int) { openSurfaceRow(row); });
+  connect(ui_->StringGridSurf->verticalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int row) { openSurfaceRow(row); });
+  connect(ui_->StringGridPropDist, &QTableWidget::cellClicked, this, [this](int row, int) { openProportionRow(row); });
+  connect(ui_->StringGridPropDist->verticalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int row) { openProportionRow(row); });
+
+  // The initial conditions.
+  connect(ui_->Buttontuyauplein, &QRadioButton::clicked, this, [this] { session_.selectHoseState(HoseState::Full); });
+  connect(ui_->Buttontuyauvide, &QRadioButton::clicked, this, [this] { session_.selectHoseState(HoseState::Empty); });
+  connect(ui_->SpinEditPropStart, &QSpinBox::valueChanged, this,
+          [this](int value) { session_.setStartProportion(value); });
+  connect(ui_->Anticipation, &QCheckBox::clicked, this, [this](bool on) { session_.setAnticipation(on); });
+
+  // The proportion bar follows the pointer while the left button is held on it.
+  connect(ui_->ImagePropBar, &PictureView::pressed, this, [this](QPoint at, Qt::MouseButton button) {
+    if (button != Qt::LeftButton) return;
+    barButtonHeld_ = true;
+    pointStartProportionBar(at);
+  });
+  connect(ui_->ImagePropBar, &PictureView::moved, this, [this](QPoint at) { pointStartProportionBar(at); });
+  connect(ui_->ImagePropBar, &PictureView::released, this, [this](QPoint, Qt::MouseButton button) {
+    if (button == Qt::LeftButton) barButtonHeld_ = false;
+  });
+  connect(ui_->ImagePropBar, &PictureView::resized, this, [this] { showStartProportion(); });
+  connect(ui_->ImageColBar, &PictureView::resized, this, [this] { showColourBar(); });
+
+  showSurfaceRows();
+  showProportionRows();
+  showHoseConditions();
+  showColourBar();
+  showTitle();
+  changed_ = session_.changed.subscribe([this](Change change) { onChanged(change); });
 }
 
 PlanWindow::~PlanWindow() = default;
+
+void PlanWindow::onChanged(const Change& change) {
+  if (change.has(Changed::SurfaceRows)) showSurfaceRows();
+  if (change.has(Changed::ProportionRows) || change.has(Changed::ColourRows)) showProportionRows();
+  if (change.has(Changed::HoseConditions) || change.has(Changed::ColourRows)) showHoseConditions();
+  if (change.has(Changed::ColourRows)) showColourBar();
+  if (change.has(Changed::DocumentNames)) showTitle();
+}
+
+void PlanWindow::showSurfaceRows() {
+  const Plan& plan = session_.plan();
+  fillGrid(*ui_->StringGridSurf, plan.surfaceCount(),
+           [&plan](int row, int column) { return plan.surfaceCell(row, column); });
+}
+
+void PlanWindow::showProportionRows() {
+  const Plan& plan = session_.plan();
+  QTableWidget& grid = *ui_->StringGridPropDist;
+  fillGrid(grid, plan.proportionCount(), [&plan](int row, int column) { return plan.proportionCell(row, column); });
+  // A row whose proportion is an integer shows its R, G and B as a swatch.
+  for (int j = 1; j <= plan.proportionCount(); ++j) {
+    const auto number = [&](int column, bool& ok) { return text(plan.proportionCell(j, column)).toInt(&ok); };
+    bool proportionOk = false, rOk = false, gOk = false, bOk = false;
+    number(2, proportionOk);
+    const QColor colour(number(4, rOk), number(5, gOk), number(6, bOk));
+    grid.item(j - 1, kRgbColumn)
+        ->setData(kSwatchRole, proportionOk && rOk && gOk && bOk ? QVariant(colour) : QVariant());
+  }
+  grid.item(plan.proportionCount(), kRgbColumn)->setData(kSwatchRole, QVariant());
+}
+
+void PlanWindow::showHoseConditions() {
+  const Plan& plan = session_.plan();
+  const bool full = plan.hoseState() == HoseState::Full;
+  ui_->Buttontuyauplein->setChecked(full);
+  ui_->Buttontuyauvide->setChecked(!full);
+  // Only a full hose holds paint of a proportion of its own; an empty one always anticipates.
+  for (QWidget* control : {static_cast<QWidget*>(ui_->SpinEditPropStart), static_cast<QWidget*>(ui_->LabelPropStart),
+                           static_cast<QWidget*>(ui_->LabelPropStartUnit), static_cast<QWidget*>(ui_->ImagePropBar),
+                           static_cast<QWidget*>(ui_->Anticipation)})
+    control->setEnabled(full);
+  ui_->Anticipation->setChecked(plan.anticipation());
+  showStartProportion();
+}
+
+void PlanWindow::showStartProportion() {
+  const int proportion = session_.plan().startProportion();
+  if (ui_->SpinEditPropStart->value() != proportion) {
+    const QSignalBlocker quiet(ui_->SpinEditPropStart);
+    ui_->SpinEditPropStart->setValue(proportion);
+  }
+
+  const CouleurPanel couleur = couleurPanel(session_.colours(), proportion);
+  QPalette palette = ui_->Couleur->palette();
+  palette.setColor(QPalette::Window, qColourOf(couleur.colour));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  ui_->Couleur->setPalette(palette);
+  ui_->Couleur->setText(text(couleur.text));
+
+  QImage bar = pictureFor(*ui_->ImagePropBar);
+  drawBar(bar, BarFigure{proportionBarBlueColumns(proportion, bar.width()), kPureBlue});
+  ui_->ImagePropBar->setPicture(bar);
+}
+
+void PlanWindow::showColourBar() {
+  QImage bar = pictureFor(*ui_->ImageColBar);
+  const std::vector<Rgb> columns = colourBarColumns(session_.colours(), bar.width());
+  QPainter painter(&bar);
+  for (int x = 0; x < bar.width() && x < static_cast<int>(columns.size()); ++x) {
+    painter.setPen(qColourOf(columns[static_cast<std::size_t>(x)]));
+    painter.drawLine(x, 0, x, bar.height() - 1);
+  }
+  painter.end();
+  ui_->ImageColBar->setPicture(bar);
+}
+
+void PlanWindow::showTitle() { setWindowTitle(text(session_.plan().name().title())); }
+
+void PlanWindow::openSurfaceRow(int gridRow) { surfaceEditor_.openOnRow(gridRow); }
+
+void PlanWindow::openProportionRow(int gridRow) { proportionEditor_.openOnRow(gridRow); }
+
+void PlanWindow::pointStartProportionBar(QPoint at) {
+  const BarPointer pointer = session_.pointStartProportionBar(at.x(), ui_->ImagePropBar->width(), barButtonHeld_);
+  ui_->ImagePropBar->setCursor(pointer.splitCursor ? Qt::SplitHCursor : Qt::ArrowCursor);
+}
+
+bool PlanWindow::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) {
+    entered_ = true;
+    // Whatever changed the colours while the window was away shows again.
+    showStartProportion();
+    showColourBar();
+  } else if (event->type() == QEvent::WindowDeactivate) {
+    leave();
+  }
+  return QDialog::event(event);
+}
+
+void PlanWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  entered_ = true;
+  session_.planWindowShown();
+}
+
+void PlanWindow::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  leave();
+}
+
+void PlanWindow::leave() {
+  if (!entered_) return;
+  entered_ = false;
+  session_.planWindowLeft();
+}
 
 }  // namespace chromaflow

@@ -1,12 +1,18 @@
 #pragma once
 // FSurfProp, "Surfaces et proportions": the plan's two tables, the hose's initial conditions and
 // the plan's file menu. A cell opens the row editor of its table.
+//
+// The window holds nothing of the plan: it shows what the session holds, once per change, and
+// forwards each gesture. Showing it recomputes the tables; leaving it (another window coming to
+// the front, a row editor included, or closing it) lets the main window redraw its views.
 
 #include <QDialog>
 
 #include <memory>
 
 #include "common/signal.h"
+
+class QTableWidget;
 
 namespace Ui {
 class FSurfProp;
@@ -17,16 +23,43 @@ namespace chromaflow {
 class Session;
 class SurfaceEditorWindow;
 class ProportionEditorWindow;
+struct Change;
 
 class PlanWindow : public QDialog {
  public:
   explicit PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, ProportionEditorWindow& proportionEditor,
-             QWidget* parent = nullptr);
+                      QWidget* parent = nullptr);
   ~PlanWindow() override;
 
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
+  void onChanged(const Change& change);
+  void showSurfaceRows();
+  void showProportionRows();
+  void showHoseConditions();
+  void showStartProportion();  // the spin field, the panel "Couleur" and the proportion bar
+  void showColourBar();
+  void showTitle();
+
+  // A cell (or the number) of grid row `gridRow`, counted from 0 under the headings, was
+  // selected: the row editor opens on it, the " +" row being the one after the table's last.
+  void openSurfaceRow(int gridRow);
+  void openProportionRow(int gridRow);
+  void pointStartProportionBar(QPoint at);
+  void leave();
+
   Session& session_;
+  SurfaceEditorWindow& surfaceEditor_;
+  ProportionEditorWindow& proportionEditor_;
   std::unique_ptr<Ui::FSurfProp> ui_;
+  bool barButtonHeld_ = false;  // the left button went down on the proportion bar
+  bool entered_ = false;        // shown or activated, and not left since
+  // Last, so that the window stops listening before its widgets go.
+  Subscription changed_;
 };
 
 }  // namespace chromaflow
