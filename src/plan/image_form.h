@@ -25,7 +25,7 @@ class ImageForm : public QDialog {
 
   // The windows the picker shows the picture and the picked colour in (created after it).
   void attach(ViewForm& fullPicture, SelectedColourView& selectedColour);
-  // Shows the picker on row `row` of the colour table (n: a new row).
+  // Shows the picker on row `row` of the colour table, counted from 1 (n + 1: a new row).
   void openOnRow(int row);
 
  private:

@@ -279,9 +279,10 @@ void PlanWindow::showColourBar() {
 
 void PlanWindow::showTitle() { setWindowTitle(text(session_.plan().name().title())); }
 
-void PlanWindow::openSurfaceRow(int gridRow) { surfaceEditor_.openOnRow(gridRow); }
+// The editors count the table's rows from 1, as its row numbers show them.
+void PlanWindow::openSurfaceRow(int gridRow) { surfaceEditor_.openOnRow(gridRow + 1); }
 
-void PlanWindow::openProportionRow(int gridRow) { proportionEditor_.openOnRow(gridRow); }
+void PlanWindow::openProportionRow(int gridRow) { proportionEditor_.openOnRow(gridRow + 1); }
 
 void PlanWindow::pointStartProportionBar(QPoint at) {
   const BarPointer pointer = session_.pointStartProportionBar(at.x(), ui_->ImagePropBar->width(), barButtonHeld_);

@@ -292,7 +292,7 @@ TEST_F(PlanWindowTest, ACellOpensTheEditorOfItsTable) {
 
 // The row each editor opens on, in the session's numbering (n + 1: the " +" row). Needs the
 // real row editors: their placeholders show themselves without telling the session.
-TEST_F(PlanWindowTest, DISABLED_ACellOpensTheEditorOnItsRow) {
+TEST_F(PlanWindowTest, ACellOpensTheEditorOnItsRow) {
   rig.openExample();
   EditorWatch watch(rig);
   clickCell(grid("StringGridSurf"), 1, 3);
