@@ -19,19 +19,13 @@
 #include "app/language_table.h"
 #include "app/port_status.h"
 #include "app/session.h"
+#include "app/shown_text.h"
 #include "app/simulated_machine_dialog.h"
 #include "sim/harness/attached_machine.h"
 #include "ui_main_window.h"
 
 namespace chromaflow {
 namespace {
-
-QString text(const std::string& s) { return QString::fromStdString(s); }
-
-void setText(QLabel* label, const std::string& s) {
-  const QString shown = text(s);
-  if (label->text() != shown) label->setText(shown);
-}
 
 // The colour of a label's text. A palette, not a style sheet: it changes on ticks and a style
 // sheet would restyle the widget each time.
@@ -237,7 +231,7 @@ void MainWindow::showFigures() {
       {f.P1P2lReste, &m.P1P2lReste}, {f.LCapteur, &m.LCapteur}, {f.LHz, &m.LHz},
       {f.Distance, &m.Distance},   {f.Correction, &m.Correction}, {f.HMax, &totals.HMax},
       {f.LongTot, &totals.LongTot}};
-  for (const auto& [label, value] : texts) setText(label, *value);
+  for (const auto& [label, value] : texts) showText(label, *value);
 
   f.CBR->setChecked(m.CBR);
   f.CBP1->setChecked(m.CBP1);
@@ -251,9 +245,9 @@ void MainWindow::showFigures() {
 
   if (const auto& pick = session_.surfacePick()) {
     const QColor colour = qColourOf(*pick);
-    setText(f.PropR, std::to_string(colour.red()));
-    setText(f.PropG, std::to_string(colour.green()));
-    setText(f.PropB, std::to_string(colour.blue()));
+    showText(f.PropR, std::to_string(colour.red()));
+    showText(f.PropG, std::to_string(colour.green()));
+    showText(f.PropB, std::to_string(colour.blue()));
     const QString swatch = QStringLiteral("background-color: %1;").arg(colour.name());
     if (f.PanelRGB->styleSheet() != swatch) f.PanelRGB->setStyleSheet(swatch);
   }
@@ -300,14 +294,14 @@ void MainWindow::showPort() {
   Ui::FVelmora& f = *ui_;
   const ParallelPortKind kind = session_.selectedPort();
   (kind == ParallelPortKind::Prn ? f.MIPrn : kind == ParallelPortKind::Lpt1 ? f.MILpt1 : f.MILpt2)->setChecked(true);
-  const QString summary = text(drivingSummary(session_));
+  const QString summary = qtText(drivingSummary(session_));
   portPanel_->setText(summary);
   portPanel_->setToolTip(summary);
   // The simulated machine can be set up only while it is what the program drives.
   f.MIMachineSimulee->setVisible(machine_ && machine_() != nullptr);
 }
 
-void MainWindow::showNames() { setWindowTitle(text(session_.project().title())); }
+void MainWindow::showNames() { setWindowTitle(qtText(session_.project().title())); }
 
 void MainWindow::showHoseConditions() {
   // The hose bar and the proportion bar only mean something while the dosing anticipates.
@@ -319,8 +313,8 @@ void MainWindow::showHoseConditions() {
 
 void MainWindow::relabel() {
   for (const LabelAssignment& label : ApplyLanguage(session_.language())) {
-    const QString name = text(label.control);
-    const QString value = text(label.text);
+    const QString name = qtText(label.control);
+    const QString value = qtText(label.text);
     if (auto* menu = findChild<QMenu*>(name)) {
       if (label.property == LabelProperty::Caption)
         menu->setTitle(value);
@@ -342,8 +336,8 @@ void MainWindow::relabel() {
 }
 
 void MainWindow::setStatus(const std::optional<std::string>& panel0, const std::optional<std::string>& panel1) {
-  if (panel0) setText(panel0_, *panel0);
-  if (panel1) setText(panel1_, *panel1);
+  if (panel0) showText(panel0_, *panel0);
+  if (panel1) showText(panel1_, *panel1);
 }
 
 void MainWindow::hoseFull() {
@@ -399,7 +393,7 @@ void MainWindow::openManual() {
     return;
   }
   if (!asker) return;
-  if (auto chosen = asker->askOpenName(DocumentKind::Manual, "Noname")) open(text(*chosen));
+  if (auto chosen = asker->askOpenName(DocumentKind::Manual, "Noname")) open(qtText(*chosen));
 }
 
 void MainWindow::showAbout() {

@@ -18,12 +18,11 @@
 #include <cstdio>
 
 #include "app/session.h"
+#include "app/shown_text.h"
 #include "ui_card_test_window.h"
 
 namespace chromaflow {
 namespace {
-
-QString text(const std::string& s) { return QString::fromStdString(s); }
 
 template <typename Widget>
 Widget* control(QWidget& form, const char* prefix, int n) {
@@ -135,16 +134,16 @@ void CardTestWindow::showControls() {
   for (int n = 1; n <= kDacChannels; ++n) {
     const QSignalBlocker quiet(dacBars_[n]);
     dacBars_[n]->setValue(c.ScrollBarDAC[n]);
-    dacValues_[n]->setText(text(c.ValDAC[n]));
+    dacValues_[n]->setText(qtText(c.ValDAC[n]));
   }
   {
     const QSignalBlocker quiet(ui_->ScrollBarDA);
     ui_->ScrollBarDA->setValue(c.ScrollBarDA);
   }
-  ui_->ValDA->setText(text(c.ValDA));
+  ui_->ValDA->setText(qtText(c.ValDA));
   for (int n = 1; n <= kAnalogInputs; ++n) {
     gauges_[n]->setValue(c.GaugeAD[n]);
-    adValues_[n]->setText(text(c.ValAD[n]));
+    adValues_[n]->setText(qtText(c.ValAD[n]));
   }
   ui_->CBtestOutput->setChecked(c.CBtestOutput);
   ui_->CBActivCarte->setChecked(c.CBActivCarte);
@@ -154,9 +153,9 @@ void CardTestWindow::showControls() {
 
 void CardTestWindow::showLink() {
   const CardTestDiagnostics diagnostics = session_.testDiagnostics();
-  ui_->PortAccess->setText(text(diagnostics.portAccess));
+  ui_->PortAccess->setText(qtText(diagnostics.portAccess));
   const std::optional<CardProbe>& probe = session_.cardProbe();
-  ui_->ProbeText->setText(probe ? text(probe->text()) : QStringLiteral("Carte pas encore interrogée"));
+  ui_->ProbeText->setText(probe ? qtText(probe->text()) : QStringLiteral("Carte pas encore interrogée"));
   for (std::size_t i = 0; i < kCardChips.size(); ++i) {
     QLabel* answer = chipAnswers_[i];
     if (!probe || !probe->cardEnabled) {

@@ -20,6 +20,7 @@
 #include "app/icons.h"
 #include "app/picture_view.h"
 #include "app/session.h"
+#include "app/shown_text.h"
 #include "drawing/main_pictures.h"
 #include "plan/proportion_bars.h"
 #include "plan/proportion_editor_window.h"
@@ -28,8 +29,6 @@
 
 namespace chromaflow {
 namespace {
-
-QString text(const std::string& s) { return QString::fromStdString(s); }
 
 // The column of the proportion grid (under its headings, the row number aside) that shows the
 // row's colour.
@@ -63,12 +62,12 @@ void fillGrid(QTableWidget& grid, int tableRows, const CellText& cell) {
   const int columns = grid.columnCount();
   for (int c = 0; c < columns; ++c) {
     if (!grid.horizontalHeaderItem(c)) grid.setHorizontalHeaderItem(c, new QTableWidgetItem);
-    grid.horizontalHeaderItem(c)->setText(text(cell(0, c + 1)));
+    grid.horizontalHeaderItem(c)->setText(qtText(cell(0, c + 1)));
   }
   grid.setRowCount(tableRows + 1);
   for (int r = 0; r <= tableRows; ++r) {
     if (!grid.verticalHeaderItem(r)) grid.setVerticalHeaderItem(r, new QTableWidgetItem);
-    grid.verticalHeaderItem(r)->setText(text(cell(r + 1, 0)));
+    grid.verticalHeaderItem(r)->setText(qtText(cell(r + 1, 0)));
     for (int c = 0; c < columns; ++c) {
       QTableWidgetItem* item = grid.item(r, c);
       if (!item) {
@@ -77,14 +76,14 @@ void fillGrid(QTableWidget& grid, int tableRows, const CellText& cell) {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         grid.setItem(r, c, item);
       }
-      item->setText(text(cell(r + 1, c + 1)));
+      item->setText(qtText(cell(r + 1, c + 1)));
     }
   }
 }
 
 QStringList headings(int columns, const CellText& cell) {
   QStringList texts;
-  for (int c = 1; c <= columns; ++c) texts << text(cell(0, c));
+  for (int c = 1; c <= columns; ++c) texts << qtText(cell(0, c));
   return texts;
 }
 
@@ -222,7 +221,7 @@ void PlanWindow::showProportionRows() {
   fillGrid(grid, plan.proportionCount(), [&plan](int row, int column) { return plan.proportionCell(row, column); });
   // A row whose proportion is an integer shows its R, G and B as a swatch.
   for (int j = 1; j <= plan.proportionCount(); ++j) {
-    const auto number = [&](int column, bool& ok) { return text(plan.proportionCell(j, column)).toInt(&ok); };
+    const auto number = [&](int column, bool& ok) { return qtText(plan.proportionCell(j, column)).toInt(&ok); };
     bool proportionOk = false, rOk = false, gOk = false, bOk = false;
     number(2, proportionOk);
     const QColor colour(number(4, rOk), number(5, gOk), number(6, bOk));
@@ -258,7 +257,7 @@ void PlanWindow::showStartProportion() {
   palette.setColor(QPalette::Window, qColourOf(couleur.colour));
   palette.setColor(QPalette::WindowText, Qt::black);
   ui_->Couleur->setPalette(palette);
-  ui_->Couleur->setText(text(couleur.text));
+  ui_->Couleur->setText(qtText(couleur.text));
 
   QImage bar = pictureFor(*ui_->ImagePropBar);
   drawBar(bar, BarFigure{proportionBarBlueColumns(proportion, bar.width()), kPureBlue});
@@ -277,7 +276,7 @@ void PlanWindow::showColourBar() {
   ui_->ImageColBar->setPicture(bar);
 }
 
-void PlanWindow::showTitle() { setWindowTitle(text(session_.plan().name().title())); }
+void PlanWindow::showTitle() { setWindowTitle(qtText(session_.plan().name().title())); }
 
 // The editors count the table's rows from 1, as its row numbers show them.
 void PlanWindow::openSurfaceRow(int gridRow) { surfaceEditor_.openOnRow(gridRow + 1); }

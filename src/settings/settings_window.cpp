@@ -17,6 +17,7 @@
 #include "app/clickable_panel.h"
 #include "app/icons.h"
 #include "app/session.h"
+#include "app/shown_text.h"
 #include "drawing/main_pictures.h"
 #include "settings/delay_pictures.h"
 #include "settings/settings_charts.h"
@@ -24,13 +25,6 @@
 
 namespace chromaflow {
 namespace {
-
-QString text(const std::string& s) { return QString::fromStdString(s); }
-
-void setText(QLabel* label, const std::string& s) {
-  const QString shown = text(s);
-  if (label->text() != shown) label->setText(shown);
-}
 
 // Set without telling: a value shown is not a value the operator typed.
 void setValue(QSpinBox* spin, int value) {
@@ -155,20 +149,20 @@ void SettingsWindow::showSettings() {
   setValue(ui_->SpinEditP2trl, s.P2trl);
   setValue(ui_->SpinEditRoul, s.Roul);
   setValue(ui_->SpinEditPulseM2, s.PulseM2);
-  setText(ui_->EditRetard, s.Retard);
-  setText(ui_->EditFiltre, s.Filtre);
-  setText(ui_->EditLitreM2, s.LitreM2);
-  setText(ui_->EditM2Litre, document.M2Litre());
-  setText(ui_->EditMicron, document.Micron());
-  setText(ui_->Debit, document.debitView());
-  setText(ui_->EditMaxDebit, s.MaxDebit);
-  setText(ui_->Gain, s.Gain);
-  setText(ui_->Zero, s.Zero);
-  setText(ui_->MinCapteur, s.MinCapteur);
-  setText(ui_->MaxCapteur, s.MaxCapteur);
-  setText(ui_->PConsigne, s.PConsigne);
-  setText(ui_->PGain, s.PGain);
-  setText(ui_->PFreqMax, s.PFreqMax);
+  showText(ui_->EditRetard, s.Retard);
+  showText(ui_->EditFiltre, s.Filtre);
+  showText(ui_->EditLitreM2, s.LitreM2);
+  showText(ui_->EditM2Litre, document.M2Litre());
+  showText(ui_->EditMicron, document.Micron());
+  showText(ui_->Debit, document.debitView());
+  showText(ui_->EditMaxDebit, s.MaxDebit);
+  showText(ui_->Gain, s.Gain);
+  showText(ui_->Zero, s.Zero);
+  showText(ui_->MinCapteur, s.MinCapteur);
+  showText(ui_->MaxCapteur, s.MaxCapteur);
+  showText(ui_->PConsigne, s.PConsigne);
+  showText(ui_->PGain, s.PGain);
+  showText(ui_->PFreqMax, s.PFreqMax);
   rollerChart_->show(document.charts());
   analogChart_->show(document.charts());
 }
@@ -201,7 +195,7 @@ void SettingsWindow::showUnitChoice() {
   }
 }
 
-void SettingsWindow::showTitle() { setWindowTitle(text(session_.settings().name().title())); }
+void SettingsWindow::showTitle() { setWindowTitle(qtText(session_.settings().name().title())); }
 
 void SettingsWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
