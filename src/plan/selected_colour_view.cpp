@@ -1,6 +1,7 @@
 #include "plan/selected_colour_view.h"
 
 #include "app/session.h"
+#include "drawing/main_pictures.h"
 #include "ui_selected_colour_view.h"
 
 namespace chromaflow {
@@ -11,5 +12,19 @@ SelectedColourView::SelectedColourView(Session& session, QWidget* parent)
 }
 
 SelectedColourView::~SelectedColourView() = default;
+
+void SelectedColourView::showColour(Rgb colour) {
+  QPalette shown = palette();
+  shown.setColor(QPalette::Window, qColourOf(colour));
+  setPalette(shown);
+  showMaximized();
+  raise();
+  activateWindow();
+}
+
+Rgb SelectedColourView::colour() const {
+  const QColor shown = palette().color(QPalette::Window);
+  return rgbOf(shown.red(), shown.green(), shown.blue());
+}
 
 }  // namespace chromaflow

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/signal.h"
+#include "plan/colour_table.h"
 
 namespace Ui {
 class Ffullcolorview;
@@ -20,6 +21,10 @@ class SelectedColourView : public QDialog {
  public:
   explicit SelectedColourView(Session& session, QWidget* parent = nullptr);
   ~SelectedColourView() override;
+
+  // A click on the viewer's colour panel: the window takes the colour and shows it maximised.
+  void showColour(Rgb colour);
+  Rgb colour() const;
 
  private:
   Session& session_;

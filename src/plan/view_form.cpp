@@ -1,5 +1,6 @@
 #include "plan/view_form.h"
 
+#include "app/picture_view.h"
 #include "app/session.h"
 #include "ui_view_form.h"
 
@@ -8,8 +9,25 @@ namespace chromaflow {
 ViewForm::ViewForm(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), ui_(std::make_unique<Ui::FViewForm>()) {
   ui_->setupUi(this);
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
 }
 
 ViewForm::~ViewForm() = default;
+
+void ViewForm::showPicture(const QImage& picture) {
+  // The picture keeps its own size; the scroll area moves over it.
+  ui_->Image1->setFixedSize(picture.isNull() ? QSize(0, 0) : picture.size());
+  ui_->Image1->setPicture(picture);
+}
+
+const QImage& ViewForm::picture() const { return ui_->Image1->picture(); }
+
+void ViewForm::showFullSize(const QString& caption) {
+  setWindowTitle(caption);
+  showNormal();
+  raise();
+  activateWindow();
+}
 
 }  // namespace chromaflow
