@@ -13,6 +13,7 @@
 #include <QStorageInfo>
 
 #include "app/clickable_panel.h"
+#include "app/modeless_window.h"
 #include "app/picture_view.h"
 #include "app/session.h"
 #include "drawing/main_pictures.h"
@@ -141,6 +142,7 @@ void ImageForm::attach(ViewForm& fullPicture, SelectedColourView& selectedColour
 
 void ImageForm::openOnRow(int row) {
   session_.openColourPicker(row);
+  keepReachable(*this);
   showMaximized();
   raise();
   activateWindow();

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "app/modeless_window.h"
+
 namespace chromaflow {
 namespace {
 
@@ -29,12 +31,7 @@ class LeavingFilter : public QObject {
 }  // namespace
 
 void showRowEditor(QDialog& editor) {
-  QWidget* modal = QApplication::activeModalWidget();
-  if (modal && modal != &editor && modal != editor.parentWidget() && !editor.isAncestorOf(modal)) {
-    const bool wasVisible = editor.isVisible();
-    editor.setParent(modal, editor.windowFlags());  // hides it
-    if (wasVisible) editor.show();
-  }
+  keepReachable(editor);
   if (!editor.isVisible()) {
     editor.resize(editor.size().expandedTo(editor.minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -9,10 +9,8 @@ class QWidget;
 
 namespace chromaflow {
 
-// Brings `editor` to the front, centred on the desktop when it was hidden. The plan window that
-// opens it runs modally, and a modal window blocks every window that is not its own: the editor
-// becomes the modal window's window, so that it takes the operator's input and stays above it
-// while the plan window stays open.
+// Brings `editor` to the front, centred on the desktop when it was hidden, above the modal plan
+// window that opens it and reachable while the plan window stays open.
 void showRowEditor(QDialog& editor);
 
 // Calls `left` whenever `field` loses the focus to another control of its window; the window

@@ -1,5 +1,6 @@
 #include "plan/selected_colour_view.h"
 
+#include "app/modeless_window.h"
 #include "app/session.h"
 #include "drawing/main_pictures.h"
 #include "ui_selected_colour_view.h"
@@ -17,6 +18,7 @@ void SelectedColourView::showColour(Rgb colour) {
   QPalette shown = palette();
   shown.setColor(QPalette::Window, qColourOf(colour));
   setPalette(shown);
+  keepReachable(*this);
   showMaximized();
   raise();
   activateWindow();

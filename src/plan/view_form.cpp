@@ -1,5 +1,6 @@
 #include "plan/view_form.h"
 
+#include "app/modeless_window.h"
 #include "app/picture_view.h"
 #include "app/session.h"
 #include "ui_view_form.h"
@@ -25,6 +26,7 @@ const QImage& ViewForm::picture() const { return ui_->Image1->picture(); }
 
 void ViewForm::showFullSize(const QString& caption) {
   setWindowTitle(caption);
+  keepReachable(*this);
   showNormal();
   raise();
   activateWindow();

@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTimer>
 #include <QDir>
 
@@ -23,6 +25,8 @@
 #include "app/clickable_panel.h"
 #include "app/user_text_window.h"
 #include "plan/full_colour_view.h"
+#include "plan/colour_window.h"
+#include "plan/image_form.h"
 #include "drawing/main_pictures.h"
 #include "sim/card/simulated_k8000.h"
 #include "windows/program_rig.h"
@@ -412,6 +416,27 @@ TEST(MainWindow, EveryMenuButtonAndGestureOpensItsWindow) {
   EXPECT_FALSE(rig.session.state().FirstCycle);
   windowOpenedBy([&] { rig.action("MIProprietes")->trigger(); });
   EXPECT_TRUE(rig.session.state().FirstCycle);
+}
+
+TEST(MainWindow, ThePickerOpenedFromTheModalColourWindowTakesInput) {
+  ProgramRig rig;
+  QDialog& colours = rig.program.colourWindow();
+  ImageForm& picker = rig.program.imageForm();
+  bool closedByClick = false;
+  QTimer::singleShot(0, &colours, [&] {
+    auto* grid = colours.findChild<QTableWidget*>("StringGridProp");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
+    ASSERT_TRUE(picker.isVisible());
+    // The window system keeps it above the colour window, and a click through it, which a modal
+    // window would drop on a window it blocks, reaches it.
+    EXPECT_EQ(picker.windowHandle()->transientParent(), colours.windowHandle());
+    auto* cancel = picker.findChild<QPushButton*>("Cancel");
+    QTest::mouseClick(picker.windowHandle(), Qt::LeftButton, {}, cancel->mapTo(&picker, cancel->rect().center()));
+    closedByClick = !picker.isVisible();
+    colours.reject();
+  });
+  rig.action("MIColorf")->trigger();
+  EXPECT_TRUE(closedByClick);
 }
 
 TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
