@@ -36,7 +36,8 @@ ProportionEditorWindow::ProportionEditorWindow(Session& session, QWidget* parent
           [this](const QString& text) { session_.setEditorDistance(text.toStdString()); });
   connect(ui_->SpinEditProp, &QSpinBox::valueChanged, this,
           [this](int proportion) { session_.setEditorProportion(proportion); });
-  whenLeaving(*ui_->SpinEditProp, [this] { session_.setEditorProportion(ui_->SpinEditProp->value()); });
+  leaving_.push_back(
+      whenLeaving(*ui_->SpinEditProp, [this] { session_.setEditorProportion(ui_->SpinEditProp->value()); }));
 
   connect(ui_->ImagePropBar, &PictureView::pressed, this, [this](QPoint at, Qt::MouseButton button) {
     if (button != Qt::LeftButton) return;

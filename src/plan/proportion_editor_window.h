@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <vector>
 
 #include "common/signal.h"
 
@@ -44,6 +45,7 @@ class ProportionEditorWindow : public QDialog {
   bool draggingBar_ = false;  // the left button went down on the proportion bar
   // Last, so that the window stops listening before its widgets go.
   Subscription editorChanged_;
+  std::vector<std::unique_ptr<QObject>> leaving_;  // the fields' leaving watches
 };
 
 }  // namespace chromaflow

@@ -14,7 +14,7 @@ namespace {
 
 class LeavingFilter : public QObject {
  public:
-  LeavingFilter(QObject* field, std::function<void()> left) : QObject(field), left_(std::move(left)) {}
+  explicit LeavingFilter(std::function<void()> left) : left_(std::move(left)) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::FocusOut) {
@@ -42,8 +42,10 @@ void showRowEditor(QDialog& editor) {
   editor.activateWindow();
 }
 
-void whenLeaving(QWidget& field, std::function<void()> left) {
-  field.installEventFilter(new LeavingFilter(&field, std::move(left)));
+std::unique_ptr<QObject> whenLeaving(QWidget& field, std::function<void()> left) {
+  auto watch = std::make_unique<LeavingFilter>(std::move(left));
+  field.installEventFilter(watch.get());
+  return watch;
 }
 
 }  // namespace chromaflow

@@ -3,8 +3,10 @@
 // it, and the moment the operator leaves one of its fields.
 
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QObject;
 class QWidget;
 
 namespace chromaflow {
@@ -14,7 +16,9 @@ namespace chromaflow {
 void showRowEditor(QDialog& editor);
 
 // Calls `left` whenever `field` loses the focus to another control of its window; the window
-// itself losing the focus (another window, a message box coming up) is no leaving.
-void whenLeaving(QWidget& field, std::function<void()> left);
+// itself losing the focus (another window, a message box coming up) is no leaving. The watch
+// lasts as long as the object returned: the editor drops it before its fields go, so that the
+// focus they lose as they are destroyed is no leaving either.
+[[nodiscard]] std::unique_ptr<QObject> whenLeaving(QWidget& field, std::function<void()> left);
 
 }  // namespace chromaflow

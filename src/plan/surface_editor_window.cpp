@@ -28,8 +28,8 @@ SurfaceEditorWindow::SurfaceEditorWindow(Session& session, QWidget* parent)
           [this](const QString& text) { session_.setHauteur(text.toStdString()); });
   connect(ui_->Longueur, &QLineEdit::textEdited, this,
           [this](const QString& text) { session_.setLongueur(text.toStdString()); });
-  whenLeaving(*ui_->Hauteur, [this] { session_.leaveHauteur(); });
-  whenLeaving(*ui_->Longueur, [this] { session_.leaveLongueur(); });
+  leaving_.push_back(whenLeaving(*ui_->Hauteur, [this] { session_.leaveHauteur(); }));
+  leaving_.push_back(whenLeaving(*ui_->Longueur, [this] { session_.leaveLongueur(); }));
 
   const std::pair<QPushButton*, EditorButton> buttons[] = {
       {ui_->OKBtn, EditorButton::Ok},

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <vector>
 
 #include "common/signal.h"
 
@@ -39,6 +40,7 @@ class SurfaceEditorWindow : public QDialog {
   std::unique_ptr<Ui::FSurface> ui_;
   // Last, so that the window stops listening before its widgets go.
   Subscription editorChanged_;
+  std::vector<std::unique_ptr<QObject>> leaving_;  // the fields' leaving watches
 };
 
 }  // namespace chromaflow
