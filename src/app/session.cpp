@@ -2,6 +2,7 @@
 
 #include "app/language_table.h"
 #include "app/session_operation.h"
+#include "common/display_forms.h"
 
 namespace chromaflow {
 namespace {
@@ -71,8 +72,40 @@ void Session::readingCycleTick() {
       testPanel_.RefreshTestWindow();
       note(Changed::CardImage);
     }
+    followJobRecord();
     ticked.emit();
   });
+}
+
+JobTick Session::jobTick() const {
+  const MainWindowFigures& main = control_.main();
+  const PaintingState& state = control_.state();
+  JobTick tick;
+  tick.milliseconds = runMilliseconds_;
+  tick.distance = state.Distance;
+  tick.anticipatedDistance = state.AnticipatedDistance;
+  tick.pulsesP1 = counterValue(main.TrP1);
+  tick.pulsesP2 = counterValue(main.TrP2);
+  tick.pulsesPerLitreP1 = static_cast<int>(counterValue(main.P1trl));
+  tick.pulsesPerLitreP2 = static_cast<int>(counterValue(main.P2trl));
+  tick.correction = value32(main.Correction);
+  tick.alarms = control_.correction().alarms;
+  return tick;
+}
+
+void Session::followJobRecord() {
+  runMilliseconds_ += cycleTimer_.interval();
+  const PathModel& path = control_.path();
+  // An edit that moved a surface end or a proportion row makes another job: its record starts.
+  bool sameJob = record_.started() && documents_.plan.revision() == recordedPlanRevision_;
+  if (record_.started() && !sameJob) sameJob = record_.cutFor(path);
+  recordedPlanRevision_ = documents_.plan.revision();
+  if (sameJob) {
+    record_.record(jobTick(), path);
+  } else {
+    runMilliseconds_ = 0;
+    record_.restart(path, jobTick());
+  }
 }
 
 void Session::redrawViews() {
@@ -150,6 +183,10 @@ void Session::hoseEmptyButton() {
 void Session::hoseFullButton() {
   operation([this] {
     control_.hoseFullButton();
+    // A new run from the start of the path: a new record.
+    runMilliseconds_ = 0;
+    recordedPlanRevision_ = documents_.plan.revision();
+    record_.restart(control_.path(), jobTick());
     note(Changed::Figures);
   });
 }

@@ -22,6 +22,7 @@
 #include "card/port_router.h"
 #include "common/asker.h"
 #include "common/signal.h"
+#include "control/job_record.h"
 #include "control/painting_control.h"
 #include "control/timer.h"
 #include "plan/colour_picker.h"
@@ -64,6 +65,8 @@ class Session {
   const PaintingState& state() const { return control_.state(); }
   const PathModel& path() const { return control_.path(); }
   const K8000Card& card() const { return card_; }
+  // What was really laid since the last run from the start of the path ("->|<-").
+  const JobRecord& jobRecord() const { return record_; }
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
   // The access to a port (nothing while it has not been used) and one line about it.
   const PortChoice* portChoice(ParallelPortKind kind) const { return ports_.choice(kind); }
@@ -237,6 +240,8 @@ class Session {
   void finish();
 
   void readingCycleTick();
+  JobTick jobTick() const;
+  void followJobRecord();
   void redrawViews();            // surface view, then proportion views
   void redrawProportionViews();  // proportion views only
   void afterColourRowEdit();
@@ -271,6 +276,9 @@ class Session {
   bool travelDragging_ = false;  // the travelled-distance marker is being moved
   bool hoseDragging_ = false;    // the hose-filling marker is being moved
   std::optional<Rgb> surfacePick_;
+  JobRecord record_;
+  std::int64_t runMilliseconds_ = 0;  // reading-cycle time since the record started
+  unsigned long long recordedPlanRevision_ = 0;
 
   int depth_ = 0;
   bool inTick_ = false;

@@ -1,0 +1,129 @@
+#pragma once
+// The job record: what was really laid, surface by surface and proportion interval by interval,
+// since the operator last started from the beginning of the path ("->|<-").
+//
+// Each reading-cycle tick tells the record where the roller is and where the paint now leaving
+// the pumps will be laid (the anticipated distance, as the dosing sees it), and the pumps'
+// counters. The litres the plan asks are the plan's litres between two anticipated distances; the
+// litres delivered are the pulses counted in that tick, laid where the anticipated distance is.
+// The proportion laid is P1's share of what was delivered for a stretch. Alarms are kept with
+// when and where they were raised and how long they lasted.
+//
+// Memory is bounded whatever the length of the run: one aggregate per surface, per interval and
+// per profile bin, and at most kMaxAlarms alarms (the ones after are only counted).
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "control/figures.h"
+#include "control/path_model.h"
+
+namespace chromaflow {
+
+// What one reading-cycle tick shows the record.
+struct JobTick {
+  std::int64_t milliseconds = 0;  // since the run started
+  float distance = 0;             // where the roller is, m
+  float anticipatedDistance = 0;  // where the paint now leaving the pumps will be laid, m
+  long long pulsesP1 = 0, pulsesP2 = 0;  // the pumps' counters
+  int pulsesPerLitreP1 = 0, pulsesPerLitreP2 = 0;
+  float correction = 0;  // % the automatic correction applies to the mix
+  std::array<bool, kAlarmCount> alarms{};
+};
+
+// One surface, one proportion interval or one profile bin of the path: [from, to) in metres.
+struct RecordedStretch {
+  float from = 0, to = 0;
+  float distancePainted = 0;  // m the roller travelled within it
+  float areaPainted = 0;      // m² it painted there
+  double askedP1 = 0, askedP2 = 0;          // litres the plan asks for the paint pumped for it
+  double deliveredP1 = 0, deliveredP2 = 0;  // litres counted from the pumps' pulses for it
+  long long pulsesP1 = 0, pulsesP2 = 0;    // counted for it
+  double correctionSum = 0;                 // of the correction at each tick pumping for it
+  long long correctionTicks = 0;
+
+  bool pumped() const { return askedP1 + askedP2 > 0 || deliveredP1 + deliveredP2 > 0; }
+  // P1's share in %, or a negative value when nothing was asked (delivered) there.
+  double askedProportion() const;
+  double laidProportion() const;
+  double meanCorrection() const { return correctionTicks ? correctionSum / static_cast<double>(correctionTicks) : 0; }
+};
+
+// One alarm from when it was raised to when it last cleared. An alarm raised again soon after
+// it cleared (the pumps' counts flickering about a limit) continues the same entry.
+struct RecordedAlarm {
+  Alarm alarm = Alarm::P1Lente;
+  std::int64_t startMilliseconds = 0;
+  float startDistance = 0;                // where the roller was when it was raised, m
+  std::int64_t durationMilliseconds = 0;  // until it last cleared, or until now while it stands
+  int raisings = 1;
+  bool standing = false;
+};
+
+class JobRecord {
+ public:
+  static constexpr std::size_t kMaxAlarms = 10'000;
+  // An alarm raised again within this time after it cleared continues its entry.
+  static constexpr std::int64_t kAlarmGapMilliseconds = 2'000;
+  static constexpr int kProfileBins = 400;
+
+  // A new run from the start of the path: the stretches are the plan's as the path model reads
+  // it, every figure zero. The tick given is where the run starts from.
+  void restart(const PathModel& path, const JobTick& start);
+  // One reading-cycle tick of the run.
+  void record(const JobTick& tick, const PathModel& path);
+
+  bool started() const { return started_; }
+  // Whether the record was cut for the path as it now stands (an edit of the plan that moves a
+  // surface end or a proportion row makes another job).
+  bool cutFor(const PathModel& path) const;
+  const std::vector<RecordedStretch>& surfaces() const { return surfaces_.shown; }
+  const std::vector<RecordedStretch>& intervals() const { return intervals_.shown; }
+  // The path cut into kProfileBins equal stretches (none for a path of no length).
+  const std::vector<RecordedStretch>& profile() const { return profile_.shown; }
+  const std::vector<RecordedAlarm>& alarms() const { return alarms_; }
+  long long alarmsNotKept() const { return alarmsNotKept_; }
+  // What the pumps delivered while the paint they pumped could only reach beyond the path's end:
+  // it stays in the hose and the roller when the wall is finished.
+  const RecordedStretch& beyondEnd() const { return beyondEnd_; }
+  std::int64_t milliseconds() const { return last_.milliseconds; }
+  // The whole run: every surface summed.
+  RecordedStretch totals() const;
+  // Bytes the record holds, for the soak's memory figure.
+  std::size_t memoryBytes() const;
+
+ private:
+  // How far along a stretch a distance has gone without turning back: what the plan asks (or the
+  // roller painted) there is the difference of the path's figures at the two ends, not a sum of
+  // small steps, so that a long run does not drift. A turn back banks it and starts another.
+  struct Covered {
+    bool open = false;
+    float from = 0, to = 0;
+    Litres litresAtFrom;
+    float areaAtFrom = 0;
+    double bankedP1 = 0, bankedP2 = 0, bankedLength = 0, bankedArea = 0;
+  };
+  struct Stretches {
+    std::vector<RecordedStretch> shown;
+    std::vector<Covered> asked, painted;
+  };
+
+  static Stretches cut(const std::vector<float>& bounds);
+  static void advance(Stretches& stretches, float from, float to, const PathModel& path, bool painted);
+  static std::size_t at(const Stretches& stretches, float x);
+  static void addDelivered(RecordedStretch& stretch, const JobTick& tick, long long p1, long long p2);
+  void followAlarms(const JobTick& tick);
+
+  bool started_ = false;
+  std::vector<float> surfaceEnds_, proportionDistances_;  // the path it was cut for
+  JobTick last_;
+  Stretches surfaces_, intervals_, profile_;
+  std::vector<RecordedAlarm> alarms_;
+  RecordedStretch beyondEnd_;
+  std::array<int, kAlarmCount> latest_{};  // index in alarms_ + 1 of each alarm's last entry, 0 none
+  long long alarmsNotKept_ = 0;
+};
+
+}  // namespace chromaflow

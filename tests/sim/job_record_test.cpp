@@ -1,0 +1,194 @@
+// The job record on the simulated machine in closed loop with the real control: what the plan
+// asked and what the pumps delivered, surface by surface, the hose's leftover apart, and the
+// alarms where they were raised.
+
+#include "control/job_record.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "sim/harness/simulation.h"
+
+namespace chromaflow::sim {
+namespace {
+
+const std::string kExample = std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv";
+constexpr double kPulse = 1.0 / 220;  // litres per pump pulse on the example
+
+struct Raised {
+  std::int64_t milliseconds;
+  float distance;
+};
+
+// Paints the example; notes when and where `watched` was first raised from `fromSeconds` on.
+const JobRecord& paintExample(Simulation& simulation, MachineConfig config, const std::string& maxPercent = "5",
+                              Alarm watched = Alarm::P1Rapide, double fromSeconds = 0,
+                              std::optional<Raised>* raised = nullptr) {
+  simulation.openProject(kExample);
+  simulation.session().enterCorrectionParameter(CorrectionParameter::PCorrectMaxPct, maxPercent);
+  simulation.start();
+  simulation.startMachine(std::move(config));
+  const JobRecord& record = simulation.session().jobRecord();
+  bool was = false;
+  while (!simulation.machineFinished()) {
+    simulation.tick();
+    const bool is = simulation.control().correction().alarm(watched);
+    if (raised && !*raised && is && !was && record.milliseconds() >= fromSeconds * 1000)
+      *raised = Raised{record.milliseconds(), simulation.control().state().Distance};
+    was = is;
+  }
+  return record;
+}
+
+TEST(JobRecord, AHealthyRunDeliversWhatThePlanAskedOnEverySurface) {
+  Simulation simulation;
+  const JobRecord& record = paintExample(simulation, {});
+  ASSERT_EQ(record.surfaces().size(), 4u);
+  for (const RecordedStretch& s : record.surfaces()) {
+    EXPECT_NEAR(s.deliveredP1, s.askedP1, 2 * kPulse) << s.from;
+    EXPECT_NEAR(s.deliveredP2, s.askedP2, 2 * kPulse) << s.from;
+    EXPECT_NEAR(s.laidProportion(), s.askedProportion(), 1.0) << s.from;
+    EXPECT_NEAR(s.distancePainted, s.to - s.from, 0.01) << s.from;
+  }
+  // The last surface asks 0.35 l of P1 and 1.40 l of P2: the hose's litre pumped to finish the
+  // wall stays in the hose and is kept apart, not counted on it.
+  EXPECT_NEAR(record.surfaces()[3].askedP1, 0.35, 1e-4);
+  EXPECT_NEAR(record.beyondEnd().deliveredP1 + record.beyondEnd().deliveredP2, 1.0, 2 * kPulse);
+  const RecordedStretch total = record.totals();
+  EXPECT_NEAR(total.areaPainted, 32.4, 0.05);
+  EXPECT_NEAR(total.askedP1 + total.askedP2, 32.4 * 0.14, 0.01);
+  // Intervals cut the same litres at the proportion rows.
+  double intervalsP1 = 0;
+  for (const RecordedStretch& i : record.intervals()) intervalsP1 += i.askedP1;
+  EXPECT_NEAR(intervalsP1, total.askedP1, 1e-4);
+  ASSERT_EQ(record.profile().size(), static_cast<std::size_t>(JobRecord::kProfileBins));
+  EXPECT_EQ(record.profile().back().to, 14.0f);
+}
+
+TEST(JobRecord, AFastPumpShowsItsExcessWhereItRanFastAndItsAlarmWhereItWasRaised) {
+  Simulation simulation;
+  std::optional<Raised> raised;
+  // P1 10 % fast from the 50th second, the correction off: the surfaces pumped before are laid as
+  // asked, those after with a tenth more P1.
+  const JobRecord& record = paintExample(simulation, {.faults = {{MachineFault::Target::P1, 1.1, 50}}}, "0",
+                                         Alarm::P1Rapide, 50, &raised);
+  const auto& s = record.surfaces();
+  EXPECT_NEAR(s[0].deliveredP1, s[0].askedP1, 2 * kPulse);
+  EXPECT_NEAR(s[3].deliveredP1 / s[3].askedP1, 1.1, 0.05);
+  EXPECT_NEAR(s[3].deliveredP2 / s[3].askedP2, 1.0, 0.03);
+  EXPECT_GT(s[3].laidProportion(), s[3].askedProportion() + 1);
+
+  ASSERT_TRUE(raised);
+  bool found = false;
+  for (const RecordedAlarm& alarm : record.alarms()) {
+    if (alarm.alarm != Alarm::P1Rapide || alarm.startMilliseconds > raised->milliseconds ||
+        alarm.startMilliseconds + alarm.durationMilliseconds < raised->milliseconds)
+      continue;
+    found = true;
+    if (alarm.startMilliseconds == raised->milliseconds) EXPECT_EQ(alarm.startDistance, raised->distance);
+  }
+  EXPECT_TRUE(found);
+  // Soon after, it stands to the end of the wall.
+  bool stands = false;
+  for (const RecordedAlarm& alarm : record.alarms())
+    stands |= alarm.alarm == Alarm::P1Rapide && alarm.startMilliseconds > 50'000 && alarm.startMilliseconds < 60'000 &&
+              alarm.durationMilliseconds > 30'000;
+  EXPECT_TRUE(stands);
+}
+
+TEST(JobRecord, ANewRunFromTheStartOrAnotherPathStartsAnotherRecord) {
+  Simulation simulation;
+  simulation.openProject(kExample);
+  simulation.start();
+  simulation.startMachine({});
+  Session& session = simulation.session();
+  for (int i = 0; i < 3000; ++i) simulation.tick();
+  ASSERT_GT(session.jobRecord().totals().deliveredP1, 0.1);
+  // Showing the plan window recomputes the plan without moving anything: the record stays.
+  session.planWindowShown();
+  session.planWindowLeft();
+  simulation.tick();
+  EXPECT_GT(session.jobRecord().totals().deliveredP1, 0.1);
+  EXPECT_GT(session.jobRecord().milliseconds(), 59'000);
+
+  session.hoseFullButton();  // "->|<-"
+  EXPECT_EQ(session.jobRecord().totals().deliveredP1, 0);
+  EXPECT_EQ(session.jobRecord().milliseconds(), 0);
+  for (int i = 0; i < 500; ++i) simulation.tick();
+  EXPECT_GT(session.jobRecord().totals().deliveredP1, 0);
+
+  session.appendSurface({2, 3});  // a longer path: another job
+  simulation.tick();
+  EXPECT_EQ(session.jobRecord().surfaces().size(), 5u);
+  EXPECT_LT(session.jobRecord().totals().deliveredP1, 0.05);
+}
+
+// A record fed by hand: a path of two surfaces, the anticipated distance and the counters moved.
+struct HandFed : ::testing::Test {
+  Simulation simulation;
+  JobRecord record;
+  JobTick tick;
+
+  void SetUp() override {
+    Session& s = simulation.session();
+    s.appendSurface({2, 5});
+    s.appendSurface({2, 5});
+    s.appendProportion("0.00", 40);
+    tick.pulsesPerLitreP1 = tick.pulsesPerLitreP2 = 100;
+    record.restart(s.path(), tick);
+  }
+  void step(float anticipated, long long p1, long long p2, std::array<bool, kAlarmCount> alarms = {}) {
+    tick.milliseconds += 20;
+    tick.anticipatedDistance = anticipated;
+    tick.pulsesP1 += p1;
+    tick.pulsesP2 += p2;
+    tick.alarms = alarms;
+    record.record(tick, simulation.session().path());
+  }
+};
+
+TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
+  const Litres fiveMetres = simulation.session().path().LitresUpTo(5);
+  for (int i = 1; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
+  EXPECT_NEAR(record.surfaces()[0].askedP1, fiveMetres.P1, 1e-6);
+  step(2.5f, 0, 0);  // back to the middle: what follows is painted again
+  for (int i = 26; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
+  EXPECT_NEAR(record.surfaces()[0].askedP1, 1.5 * fiveMetres.P1, 1e-5);
+
+  step(6.0f, 40, 60);
+  tick.pulsesP1 = 0;  // the counter was reset: no pulses, no negative litres
+  step(6.0f, 0, 0);
+  EXPECT_DOUBLE_EQ(record.surfaces()[1].deliveredP1, 0.4);
+  EXPECT_DOUBLE_EQ(record.surfaces()[1].deliveredP2, 0.6);
+  EXPECT_DOUBLE_EQ(record.surfaces()[1].laidProportion(), 40.0);
+  step(10.0f, 10, 0);  // at the path's end: the paint stays in the hose
+  EXPECT_DOUBLE_EQ(record.beyondEnd().deliveredP1, 0.1);
+}
+
+TEST_F(HandFed, AFlickeringAlarmIsOneEntryAndEntriesAreBounded) {
+  std::array<bool, kAlarmCount> on{};
+  on[static_cast<int>(Alarm::P2Stop)] = true;
+  for (int i = 0; i < 10; ++i) {
+    step(0, 0, 0, on);
+    step(0, 0, 0);
+  }
+  ASSERT_EQ(record.alarms().size(), 1u);
+  EXPECT_EQ(record.alarms()[0].raisings, 10);
+  EXPECT_EQ(record.alarms()[0].durationMilliseconds, 19 * 20);  // raised, then cleared 19 ticks later
+  EXPECT_FALSE(record.alarms()[0].standing);
+
+  // Raised and cleared far apart, for hours: the entries stop at the bound and are counted.
+  const std::size_t before = record.memoryBytes();
+  for (std::size_t i = 0; i < JobRecord::kMaxAlarms + 5; ++i) {
+    tick.milliseconds += JobRecord::kAlarmGapMilliseconds;
+    step(0, 0, 0, on);
+    step(0, 0, 0);
+  }
+  EXPECT_EQ(record.alarms().size(), JobRecord::kMaxAlarms);
+  EXPECT_EQ(record.alarmsNotKept(), 6);
+  EXPECT_LT(record.memoryBytes(), before + JobRecord::kMaxAlarms * 2 * sizeof(RecordedAlarm));
+}
+
+}  // namespace
+}  // namespace chromaflow::sim
