@@ -173,7 +173,9 @@ void MainWindow::wireControls() {
   connect(f.LitresP1, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P1); });
   connect(f.LitresP2, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P2); });
   connect(f.Distance, &ClickablePanel::clicked, this, [this] { session_.clickDistance(); });
-  connect(f.Correction, &ClickablePanel::clicked, this, [this] { showOther(windows_.correction); });
+  // The whole correction panel is clicked, its figure and unit included.
+  connect(f.PCorrect, &ClickablePanel::clicked, this, [this] { showOther(windows_.correction); });
+  for (QLabel* part : {f.Correction, f.LPct}) part->setAttribute(Qt::WA_TransparentForMouseEvents);
   connect(f.LDistanceUnit, &ClickablePanel::clicked, this, [this] { showOther(windows_.colours); });
   connect(f.PanelRGB, &ClickablePanel::clicked, this, [this] {
     if (!windows_.fullColourView) return;

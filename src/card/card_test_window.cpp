@@ -41,7 +41,7 @@ CardTestWindow::CardTestWindow(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), ui_(std::make_unique<Ui::FTestInterface>()) {
   ui_->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
   findControls();
   makeChipAnswers();
   wireControls();

@@ -122,6 +122,8 @@ void ColourWindow::showEvent(QShowEvent* event) {
 
 void ColourWindow::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
+  // Closed (not minimised): the picker opened from it closes with it.
+  if (!event->spontaneous()) picker_.hide();
   wentBehind();
 }
 

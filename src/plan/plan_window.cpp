@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -308,6 +309,12 @@ void PlanWindow::showEvent(QShowEvent* event) {
 
 void PlanWindow::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
+  // Closed (not minimised): the row editors opened from it close with it, or their edits would
+  // reach a plan whose window is gone.
+  if (!event->spontaneous()) {
+    surfaceEditor_.hide();
+    proportionEditor_.hide();
+  }
   leave();
 }
 

@@ -27,6 +27,8 @@
 #include "plan/full_colour_view.h"
 #include "plan/colour_window.h"
 #include "plan/image_form.h"
+#include "plan/plan_window.h"
+#include "plan/surface_editor_window.h"
 #include "drawing/main_pictures.h"
 #include "sim/card/simulated_k8000.h"
 #include "windows/program_rig.h"
@@ -411,6 +413,7 @@ TEST(MainWindow, EveryMenuButtonAndGestureOpensItsWindow) {
   EXPECT_EQ(windowOpenedBy([&] { modify->trigger(); }), "FSurfProp");
   EXPECT_EQ(windowOpenedBy([&] { click(rig.picture("ImagePropCoul")); }), "FColFProp");
   EXPECT_EQ(windowOpenedBy([&] { click(rig.find("LDistanceUnit")); }), "FColFProp");
+  EXPECT_EQ(windowOpenedBy([&] { click(rig.find("PCorrect")); }), "FcorrectionPct");
   // Every return re-initialises the card.
   rig.run(100);
   EXPECT_FALSE(rig.session.state().FirstCycle);
@@ -437,6 +440,29 @@ TEST(MainWindow, ThePickerOpenedFromTheModalColourWindowTakesInput) {
   });
   rig.action("MIColorf")->trigger();
   EXPECT_TRUE(closedByClick);
+}
+
+TEST(MainWindow, TheWindowsOpenedFromThePlanOrTheColoursCloseWithIt) {
+  ProgramRig rig;
+  rig.openExample();
+  PlanWindow& plan = rig.program.planWindow();
+  QTimer::singleShot(0, &plan, [&] {
+    auto* grid = plan.findChild<QTableWidget*>("StringGridSurf");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
+    EXPECT_TRUE(rig.program.surfaceEditor().isVisible());
+    plan.accept();
+  });
+  rig.action("MISurface")->trigger();
+  EXPECT_FALSE(rig.program.surfaceEditor().isVisible());
+
+  ColourWindow& colours = rig.program.colourWindow();
+  QTimer::singleShot(0, &colours, [&] {
+    rig.program.imageForm().openOnRow(1);
+    EXPECT_TRUE(rig.program.imageForm().isVisible());
+    colours.accept();
+  });
+  rig.action("MIColorf")->trigger();
+  EXPECT_FALSE(rig.program.imageForm().isVisible());
 }
 
 TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
