@@ -3,12 +3,16 @@
 // alarms where they were raised.
 
 #include "control/job_record.h"
+#include "control/job_record_csv.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 
+#include "common/text_file.h"
 #include "sim/harness/simulation.h"
+#include "support/test_files.h"
 
 namespace chromaflow::sim {
 namespace {
@@ -122,6 +126,58 @@ TEST(JobRecord, ANewRunFromTheStartOrAnotherPathStartsAnotherRecord) {
   simulation.tick();
   EXPECT_EQ(session.jobRecord().surfaces().size(), 5u);
   EXPECT_LT(session.jobRecord().totals().deliveredP1, 0.05);
+}
+
+std::vector<std::string> cells(const std::string& line) {
+  std::vector<std::string> row;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) row.push_back(cell);
+  if (!line.empty() && line.back() == ',') row.emplace_back();
+  return row;
+}
+
+TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
+  Simulation simulation;
+  const JobRecord& record =
+      paintExample(simulation, {.faults = {{MachineFault::Target::P2, 0.0, 60}}});  // P2 stops at 60 s
+  ASSERT_FALSE(record.alarms().empty());
+  const testing::TempDir folder;
+  const std::string path = folder.file("record.csv");
+  writeJobRecordCsv(record, path);
+  const std::vector<std::string> lines = readTextFile(path).lines;
+
+  const std::vector<std::string> heading = cells(lines.at(0));
+  ASSERT_EQ(heading.size(), 20u);
+  std::size_t surfaces = 0, intervals = 0, alarms = 0;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> row = cells(lines[i]);
+    ASSERT_EQ(row.size(), heading.size()) << lines[i];
+    auto number = [&](std::size_t column) { return std::stod(row.at(column)); };
+    if (row[0] == "surface" || row[0] == "interval") {
+      const bool surface = row[0] == "surface";
+      const RecordedStretch& s =
+          surface ? record.surfaces().at(surfaces++) : record.intervals().at(intervals++);
+      EXPECT_EQ(std::stoul(row[1]), surface ? surfaces : intervals);
+      EXPECT_NEAR(number(2), s.from, 5e-4);
+      EXPECT_NEAR(number(5), s.areaPainted, 5e-4);
+      EXPECT_NEAR(number(6), s.askedP1, 5e-5);
+      EXPECT_NEAR(number(9), s.deliveredP2, 5e-5);
+      EXPECT_EQ(std::stoll(row[10]), s.pulsesP1);
+      if (s.laidProportion() >= 0) EXPECT_NEAR(number(13), s.laidProportion(), 5e-3);
+    } else if (row[0] == "alarm") {
+      const RecordedAlarm& a = record.alarms().at(alarms++);
+      EXPECT_EQ(row[15], alarmName(a.alarm));
+      EXPECT_NEAR(number(16), static_cast<double>(a.startMilliseconds) / 1000, 5e-3);
+      EXPECT_NEAR(number(17), a.startDistance, 5e-4);
+      EXPECT_EQ(std::stoi(row[19]), a.raisings);
+    } else {
+      EXPECT_TRUE(row[0] == "hose" || row[0] == "total") << row[0];
+    }
+  }
+  EXPECT_EQ(surfaces, record.surfaces().size());
+  EXPECT_EQ(intervals, record.intervals().size());
+  EXPECT_EQ(alarms, record.alarms().size());
+  EXPECT_THROW(writeJobRecordCsv(record, path + "/not-a-folder/x.csv"), FileError);
 }
 
 // A record fed by hand: a path of two surfaces, the anticipated distance and the counters moved.
