@@ -16,6 +16,8 @@ QString fileFilter(DocumentKind kind) {
     case DocumentKind::Project: return QStringLiteral("Projet Velmora (*.prv)") + all;
     case DocumentKind::Bitmap: return QStringLiteral("Bitmaps (*.bmp)");
     case DocumentKind::Manual: return QStringLiteral("Projet Velmora (*.doc)");
+    case DocumentKind::RecordCsv: return QStringLiteral("Rapport de chantier CSV (*.csv)") + all;
+    case DocumentKind::JobSheet: return QStringLiteral("Rapport de chantier PDF (*.pdf)") + all;
   }
   return QStringLiteral("Tous les fichiers (*.*)");
 }
@@ -28,6 +30,8 @@ QString defaultSuffix(DocumentKind kind) {
     case DocumentKind::Project: return QStringLiteral("prv");
     case DocumentKind::Bitmap: return QStringLiteral("bmp");
     case DocumentKind::Manual: return QStringLiteral("prv");
+    case DocumentKind::RecordCsv: return QStringLiteral("csv");
+    case DocumentKind::JobSheet: return QStringLiteral("pdf");
   }
   return {};
 }

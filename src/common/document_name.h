@@ -10,7 +10,8 @@ namespace chromaflow {
 
 // The files the operator is asked for: the four documents, the surface view saved as a bitmap
 // and the user manual looked for when it is not in the current folder.
-enum class DocumentKind { Settings, Plan, Colours, Project, Bitmap, Manual };
+// The job record's exports are the last two: a CSV table and a PDF job sheet.
+enum class DocumentKind { Settings, Plan, Colours, Project, Bitmap, Manual, RecordCsv, JobSheet };
 
 class NameAsker {
  public:
