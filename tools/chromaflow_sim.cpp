@@ -1,6 +1,7 @@
 // chromaflow-sim: the program's core on virtual time against the simulated K8000 card, driven
 // by a recorded input sequence or by the simulated paint machine.
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "command_line.h"
 #include "common/text_file.h"
+#include "control/job_record_csv.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
@@ -20,8 +22,10 @@
 #ifdef CHROMAFLOW_WITH_QT
 #include <QBuffer>
 #include <QByteArray>
+#include <QGuiApplication>
 #include <filesystem>
 
+#include "drawing/job_sheet.h"
 #include "drawing/main_pictures.h"
 #endif
 
@@ -33,6 +37,9 @@ namespace {
 using tools::InformationAsked;
 using tools::UsageError;
 
+bool isCsv(const std::string& name);
+bool isPdf(const std::string& name);
+
 constexpr double kMaxSeconds = 1e6;      // about eleven and a half days of painting
 constexpr double kMinSpeed = 0.1;        // m/min: slower, a plan takes days of simulated time
 constexpr double kMaxSpeed = 1000;       // m/min
@@ -42,7 +49,7 @@ constexpr double kMaxRenderWidth = 10000;  // pixels
 const char* const kUsage =
     "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--seconds S] [--speed M_PAR_MIN]\n"
     "                       [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
-    "                       [--render DOSSIER [--render-width L]]\n"
+    "                       [--render DOSSIER [--render-width L]] [--report FICHIER.csv|FICHIER.pdf]\n"
     "        chromaflow-sim --help | --version\n";
 
 const char* const kHelp =
@@ -70,12 +77,14 @@ const char* const kHelp =
     "                       s'il manque) : ImageSurf.bmp (625 x 119), ImageProp.bmp (625 x 116) et\n"
     "                       ImagePropCoul.bmp (11 x 116) ; seulement si l'outil est construit avec Qt\n"
     "  --render-width L     avec --render : L pixels de large (1 à 10000) pour ImageSurf et ImageProp\n"
+    "  --report FICHIER     écrit à la fin le rapport de chantier : un tableau CSV (.csv) ou une fiche\n"
+    "                       PDF (.pdf, outil construit avec Qt) de ce qui a été posé, surface par surface\n"
     "  --help, --version    cette aide, la version\n"
     "\n"
     "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
 
 struct Options {
-  std::optional<std::string> project, replay, trace, saveAs, render;
+  std::optional<std::string> project, replay, trace, saveAs, render, report;
   std::optional<int> renderWidth;
   bool machine = false;
   bool speedGiven = false;
@@ -120,6 +129,7 @@ Options parse(int argc, char** argv) {
     } else if (arg == "--trace") options.trace = args.value();
     else if (arg == "--save-as") options.saveAs = args.value();
     else if (arg == "--render") options.render = args.value();
+    else if (arg == "--report") options.report = args.value();
     else if (arg == "--render-width") {
       const std::string text = args.value();
       const double width = tools::boundedNumber(text, "--render-width", 1, kMaxRenderWidth);
@@ -141,6 +151,16 @@ Options parse(int argc, char** argv) {
   if (options.trace && !options.replay && !options.machine && !options.seconds)
     throw UsageError{"--trace : rien à tracer sans --replay, --machine ou --seconds"};
   if (options.renderWidth && !options.render) throw UsageError{"--render-width ne vaut qu'avec --render"};
+  if (options.report) {
+    if (!options.replay && !options.machine && !options.seconds)
+      throw UsageError{"--report : rien à rapporter sans --replay, --machine ou --seconds"};
+    if (!isCsv(*options.report) && !isPdf(*options.report))
+      throw UsageError{"--report : « " + *options.report + " » doit finir par .csv ou .pdf"};
+#ifndef CHROMAFLOW_WITH_QT
+    if (isPdf(*options.report))
+      throw UsageError{"--report : cet outil a été construit sans Qt, il ne sait pas écrire de PDF ; donnez un .csv"};
+#endif
+  }
 #ifndef CHROMAFLOW_WITH_QT
   if (options.render)
     throw UsageError{"--render : cet outil a été construit sans Qt, il ne sait pas dessiner les images"};
@@ -150,6 +170,15 @@ Options parse(int argc, char** argv) {
     throw UsageError{"rien à faire"};
   return options;
 }
+
+bool endsWith(const std::string& name, const std::string& end) {
+  if (name.size() < end.size()) return false;
+  for (std::size_t i = 0; i < end.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(name[name.size() - end.size() + i])) != end[i]) return false;
+  return true;
+}
+bool isCsv(const std::string& name) { return endsWith(name, ".csv"); }
+bool isPdf(const std::string& name) { return endsWith(name, ".pdf"); }
 
 // Trace rows go to standard output, to a stream named on the command line (a pipe, a terminal,
 // /dev/null) as they come, or to a file that appears whole when the run ends.
@@ -224,6 +253,25 @@ void renderPictures(const Session& session, const std::string& folder, int width
       << " pixels de large), ImagePropCoul.bmp\n";
 }
 #endif
+
+// The job record of the run: a CSV table, or the PDF job sheet (built with Qt only).
+void reportIfAsked(const Options& options, const Simulation& simulation, std::ostream& out) {
+  if (!options.report) return;
+  if (isCsv(*options.report)) {
+    writeJobRecordCsv(simulation.session().jobRecord(), *options.report);
+  } else {
+#ifdef CHROMAFLOW_WITH_QT
+    // The sheet's texts need the fonts of a GUI application; no display is needed for them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "chromaflow-sim";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    writeJobSheet(simulation.session(), *options.report);
+#endif
+  }
+  out << "Rapport de chantier écrit : " << *options.report << "\n";
+}
 
 void renderIfAsked(const Options& options, const Simulation& simulation, std::ostream& out) {
 #ifdef CHROMAFLOW_WITH_QT
@@ -337,6 +385,7 @@ int run(const Options& options) {
   std::ostream& summary = options.trace && *options.trace == "-" ? std::cerr : std::cout;
   summary << simulation.summary();
   renderIfAsked(options, simulation, summary);
+  reportIfAsked(options, simulation, summary);
   return 0;
 }
 

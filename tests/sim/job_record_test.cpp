@@ -90,7 +90,9 @@ TEST(JobRecord, AFastPumpShowsItsExcessWhereItRanFastAndItsAlarmWhereItWasRaised
         alarm.startMilliseconds + alarm.durationMilliseconds < raised->milliseconds)
       continue;
     found = true;
-    if (alarm.startMilliseconds == raised->milliseconds) EXPECT_EQ(alarm.startDistance, raised->distance);
+    if (alarm.startMilliseconds == raised->milliseconds) {
+      EXPECT_EQ(alarm.startDistance, raised->distance);
+    }
   }
   EXPECT_TRUE(found);
   // Soon after, it stands to the end of the wall.
@@ -163,7 +165,9 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
       EXPECT_NEAR(number(6), s.askedP1, 5e-5);
       EXPECT_NEAR(number(9), s.deliveredP2, 5e-5);
       EXPECT_EQ(std::stoll(row[10]), s.pulsesP1);
-      if (s.laidProportion() >= 0) EXPECT_NEAR(number(13), s.laidProportion(), 5e-3);
+      if (s.laidProportion() >= 0) {
+        EXPECT_NEAR(number(13), s.laidProportion(), 5e-3);
+      }
     } else if (row[0] == "alarm") {
       const RecordedAlarm& a = record.alarms().at(alarms++);
       EXPECT_EQ(row[15], alarmName(a.alarm));

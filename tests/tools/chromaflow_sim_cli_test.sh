@@ -103,5 +103,16 @@ check "the summary ends with a verdict" 'tail -1 "$work/summary" | grep -q "^Ver
 check "the verdict names the alarm held longest" 'tail -1 "$work/fast" | grep -q "alarme la plus tenue : P1 trop rapide"'
 check "alarm captions are not doubled" '! grep -q "Alarme: " "$work/fast"'
 
+# The job record of a run, as CSV.
+"$sim" "$example" --report "$work/r.csv" >/dev/null 2>&1; code=$?
+check "--report without a run is refused" '[ $code -eq 2 ] && [ ! -e "$work/r.csv" ]'
+"$sim" "$example" --machine --report "$work/r.txt" >/dev/null 2>&1; code=$?
+check "--report needs .csv or .pdf" '[ $code -eq 2 ] && [ ! -e "$work/r.txt" ]'
+"$sim" "$example" --machine --report "$work/r.csv" >"$work/out"; code=$?
+check "--report writes the CSV record" '[ $code -eq 0 ] && head -1 "$work/r.csv" | grep -q "^kind,index,from_m" && [ $(grep -c "^surface," "$work/r.csv") -eq 4 ]'
+check "--report says where it wrote" 'tail -1 "$work/out" | grep -q "Rapport de chantier écrit"'
+"$sim" "$example" --machine --report "$work/no/such/r.csv" >/dev/null 2>&1; code=$?
+check "an unwritable report exits non-zero" '[ $code -eq 1 ]'
+
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures
