@@ -67,6 +67,8 @@ class Session {
   const K8000Card& card() const { return card_; }
   // What was really laid since the last run from the start of the path ("->|<-").
   const JobRecord& jobRecord() const { return record_; }
+  // What the last reading-cycle tick showed the job record.
+  JobTick jobTick() const;
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
   // The access to a port (nothing while it has not been used) and one line about it.
   const PortChoice* portChoice(ParallelPortKind kind) const { return ports_.choice(kind); }
@@ -240,7 +242,6 @@ class Session {
   void finish();
 
   void readingCycleTick();
-  JobTick jobTick() const;
   void followJobRecord();
   void redrawViews();            // surface view, then proportion views
   void redrawProportionViews();  // proportion views only
