@@ -1,11 +1,12 @@
-// The reading cycle's cost on the largest plans, and the path model's LitresUpTo against its
-// step-by-step form.
+// The reading cycle's cost on the largest plans (the job record included), the path model's
+// LitresUpTo against its step-by-step form, and the job record's CSV export.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 
 #include "common/text_file.h"
+#include "control/job_record_csv.h"
 #include "support/control_rig.h"
 #include "support/literal_path_model.h"
 #include "largest_plan.h"
@@ -16,8 +17,8 @@ using namespace chromaflow;
 
 using bench::largestPlan;
 
-void BM_ReadingCycleTick(benchmark::State& state) {
-  chromaflow::testing::ControlRig rig;
+// The largest plan opened as the operator does, painting started from the start of the path.
+void openLargestPlan(chromaflow::testing::ControlRig& rig) {
   {
     // The operator opens the largest plan and leaves the plan window.
     ColourTable colours;
@@ -33,14 +34,34 @@ void BM_ReadingCycleTick(benchmark::State& state) {
   rig.session.setRunning(true);
   rig.session.hoseFullButton();
   rig.tick();
+}
+
+// Roller every tick, the pumps in turn.
+std::uint16_t nextPins(std::uint16_t pins) { return pins ^ (0x0001 | (pins & 1 ? 0x0040 : 0x0004)); }
+
+void BM_ReadingCycleTick(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  openLargestPlan(rig);
   std::uint16_t pins = 0;
-  for (auto _ : state) {
-    pins ^= 0x0001 | (pins & 1 ? 0x0040 : 0x0004);  // roller every tick, the pumps in turn
-    rig.tick(pins);
-  }
+  for (auto _ : state) rig.tick(pins = nextPins(pins));
   state.counters["distance_m"] = rig.control.state().Distance;
 }
 BENCHMARK(BM_ReadingCycleTick);
+
+// The job record of the 100-surface plan, 10,000 proportion intervals, after painting a while:
+// its CSV written to a file.
+void BM_JobRecordCsv(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  openLargestPlan(rig);
+  std::uint16_t pins = 0;
+  for (int i = 0; i < 20'000; ++i) rig.tick(pins = nextPins(pins));
+  const auto file = std::filesystem::temp_directory_path() / "chromaflow-record.csv";
+  for (auto _ : state) writeJobRecordCsv(rig.session.jobRecord(), file.string());
+  state.counters["rows"] = static_cast<double>(jobRecordCsvLines(rig.session.jobRecord()).size());
+  state.counters["distance_m"] = rig.control.state().Distance;
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_JobRecordCsv)->Unit(benchmark::kMillisecond);
 
 struct PathRig {
   SettingsDocument settings;
