@@ -152,6 +152,9 @@ void JobRecord::followAlarms(const JobTick& tick) {
       if (entry && tick.milliseconds - (entry->startMilliseconds + entry->durationMilliseconds) <= kAlarmGapMilliseconds) {
         ++entry->raisings;
       } else if (alarms_.size() < kMaxAlarms) {
+        // Grown by doubling up to the bound, never past it.
+        if (alarms_.size() == alarms_.capacity())
+          alarms_.reserve(std::min(kMaxAlarms, std::max<std::size_t>(16, 2 * alarms_.capacity())));
         alarms_.push_back({static_cast<Alarm>(i), tick.milliseconds, tick.distance, 0, 1, true});
         latest = static_cast<int>(alarms_.size());
         entry = &alarms_.back();
