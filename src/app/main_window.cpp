@@ -89,6 +89,7 @@ void MainWindow::attach(const OtherWindows& windows) {
   ui_->LDistanceUnit->setEnabled(windows_.colours != nullptr);
   ui_->MIProprietes->setEnabled(windows_.settings != nullptr);
   ui_->MIFullcardtest->setEnabled(windows_.cardTest != nullptr);
+  ui_->MIRapport->setEnabled(windows_.jobReport != nullptr);
 }
 
 void MainWindow::showOther(QDialog* window) {
@@ -129,13 +130,21 @@ void MainWindow::wireMenus() {
   connect(f.MIProprietes, &QAction::triggered, this, [this] { showOther(windows_.settings); });
   connect(f.MIFullcardtest, &QAction::triggered, this, [this] { showOther(windows_.cardTest); });
   connect(f.Correctionautodesproportions1, &QAction::triggered, this, [this] { showOther(windows_.correction); });
+  // The job report stays open beside the main window while painting: no modal loop, and coming
+  // back to the main window from it does not re-initialise the card.
+  connect(f.MIRapport, &QAction::triggered, this, [this] {
+    if (!windows_.jobReport) return;
+    windows_.jobReport->show();
+    windows_.jobReport->raise();
+    windows_.jobReport->activateWindow();
+  });
   connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
   connect(f.MIHelpContentsItem, &QAction::triggered, this, &MainWindow::openManual);
   connect(f.MIHelpAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
 
   // Until the other windows are attached, the entries that open them are disabled.
   for (QAction* opener : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest, f.Texteutilisateur1,
-                          f.Correctionautodesproportions1})
+                          f.Correctionautodesproportions1, f.MIRapport})
     opener->setEnabled(false);
 
   ports_ = new QActionGroup(this);

@@ -43,6 +43,7 @@ struct OtherWindows {
   QDialog* colours = nullptr;         // FColFProp
   QDialog* settings = nullptr;        // FSettings
   QDialog* cardTest = nullptr;        // FTestInterface
+  QWidget* jobReport = nullptr;       // FRapportChantier, not modal
 };
 
 // How the program reaches the simulated machine when the simulated card is in use; null or

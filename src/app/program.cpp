@@ -2,6 +2,7 @@
 
 #include "app/dialog_asker.h"
 #include "app/insert_value_dialog.h"
+#include "app/job_report_window.h"
 #include "app/main_window.h"
 #include "app/session.h"
 #include "app/user_text_window.h"
@@ -48,7 +49,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
   insertValue_ = new InsertValueDialog(owner);
   userText_ = new UserTextWindow(*session_, owner);
   correction_ = new CorrectionWindow(*session_, owner);
-  main_->attach({correction_, userText_, fullColourView_, plan_, colours_, settings_, cardTest_});
+  jobReport_ = new JobReportWindow(*session_, setup_.timers, owner);
+  main_->attach({correction_, userText_, fullColourView_, plan_, colours_, settings_, cardTest_, jobReport_});
 
   if (!setup_.asker) {
     dialogs_ = std::make_unique<DialogAsker>(main_.get(), *insertValue_);

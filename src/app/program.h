@@ -24,6 +24,7 @@ class MainWindow;
 class InsertValueDialog;
 class UserTextWindow;
 class CorrectionWindow;
+class JobReportWindow;
 class FullColourView;
 class SurfaceEditorWindow;
 class ViewForm;
@@ -66,6 +67,7 @@ class Program {
   UserTextWindow& userText() { return *userText_; }
   CorrectionWindow& correction() { return *correction_; }
   FullColourView& fullColourView() { return *fullColourView_; }
+  JobReportWindow& jobReport() { return *jobReport_; }
   // The simulated machine, while the simulated card is the card in use.
   sim::AttachedMachine* machine();
   // The simulated card, once the program has fallen back on it.
@@ -91,6 +93,7 @@ class Program {
   InsertValueDialog* insertValue_ = nullptr;
   UserTextWindow* userText_ = nullptr;
   CorrectionWindow* correction_ = nullptr;
+  JobReportWindow* jobReport_ = nullptr;
   std::unique_ptr<DialogAsker> dialogs_;
 };
 

@@ -1,0 +1,73 @@
+#pragma once
+// FRapportChantier, "Rapport de chantier": what was laid since the operator last started from the
+// beginning of the path ("->|<-"), surface by surface, against what the plan asked; the
+// proportion asked and laid along the path with the alarms where they were raised; the alarms
+// with when, where and how long. Not modal: the operator keeps it open beside the main window
+// while painting. Created once at start, it follows the session's job record while shown, a few
+// times a second at most, so that the reading cycle stays fast.
+
+#include <QDialog>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "common/signal.h"
+#include "control/figures.h"
+
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+
+namespace Ui {
+class FRapportChantier;
+}
+
+namespace chromaflow {
+
+class Session;
+class Timer;
+class TimerSource;
+
+class JobReportWindow : public QDialog {
+ public:
+  // The refresh is paced by a timer made from `timers` (the program's clock).
+  JobReportWindow(Session& session, TimerSource& timers, QWidget* parent = nullptr);
+  ~JobReportWindow() override;
+
+  // The time between two refreshes while the record keeps changing.
+  static constexpr int kRefreshMilliseconds = 250;
+
+  // Shows the record as it stands now.
+  void refresh();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void makeChart();
+  void recordChanged();
+  void showState();
+  void showSurfaces();
+  void showChart();
+  void showAlarms();
+  void exportCsv();
+  void exportPdf();
+
+  Session& session_;
+  std::unique_ptr<Ui::FRapportChantier> ui_;
+  Timer& refreshTimer_;
+  bool stale_ = true;
+  QValueAxis* distanceAxis_ = nullptr;
+  QLineSeries* asked_ = nullptr;
+  QLineSeries* laid_ = nullptr;
+  std::array<QScatterSeries*, kAlarmCount> alarmMarks_{};
+  // What the alarm grid shows, so that a refresh rewrites only the rows that can have moved.
+  std::size_t alarmRowsShown_ = 0;
+  std::int64_t recordMillisecondsShown_ = -1;
+  // Last, so that the window stops listening before its widgets go.
+  Subscription changed_;
+};
+
+}  // namespace chromaflow
