@@ -1,13 +1,281 @@
 #include "drawing/job_sheet.h"
 
+#include <QBuffer>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <clocale>
+#include <memory>
+#include <string_view>
+
 #include "app/session.h"
+#include "common/display_forms.h"
+#include "common/document_name.h"
 #include "common/text_file.h"
+#include "drawing/job_sheet_figures.h"
+#include "drawing/sheet_layout.h"
 
 namespace chromaflow {
+namespace {
+
+constexpr int kDotsPerInch = 300;
+const QMarginsF kMarginsMm(16, 14, 16, 12);
+const QColor kQuiet(60, 60, 60);
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+QString litres(double l) { return text(F2(l)); }
+QString distance(double m) { return text(F2(m)); }
+QString area(double m2) { return text(F1(m2)); }
+QString percent(double p) { return text(F1(p)); }
+
+// The proportion of the mix (P2's share) from the record's P1 share; a dash where nothing was
+// asked or laid.
+QString proportion(double p1Share) { return p1Share < 0 ? QStringLiteral("–") : percent(100.0 - p1Share); }
+
+// "0:01:23.4", from the start of the run.
+QString clockTime(std::int64_t milliseconds) {
+  const std::int64_t tenths = (milliseconds + 50) / 100;
+  return QString::asprintf("%lld:%02lld:%02lld.%lld", static_cast<long long>(tenths / 36000),
+                           static_cast<long long>(tenths / 600 % 60), static_cast<long long>(tenths / 10 % 60),
+                           static_cast<long long>(tenths % 10));
+}
+
+// "1 h 02 min 05 s", "3 min 20 s", "12 s".
+QString duration(std::int64_t milliseconds) {
+  const long long seconds = static_cast<long long>((milliseconds + 500) / 1000);
+  if (seconds >= 3600)
+    return QString::asprintf("%lld h %02lld min %02lld s", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  if (seconds >= 60) return QString::asprintf("%lld min %02lld s", seconds / 60, seconds % 60);
+  return QString::asprintf("%lld s", seconds);
+}
+
+// "8 décembre 2026 à 04:35".
+QString frenchDate(const QDateTime& when) {
+  static const char* const months[] = {"janvier", "février", "mars",      "avril",   "mai",      "juin",
+                                       "juillet", "août",    "septembre", "octobre", "novembre", "décembre"};
+  const QDate day = when.date();
+  return QStringLiteral("%1 %2 %3 à %4")
+      .arg(day.day())
+      .arg(QString::fromUtf8(months[day.month() - 1]))
+      .arg(day.year())
+      .arg(when.time().toString(QStringLiteral("HH:mm")));
+}
+
+QString projectFileName(const Session& session) {
+  return text(nameWithoutDirectory(session.project().name().current()));
+}
+
+void placeHeader(SheetLayout& layout, const Session& session, const SheetFonts& fonts) {
+  const QPaintDevice& device = layout.device();
+  layout.place(lineHeight(fonts.title, device) * 1.5, [font = fonts.title](QPainter& painter, const QRectF& rect) {
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Rapport de chantier"));
+  });
+  layout.placeText(QStringLiteral("Projet : ") + projectFileName(session), fonts.bodyBold);
+  layout.placeText(QStringLiteral("Exporté le ") + frenchDate(QDateTime::currentDateTime()), fonts.body, kQuiet);
+  const std::vector<std::string>& userText = session.project().userText();
+  if (!userText.empty()) {
+    layout.skip(millimetres(device, 4));
+    for (const std::string& line : userText) layout.placeText(text(line), fonts.body);
+  }
+}
+
+SheetRow stretchRow(const QString& name, const QString& span, const RecordedStretch& s, bool emphasised = false) {
+  return {{name, span, area(s.areaPainted), litres(s.askedP1), litres(s.deliveredP1), litres(s.askedP2),
+           litres(s.deliveredP2), proportion(s.askedProportion()), proportion(s.laidProportion()),
+           percent(s.meanCorrection())},
+          emphasised};
+}
+
+void placeTotals(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
+  const RecordedStretch total = record.totals();
+  const RecordedStretch& hose = record.beyondEnd();
+  SheetTable table;
+  table.title = QStringLiteral("Totaux");
+  table.columns = {{QString(), 3, Qt::AlignLeft},
+                   {QStringLiteral("P1 (l)"), 1},
+                   {QStringLiteral("P2 (l)"), 1},
+                   {QStringLiteral("P1 + P2 (l)"), 1}};
+  const auto row = [](const char* name, double p1, double p2, bool emphasised = false) {
+    return SheetRow{{QString::fromUtf8(name), litres(p1), litres(p2), litres(p1 + p2)}, emphasised};
+  };
+  table.rows = {row("Demandé par le plan pour la peinture pompée", total.askedP1, total.askedP2),
+                row("Livré par les pompes pour le mur", total.deliveredP1, total.deliveredP2),
+                row("Resté dans le tuyau et le rouleau à la fin", hose.deliveredP1, hose.deliveredP2),
+                row("Pompé en tout", total.deliveredP1 + hose.deliveredP1, total.deliveredP2 + hose.deliveredP2,
+                    true)};
+  table.keepRows = static_cast<int>(table.rows.size());
+  placeTable(layout, table, fonts);
+
+  layout.skip(millimetres(layout.device(), 2));
+  const double pathLength = total.to - total.from;
+  const std::vector<QString> lines = {
+      QStringLiteral("Surface peinte : %1 m²").arg(area(total.areaPainted)),
+      QStringLiteral("Distance parcourue : %1 m sur %2 m du chemin")
+          .arg(distance(total.distancePainted), distance(pathLength)),
+      QStringLiteral("Proportion demandée sur le mur : %1 % — posée : %2 % — correction moyenne : %3 %")
+          .arg(proportion(total.askedProportion()), proportion(total.laidProportion()),
+               percent(total.meanCorrection())),
+      QStringLiteral("Durée du travail enregistré : ") + duration(record.milliseconds())};
+  for (const QString& line : lines) layout.placeText(line, fonts.body);
+}
+
+void placeSurfaceTable(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
+  SheetTable table;
+  table.title = QStringLiteral("Détail par surface");
+  table.columns = {{QStringLiteral("N°"), 0.55, Qt::AlignHCenter},
+                   {QStringLiteral("De – à (m)"), 1.65, Qt::AlignHCenter},
+                   {QStringLiteral("Surface peinte (m²)"), 1.05},
+                   {QStringLiteral("P1 demandé (l)"), 1},
+                   {QStringLiteral("P1 livré (l)"), 1},
+                   {QStringLiteral("P2 demandé (l)"), 1},
+                   {QStringLiteral("P2 livré (l)"), 1},
+                   {QStringLiteral("Proportion demandée (%)"), 1.15},
+                   {QStringLiteral("Proportion posée (%)"), 1.05},
+                   {QStringLiteral("Correction moyenne (%)"), 1.1}};
+  int n = 0;
+  for (const RecordedStretch& s : record.surfaces())
+    table.rows.push_back(
+        stretchRow(QString::number(++n), distance(s.from) + QStringLiteral(" – ") + distance(s.to), s));
+  const RecordedStretch total = record.totals();
+  table.rows.push_back(stretchRow(QStringLiteral("Total"), QString(), total, true));
+  placeTable(layout, table, fonts);
+  layout.placeText(QStringLiteral("Proportion : la part de P2 dans le mélange, comme dans le plan (0 % : P1 seul, "
+                                  "100 % : P2 seul). Demandé : ce que le plan demande pour la peinture pompée vers "
+                                  "la surface ; livré : ce que les pompes ont compté pour elle."),
+                   fonts.small, kQuiet);
+}
+
+void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
+  if (record.alarms().empty()) {
+    placeSectionTitle(layout, QStringLiteral("Alarmes"), fonts, lineHeight(fonts.body, layout.device()));
+    layout.placeText(QStringLiteral("Aucune alarme pendant ce travail."), fonts.body);
+    return;
+  }
+  SheetTable table;
+  table.title = QStringLiteral("Alarmes");
+  table.columns = {{QStringLiteral("N°"), 0.6, Qt::AlignHCenter},
+                   {QStringLiteral("Alarme"), 4, Qt::AlignLeft},
+                   {QStringLiteral("Début (h:mm:ss)"), 1.4},
+                   {QStringLiteral("Distance (m)"), 1.2},
+                   {QStringLiteral("Durée (s)"), 1.5},
+                   {QStringLiteral("Levée (fois)"), 1}};
+  int n = 0;
+  for (const RecordedAlarm& a : record.alarms()) {
+    QString lasted = text(F1(static_cast<double>(a.durationMilliseconds) / 1000));
+    if (a.standing) lasted = QStringLiteral("en cours, ") + lasted;
+    table.rows.push_back(
+        {{QString::number(++n), QString::fromUtf8(alarmCaption(a.alarm)), clockTime(a.startMilliseconds),
+          distance(a.startDistance), lasted, QString::number(a.raisings)}});
+  }
+  placeTable(layout, table, fonts);
+  if (record.alarmsNotKept() > 0)
+    layout.placeText(QStringLiteral("%1 alarmes de plus ont été levées après celles-ci sans être gardées.")
+                         .arg(record.alarmsNotKept()),
+                     fonts.body);
+}
+
+void placeSheet(SheetLayout& layout, const Session& session, const SheetFonts& fonts) {
+  const QPaintDevice& device = layout.device();
+  const JobRecord& record = session.jobRecord();
+  const qreal gap = millimetres(device, 6);
+
+  placeHeader(layout, session, fonts);
+  layout.skip(gap);
+  placeSectionTitle(layout, QStringLiteral("Le mur"), fonts, millimetres(device, 30));
+  placeWall(layout, session, fonts);
+  layout.skip(gap);
+
+  if (!record.started()) {
+    layout.placeText(QStringLiteral("Aucun travail n'est enregistré : la machine n'a rien peint depuis le dernier "
+                                    "départ du début du chemin."),
+                     fonts.bodyBold);
+    return;
+  }
+  if (!record.cutFor(session.path()))
+    layout.placeText(QStringLiteral("Le plan a été modifié depuis ce travail : le mur est dessiné d'après le plan "
+                                    "actuel, les chiffres sont ceux du travail enregistré."),
+                     fonts.bodyBold);
+  placeTotals(layout, record, fonts);
+  layout.skip(gap);
+  placeSurfaceTable(layout, record, fonts);
+  layout.skip(gap);
+  placeSectionTitle(layout, QStringLiteral("Proportion le long du chemin"), fonts, millimetres(device, 80));
+  placeProportionChart(layout, record, fonts);
+  layout.skip(gap);
+  placeAlarms(layout, record, fonts);
+}
+
+// The fonts need a GUI application. A tool that runs without one gets one on the offscreen
+// platform for the time of the drawing; the C library's locale, which the application's start
+// sets from the environment, is put back after it.
+class DrawingApplication {
+ public:
+  explicit DrawingApplication(const std::string& path) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    if (QCoreApplication::instance())
+      throw FileError(path + " : la fiche de chantier ne se dessine que dans un programme graphique");
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    std::setlocale(LC_ALL, locale.c_str());
+  }
+
+ private:
+  char name_[11] = "chromaflow", option_[10] = "-platform", platform_[10] = "offscreen";
+  int argc_ = 3;
+  char* argv_[4] = {name_, option_, platform_, nullptr};
+  std::unique_ptr<QGuiApplication> application_;
+};
+
+QByteArray jobSheetPdf(const Session& session, const std::string& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setResolution(kDotsPerInch);
+  writer.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm, QPageLayout::Millimeter));
+  const QString project = projectFileName(session);
+  writer.setTitle(QStringLiteral("Rapport de chantier - ") + project);
+  writer.setCreator(QStringLiteral("Chromaflow"));
+
+  const SheetFonts fonts = sheetFonts();
+  const QRect content = writer.pageLayout().paintRectPixels(kDotsPerInch);
+  SheetLayout layout(writer, QSizeF(content.size()), lineHeight(fonts.small, writer) * 2.5);
+  placeSheet(layout, session, fonts);
+
+  QPainter painter;
+  if (!painter.begin(&writer)) throw FileError(path + " : la fiche de chantier n'a pas pu être dessinée");
+  const bool whole = layout.paint(
+      painter, [&writer] { return writer.newPage(); },
+      [&](QPainter& p, const QRectF& band, int number, int count) {
+        p.setPen(QPen(QColor(150, 150, 150), band.height() * 0.02));
+        const qreal rule = band.top() + band.height() * 0.3;
+        p.drawLine(QPointF(band.left(), rule), QPointF(band.right(), rule));
+        p.setFont(fonts.small);
+        p.setPen(kQuiet);
+        const QRectF line(band.left(), rule, band.width(), band.bottom() - rule);
+        p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Rapport de chantier – ") + project);
+        p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Page %1 / %2").arg(number).arg(count));
+      });
+  if (!painter.end() || !whole) throw FileError(path + " : la fiche de chantier n'a pas pu être dessinée");
+  return bytes;
+}
+
+}  // namespace
 
 void writeJobSheet(const Session& session, const std::string& path) {
-  (void)session;
-  throw FileError(path + " : la fiche de chantier PDF n'est pas encore écrite");
+  // The target is checked and its temporary file made before anything is drawn; the file takes
+  // the target's place only once the whole sheet is in it.
+  StagedFile file(path);
+  const DrawingApplication application(path);
+  const QByteArray pdf = jobSheetPdf(session, path);
+  file.write(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+  file.commit();
 }
 
 }  // namespace chromaflow

@@ -1,0 +1,25 @@
+#pragma once
+// The job sheet's two figures, laid out on its pages: the wall in the colours the mix gives, as
+// the main window's surface view shows it, with its lengths and heights in metres; and the
+// proportion asked and laid along the path, with where the alarms were raised. Both share one
+// horizontal scale across the page, so that a point of the chart stands under its place on the
+// wall.
+
+#include "drawing/sheet_layout.h"
+
+namespace chromaflow {
+
+class JobRecord;
+class Session;
+
+// The wall, or a line saying the plan has no surface.
+void placeWall(SheetLayout& layout, const Session& session, const SheetFonts& fonts);
+
+// The chart along the path the record was cut for, from its profile, surface ends and alarms.
+void placeProportionChart(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts);
+
+// Round steps for an axis from 0 to `range`: 1, 2 or 5 times a power of ten, giving at most
+// `maxSteps` steps.
+double axisStep(double range, int maxSteps);
+
+}  // namespace chromaflow

@@ -1,0 +1,253 @@
+// The job sheet of jobs painted by the simulated machine, read back with poppler's pdfinfo and
+// pdftotext as a client's PDF reader would.
+
+#include "drawing/job_sheet.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/display_forms.h"
+#include "common/text_file.h"
+#include "sim/harness/simulation.h"
+#include "support/test_files.h"
+
+namespace chromaflow {
+namespace {
+
+using sim::Simulation;
+using testing::TempDir;
+
+const std::string kExample = std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv";
+
+std::string output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+int pageCount(const std::string& pdf) {
+  std::smatch match;
+  const std::string info = output("pdfinfo '" + pdf + "'");
+  static const std::regex pages("Pages:\\s+(\\d+)");
+  return std::regex_search(info, match, pages) ? std::stoi(match[1]) : -1;
+}
+
+// The text of each page, columns kept on their lines.
+std::vector<std::string> pageTexts(const std::string& pdf) {
+  std::vector<std::string> pages;
+  std::stringstream all(output("pdftotext -layout -enc UTF-8 '" + pdf + "' -"));
+  std::string page;
+  for (std::string line; std::getline(all, line);) {
+    const auto feed = line.find('\f');
+    if (feed == std::string::npos) {
+      page += line + "\n";
+      continue;
+    }
+    page += line.substr(0, feed);
+    pages.push_back(page);
+    page = line.substr(feed + 1) + "\n";
+  }
+  return pages;
+}
+
+// The line of `text` holding `key`, or an empty text.
+std::string lineWith(const std::string& text, const std::string& key) {
+  std::stringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find(key) != std::string::npos) return line;
+  return {};
+}
+
+// Whether `line` holds the words one after another.
+bool inOrder(const std::string& line, const std::vector<std::string>& words) {
+  std::size_t at = 0;
+  for (const std::string& word : words) {
+    at = line.find(word, at);
+    if (at == std::string::npos) return false;
+    at += word.size();
+  }
+  return true;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& key) {
+  std::size_t n = 0;
+  for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) ++n;
+  return n;
+}
+
+void paintToTheEnd(Simulation& simulation) {
+  simulation.start();
+  simulation.startMachine({});
+  while (!simulation.machineFinished()) simulation.tick();
+}
+
+// Every page says its number and the count in its footer, and the count is the file's.
+void expectFooters(const std::vector<std::string>& pages) {
+  const std::string count = std::to_string(pages.size());
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    EXPECT_NE(pages[i].find("Page " + std::to_string(i + 1) + " / " + count), std::string::npos) << "page " << i + 1;
+}
+
+// Each surface's row: its span, then what was asked and delivered, as the record holds them.
+void expectSurfaceRows(const std::string& text, const JobRecord& record) {
+  for (const RecordedStretch& s : record.surfaces()) {
+    const std::string span = F2(s.from) + " – " + F2(s.to);
+    const std::string line = lineWith(text, span);
+    ASSERT_FALSE(line.empty()) << span;
+    EXPECT_TRUE(inOrder(line, {span, F1(s.areaPainted), F2(s.askedP1), F2(s.deliveredP1), F2(s.askedP2),
+                               F2(s.deliveredP2), F1(100 - s.askedProportion()), F1(100 - s.laidProportion())}))
+        << line;
+    EXPECT_EQ(occurrences(text, span), 1u) << span;
+  }
+}
+
+TEST(JobSheet, TheExampleJobReadsWithItsFiguresSurfaceBySurface) {
+  TempDir folder;
+  Simulation simulation;
+  simulation.openProject(kExample);
+  paintToTheEnd(simulation);
+  const JobRecord& record = simulation.session().jobRecord();
+  ASSERT_EQ(record.surfaces().size(), 4u);
+  ASSERT_FALSE(record.alarms().empty());
+
+  const std::string pdf = folder.file("rapport.pdf");
+  writeJobSheet(simulation.session(), pdf);
+  // Page 1 the heading, the wall, the totals and the surfaces; page 2 the chart and the alarms.
+  EXPECT_EQ(pageCount(pdf), 2);
+  EXPECT_NE(output("pdfinfo '" + pdf + "'").find("Rapport de chantier - wall.prv"), std::string::npos);
+  const std::vector<std::string> pages = pageTexts(pdf);
+  ASSERT_EQ(pages.size(), 2u);
+  expectFooters(pages);
+
+  const std::string& first = pages[0];
+  EXPECT_NE(first.find("Rapport de chantier"), std::string::npos);
+  EXPECT_NE(first.find("Projet : wall.prv"), std::string::npos);
+  EXPECT_NE(first.find("Mur du hall d'entrée, côté rue."), std::string::npos);
+  EXPECT_NE(first.find("Exporté le"), std::string::npos);
+  std::string all;
+  for (const std::string& page : pages) all += page;
+  expectSurfaceRows(all, record);
+
+  // The totals: the wall's litres, the hose's leftover apart, and everything the pumps gave.
+  const RecordedStretch total = record.totals();
+  const RecordedStretch& hose = record.beyondEnd();
+  EXPECT_TRUE(inOrder(lineWith(first, "Livré par les pompes"),
+                      {F2(total.deliveredP1), F2(total.deliveredP2), F2(total.deliveredP1 + total.deliveredP2)}));
+  EXPECT_TRUE(inOrder(lineWith(first, "Resté dans le tuyau"), {F2(hose.deliveredP1), F2(hose.deliveredP2)}));
+  EXPECT_GT(hose.deliveredP1 + hose.deliveredP2, 0.9);
+  EXPECT_TRUE(inOrder(lineWith(first, "Surface peinte :"), {F1(total.areaPainted) + " m²"}));
+  EXPECT_TRUE(inOrder(lineWith(first, "Distance parcourue :"), {F2(total.distancePainted) + " m", "14.00 m"}));
+
+  // Every alarm kept is listed, with its caption and where it was raised.
+  EXPECT_EQ(occurrences(all, "Alarme: "), record.alarms().size());
+  const RecordedAlarm& last = record.alarms().back();
+  EXPECT_TRUE(inOrder(lineWith(pages.back(), " " + std::to_string(record.alarms().size()) + " "),
+                      {alarmCaption(last.alarm), F2(last.startDistance)}));
+}
+
+TEST(JobSheet, AHundredSurfacesGoOnOverPagesWithTheirHeadingRepeated) {
+  TempDir folder;
+  Simulation simulation;
+  simulation.openProject(kExample);
+  Session& session = simulation.session();
+  session.clearSurfaces();
+  for (int i = 0; i < kMaxSurfaces; ++i)
+    ASSERT_TRUE(session.appendSurface({1.0f + 0.5f * static_cast<float>(i % 3), 0.4f}));
+  session.clearProportions();
+  session.appendProportion("0", 0);
+  session.appendProportion("20", 100);
+  session.appendProportion("40", 30);
+  // A line of the user text longer than the page is wrapped, not cut.
+  std::string longLine;
+  for (int i = 1; i <= 40; ++i) longLine += "mot" + std::to_string(i) + " ";
+  session.setUserText({"Couloir du sous-sol", longLine + "terminé."});
+  paintToTheEnd(simulation);
+  ASSERT_EQ(session.jobRecord().surfaces().size(), 100u);
+
+  const std::string pdf = folder.file("cent.pdf");
+  writeJobSheet(session, pdf);
+  const std::vector<std::string> pages = pageTexts(pdf);
+  EXPECT_EQ(pageCount(pdf), static_cast<int>(pages.size()));
+  ASSERT_GE(pages.size(), 4u);
+  expectFooters(pages);
+  std::string all;
+  for (const std::string& page : pages) all += page;
+  expectSurfaceRows(all, session.jobRecord());
+  for (const std::string word : {"Couloir du sous-sol", "mot1 ", "mot20 ", "mot40 terminé."})
+    EXPECT_NE(pages[0].find(word), std::string::npos) << word;
+
+  // The table starts under the totals and goes on over the next pages, each with its heading;
+  // the totals row closes it once.
+  EXPECT_EQ(occurrences(all, "Détail par surface\n"), 1u);
+  const std::size_t continued = occurrences(all, "Détail par surface (suite)");
+  EXPECT_GE(continued, 1u);
+  EXPECT_EQ(occurrences(all, "Correction"), continued + 1);
+  for (const std::string& page : pages)
+    if (page.find("Détail par surface (suite)") != std::string::npos) {
+      EXPECT_NE(page.find("Correction"), std::string::npos);
+      EXPECT_NE(page.find("– "), std::string::npos) << "a continued page holds rows";
+    }
+  EXPECT_FALSE(lineWith(all, "Total ").empty());
+}
+
+TEST(JobSheet, AFailedWriteLeavesTheOldFileAsItWas) {
+  TempDir folder;
+  Simulation simulation;
+  simulation.openProject(kExample);
+  paintToTheEnd(simulation);
+
+  const std::string pdf = folder.file("rapport.pdf");
+  testing::writeBytes(pdf, "ancienne fiche");
+  ::chmod(pdf.c_str(), 0444);
+  const auto before = testing::folderContents(folder.path());
+  try {
+    writeJobSheet(simulation.session(), pdf);
+    ADD_FAILURE() << "a read-only file was replaced";
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find(pdf), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(testing::folderContents(folder.path()), before) << "nothing changed, no temporary file left";
+
+  // A folder, or a name in a folder that does not exist, is no file to write.
+  std::filesystem::create_directory(folder.file("dossier"));
+  for (const std::string& target : {folder.file("dossier"), folder.file("manque/rapport.pdf")}) {
+    try {
+      writeJobSheet(simulation.session(), target);
+      ADD_FAILURE() << target;
+    } catch (const FileError& e) {
+      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
+    }
+  }
+
+  // A writable file is replaced whole.
+  ::chmod(pdf.c_str(), 0644);
+  writeJobSheet(simulation.session(), pdf);
+  EXPECT_EQ(testing::readBytes(pdf).rfind("%PDF-", 0), 0u);
+  EXPECT_EQ(pageCount(pdf), 2);
+}
+
+TEST(JobSheet, BeforeTheFirstRunTheSheetSaysNothingWasPainted) {
+  TempDir folder;
+  Simulation simulation;
+  simulation.openProject(kExample);
+  const std::string pdf = folder.file("vide.pdf");
+  writeJobSheet(simulation.session(), pdf);
+  const std::vector<std::string> pages = pageTexts(pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NE(pages[0].find("Aucun travail n'est enregistré"), std::string::npos);
+  EXPECT_EQ(pages[0].find("Détail par surface"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace chromaflow
