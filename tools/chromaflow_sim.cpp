@@ -22,7 +22,6 @@
 #ifdef CHROMAFLOW_WITH_QT
 #include <QBuffer>
 #include <QByteArray>
-#include <QGuiApplication>
 #include <filesystem>
 
 #include "drawing/job_sheet.h"
@@ -261,12 +260,6 @@ void reportIfAsked(const Options& options, const Simulation& simulation, std::os
     writeJobRecordCsv(simulation.session().jobRecord(), *options.report);
   } else {
 #ifdef CHROMAFLOW_WITH_QT
-    // The sheet's texts need the fonts of a GUI application; no display is needed for them.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "chromaflow-sim";
-    char* argv[] = {name, nullptr};
-    QGuiApplication application(argc, argv);
     writeJobSheet(simulation.session(), *options.report);
 #endif
   }

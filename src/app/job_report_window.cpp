@@ -64,12 +64,8 @@ QColor alarmColour(Alarm alarm) {
 
 QString number(double value, int decimals = 2) { return QString::number(value, 'f', decimals); }
 
-// The record gives P1's share of the mix; the operator reads proportions as the plan writes them,
-// P2's share (0 % is P1 alone). Empty where nothing was pumped.
-double proportionOfShare(double p1Share) { return p1Share < 0 ? -1 : 100.0 - p1Share; }
-QString proportionText(double p1Share) {
-  return p1Share < 0 ? QString() : number(proportionOfShare(p1Share), 1);
-}
+// A proportion of the record; empty where nothing was pumped.
+QString proportionText(double proportion) { return proportion < 0 ? QString() : number(proportion, 1); }
 
 // "1:05" or "1:02:05" from milliseconds since the run started.
 QString clockText(std::int64_t milliseconds) {
@@ -309,7 +305,7 @@ void JobReportWindow::showChart() {
   for (const RecordedStretch& bin : record.profile()) {
     if (!bin.pumped()) continue;
     if (bin.askedProportion() >= 0)
-      asked.append({(bin.from + bin.to) / 2.0, proportionOfShare(bin.askedProportion())});
+      asked.append({(bin.from + bin.to) / 2.0, bin.askedProportion()});
     if (!joining) joined = RecordedStretch{.from = bin.from};
     joining = true;
     joined.to = bin.to;
@@ -318,11 +314,11 @@ void JobReportWindow::showChart() {
     joined.pulsesP1 += bin.pulsesP1;
     joined.pulsesP2 += bin.pulsesP2;
     if (joined.pulsesP1 + joined.pulsesP2 < kPulsesPerLaidPoint) continue;
-    laid.append({(joined.from + joined.to) / 2.0, proportionOfShare(joined.laidProportion())});
+    laid.append({(joined.from + joined.to) / 2.0, joined.laidProportion()});
     joining = false;
   }
   if (joining && joined.laidProportion() >= 0)
-    laid.append({(joined.from + joined.to) / 2.0, proportionOfShare(joined.laidProportion())});
+    laid.append({(joined.from + joined.to) / 2.0, joined.laidProportion()});
   asked_->replace(asked);
   laid_->replace(laid);
   const double length = record.profile().empty() ? 0.0 : record.profile().back().to;

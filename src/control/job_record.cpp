@@ -5,7 +5,7 @@
 namespace chromaflow {
 namespace {
 
-double share(double p1, double p2) { return p1 + p2 > 0 ? 100.0 * p1 / (p1 + p2) : -1.0; }
+double share(double p1, double p2) { return p1 + p2 > 0 ? 100.0 * p2 / (p1 + p2) : -1.0; }
 
 }  // namespace
 

@@ -45,7 +45,8 @@ struct RecordedStretch {
   long long correctionTicks = 0;
 
   bool pumped() const { return askedP1 + askedP2 > 0 || deliveredP1 + deliveredP2 > 0; }
-  // P1's share in %, or a negative value when nothing was asked (delivered) there.
+  // The mix's proportion as the plan writes it, P2's share in % (0: P1 alone), or a negative
+  // value when nothing was asked (delivered) there.
   double askedProportion() const;
   double laidProportion() const;
   double meanCorrection() const { return correctionTicks ? correctionSum / static_cast<double>(correctionTicks) : 0; }

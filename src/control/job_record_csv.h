@@ -12,7 +12,8 @@
 //   asked_p1_l, asked_p2_l              litres the plan asks for the paint pumped for it
 //   delivered_p1_l, delivered_p2_l      litres counted from the pumps' pulses for it
 //   pulses_p1, pulses_p2                those pulses
-//   asked_pct, laid_pct                 P1's share asked and laid, % (empty: nothing pumped)
+//   asked_pct, laid_pct                 the proportion asked and laid, % of P2 as in the plan
+//                                       (0: P1 alone; empty: nothing pumped)
 //   correction_pct                      mean correction applied while pumping for it, %
 //   alarm           the alarm's panel name (AlarmP1Lente...), alarm rows only
 //   start_s, start_m                    when (s from the run's start) and where it was raised

@@ -31,9 +31,9 @@ QString distance(double m) { return text(F2(m)); }
 QString area(double m2) { return text(F1(m2)); }
 QString percent(double p) { return text(F1(p)); }
 
-// The proportion of the mix (P2's share) from the record's P1 share; a dash where nothing was
-// asked or laid.
-QString proportion(double p1Share) { return p1Share < 0 ? QStringLiteral("–") : percent(100.0 - p1Share); }
+// A proportion of the mix (P2's share, as the plan writes it); a dash where nothing was asked or
+// laid.
+QString proportion(double share) { return share < 0 ? QStringLiteral("–") : percent(share); }
 
 // "0:01:23.4", from the start of the run.
 QString clockTime(std::int64_t milliseconds) {

@@ -87,7 +87,7 @@ void drawUpAxis(QPainter& painter, const QRectF& plot, double top, double step, 
 // The proportion series of the profile: one polyline per run of bins where something was
 // pumped. Bins are taken together until they hold `minPulses` of the pumps' pulses, so that a
 // point laid stands for enough paint that one pulse more or less does not swing it (a bin holds
-// a few pulses only). `share` is P1's share of the bins taken together, negative where it has none.
+// a few pulses only). `share` is the bins' proportion taken together (P2's share), negative where it has none.
 template <typename Share>
 std::vector<QPolygonF> series(const std::vector<RecordedStretch>& profile, const QRectF& plot, double length,
                               long long minPulses, Share share) {
@@ -98,10 +98,9 @@ std::vector<QPolygonF> series(const std::vector<RecordedStretch>& profile, const
   const auto flush = [&] {
     if (!grouping) return;
     grouping = false;
-    const double p1 = share(group);
-    if (p1 < 0) return;
-    // The mix's proportion is P2's share.
-    const double proportion = std::clamp(100.0 - p1, 0.0, 100.0);
+    const double taken = share(group);
+    if (taken < 0) return;
+    const double proportion = std::clamp(taken, 0.0, 100.0);
     if (!open) runs.emplace_back();
     open = true;
     runs.back() << QPointF(plot.left() + plot.width() * (group.from + group.to) / 2 / length,

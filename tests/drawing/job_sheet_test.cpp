@@ -106,7 +106,7 @@ void expectSurfaceRows(const std::string& text, const JobRecord& record) {
     const std::string line = lineWith(text, span);
     ASSERT_FALSE(line.empty()) << span;
     EXPECT_TRUE(inOrder(line, {span, F1(s.areaPainted), F2(s.askedP1), F2(s.deliveredP1), F2(s.askedP2),
-                               F2(s.deliveredP2), F1(100 - s.askedProportion()), F1(100 - s.laidProportion())}))
+                               F2(s.deliveredP2), F1(s.askedProportion()), F1(s.laidProportion())}))
         << line;
     EXPECT_EQ(occurrences(text, span), 1u) << span;
   }

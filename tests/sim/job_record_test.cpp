@@ -81,7 +81,7 @@ TEST(JobRecord, AFastPumpShowsItsExcessWhereItRanFastAndItsAlarmWhereItWasRaised
   EXPECT_NEAR(s[0].deliveredP1, s[0].askedP1, 2 * kPulse);
   EXPECT_NEAR(s[3].deliveredP1 / s[3].askedP1, 1.1, 0.05);
   EXPECT_NEAR(s[3].deliveredP2 / s[3].askedP2, 1.0, 0.03);
-  EXPECT_GT(s[3].laidProportion(), s[3].askedProportion() + 1);
+  EXPECT_LT(s[3].laidProportion(), s[3].askedProportion() - 1);  // less P2 in the mix
 
   ASSERT_TRUE(raised);
   bool found = false;
@@ -221,7 +221,7 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   step(6.0f, 0, 0);
   EXPECT_DOUBLE_EQ(record.surfaces()[1].deliveredP1, 0.4);
   EXPECT_DOUBLE_EQ(record.surfaces()[1].deliveredP2, 0.6);
-  EXPECT_DOUBLE_EQ(record.surfaces()[1].laidProportion(), 40.0);
+  EXPECT_DOUBLE_EQ(record.surfaces()[1].laidProportion(), 60.0);  // P2's share, as the plan writes it
   step(10.0f, 10, 0);  // at the path's end: the paint stays in the hose
   EXPECT_DOUBLE_EQ(record.beyondEnd().deliveredP1, 0.1);
 }

@@ -114,5 +114,11 @@ check "--report says where it wrote" 'tail -1 "$work/out" | grep -q "Rapport de 
 "$sim" "$example" --machine --report "$work/no/such/r.csv" >/dev/null 2>&1; code=$?
 check "an unwritable report exits non-zero" '[ $code -eq 1 ]'
 
+# The job sheet, when the tool draws (built with Qt).
+"$sim" "$example" --machine --report "$work/r.pdf" >/dev/null 2>"$work/err"; code=$?
+if ! grep -q "sans Qt" "$work/err"; then
+  check "--report writes a PDF that opens" '[ $code -eq 0 ] && pdfinfo "$work/r.pdf" | grep -q "^Pages: *2"'
+fi
+
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures

@@ -111,7 +111,7 @@ TEST_F(JobReportTest, PaintingTheExampleFillsTheGridAndTheChartWithTheRecord) {
     EXPECT_EQ(cell(grid, row, 4), twoDecimals(s.askedP1));
     EXPECT_EQ(cell(grid, row, 7), twoDecimals(s.deliveredP2));
     // Proportions as the plan writes them: P2's share.
-    EXPECT_NEAR(cell(grid, row, 9).toDouble(), 100 - s.laidProportion(), 0.051);
+    EXPECT_NEAR(cell(grid, row, 9).toDouble(), s.laidProportion(), 0.051);
   }
   // Surface 3 asks P2 alone at its end: its proportion asked lies between 30 and 100 %.
   EXPECT_GT(cell(grid, 2, 8).toDouble(), 30);
