@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/session.h"
+#include "app/job_report_window.h"
 #include "card/card_test_window.h"
 #include "control/correction_window.h"
 #include "plan/colour_window.h"
@@ -88,6 +89,9 @@ int main(int argc, char** argv) {
   session.toggleGun();
   run(45'000);
   saved &= save(window, folder, "main-painting.png");
+  JobReportWindow& report = program.jobReport();
+  report.resize(1100, 760);
+  saved &= picture(report, folder, "job-report.png");
 
   if (sim::AttachedMachine* machine = program.machine()) {
     sim::MachineConfig config = machine->config();
