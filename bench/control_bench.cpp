@@ -9,35 +9,15 @@
 #include "control/job_record_csv.h"
 #include "support/control_rig.h"
 #include "support/literal_path_model.h"
-#include "largest_plan.h"
+#include "largest_job.h"
 
 namespace {
 
 using namespace chromaflow;
 
 using bench::largestPlan;
-
-// The largest plan opened as the operator does, painting started from the start of the path.
-void openLargestPlan(chromaflow::testing::ControlRig& rig) {
-  {
-    // The operator opens the largest plan and leaves the plan window.
-    ColourTable colours;
-    Plan plan{colours};
-    largestPlan(plan);
-    const auto file = std::filesystem::temp_directory_path() / "chromaflow-largest-plan.spv";
-    writeTextFile(file.string(), plan.fileLines());
-    rig.asker.openAnswers = {file.string()};
-    rig.session.openPlan(true);
-    rig.session.planWindowLeft();
-    std::filesystem::remove(file);
-  }
-  rig.session.setRunning(true);
-  rig.session.hoseFullButton();
-  rig.tick();
-}
-
-// Roller every tick, the pumps in turn.
-std::uint16_t nextPins(std::uint16_t pins) { return pins ^ (0x0001 | (pins & 1 ? 0x0040 : 0x0004)); }
+using bench::nextPins;
+using bench::openLargestPlan;
 
 void BM_ReadingCycleTick(benchmark::State& state) {
   chromaflow::testing::ControlRig rig;

@@ -1,6 +1,7 @@
 // The program's windows: start-up to the main window shown with all its windows created, and
 // one tick of the reading cycle with the widget updates it causes while the simulated machine
-// paints the example job. Offscreen unless QT_QPA_PLATFORM says otherwise.
+// paints the example job; the job sheet PDF of the largest plan. Offscreen unless QT_QPA_PLATFORM
+// says otherwise.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,8 @@
 #include "app/program.h"
 #include "app/session.h"
 #include "control/virtual_clock.h"
+#include "drawing/job_sheet.h"
+#include "largest_job.h"
 #include "support/scripted_asker.h"
 
 namespace chromaflow {
@@ -61,6 +64,19 @@ void GuiTick(benchmark::State& state) {
   state.counters["distance_m"] = session.state().Distance;
 }
 BENCHMARK(GuiTick)->Unit(benchmark::kMicrosecond);
+
+// The job sheet of the 100-surface plan with 10,000 proportion rows, after painting 400 s of it.
+void JobSheetLargestPlan(benchmark::State& state) {
+  testing::ControlRig rig;
+  bench::openLargestPlan(rig);
+  std::uint16_t pins = 0;
+  for (int i = 0; i < 20'000; ++i) rig.tick(pins = bench::nextPins(pins));
+  const auto file = std::filesystem::temp_directory_path() / "chromaflow-sheet.pdf";
+  for (auto _ : state) writeJobSheet(rig.session, file.string());
+  state.counters["kB"] = static_cast<double>(std::filesystem::file_size(file)) / 1024;
+  std::filesystem::remove(file);
+}
+BENCHMARK(JobSheetLargestPlan)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace chromaflow
