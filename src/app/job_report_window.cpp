@@ -308,11 +308,7 @@ void JobReportWindow::showChart() {
       asked.append({(bin.from + bin.to) / 2.0, bin.askedProportion()});
     if (!joining) joined = RecordedStretch{.from = bin.from};
     joining = true;
-    joined.to = bin.to;
-    joined.deliveredP1 += bin.deliveredP1;
-    joined.deliveredP2 += bin.deliveredP2;
-    joined.pulsesP1 += bin.pulsesP1;
-    joined.pulsesP2 += bin.pulsesP2;
+    joined.extendBy(bin);
     if (joined.pulsesP1 + joined.pulsesP2 < kPulsesPerLaidPoint) continue;
     laid.append({(joined.from + joined.to) / 2.0, joined.laidProportion()});
     joining = false;

@@ -9,6 +9,20 @@ double share(double p1, double p2) { return p1 + p2 > 0 ? 100.0 * p2 / (p1 + p2)
 
 }  // namespace
 
+void RecordedStretch::extendBy(const RecordedStretch& next) {
+  to = next.to;
+  distancePainted += next.distancePainted;
+  areaPainted += next.areaPainted;
+  askedP1 += next.askedP1;
+  askedP2 += next.askedP2;
+  deliveredP1 += next.deliveredP1;
+  deliveredP2 += next.deliveredP2;
+  pulsesP1 += next.pulsesP1;
+  pulsesP2 += next.pulsesP2;
+  correctionSum += next.correctionSum;
+  correctionTicks += next.correctionTicks;
+}
+
 double RecordedStretch::askedProportion() const { return share(askedP1, askedP2); }
 double RecordedStretch::laidProportion() const { return share(deliveredP1, deliveredP2); }
 
@@ -173,22 +187,8 @@ void JobRecord::followAlarms(const JobTick& tick) {
 
 RecordedStretch JobRecord::totals() const {
   RecordedStretch total;
-  if (!surfaces_.shown.empty()) {
-    total.from = surfaces_.shown.front().from;
-    total.to = surfaces_.shown.back().to;
-  }
-  for (const RecordedStretch& s : surfaces_.shown) {
-    total.distancePainted += s.distancePainted;
-    total.areaPainted += s.areaPainted;
-    total.askedP1 += s.askedP1;
-    total.askedP2 += s.askedP2;
-    total.deliveredP1 += s.deliveredP1;
-    total.deliveredP2 += s.deliveredP2;
-    total.pulsesP1 += s.pulsesP1;
-    total.pulsesP2 += s.pulsesP2;
-    total.correctionSum += s.correctionSum;
-    total.correctionTicks += s.correctionTicks;
-  }
+  if (!surfaces_.shown.empty()) total.from = total.to = surfaces_.shown.front().from;
+  for (const RecordedStretch& s : surfaces_.shown) total.extendBy(s);
   return total;
 }
 

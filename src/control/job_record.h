@@ -49,6 +49,8 @@ struct RecordedStretch {
   // value when nothing was asked (delivered) there.
   double askedProportion() const;
   double laidProportion() const;
+  // The stretch continued by the one that follows it: its figures added, its end moved there.
+  void extendBy(const RecordedStretch& next);
   double meanCorrection() const { return correctionTicks ? correctionSum / static_cast<double>(correctionTicks) : 0; }
 };
 

@@ -116,13 +116,7 @@ std::vector<QPolygonF> series(const std::vector<RecordedStretch>& profile, const
       group = bin;
       grouping = true;
     } else {
-      group.to = bin.to;
-      group.askedP1 += bin.askedP1;
-      group.askedP2 += bin.askedP2;
-      group.deliveredP1 += bin.deliveredP1;
-      group.deliveredP2 += bin.deliveredP2;
-      group.pulsesP1 += bin.pulsesP1;
-      group.pulsesP2 += bin.pulsesP2;
+      group.extendBy(bin);
     }
     if (group.pulsesP1 + group.pulsesP2 >= minPulses) flush();
   }
