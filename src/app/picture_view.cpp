@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "drawing/main_pictures.h"
+
 namespace chromaflow {
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {
@@ -13,6 +15,12 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
 void PictureView::setPicture(const QImage& picture) {
   picture_ = picture;
   update();
+}
+
+QImage PictureView::blankPicture() const {
+  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  image.fill(qColourOf(kButtonFace));
+  return image;
 }
 
 void PictureView::paintEvent(QPaintEvent*) {

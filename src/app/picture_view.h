@@ -15,6 +15,8 @@ class PictureView : public QWidget {
 
   void setPicture(const QImage& picture);
   const QImage& picture() const { return picture_; }
+  // A blank picture (the button face) of the view's size, at least one pixel, to draw on.
+  QImage blankPicture() const;
 
  Q_SIGNALS:
   void pressed(QPoint at, Qt::MouseButton button);

@@ -260,6 +260,14 @@ void drawBar(QImage& image, const BarFigure& bar) {
   painter.fillRect(QRect(fillTo, 0, image.width() - fillTo, image.height()), qColourOf(kButtonFace));
 }
 
+void drawColumns(QImage& image, const std::vector<Rgb>& columns) {
+  if (!paintable(image)) return;
+  QPainter painter(&image);
+  const int width = std::min(image.width(), static_cast<int>(columns.size()));
+  for (int x = 0; x < width; ++x)
+    painter.fillRect(QRect(x, 0, 1, image.height()), qColourOf(columns[static_cast<std::size_t>(x)]));
+}
+
 void drawGauge(QImage& image, int percent, const GaugeColours& colours) {
   if (!paintable(image)) return;
   const int height = image.height();

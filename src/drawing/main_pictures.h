@@ -12,6 +12,8 @@
 #include <QColor>
 #include <QImage>
 
+#include <vector>
+
 #include "app/main_view_sources.h"
 #include "app/proportion_views.h"
 #include "control/figures.h"
@@ -72,6 +74,8 @@ void redrawViews(MainPictures& pictures, const Session& session);
 // ImageParcouru, ImageProportion, ImageRemplissageTuyau: the pixel columns left of `fillTo`
 // in the figure's colour, the others in the button face.
 void drawBar(QImage& image, const BarFigure& bar);
+// A colour bar: column x of the picture in columns[x], top to bottom.
+void drawColumns(QImage& image, const std::vector<Rgb>& columns);
 
 // GaugeConsigne, upright: the lower `percent` of its height in the bar colour, the rest in the
 // background colour. A percentage outside 0..100 is taken to the nearer end.

@@ -236,15 +236,13 @@ void ColourWindow::showChart() {
 }
 
 void ColourWindow::showColourBar() {
-  const QSize size = ui_->ImageColBar->size();
-  if (size.isEmpty()) return;
-  QImage bar(size, QImage::Format_RGB32);
-  QPainter painter(&bar);
+  if (ui_->ImageColBar->size().isEmpty()) return;
+  QImage bar = ui_->ImageColBar->blankPicture();
   const ColourTable& table = session_.colours();
   // Column x stands for the proportion 100 x / width; what the table does not cover is white.
-  for (int x = 0; x < size.width(); ++x)
-    painter.fillRect(x, 0, 1, size.height(), qColourOf(table.colourBarColumn(x, size.width())));
-  painter.end();
+  std::vector<Rgb> columns(static_cast<std::size_t>(bar.width()));
+  for (int x = 0; x < bar.width(); ++x) columns[static_cast<std::size_t>(x)] = table.colourBarColumn(x, bar.width());
+  drawColumns(bar, columns);
   ui_->ImageColBar->setPicture(bar);
 }
 

@@ -123,13 +123,6 @@ void setupGrid(QTableWidget& grid, const QStringList& headings, const QStringLis
   grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-// The picture a PictureView shows, at the view's size.
-QImage pictureFor(const QWidget& view) {
-  QImage image(view.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-  image.fill(qColourOf(kButtonFace));
-  return image;
-}
-
 }  // namespace
 
 PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, ProportionEditorWindow& proportionEditor,
@@ -260,20 +253,14 @@ void PlanWindow::showStartProportion() {
   ui_->Couleur->setPalette(palette);
   ui_->Couleur->setText(qtText(couleur.text));
 
-  QImage bar = pictureFor(*ui_->ImagePropBar);
+  QImage bar = ui_->ImagePropBar->blankPicture();
   drawBar(bar, BarFigure{proportionBarBlueColumns(proportion, bar.width()), kPureBlue});
   ui_->ImagePropBar->setPicture(bar);
 }
 
 void PlanWindow::showColourBar() {
-  QImage bar = pictureFor(*ui_->ImageColBar);
-  const std::vector<Rgb> columns = colourBarColumns(session_.colours(), bar.width());
-  QPainter painter(&bar);
-  for (int x = 0; x < bar.width() && x < static_cast<int>(columns.size()); ++x) {
-    painter.setPen(qColourOf(columns[static_cast<std::size_t>(x)]));
-    painter.drawLine(x, 0, x, bar.height() - 1);
-  }
-  painter.end();
+  QImage bar = ui_->ImageColBar->blankPicture();
+  drawColumns(bar, colourBarColumns(session_.colours(), bar.width()));
   ui_->ImageColBar->setPicture(bar);
 }
 

@@ -2,12 +2,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
-#include <utility>
 #include <vector>
 
 #include "app/picture_view.h"
@@ -20,11 +17,6 @@ namespace chromaflow {
 namespace {
 
 constexpr Rgb kProportionBlue = rgbOf(0, 0, 255);
-
-// A picture as large as the view that shows it.
-QImage pictureSizedFor(const PictureView* view) {
-  return QImage(view->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-}
 
 }  // namespace
 
@@ -51,15 +43,7 @@ ProportionEditorWindow::ProportionEditorWindow(Session& session, QWidget* parent
   connect(ui_->ImagePropBar, &PictureView::resized, this, [this] { drawProportionBar(); });
   connect(ui_->ImageColBar, &PictureView::resized, this, [this] { drawColourBar(); });
 
-  const std::pair<QPushButton*, EditorButton> buttons[] = {
-      {ui_->OKBtn, EditorButton::Ok},
-      {ui_->InsertBtn, EditorButton::Insert},
-      {ui_->DeleteBtn, EditorButton::Delete},
-      {ui_->DeleteAllBtn, EditorButton::DeleteAll},
-      {ui_->CancelBtn, EditorButton::Cancel},
-  };
-  for (const auto& [widget, button] : buttons)
-    connect(widget, &QPushButton::clicked, this, [this, button] { press(button); });
+  wireEditorButtons(*this, [this](EditorButton button) { press(button); });
 
   showFields();
   drawColourBar();
@@ -110,18 +94,14 @@ void ProportionEditorWindow::showFields() {
 }
 
 void ProportionEditorWindow::drawProportionBar() {
-  QImage picture = pictureSizedFor(ui_->ImagePropBar);
+  QImage picture = ui_->ImagePropBar->blankPicture();
   drawBar(picture, {session_.proportionEditor().proportionBarBlueColumns(picture.width()), kProportionBlue});
   ui_->ImagePropBar->setPicture(picture);
 }
 
 void ProportionEditorWindow::drawColourBar() {
-  QImage picture = pictureSizedFor(ui_->ImageColBar);
-  QPainter painter(&picture);
-  const std::vector<Rgb> columns = session_.proportionEditor().colourBar(picture.width());
-  for (int x = 0; x < picture.width() && x < static_cast<int>(columns.size()); ++x)
-    painter.fillRect(QRect(x, 0, 1, picture.height()), qColourOf(columns[static_cast<std::size_t>(x)]));
-  painter.end();
+  QImage picture = ui_->ImageColBar->blankPicture();
+  drawColumns(picture, session_.proportionEditor().colourBar(picture.width()));
   ui_->ImageColBar->setPicture(picture);
 }
 

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFocusEvent>
+#include <QPushButton>
 #include <QScreen>
 
 #include <utility>
 
 #include "app/modeless_window.h"
+#include "app/session.h"
 
 namespace chromaflow {
 namespace {
@@ -40,6 +42,19 @@ void showRowEditor(QDialog& editor) {
   }
   editor.raise();
   editor.activateWindow();
+}
+
+void wireEditorButtons(QDialog& editor, const std::function<void(EditorButton)>& press) {
+  const std::pair<const char*, EditorButton> buttons[] = {
+      {"OKBtn", EditorButton::Ok},
+      {"InsertBtn", EditorButton::Insert},
+      {"DeleteBtn", EditorButton::Delete},
+      {"DeleteAllBtn", EditorButton::DeleteAll},
+      {"CancelBtn", EditorButton::Cancel},
+  };
+  for (const auto& [name, button] : buttons)
+    QObject::connect(editor.findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, &editor,
+                     [press, button = button] { press(button); });
 }
 
 std::unique_ptr<QObject> whenLeaving(QWidget& field, std::function<void()> left) {

@@ -11,9 +11,15 @@ class QWidget;
 
 namespace chromaflow {
 
+enum class EditorButton;
+
 // Brings `editor` to the front, centred on the desktop when it was hidden, above the modal plan
 // window that opens it and reachable while the plan window stays open.
 void showRowEditor(QDialog& editor);
+
+// Wires the five buttons both editors have ("OK", "Insérer", "Supprimer", "Supprimer tout",
+// "Annuler": OKBtn, InsertBtn, DeleteBtn, DeleteAllBtn, CancelBtn) to `press`.
+void wireEditorButtons(QDialog& editor, const std::function<void(EditorButton)>& press);
 
 // Calls `left` whenever `field` loses the focus to another control of its window; the window
 // itself losing the focus (another window, a message box coming up) is no leaving. The watch

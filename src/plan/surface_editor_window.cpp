@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <string>
 
@@ -31,15 +30,7 @@ SurfaceEditorWindow::SurfaceEditorWindow(Session& session, QWidget* parent)
   leaving_.push_back(whenLeaving(*ui_->Hauteur, [this] { session_.leaveHauteur(); }));
   leaving_.push_back(whenLeaving(*ui_->Longueur, [this] { session_.leaveLongueur(); }));
 
-  const std::pair<QPushButton*, EditorButton> buttons[] = {
-      {ui_->OKBtn, EditorButton::Ok},
-      {ui_->InsertBtn, EditorButton::Insert},
-      {ui_->DeleteBtn, EditorButton::Delete},
-      {ui_->DeleteAllBtn, EditorButton::DeleteAll},
-      {ui_->CancelBtn, EditorButton::Cancel},
-  };
-  for (const auto& [widget, button] : buttons)
-    connect(widget, &QPushButton::clicked, this, [this, button] { press(button); });
+  wireEditorButtons(*this, [this](EditorButton button) { press(button); });
 
   showFields();
   editorChanged_ = session_.changed.subscribe([this](Change change) {
