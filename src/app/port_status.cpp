@@ -20,6 +20,9 @@ std::string drivingSummary(const Session& session) {
     }
     case PortBackend::Nothing: text = choice->summary(); break;
   }
+  if (const std::string remedy = choice->remedy(); !remedy.empty() && choice->backend != PortBackend::Ppdev &&
+                                                      choice->backend != PortBackend::DirectIo)
+    text += ". Pour utiliser la carte : " + remedy;
   const auto& probe = session.cardProbe();
   if (probe && probe->port == kind && probe->cardEnabled && probe->answering() == 0)
     text += " : aucune carte ne répond";

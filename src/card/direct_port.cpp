@@ -58,12 +58,12 @@ std::variant<std::unique_ptr<DirectPort>, PortOpenFailure> openDirectPort(Parall
   const ParallelPortRegisters wanted = registersOf(kind);
   if (grant(wanted, 1) != 0) {
     const int error = errno;
-    return PortOpenFailure{problemOfErrno(error), std::string("ioperm : ") + std::strerror(error)};
+    return PortOpenFailure{problemOfErrno(error), std::string("ioperm : ") + std::strerror(error), {}};
   }
   if (!answersLikeAParallelPort(wanted)) {
     grant(wanted, 0);
     return PortOpenFailure{PortProblem::NoPortAtAddress,
-                           std::string("rien ne répond au port ") + portName(kind)};
+                           std::string("rien ne répond au port ") + portName(kind), {}};
   }
   std::vector<ParallelPortRegisters> granted{wanted};
   for (auto other : {ParallelPortKind::Prn, ParallelPortKind::Lpt1, ParallelPortKind::Lpt2}) {
@@ -82,7 +82,7 @@ std::uint8_t DirectPort::readByte(std::uint16_t) { return 0xFF; }
 void DirectPort::writeByte(std::uint16_t, std::uint8_t) {}
 
 std::variant<std::unique_ptr<DirectPort>, PortOpenFailure> openDirectPort(ParallelPortKind) {
-  return PortOpenFailure{PortProblem::NotSupported, "accès direct aux ports : x86 Linux seulement"};
+  return PortOpenFailure{PortProblem::NotSupported, "accès direct aux ports : x86 Linux seulement", {}};
 }
 
 #endif

@@ -25,6 +25,12 @@ std::string PortChoice::problemsText() const {
   return text;
 }
 
+std::string PortChoice::remedy() const {
+  for (const PortOpenFailure& failure : hardwareProblems)
+    if (!failure.remedy.empty()) return failure.remedy;
+  return {};
+}
+
 std::string PortChoice::summary() const {
   return hardwareProblems.empty() ? device : device + " (" + problemsText() + ")";
 }

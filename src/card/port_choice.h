@@ -29,6 +29,9 @@ struct PortChoice {
   std::string summary() const;
   // Why each hardware access was not used, "permission refusée : ... ; ...", or nothing.
   std::string problemsText() const;
+  // What the operator does so that the card can be used: the first hardware access's remedy
+  // (ppdev comes first, and is the way without root), or nothing.
+  std::string remedy() const;
 };
 
 struct PortChoiceOptions {

@@ -17,6 +17,7 @@ enum class PortProblem {
 struct PortOpenFailure {
   PortProblem problem;
   std::string detail;  // the system's message and what was tried
+  std::string remedy;  // what the operator does so that the card can be used, when known
 };
 
 const char* problemName(PortProblem problem);

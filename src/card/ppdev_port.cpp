@@ -1,8 +1,11 @@
 #include "card/ppdev_port.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/ppdev.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +25,48 @@ std::string hex(unsigned value) {
   std::ostringstream out;
   out << "0x" << std::hex << std::uppercase << value;
   return out.str();
+}
+
+// The group that may use the device (usually lp), read from the device itself.
+std::string deviceGroup(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0)
+    if (const group* owner = ::getgrgid(status.st_gid)) return owner->gr_name;
+  return "lp";
+}
+
+std::string userName() {
+  if (const passwd* user = ::getpwuid(::getuid())) return user->pw_name;
+  return "$USER";
+}
+
+// The printer driver lp claims every parallel port it finds and keeps it.
+bool printerDriverLoaded(const std::string& modules) {
+  std::ifstream file(modules);
+  std::string line;
+  while (std::getline(file, line))
+    if (line.rfind("lp ", 0) == 0) return true;
+  return false;
+}
+
+const char* const kLoadDrivers = "chargez les pilotes du port parallèle : sudo modprobe parport_pc ppdev";
+
+// What the operator does when the device exists but cannot be had.
+std::string remedyFor(PortProblem problem, const std::string& path, const PpdevLocation& location) {
+  switch (problem) {
+    case PortProblem::PermissionRefused: {
+      const std::string user = userName(), group = deviceGroup(path);
+      return "ajoutez l'utilisateur " + user + " au groupe " + group + " : sudo adduser " + user + " " + group +
+             ", puis fermez la session et rouvrez-la";
+    }
+    case PortProblem::Busy:
+      if (printerDriverLoaded(location.modules))
+        return "le pilote d'imprimante lp tient le port : sudo modprobe -r lp, et retirez la ligne « lp » de "
+               "/etc/modules pour qu'il ne revienne pas au démarrage";
+      return "un autre programme utilise " + path + " : fermez-le";
+    case PortProblem::NoDevice: return "chargez le pilote ppdev : sudo modprobe ppdev";
+    default: return {};
+  }
 }
 
 }  // namespace
@@ -61,7 +106,7 @@ std::variant<std::string, PortOpenFailure> findPpdevDevice(ParallelPortKind kind
   fs::directory_iterator entries(location.parportInfo, error);
   if (error)
     return PortOpenFailure{PortProblem::NoDevice,
-                           "aucun port parallèle connu du noyau (" + location.parportInfo + ")"};
+                           "aucun port parallèle connu du noyau (" + location.parportInfo + ")", kLoadDrivers};
   for (const auto& entry : entries) {
     const std::string name = entry.path().filename().string();
     if (name.rfind("parport", 0) != 0) continue;
@@ -71,7 +116,8 @@ std::variant<std::string, PortOpenFailure> findPpdevDevice(ParallelPortKind kind
   }
   return PortOpenFailure{PortProblem::NoDevice,
                          std::string("aucun port parallèle à l'adresse ") + hex(base) + " (" +
-                             portName(kind) + ")"};
+                             portName(kind) + ")",
+                         "réglez le port parallèle du PC sur " + hex(base) + " dans son BIOS"};
 }
 
 std::variant<std::unique_ptr<PpdevPort>, PortOpenFailure> openPpdevPort(ParallelPortKind kind,
@@ -83,7 +129,8 @@ std::variant<std::unique_ptr<PpdevPort>, PortOpenFailure> openPpdevPort(Parallel
   const int fd = location.system.open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
-    return PortOpenFailure{problemOfErrno(error), path + " : " + std::strerror(error)};
+    const PortProblem problem = problemOfErrno(error);
+    return PortOpenFailure{problem, path + " : " + std::strerror(error), remedyFor(problem, path, location)};
   }
   // Exclusive use: the claim fails at once, instead of waiting, when another driver (lp) or
   // program holds the port.
@@ -91,7 +138,7 @@ std::variant<std::unique_ptr<PpdevPort>, PortOpenFailure> openPpdevPort(Parallel
     const int error = errno;
     location.system.close(fd);
     const PortProblem problem = error == ENOTTY ? PortProblem::NotSupported : PortProblem::Busy;
-    return PortOpenFailure{problem, path + " : " + std::strerror(error)};
+    return PortOpenFailure{problem, path + " : " + std::strerror(error), remedyFor(problem, path, location)};
   }
   return std::make_unique<PpdevPort>(fd, registersOf(kind), path, location.system);
 }

@@ -24,6 +24,7 @@ PpdevSystem realPpdevSystem();
 struct PpdevLocation {
   std::string parportInfo = "/proc/sys/dev/parport";  // parportN/base-addr per port
   std::string devices = "/dev";
+  std::string modules = "/proc/modules";  // the kernel's loaded modules: is the printer driver lp in?
   PpdevSystem system = realPpdevSystem();
 };
 

@@ -3,15 +3,19 @@
 
 #include "card/port_choice.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <vector>
 
 #include "card/direct_port.h"
 #include "sim/card/simulated_k8000.h"
@@ -131,6 +135,67 @@ TEST_F(PortChoiceFixture, DeviceErrorsAreReportedWithTheSystemsMessage) {
   PortChoice busy = choose();
   EXPECT_EQ(busy.hardwareProblems[0].problem, PortProblem::Busy);
   EXPECT_EQ(FakeDevice::closed, 1);  // the device is not left open
+}
+
+// Each way the card can be out of reach names the one thing the operator does about it.
+TEST_F(PortChoiceFixture, EachRefusalNamesItsFix) {
+  location.modules = (root / "modules").string();
+  auto modulesLoaded = [&](const std::string& lines) { std::ofstream(root / "modules") << lines; };
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"no parallel port driver", [&] { location.parportInfo = (root / "missing").string(); },
+       "sudo modprobe parport_pc ppdev"},
+      {"ports elsewhere", [&] { kernelKnows("parport0", 0x278); }, "sur 0x378 dans son BIOS"},
+      {"device node missing", [&] { kernelKnows("parport0", 0x378), FakeDevice::openErrno = ENOENT; },
+       "sudo modprobe ppdev"},
+      {"printer driver holds it",
+       [&] {
+         kernelKnows("parport0", 0x378), FakeDevice::claimErrno = EBUSY;
+         modulesLoaded("ppdev 24576 0 - Live 0x0\nlp 20480 0 - Live 0x0\nparport 69632 3 - Live 0x0\n");
+       },
+       "sudo modprobe -r lp"},
+      {"another program holds it",
+       [&] {
+         kernelKnows("parport0", 0x378), FakeDevice::claimErrno = EBUSY;
+         modulesLoaded("lpfc 1 0 - Live 0x0\nppdev 24576 0 - Live 0x0\n");
+       },
+       "un autre programme utilise /dev/fake/parport0 : fermez-le"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDevice::reset();
+    fs::remove_all(root / "proc");
+    fs::create_directories(root / "proc");
+    location.parportInfo = (root / "proc").string();
+    c.arrange();
+    const PortChoice choice = choose();
+    EXPECT_EQ(choice.backend, PortBackend::Simulated);
+    EXPECT_NE(choice.remedy().find(c.expected), std::string::npos) << choice.remedy();
+  }
+
+  FakeDevice::reset();
+  fs::create_directories(root / "proc");
+  location.parportInfo = (root / "proc").string();
+  EXPECT_EQ(choose().remedy(), "");  // the card is reached: nothing to do
+}
+
+TEST_F(PortChoiceFixture, AForbiddenDeviceNamesItsGroup) {
+  // The group is read from the device itself, not assumed.
+  fs::create_directories(root / "dev");
+  std::ofstream(root / "dev" / "parport0") << "";
+  struct stat device {};
+  ASSERT_EQ(::stat((root / "dev" / "parport0").c_str(), &device), 0);
+  const std::string group = ::getgrgid(device.st_gid)->gr_name;
+  kernelKnows("parport0", 0x378);
+  location.devices = (root / "dev").string();
+  FakeDevice::openErrno = EACCES;
+  const std::string remedy = choose().remedy();
+  EXPECT_NE(remedy.find("au groupe " + group + " : sudo adduser "), std::string::npos) << remedy;
+  EXPECT_NE(remedy.find(" " + group + ", puis fermez la session"), std::string::npos) << remedy;
 }
 
 TEST_F(PortChoiceFixture, RealDevicesMissingHereAreReportedNotCrashedOn) {

@@ -46,6 +46,8 @@ inline const char* const kCardDemoSteps[] = {
 inline int runCardDemo(PortChoice& choice, SimulatedK8000* simulated, bool drive, std::ostream& out) {
   out << "Accès au port : " << choice.summary() << "\n";
   const bool hardware = choice.backend == PortBackend::Ppdev || choice.backend == PortBackend::DirectIo;
+  if (const std::string remedy = choice.remedy(); !hardware && !remedy.empty())
+    out << "Pour utiliser la carte : " << remedy << "\n";
   if (hardware && !drive) {
     out << "\nUne vraie carte répond : la démonstration y ferait, dans l'ordre :\n";
     for (const char* step : kCardDemoSteps) out << "  - " << step << "\n";
