@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "common/installed_files.h"
 #include "common/text_file.h"
 #include "control/job_record_csv.h"
 #include "sim/harness/job_of_documents.h"
@@ -22,7 +24,6 @@
 #ifdef CHROMAFLOW_WITH_QT
 #include <QBuffer>
 #include <QByteArray>
-#include <filesystem>
 
 #include "drawing/job_sheet.h"
 #include "drawing/main_pictures.h"
@@ -58,7 +59,7 @@ const char* const kHelp =
     "  PROJET.prv           ouvert comme « &Ouvrir... » de la fenêtre principale ; seul, il est\n"
     "                       ouvert et ses chiffres affichés\n"
     "  --replay FICHIER     une ligne par cycle de 20 ms : BROCHES;ANALOGIQUE[;ACTIONS]\n"
-    "                       (voir src/sim/harness/replay.h)\n"
+    "                       (voir man chromaflow-sim)\n"
     "  --machine            la machine simulée peint le plan : « Start » et pistolet en marche\n"
     "  --seconds S          s'arrête après S secondes simulées, 0 <= S <= 1000000 ; avec --machine,\n"
     "                       tout le plan par défaut (au plus 1000000 s) ; sans --replay ni --machine,\n"
@@ -81,6 +82,13 @@ const char* const kHelp =
     "  --help, --version    cette aide, la version\n"
     "\n"
     "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
+
+// Where the example job was installed, so that a first run needs no search.
+std::string exampleLine() {
+  const std::filesystem::path example = installedExampleProject();
+  if (example.empty() || !std::filesystem::exists(example)) return {};
+  return "\nChantier d'exemple : " + example.string() + "\n  chromaflow-sim " + example.string() + " --machine\n";
+}
 
 struct Options {
   std::optional<std::string> project, replay, trace, saveAs, render, report;
@@ -135,7 +143,7 @@ Options parse(int argc, char** argv) {
       if (width != static_cast<int>(width)) throw UsageError{"--render-width : « " + text + " » n'est pas un nombre entier de pixels"};
       options.renderWidth = static_cast<int>(width);
     }
-    else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp};
+    else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp + exampleLine()};
     else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-sim")};
     else if (args.isOption()) throw UsageError{"option inconnue " + arg};
     else if (options.project) throw UsageError{"un seul projet à la fois (" + *options.project + ", " + arg + ")"};

@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+#include "common/installed_files.h"
 
 namespace chromaflow {
 
@@ -65,6 +68,10 @@ std::optional<std::string> DialogAsker::askName(DocumentKind kind, const std::st
   const QFileInfo start(QString::fromStdString(current));
   if (start.isAbsolute()) dialog.setDirectory(start.absolutePath());
   dialog.selectFile(start.fileName());
+  // The example job installed with the program is one click away.
+  const QString examples = QString::fromStdString((installedDataFolder() / "examples").string());
+  if (!installedDataFolder().empty() && QFileInfo(examples).isDir())
+    dialog.setSidebarUrls(dialog.sidebarUrls() << QUrl::fromLocalFile(examples));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
 }

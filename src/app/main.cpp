@@ -3,24 +3,93 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QScreen>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/qt_timers.h"
+#include "app/session.h"
+#include "command_line.h"
+#include "common/installed_files.h"
+
+namespace {
+
+using chromaflow::tools::InformationAsked;
+using chromaflow::tools::UsageError;
+
+const char* const kUsage =
+    "usage : chromaflow [PROJET.prv]\n"
+    "        chromaflow --help | --version\n";
+
+std::string helpText() {
+  std::string text = std::string(kUsage) +
+                     "\n"
+                     "Commande de la machine à peindre au rouleau : le plan du mur, les proportions du\n"
+                     "mélange le long du chemin, les deux pompes et le pistolet par la carte K8000 du port\n"
+                     "parallèle, ou la machine simulée quand aucune carte n'est accessible.\n"
+                     "\n"
+                     "  PROJET.prv         ouvert au démarrage comme « &Ouvrir... » du menu « &Projet », avec\n"
+                     "                     ses fichiers .sev, .spv et .cov du même nom à côté\n"
+                     "  --help, --version  cette aide, la version\n"
+                     "\n"
+                     "Les options de Qt (-platform, -style, ...) sont aussi acceptées.\n"
+                     "Statut : 0 programme fermé, 1 échec, 2 ligne de commande refusée.\n";
+  const std::filesystem::path example = chromaflow::installedExampleProject();
+  if (!example.empty() && std::filesystem::exists(example))
+    text += "\nChantier d'exemple : " + example.string() + "\n";
+  return text;
+}
+
+// --help and --version are answered before any window system is needed.
+std::optional<std::string> information(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return helpText();
+    if (std::strcmp(argv[i], "--version") == 0) return chromaflow::tools::versionText("chromaflow");
+  }
+  return std::nullopt;
+}
+
+// What is left once Qt has taken its own options: at most one project.
+std::optional<std::string> projectToOpen(int argc, char** argv) {
+  std::optional<std::string> project;
+  chromaflow::tools::ArgumentReader args(argc, argv);
+  while (args.next()) {
+    if (args.isOption()) throw UsageError{"option inconnue " + args.name()};
+    if (project) throw UsageError{"un seul projet à la fois : " + args.name()};
+    project = std::filesystem::absolute(args.name()).lexically_normal().string();
+  }
+  return project;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));
-  QApplication::setApplicationDisplayName(QStringLiteral("Chromaflow - Velmora "));
+  return chromaflow::tools::runTool("chromaflow", kUsage, [&] {
+    if (const auto text = information(argc, argv)) throw InformationAsked{*text};
 
-  chromaflow::QtTimerSource timers;
-  QElapsedTimer clock;
-  clock.start();
-  chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }});
-  // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    program.mainWindow().setGeometry(screen->availableGeometry());
-  program.mainWindow().showMaximized();
-  return QApplication::exec();
+    QApplication application(argc, argv);  // takes Qt's own options out of argv
+    QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));
+    QApplication::setApplicationDisplayName(QStringLiteral("Chromaflow - Velmora "));
+    QApplication::setDesktopFileName(QStringLiteral("chromaflow"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/chromaflow.svg")));
+    const std::optional<std::string> project = projectToOpen(argc, argv);
+
+    chromaflow::QtTimerSource timers;
+    QElapsedTimer clock;
+    clock.start();
+    chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }});
+    // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      program.mainWindow().setGeometry(screen->availableGeometry());
+    program.mainWindow().showMaximized();
+    // A project named on the command line (or opened from the file manager) opens as "&Ouvrir..."
+    // would open it; a missing or broken file is reported in the program's error box.
+    if (project) program.session().openProjectFile(*project);
+    return QApplication::exec();
+  });
 }

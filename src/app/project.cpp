@@ -59,7 +59,16 @@ bool Project::OpenProject(bool ask, NameAsker* asker) {
   notes_.clear();
   const auto chosen = name_.chooseForOpen(ask, asker);
   if (!chosen) return false;
-  const std::string opened = *chosen;
+  return openChosen(*chosen, asker);
+}
+
+bool Project::OpenProjectFile(const std::string& path, NameAsker* asker) {
+  notes_.clear();
+  if (!fileExists(path)) throw FileError(path + " : fichier projet introuvable");
+  return openChosen(path, asker);
+}
+
+bool Project::openChosen(const std::string& opened, NameAsker* asker) {
   DocumentName reading = name_;
   reading.set(opened);
   try {

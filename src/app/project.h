@@ -37,6 +37,9 @@ class Project {
   // Reads the project file, then the colour table, the plan and the settings beside it; a
   // missing sibling is asked for. Throws FileError; what was read before the error stays.
   bool OpenProject(bool ask, NameAsker* asker);  // false when nothing was opened
+  // The same for a file named without a dialog (the program's command line): a missing file is
+  // a FileError.
+  bool OpenProjectFile(const std::string& path, NameAsker* asker);
   // Writes the settings, colour, plan and project files together: on any failure (FileError)
   // the folder keeps the previous job's files exactly, and no file is left half written.
   bool SaveProject(bool ask, NameAsker* asker);  // false when nothing was written
@@ -52,6 +55,7 @@ class Project {
   Signal<> redrawRequested;
 
  private:
+  bool openChosen(const std::string& opened, NameAsker* asker);
   void redraw();
 
   SettingsDocument& settings_;

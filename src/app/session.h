@@ -149,6 +149,7 @@ class Session {
   // --- Project menu and user text.
   void newProject();
   bool openProject(bool ask);  // false when nothing was opened or the file broke off
+  bool openProjectFile(const std::string& path);  // a project named on the command line
   bool saveProject(bool ask);  // false when nothing was written
   void setUserText(std::vector<std::string> lines);
 

@@ -26,6 +26,10 @@ bool Session::openProject(bool ask) {
   return fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
 }
 
+bool Session::openProjectFile(const std::string& path) {
+  return fileOperation(kAllDocuments, [&] { return documents_.project.OpenProjectFile(path, asker_); });
+}
+
 bool Session::saveProject(bool ask) {
   return fileOperation(Changed::DocumentNames, [&] { return documents_.project.SaveProject(ask, asker_); });
 }

@@ -75,6 +75,27 @@ TEST_F(ProjectFixture, OpenRestoresAllFourDocuments) {
   EXPECT_EQ(asker.openAsked.size(), 1u);
 }
 
+// A project named on the command line opens without a dialog, as the dialog's choice would; a
+// missing one is an error that leaves the job as it was.
+TEST_F(ProjectFixture, AProjectNamedWithoutADialogOpensTheSame) {
+  fillJob();
+  project.name().set(dir.file("wall.prv"));
+  project.SaveProject(false, &asker);
+
+  Documents other;
+  other.project.userText() = {"Mur sud"};
+  EXPECT_THROW(other.project.OpenProjectFile(dir.file("none.prv"), &asker), FileError);
+  EXPECT_EQ(other.project.userText(), (std::vector<std::string>{"Mur sud"}));
+  EXPECT_EQ(other.project.title(), "Chromaflow Velmora - Noname.prv");
+
+  EXPECT_TRUE(other.project.OpenProjectFile(dir.file("wall.prv"), &asker));
+  EXPECT_EQ(other.project.userText(), (std::vector<std::string>{"Mur nord", "", "a=b;c"}));
+  EXPECT_EQ(other.plan.surfaceCount(), 1);
+  EXPECT_EQ(other.settings.settings().P1trl, 300);
+  EXPECT_EQ(other.project.title(), "Chromaflow Velmora - " + dir.file("wall.prv"));
+  EXPECT_TRUE(asker.openAsked.empty());
+}
+
 TEST_F(ProjectFixture, MissingSiblingIsAskedForAndTheOthersStillLoad) {
   fillJob();
   project.name().set(dir.file("wall.prv"));

@@ -69,10 +69,8 @@ void Simulation::throwReportedError() {
 }
 
 void Simulation::openProject(const std::string& path) {
-  if (!fileExists(path)) throw FileError(path + " : fichier projet introuvable");
   projectPath_ = path;
-  asker_.projectName = path;
-  session_.openProject(true);
+  session_.openProjectFile(path);
   throwReportedError();
 }
 
