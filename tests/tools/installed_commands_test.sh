@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The two installed commands as a technician meets them: --help and --version without a display,
+# the example job named where it lies, command lines refused with status 2, and manual pages
+# that describe every option the help lists.
+set -u
+program="$1"
+sim="$2"
+manuals="$3"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() { if ! eval "$2"; then echo "FAILED: $1"; failures=$((failures + 1)); fi; }
+
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version >"$work/out" 2>&1; code=$?
+check "chromaflow --version answers without a display" '[ $code -eq 0 ] && grep -qx "chromaflow (ChromaFlow) [0-9.]*" "$work/out"'
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help >"$work/help" 2>&1; code=$?
+check "chromaflow --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : chromaflow \[PROJET.prv\]" "$work/help"'
+check "chromaflow --help names the example job where it lies" \
+  'grep -q "^Chantier d.exemple : .*/share/chromaflow/examples/wall.prv$" "$work/help" && [ -f "$(sed -n "s/^Chantier d.exemple : //p" "$work/help")" ]'
+QT_QPA_PLATFORM=offscreen "$program" --bogus >/dev/null 2>"$work/err"; code=$?
+check "chromaflow refuses an unknown option" '[ $code -eq 2 ] && grep -q "option inconnue --bogus" "$work/err"'
+QT_QPA_PLATFORM=offscreen "$program" a.prv b.prv >/dev/null 2>"$work/err"; code=$?
+check "chromaflow opens one project at a time" '[ $code -eq 2 ] && grep -q "un seul projet" "$work/err"'
+
+"$sim" --help >"$work/sim-help"; code=$?
+check "chromaflow-sim --help names the example job" '[ $code -eq 0 ] && grep -q "^  chromaflow-sim .*/share/chromaflow/examples/wall.prv --machine$" "$work/sim-help"'
+
+# Every option of the help is in the manual page (the page writes "-" as "\-").
+for tool in chromaflow chromaflow-sim; do
+  page="$manuals/$tool.1"
+  check "$tool.1 is there" '[ -s "$page" ]'
+  sed 's/\\-/-/g' "$page" >"$work/page"
+  exe="$program"; [ "$tool" = chromaflow-sim ] && exe="$sim"
+  for option in $(env -u DISPLAY "$exe" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    check "$tool.1 describes $option" 'grep -q -- "$option" "$work/page"'
+  done
+  check "$tool.1 names the installed example job" 'grep -q "/share/chromaflow/examples/wall.prv" "$work/page"'
+done
+
+[ $failures -eq 0 ] && echo "all installed-command checks passed"
+exit $failures
