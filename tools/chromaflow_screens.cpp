@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "command_line.h"
 #include "app/program.h"
 #include "app/session.h"
 #include "app/job_report_window.h"
@@ -53,12 +54,32 @@ bool picture(QWidget& window, const QDir& folder, const char* name) {
 
 }  // namespace
 
+const char* const kUsage =
+    "usage : chromaflow-screens DOSSIER PROJET.prv\n"
+    "        chromaflow-screens --help | --version\n";
+
+const char* const kHelp =
+    "\n"
+    "Écrit dans DOSSIER (créé s'il manque) une image PNG de chaque fenêtre du programme sur le projet :\n"
+    "la fenêtre principale vide, avec le projet ouvert puis en peinture sur la machine simulée, le\n"
+    "rapport de chantier, la correction avec une alarme, puis le plan, les éditeurs de lignes, les\n"
+    "couleurs, le visualiseur d'images, le test de la carte et chaque onglet des propriétés. Le temps\n"
+    "est virtuel : les images sont les mêmes à chaque fois. Sans écran, lancez-le sous xvfb-run.\n"
+    "\n"
+    "Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
+
+int pictureWindows(int argc, char** argv);
+
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  if (argc != 3) {
-    std::cerr << "usage : chromaflow-screens DOSSIER PROJET.prv\n";
-    return 2;
-  }
+  return tools::runTool("chromaflow-screens", kUsage, [&] {
+    tools::answerInformation(argc, argv, "chromaflow-screens", std::string(kUsage) + kHelp);
+    QApplication application(argc, argv);
+    if (argc != 3) throw tools::UsageError{"un dossier et un projet sont attendus"};
+    return pictureWindows(argc, argv);
+  });
+}
+
+int pictureWindows(int, char** argv) {
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   if (!folder.exists() && !QDir().mkpath(folder.path())) {
     std::cerr << "chromaflow-screens : dossier impossible à créer : " << argv[1] << "\n";

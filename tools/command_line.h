@@ -52,6 +52,16 @@ inline std::string versionText(const char* tool) {
   return std::string(tool) + " (ChromaFlow) " + CHROMAFLOW_VERSION + "\n";
 }
 
+// --help (or -h) and --version anywhere on the line, looked for before anything else is done: a
+// program with windows answers them without a display. Throws InformationAsked.
+inline void answerInformation(int argc, char** argv, const char* tool, const std::string& help) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") throw InformationAsked{help};
+    if (arg == "--version") throw InformationAsked{versionText(tool)};
+  }
+}
+
 // Walks the arguments one at a time. A long option may carry its value after "=".
 class ArgumentReader {
  public:

@@ -12,35 +12,40 @@
 #include <QSvgRenderer>
 #include <charconv>
 #include <cstdio>
+#include <string>
 #include <string_view>
+
+#include "command_line.h"
 
 namespace {
 
+const char* const kUsage =
+    "usage : render_icon DESSIN.svg TAILLE IMAGE.png\n"
+    "        render_icon --help | --version\n";
+
+const char* const kHelp =
+    "\nDessine DESSIN.svg en IMAGE.png de TAILLE x TAILLE pixels (1 à 1024), sur fond transparent.\n"
+    "Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
+
 int fail(const char* what, const char* subject) {
-  std::fprintf(stderr, "render_icon: %s: %s\n", what, subject);
+  std::fprintf(stderr, "render_icon : %s : %s\n", what, subject);
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: render_icon IN.svg SIZE OUT.png\n");
-    return 1;
-  }
-
+int render(char** argv) {
   const std::string_view sizeText{argv[2]};
   int size = 0;
   const auto [end, error] = std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
   if (error != std::errc{} || end != sizeText.data() + sizeText.size() || size < 1 || size > 1024)
-    return fail("size must be a whole number of pixels from 1 to 1024", argv[2]);
+    throw chromaflow::tools::UsageError{std::string("la taille est un nombre entier de pixels de 1 à 1024 : ") +
+                                        argv[2]};
 
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
 
   QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
-  if (!renderer.isValid()) return fail("cannot read this SVG drawing", argv[1]);
+  if (!renderer.isValid()) return fail("dessin SVG illisible", argv[1]);
 
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -51,6 +56,16 @@ int main(int argc, char** argv) {
     renderer.render(&painter, QRectF(0, 0, size, size));
   }
 
-  if (!image.save(QString::fromLocal8Bit(argv[3]), "PNG")) return fail("cannot write the PNG", argv[3]);
+  if (!image.save(QString::fromLocal8Bit(argv[3]), "PNG")) return fail("image PNG impossible à écrire", argv[3]);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return chromaflow::tools::runTool("render_icon", kUsage, [&] {
+    chromaflow::tools::answerInformation(argc, argv, "render_icon", std::string(kUsage) + kHelp);
+    if (argc != 4) throw chromaflow::tools::UsageError{"un dessin, une taille et une image sont attendus"};
+    return render(argv);
+  });
 }

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QScreen>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,7 +18,6 @@
 
 namespace {
 
-using chromaflow::tools::InformationAsked;
 using chromaflow::tools::UsageError;
 
 const char* const kUsage =
@@ -45,15 +43,6 @@ std::string helpText() {
   return text;
 }
 
-// --help and --version are answered before any window system is needed.
-std::optional<std::string> information(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return helpText();
-    if (std::strcmp(argv[i], "--version") == 0) return chromaflow::tools::versionText("chromaflow");
-  }
-  return std::nullopt;
-}
-
 // What is left once Qt has taken its own options: at most one project.
 std::optional<std::string> projectToOpen(int argc, char** argv) {
   std::optional<std::string> project;
@@ -70,7 +59,7 @@ std::optional<std::string> projectToOpen(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   return chromaflow::tools::runTool("chromaflow", kUsage, [&] {
-    if (const auto text = information(argc, argv)) throw InformationAsked{*text};
+    chromaflow::tools::answerInformation(argc, argv, "chromaflow", helpText());
 
     QApplication application(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));

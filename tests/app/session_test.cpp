@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/port_status.h"
 #include "common/display_forms.h"
 
 #include "support/control_rig.h"
@@ -243,6 +244,31 @@ TEST(SessionPort, TheCardIsProbedAtStartAndEachPortOpensItsOwnAccess) {
   session.testCardEnabled(false);
   session.testInit();
   EXPECT_EQ(session.cardProbe()->answering(), 0);
+}
+
+// The status bar leads with what the operator does so that the card is used, then why it was not.
+TEST(SessionPort, TheDrivingSummaryLeadsWithTheFix) {
+  VirtualClock clock;
+  auto refused = [](PortBackend backend) {
+    return [backend](ParallelPortKind) {
+      PortChoice choice;
+      choice.backend = backend;
+      choice.port = backend == PortBackend::Simulated ? std::make_unique<sim::SimulatedK8000>() : nothingAttachedPort();
+      choice.device = backend == PortBackend::Simulated ? "Carte K8000 simulée" : "Port Lpt1 inaccessible";
+      choice.hardwareProblems = {{PortProblem::Busy, "/dev/parport0 : occupé", "sudo modprobe -r lp"},
+                                 {PortProblem::PermissionRefused, "ioperm : refusé", ""}};
+      return choice;
+    };
+  };
+  Session simulated{{clock, refused(PortBackend::Simulated)}};
+  simulated.activateMainWindow();
+  EXPECT_EQ(drivingSummary(simulated),
+            "Machine simulée — pour utiliser la carte : sudo modprobe -r lp — port occupé : /dev/parport0 : occupé ; "
+            "permission refusée : ioperm : refusé");
+  Session nothing{{clock, refused(PortBackend::Nothing)}};
+  nothing.activateMainWindow();
+  EXPECT_EQ(drivingSummary(nothing).rfind("Port Lpt1 inaccessible — pour utiliser la carte : sudo modprobe -r lp — ", 0),
+            0u);
 }
 
 TEST(SessionTestWindow, TheRunningLightStepsOnItsTimerAndStopsAtOnce) {

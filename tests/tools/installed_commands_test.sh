@@ -6,13 +6,12 @@ set -u
 program="$1"
 sim="$2"
 manuals="$3"
+shift 3  # then every other command-line tool of the project
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 check() { if ! eval "$2"; then echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version >"$work/out" 2>&1; code=$?
-check "chromaflow --version answers without a display" '[ $code -eq 0 ] && grep -qx "chromaflow (ChromaFlow) [0-9.]*" "$work/out"'
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help >"$work/help" 2>&1; code=$?
 check "chromaflow --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : chromaflow \[PROJET.prv\]" "$work/help"'
 check "chromaflow --help names the example job where it lies" \
@@ -24,6 +23,14 @@ check "chromaflow opens one project at a time" '[ $code -eq 2 ] && grep -q "un s
 
 "$sim" --help >"$work/sim-help"; code=$?
 check "chromaflow-sim --help names the example job" '[ $code -eq 0 ] && grep -q "^  chromaflow-sim .*/share/chromaflow/examples/wall.prv --machine$" "$work/sim-help"'
+
+for tool in "$program" "$sim" "$@"; do
+  name=$(basename "$tool")
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" --help >"$work/out" 2>&1; code=$?
+  check "$name --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : $name " "$work/out"'
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" --version >"$work/out" 2>&1; code=$?
+  check "$name --version answers without a display" '[ $code -eq 0 ] && grep -qx "$name (ChromaFlow) [0-9.]*" "$work/out"'
+done
 
 # Every option of the help is in the manual page (the page writes "-" as "\-").
 for tool in chromaflow chromaflow-sim; do
