@@ -28,6 +28,37 @@ void BM_ReadingCycleTick(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadingCycleTick);
 
+// The same with "Compensation du mélange": the lead is looked up, built once beforehand.
+void BM_ReadingCycleTickWithMixingLead(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  openLargestPlan(rig);
+  rig.session.setMixingLead(true);
+  rig.session.planWindowLeft();
+  std::uint16_t pins = 0;
+  for (auto _ : state) rig.tick(pins = nextPins(pins));
+  state.counters["distance_m"] = rig.control.state().Distance;
+}
+BENCHMARK(BM_ReadingCycleTickWithMixingLead);
+
+// Building the lead over the largest plan, as a change of the plan or the settings asks: the
+// plan's steep rows make it search for the mixes the roller can lay.
+void BM_MixingLeadBuild(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  openLargestPlan(rig);
+  const PathModel& path = rig.control.path();
+  const MixingLeadTable& lead = path.mixingLead();
+  float mixing = 10.71f;
+  for (auto _ : state) {
+    mixing = mixing == 10.71f ? 10.72f : 10.71f;  // a new mixing volume each time: built anew
+    const MixingLeadTable built = leadTheMix(
+        [&path](float area) { return path.ProportionAtDistance(path.DistanceForArea(area)); }, lead.fromArea,
+        lead.toArea, mixing, 0);
+    benchmark::DoNotOptimize(built.asked.data());
+  }
+  state.counters["steps"] = static_cast<double>(lead.asked.size());
+}
+BENCHMARK(BM_MixingLeadBuild)->Unit(benchmark::kMillisecond);
+
 // The job record of the 100-surface plan, 10,000 proportion intervals, after painting a while:
 // its CSV written to a file.
 void BM_JobRecordCsv(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -47,8 +48,8 @@ constexpr double kMaxFactor = 10;
 constexpr double kMaxRenderWidth = 10000;  // pixels
 
 const char* const kUsage =
-    "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--seconds S] [--speed M_PAR_MIN]\n"
-    "                       [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
+    "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--mixing-lead] [--seconds S]\n"
+    "                       [--speed M_PAR_MIN] [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
     "                       [--render DOSSIER [--render-width L]] [--report FICHIER.csv|FICHIER.pdf]\n"
     "        chromaflow-sim --help | --version\n";
 
@@ -60,7 +61,9 @@ const char* const kHelp =
     "                       ouvert et ses chiffres affichés\n"
     "  --replay FICHIER     une ligne par cycle de 20 ms : BROCHES;ANALOGIQUE[;ACTIONS]\n"
     "                       (voir man chromaflow-sim)\n"
-    "  --machine            la machine simulée peint le plan : « Start » et pistolet en marche\n"
+    "  --machine            la machine simulée peint le plan : « Start » et pistolet en marche ; le\n"
+    "                       résumé donne l'écart au plan avec et sans compensation du mélange\n"
+    "  --mixing-lead        « Compensation du mélange » cochée après l'ouverture (avec Anticipation)\n"
     "  --seconds S          s'arrête après S secondes simulées, 0 <= S <= 1000000 ; avec --machine,\n"
     "                       tout le plan par défaut (au plus 1000000 s) ; sans --replay ni --machine,\n"
     "                       le programme tourne S secondes à l'arrêt\n"
@@ -94,6 +97,7 @@ struct Options {
   std::optional<std::string> project, replay, trace, saveAs, render, report;
   std::optional<int> renderWidth;
   bool machine = false;
+  bool mixingLead = false;
   bool speedGiven = false;
   std::optional<double> seconds;
   MachineConfig config;
@@ -126,6 +130,7 @@ Options parse(int argc, char** argv) {
     const std::string& arg = args.name();
     if (arg == "--replay") options.replay = args.value();
     else if (arg == "--machine") args.noValue(), options.machine = true;
+    else if (arg == "--mixing-lead") args.noValue(), options.mixingLead = true;
     else if (arg == "--seconds") options.seconds = tools::boundedNumber(args.value(), "--seconds", 0, kMaxSeconds);
     else if (arg == "--speed") {
       options.config.speedMetresPerMinute = tools::boundedNumber(args.value(), "--speed", kMinSpeed, kMaxSpeed);
@@ -282,6 +287,56 @@ void renderIfAsked(const Options& options, const Simulation& simulation, std::os
 #endif
 }
 
+// The machine paints until the limit, or without one until the plan is painted, the longest
+// time allowed has passed, or the roller has stood still for ten minutes (stopped by a fault):
+// it would never end otherwise. `afterTick` follows every tick; `beforeMessage` clears the
+// progress line before a message.
+void paintWithMachine(Simulation& simulation, const Options& options, const std::function<void()>& afterTick,
+                      const std::function<void()>& beforeMessage) {
+  const bool whole = !options.seconds;
+  const auto limit = static_cast<long long>((whole ? kMaxSeconds : *options.seconds) * 1000);
+  constexpr long long kStandstill = 10 * 60 * 1000;
+  double lastArea = 0, lastHose = 0;
+  long long lastMove = 0;
+  while (simulation.clock().now() < limit && !(whole && simulation.machineFinished())) {
+    simulation.tick();
+    afterTick();
+    const PaintMachine& machine = *simulation.machine();
+    if (machine.trueArea() != lastArea || machine.hoseLitres() != lastHose) {
+      lastArea = machine.trueArea();
+      lastHose = machine.hoseLitres();
+      lastMove = simulation.clock().now();
+    }
+    if (whole && simulation.clock().now() - lastMove > kStandstill) {
+      beforeMessage();
+      std::cerr << "chromaflow-sim : le rouleau n'a pas bougé depuis dix minutes ; la marche s'arrête ici\n";
+      return;
+    }
+  }
+  if (whole && !simulation.machineFinished() && simulation.clock().now() >= limit) {
+    beforeMessage();
+    std::cerr << "chromaflow-sim : le plan n'est pas fini après " << kMaxSeconds
+              << " s simulées ; la marche s'arrête ici\n";
+  }
+}
+
+// The laid mix against the plan had the run been made with the mixing lead the other way: the
+// same project, machine and faults, without trace.
+std::string deviationTheOtherWay(const Options& options, bool lead) {
+  Simulation other;
+  other.openProject(*options.project);
+  other.session().setMixingLead(!lead);
+  other.start();
+  other.startMachine(options.config);
+  paintWithMachine(other, options, [] {}, [] {});
+  const PaintMachine& machine = *other.machine();
+  char text[160];
+  std::snprintf(text, sizeof text, "%-22s: écart moyen %.2f, plus grand %.2f points\n",
+                lead ? "  sans compensation" : "  avec compensation", machine.meanDeviation(),
+                machine.largestDeviation());
+  return text;
+}
+
 int run(const Options& options) {
   std::vector<ReplayStep> steps;
   if (options.replay) {
@@ -294,6 +349,7 @@ int run(const Options& options) {
 
   Simulation simulation;
   if (options.project) simulation.openProject(*options.project);
+  if (options.mixingLead) simulation.session().setMixingLead(true);
   if (options.saveAs) {
     simulation.saveProjectAs(*options.saveAs);
     std::cout << "Projet enregistré sous " << *options.saveAs << " (avec ses fichiers .sev, .spv et .cov)\n";
@@ -338,41 +394,16 @@ int run(const Options& options) {
       progress.update(simulatedTime);
     }
   } else if (options.machine) {
-    // Without a time limit the run ends with the plan, after the longest time allowed, or when
-    // the roller has stood still for ten minutes (stopped by a fault): it would never end
-    // otherwise.
-    const bool whole = !options.seconds;
-    const auto limit = static_cast<long long>((whole ? kMaxSeconds : *options.seconds) * 1000);
-    constexpr long long kStandstill = 10 * 60 * 1000;
-    double lastArea = 0, lastHose = 0;
-    long long lastMove = 0;
-    while (simulation.clock().now() < limit && !(whole && simulation.machineFinished())) {
-      simulation.tick();
+    paintWithMachine(simulation, options, [&] {
       trace.line(simulation.traceRow());
-      const PaintMachine& machine = *simulation.machine();
-      if (machine.trueArea() != lastArea || machine.hoseLitres() != lastHose) {
-        lastArea = machine.trueArea();
-        lastHose = machine.hoseLitres();
-        lastMove = simulation.clock().now();
-      }
-      if (whole && simulation.clock().now() - lastMove > kStandstill) {
-        progress.finish();
-        std::cerr << "chromaflow-sim : le rouleau n'a pas bougé depuis dix minutes ; la marche s'arrête ici\n";
-        break;
-      }
       progress.update([&] {
-        const double length = machine.wall().length();
         char text[96];
-        std::snprintf(text, sizeof text, "%.0f s simulées, %.1f m sur %.1f m", static_cast<double>(simulation.clock().now()) / 1000,
-                      machine.trueDistance(), length);
+        std::snprintf(text, sizeof text, "%.0f s simulées, %.1f m sur %.1f m",
+                      static_cast<double>(simulation.clock().now()) / 1000, simulation.machine()->trueDistance(),
+                      simulation.machine()->wall().length());
         return std::string(text);
       });
-    }
-    if (whole && !simulation.machineFinished() && simulation.clock().now() >= limit) {
-      progress.finish();
-      std::cerr << "chromaflow-sim : le plan n'est pas fini après " << kMaxSeconds
-                << " s simulées ; la marche s'arrête ici\n";
-    }
+    }, [&] { progress.finish(); });
   } else if (options.seconds) {
     while (simulation.clock().now() < static_cast<long long>(*options.seconds * 1000)) {
       simulation.tick();
@@ -384,7 +415,19 @@ int run(const Options& options) {
   trace.finish();
   // The summary goes where the trace does not.
   std::ostream& summary = options.trace && *options.trace == "-" ? std::cerr : std::cout;
-  summary << simulation.summary();
+  std::string text = simulation.summary();
+  if (options.machine && options.project) {
+    // The deviation to the plan with the lead and without, the other run's line under this one's.
+    const std::string heading = "Mélange posé / plan";
+    const auto at = text.find(heading);
+    if (at != std::string::npos) {
+      const bool lead = simulation.session().plan().leadsTheMix();
+      const auto end = text.find('\n', at) + 1;
+      text.insert(end, deviationTheOtherWay(options, lead));
+      text.replace(text.find('\n', at), 1, lead ? " (avec compensation)\n" : " (sans compensation)\n");
+    }
+  }
+  summary << text;
   renderIfAsked(options, simulation, summary);
   reportIfAsked(options, simulation, summary);
   return 0;

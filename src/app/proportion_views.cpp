@@ -91,11 +91,13 @@ PredictedMix predictedMix(const MainViewSources& sources, std::size_t mostSteps)
     }
     ++mix.steps;
     const float d = path.DistanceForArea(a);
+    // What the dosing asks for the paint laid here: the plan, or the lead that lays it.
+    const float planned = plan.leadsTheMix() ? path.LedProportionAtDistance(d) : path.ProportionAtDistance(d);
     float asked = 0;
     if (!fullHose)
-      asked = path.ProportionAtDistance(d);
+      asked = planned;
     else if (a >= V)
-      asked = plan.anticipation() ? path.ProportionAtDistance(d) : path.ProportionAtDistance(path.DistanceForArea(a - V));
+      asked = plan.anticipation() ? planned : path.ProportionAtDistance(path.DistanceForArea(a - V));
     else
       asked = hoseProportion;
 

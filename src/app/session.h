@@ -173,6 +173,7 @@ class Session {
   void selectHoseState(HoseState state);
   void setStartProportion(int proportion);
   void setAnticipation(bool on);
+  void setMixingLead(bool on);  // "Compensation du mélange"
   void planWindowShown();
   void planWindowLeft();
   // The proportion bar of the initial conditions under the pointer (only while the hose is full);

@@ -147,6 +147,13 @@ void Session::setAnticipation(bool on) {
   });
 }
 
+void Session::setMixingLead(bool on) {
+  operation([&] {
+    documents_.plan.setMixingLead(on);
+    note(Changed::HoseConditions);
+  });
+}
+
 void Session::planWindowShown() {
   operation([this] {
     documents_.plan.RecomputeSurfaces();

@@ -190,7 +190,9 @@ void PaintingControl::DosingUpdate() {
   showRollerCalibration();
   showMeasuredLitres();
   main_.ImageParcouru = bar(path_.SurfaceX(state_.Distance, view_));
-  const float asked = path_.ProportionAtDistance(anticipated);
+  // With the mixing lead, the pumps are asked what, once mixed in the roller, lays the plan.
+  const float asked = plan_.leadsTheMix() ? path_.LedProportionAtDistance(anticipated)
+                                          : path_.ProportionAtDistance(anticipated);
   main_.GaugeConsigne = static_cast<int>(Round(asked));
   writeMixSetpoint(asked);
   main_.ImageProportion = bar(xA);
@@ -222,8 +224,8 @@ void PaintingControl::showPosition() {
 
 Litres PaintingControl::showLitresDue(float anticipated) {
   // What the pumps should have delivered by now: the plan's litres up to where the paint now
-  // leaving them will be laid.
-  const Litres due = path_.LitresUpTo(anticipated);
+  // leaving them will be laid (as the lead asks them, when it leads the mix).
+  const Litres due = plan_.leadsTheMix() ? path_.LedLitresUpTo(anticipated) : path_.LitresUpTo(anticipated);
   main_.P1lEffect = F2(due.P1);
   main_.P2lEffect = F2(due.P2);
   main_.P1P2lEffect = F2(value32(main_.P1lEffect) + value32(main_.P2lEffect));
@@ -296,7 +298,7 @@ void PaintingControl::RedrawProportionViews() {
     // The job including the paint left in hose and roller at the end.
     const MachineSettings& s = settings_.settings();
     const float end = path_.DistanceForArea(settingValue(s.Retard) * value32(settings_.M2Litre()) + tables.CS.back());
-    const Litres total = path_.LitresUpTo(end);
+    const Litres total = plan_.leadsTheMix() ? path_.LedLitresUpTo(end) : path_.LitresUpTo(end);
     main_.P1lTot = F1(total.P1);
     main_.P2lTot = F1(total.P2);
     main_.P1P2ltot = F1(total.P1 + total.P2 - 0.01f);

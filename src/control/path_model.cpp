@@ -150,6 +150,39 @@ Litres PathModel::LitresUpTo(float d) const {
   return {litresPerSquareMetre * a1, litresPerSquareMetre * a2};
 }
 
+const MixingLeadTable& PathModel::mixingLead() const {
+  refresh();
+  const MachineSettings& s = settings_.settings();
+  const float m2PerLitre = value32(settings_.M2Litre());
+  // A full hose lays its own paint first; the lead starts with the paint pumped after it.
+  const bool fullHose = plan_.hoseState() == HoseState::Full;
+  const LeadKey key{plan_.revision(), m2PerLitre * settingValue(s.Filtre),
+                    fullHose ? m2PerLitre * settingValue(s.Retard) : 0.0f,
+                    fullHose ? static_cast<float>(plan_.startProportion()) : ProportionAtDistance(0)};
+  if (leadKey_ != key) {
+    leadKey_ = key;
+    const float wall = tables_.CS.empty() || tables_.D.empty() ? 0 : tables_.CS.back();
+    lead_ = leadTheMix([this](float area) { return ProportionAtDistance(DistanceForArea(area)); }, key.fromArea,
+                       wall, key.mixingArea, key.startMix);
+  }
+  return lead_;
+}
+
+float PathModel::LedProportionAtDistance(float d) const {
+  const MixingLeadTable& lead = mixingLead();
+  const float area = AreaAtDistance(d);
+  return lead.covers(area) ? lead.asked[lead.stepOf(area)] : ProportionAtDistance(d);
+}
+
+Litres PathModel::LedLitresUpTo(float d) const {
+  const Litres plan = LitresUpTo(d);
+  const MixingLeadTable& lead = mixingLead();
+  const float area = AreaAtDistance(d);
+  const float extra = settingValue(settings_.settings().LitreM2) *
+                      static_cast<float>(lead.extraP2UpTo(area, ProportionAtDistance(d)));
+  return {plan.P1 - extra, plan.P2 + extra};
+}
+
 float PathModel::pathLength() const {
   refresh();
   return tables_.CL.empty() ? 0 : tables_.CL.back();

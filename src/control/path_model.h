@@ -9,9 +9,11 @@
 // and proportion rows), the accumulators its step-by-step walk holds there, so a query costs
 // O(log(n + m)) and gives bit for bit the walk's result.
 
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "control/mixing_lead.h"
 #include "plan/plan.h"
 #include "settings/settings_document.h"
 
@@ -60,6 +62,16 @@ class PathModel {
   // The tables as the model sees them (rebuilt when the plan has changed).
   const PathTables& tables() const;
 
+  // The mixing lead over the wall for the plan's initial conditions and the settings as they
+  // stand (rebuilt when any of them has changed).
+  const MixingLeadTable& mixingLead() const;
+  // The proportion the lead asks for the paint laid at d: the plan's where the lead does not
+  // reach (in a full hose's paint, beyond the wall).
+  float LedProportionAtDistance(float d) const;
+  // The litres the pumps deliver up to d when asked the lead: the plan's, with P2's share of the
+  // lead beyond the plan taken from P1.
+  Litres LedLitresUpTo(float d) const;
+
  private:
   struct Breakpoint {
     float distance;  // where the walk stops
@@ -75,6 +87,13 @@ class PathModel {
   mutable unsigned long long builtRevision_ = ~0ull;
   mutable PathTables tables_;
   mutable std::vector<Breakpoint> breakpoints_;
+  struct LeadKey {
+    unsigned long long revision;
+    float mixingArea, fromArea, startMix;
+    bool operator==(const LeadKey&) const = default;
+  };
+  mutable std::optional<LeadKey> leadKey_;
+  mutable MixingLeadTable lead_;
 };
 
 }  // namespace chromaflow

@@ -14,6 +14,7 @@ namespace {
 
 const char* const kSurfaceHeadings[] = {"", "H (m)", "L (m)", "S (m2)", "L report (m)", "S (m2)"};
 const char* const kProportionHeadings[] = {"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"};
+const char* const kMixingLeadKey = "Compensation du mélange";
 
 template <std::size_t N>
 std::string joined(const std::array<std::string, N>& cells) {
@@ -209,6 +210,7 @@ void Plan::NewPlan() {
   startProportion_ = 0;
   SelectHoseState(HoseState::Empty);
   anticipation_ = true;
+  mixingLead_ = false;
 }
 
 std::vector<std::string> Plan::fileLines() const {
@@ -220,6 +222,7 @@ std::vector<std::string> Plan::fileLines() const {
   lines.push_back(hoseState_ == HoseState::Empty ? "Etat tuyau=vide" : "Etat tuyau=plein");
   lines.push_back("Proportions initiales=" + std::to_string(startProportion_));
   lines.push_back(anticipation_ ? "Anticipation=Yes" : "Anticipation=No");
+  if (mixingLead_) lines.push_back(std::string(kMixingLeadKey) + "=Yes");
   return lines;
 }
 
@@ -242,6 +245,9 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
       } else if (key == "Anticipation") {
         section = Section::None;
         anticipation_ = line.field(2).text == "Yes";
+      } else if (key == kMixingLeadKey) {
+        section = Section::None;
+        mixingLead_ = line.field(2).text == "Yes";
       }
     }
     if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {

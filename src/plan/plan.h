@@ -84,6 +84,12 @@ class Plan {
   void SelectHoseState(HoseState state);
   void setStartProportion(int proportion);  // taken into 0..100
   void setAnticipation(bool on) { anticipation_ = on; }
+  // "Compensation du mélange": the dosing leads the mix so that the roller lays the plan (off by
+  // default; a file without its line reads as off, and off writes no line).
+  bool mixingLead() const { return mixingLead_; }
+  void setMixingLead(bool on) { mixingLead_ = on; }
+  // The dosing leads the mix only where it knows where the paint will be laid.
+  bool leadsTheMix() const { return mixingLead_ && anticipation_; }
 
   // The hose state changed (by the operator, a file or New): full sets HoseFill to Retard,
   // empty sets it to 0 while Distance is exactly 0. The painting control owns those figures.
@@ -118,6 +124,7 @@ class Plan {
   HoseState hoseState_ = HoseState::Empty;
   int startProportion_ = 0;
   bool anticipation_ = true;
+  bool mixingLead_ = false;
   DocumentName name_;
 };
 

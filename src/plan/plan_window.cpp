@@ -171,6 +171,7 @@ PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, Pro
   connect(ui_->SpinEditPropStart, &QSpinBox::valueChanged, this,
           [this](int value) { session_.setStartProportion(value); });
   connect(ui_->Anticipation, &QCheckBox::clicked, this, [this](bool on) { session_.setAnticipation(on); });
+  connect(ui_->CompensationMelange, &QCheckBox::clicked, this, [this](bool on) { session_.setMixingLead(on); });
 
   // The proportion bar follows the pointer while the left button is held on it.
   connect(ui_->ImagePropBar, &PictureView::pressed, this, [this](QPoint at, Qt::MouseButton button) {
@@ -236,6 +237,9 @@ void PlanWindow::showHoseConditions() {
                            static_cast<QWidget*>(ui_->Anticipation)})
     control->setEnabled(full);
   ui_->Anticipation->setChecked(plan.anticipation());
+  // The lead needs to know where the paint will be laid.
+  ui_->CompensationMelange->setChecked(plan.mixingLead());
+  ui_->CompensationMelange->setEnabled(plan.anticipation());
   showStartProportion();
 }
 

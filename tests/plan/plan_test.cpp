@@ -152,6 +152,25 @@ TEST_F(PlanFixture, InitialConditionLinesNeedTheirTypes) {
   EXPECT_NE(save().find("Anticipation=No"), std::string::npos);
 }
 
+// "Compensation du mélange" is a line of its own, written only when on: a plan saved without
+// it has the bytes it always had, and a file without it reads as off.
+TEST_F(PlanFixture, TheMixingLeadIsWrittenOnlyWhenOn) {
+  open({"Etat tuyau=plein", "Anticipation=Yes"});
+  EXPECT_FALSE(plan.mixingLead());
+  EXPECT_EQ(save().find("Compensation"), std::string::npos);
+  plan.setMixingLead(true);
+  const std::string bytes = save();
+  EXPECT_NE(bytes.find("Anticipation=Yes\r\nCompensation du m\xE9lange=Yes\r\n"), std::string::npos);
+  open({"Etat tuyau=plein", "Anticipation=No", "Compensation du m\xE9lange=Yes"});
+  EXPECT_TRUE(plan.mixingLead());
+  EXPECT_FALSE(plan.leadsTheMix());  // without anticipation it does not know where paint lands
+  open({"Compensation du m\xE9lange=No"});
+  EXPECT_FALSE(plan.mixingLead());
+  plan.setMixingLead(true);
+  plan.NewPlan();
+  EXPECT_FALSE(plan.mixingLead());
+}
+
 TEST_F(PlanFixture, HoseStateSelectsOnceAndEmptyForcesAnticipation) {
   plan.SelectHoseState(HoseState::Empty);
   EXPECT_TRUE(hoseSelections.empty());

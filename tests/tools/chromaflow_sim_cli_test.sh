@@ -33,6 +33,10 @@ done
 "$sim" "$example" --machine --trace "$work/run.csv" >"$work/summary"; code=$?
 check "the example paints" '[ $code -eq 0 ]'
 check "the summary gives the area" 'grep -q "Surface peinte" "$work/summary"'
+check "the summary compares with the mixing lead" \
+  'grep -q "^Mélange posé / plan .*(sans compensation)$" "$work/summary" && grep -q "^  avec compensation" "$work/summary"'
+"$sim" "$example" --machine --mixing-lead --seconds 30 >"$work/led"; code=$?
+check "--mixing-lead leads the mix" '[ $code -eq 0 ] && grep -q "(avec compensation)$" "$work/led" && grep -q "^  sans compensation" "$work/led"'
 check "the trace has the machine columns" 'head -1 "$work/run.csv" | grep -q "LaidProportion"'
 check "the trace has a row per tick" '[ $(wc -l < "$work/run.csv") -gt 4000 ]'
 

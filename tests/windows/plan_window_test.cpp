@@ -223,6 +223,34 @@ TEST_F(PlanWindowTest, TheHoseStateEnablesWhatItAllows) {
   EXPECT_EQ(find<QSpinBox>("SpinEditPropStart")->value(), 40);
 }
 
+// "Compensation du mélange" sits beside Anticipation, needs it, and reaches the main window's red
+// curve once the window is left.
+TEST_F(PlanWindowTest, TheMixingLeadNeedsAnticipationAndBendsTheRedCurve) {
+  auto* lead = find<QCheckBox>("CompensationMelange");
+  EXPECT_EQ(lead->text().toStdString(), "Compensation du mélange");
+  EXPECT_FALSE(lead->isChecked());
+  EXPECT_TRUE(lead->isEnabled());  // an empty hose always anticipates
+  find<QRadioButton>("Buttontuyauplein")->click();
+  find<QCheckBox>("Anticipation")->click();
+  EXPECT_FALSE(lead->isEnabled());
+  find<QCheckBox>("Anticipation")->click();
+  EXPECT_TRUE(lead->isEnabled());
+  find<QRadioButton>("Buttontuyauvide")->click();
+
+  rig.openExample();
+  show();
+  const QImage lagging = rig.picture("ImageProp")->picture();
+  lead->click();
+  EXPECT_TRUE(rig.session.plan().mixingLead());
+  window.hide();
+  EXPECT_NE(rig.picture("ImageProp")->picture(), lagging);
+  show();
+  lead->click();
+  EXPECT_FALSE(rig.session.plan().mixingLead());
+  window.hide();
+  EXPECT_EQ(rig.picture("ImageProp")->picture(), lagging);
+}
+
 TEST_F(PlanWindowTest, DraggingOnTheProportionBarSetsTheStartProportion) {
   rig.openExample();
   auto* bar = find<PictureView>("ImagePropBar");

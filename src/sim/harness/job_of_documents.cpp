@@ -3,6 +3,7 @@
 #include "sim/harness/job_of_documents.h"
 
 #include "common/display_forms.h"
+#include "control/path_model.h"
 
 namespace chromaflow::sim {
 
@@ -14,6 +15,19 @@ MachineJob machineJobOf(const Plan& plan, const SettingsDocument& settings) {
     job.wall.push_back({value(row[1]), value(row[2])});
   }
   for (const ProportionRow& row : plan.proportionRows()) job.plan.push_back({value(row[1]), value(row[2])});
+  if (plan.leadsTheMix()) {
+    // The lead over the wall, and the plan where the lead does not reach: up to its start (the
+    // roller's first mix) and past the wall.
+    const PathModel path(plan, settings);
+    const MixingLeadTable& lead = path.mixingLead();
+    const double from = path.DistanceForArea(lead.fromArea), to = path.DistanceForArea(lead.toArea);
+    for (const PlannedProportion& point : job.plan)
+      if (point.distance <= from || point.distance > to) job.asked.push_back(point);
+    for (std::size_t k = 0; k < lead.asked.size(); ++k) {
+      const float area = lead.fromArea + static_cast<float>(k + 1) * lead.step;
+      job.asked.push_back({path.DistanceForArea(area), lead.asked[k]});
+    }
+  }
 
   const MachineSettings& s = settings.settings();
   MachineConstants& m = job.machine;

@@ -38,6 +38,9 @@ struct MachineJob {
   std::vector<WallSurface> wall;             // in painting order
   std::vector<PlannedProportion> plan;       // any order; sorted by the wall
   MachineConstants machine;
+  // What the dosing means to ask for the paint laid at each distance when that is not the plan
+  // (the control leads the mix): the machine's prediction of the laid mix follows it instead.
+  std::vector<PlannedProportion> asked{};
 };
 
 // The wall's geometry: a point on it is the distance from the start of the first surface.

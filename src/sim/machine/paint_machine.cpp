@@ -30,7 +30,8 @@ MachineConstants physical(MachineConstants m) {
 
 PaintMachine::PaintMachine(SimulatedK8000& card, MachineJob job, MachineConfig config)
     : card_(card),
-      wall_(job.wall, std::move(job.plan)),
+      wall_(job.wall, job.plan),
+      asked_(job.wall, job.asked.empty() ? std::move(job.plan) : std::move(job.asked)),
       constants_(physical(job.machine)),
       config_(std::move(config)) {}
 
@@ -144,7 +145,7 @@ void PaintMachine::lay(double seconds) {
     auto mix = [&](double arriving, double held) {
       return (arriving * entering + held * dilution) / (entering + dilution);
     };
-    const double planned = wall_.plannedProportionAt(from);
+    const double planned = asked_.plannedProportionAt(from);
     laid_ = laidAny_ ? mix(leaving, laid_) : leaving;
     predicted_ = laidAny_ ? mix(planned, predicted_) : planned;
     laidAny_ = true;

@@ -90,6 +90,7 @@ class PaintMachine {
 
   SimulatedK8000& card_;
   Wall wall_;
+  Wall asked_;  // the plan, or what the dosing asks instead
   MachineConstants constants_;
   MachineConfig config_;
   std::int64_t now_ = 0;
