@@ -50,10 +50,29 @@ TEST_F(Dosing, TotalsAndProgressFigures) {
   rig.pass();
   EXPECT_FLOAT_EQ(state.AnticipatedDistance, 8.57f);
   EXPECT_EQ(main.GaugeConsigne, 86);
-  EXPECT_EQ(main.P1P2lEffect, F2(value(main.P1lEffect) + value(main.P2lEffect)));
+  // What remains of each pump is its own total less its own litres done.
+  EXPECT_EQ(main.P1lReste, F1(1.4f - value32(main.P1lEffect)));
+  EXPECT_EQ(main.P2lReste, F1(2.4f - value32(main.P2lEffect)));
+  // A distance entered by hand, with no roller pulse counted: nothing to calibrate the roller by.
+  EXPECT_EQ(main.TrRoul, "0");
+  EXPECT_FALSE(main.ButtonRoulEnabled);
   rig.session.enterDistance("11");
   EXPECT_EQ(main.LReste, "-1.0");
   EXPECT_EQ(main.ImageParcouru.fillTo, 625);
+}
+
+// The litres done together are the sum of the two figures shown, not of the litres before they
+// were rounded: the operator adds up what he reads.
+TEST_F(Dosing, TheLitresDoneTogetherAddTheShownFigures) {
+  int differing = 0;
+  for (int cm = 1; cm < 1000; cm += 7) {
+    rig.session.enterDistance(F2(static_cast<float>(cm) / 100));
+    const Litres due = control.path().LitresUpTo(state.AnticipatedDistance);
+    const std::string shownSum = F2(value32(F2(due.P1)) + value32(F2(due.P2)));
+    ASSERT_EQ(main.P1P2lEffect, shownSum) << "at " << cm << " cm";
+    differing += shownSum != F2(due.P1 + due.P2);
+  }
+  EXPECT_GT(differing, 0) << "no distance told the two sums apart";
 }
 
 TEST_F(Dosing, OutputScaleAndItsEnds) {

@@ -18,6 +18,9 @@ TEST(ProportionalCorrection, OddContinuousAndSaturated) {
   EXPECT_FLOAT_EQ(proportionalCorrection(-0.2f, 0.1f, 0.3f, 5), -2.5f);
   EXPECT_FLOAT_EQ(proportionalCorrection(-0.5f, 0.1f, 0.3f, 5), -5);
   EXPECT_FLOAT_EQ(proportionalCorrection(0.25f, 0.2f, 0.2f, 5), 5);  // Min = Max: a jump, no division
+  // A deviation of exactly Min is inside the dead band, on either side, even where Min = Max.
+  EXPECT_EQ(proportionalCorrection(0.2f, 0.2f, 0.2f, 5), 0);
+  EXPECT_EQ(proportionalCorrection(-0.2f, 0.2f, 0.2f, 5), 0);
 }
 
 TEST(CorrectionParameters, EntriesInRangeOnly) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "common/text_file.h"
 #include "support/test_files.h"
 
@@ -122,6 +125,15 @@ TEST_F(PlanFixture, ExchangeSortIsNotStable) {
   EXPECT_EQ(plan.proportionOf(1), 30);
   EXPECT_EQ(plan.proportionOf(2), 20);
   EXPECT_EQ(plan.proportionOf(3), 10);
+
+  // Rows at 5, 5, 1, 1: only a row strictly nearer is exchanged, so each pair of equal
+  // distances keeps the order those exchanges leave: 30 before 40, 10 before 20.
+  plan.clearProportions();
+  for (const auto& [distance, proportion] : {std::pair{"5.00", 10}, {"5.00", 20}, {"1.00", 30}, {"1.00", 40}})
+    plan.appendProportion(distance, proportion);
+  plan.RefreshProportions();
+  EXPECT_EQ((std::vector<int>{plan.proportionOf(1), plan.proportionOf(2), plan.proportionOf(3), plan.proportionOf(4)}),
+            (std::vector<int>{30, 40, 10, 20}));
 }
 
 TEST_F(PlanFixture, ReadingSkipsWhatDoesNotFit) {
