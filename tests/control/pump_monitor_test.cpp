@@ -63,6 +63,10 @@ TEST_F(Monitoring, AFastPumpIsCorrectedAgainst) {
   EXPECT_FALSE(f.alarm(Alarm::P2P1));
   EXPECT_GT(value(f.Correction), 0);  // P2's share goes up
   EXPECT_EQ(rig.control.main().Correction, f.Correction);
+  // Each pump's deviation is its own: measured less due, P1's ahead and P2's on plan.
+  EXPECT_EQ(f.LitresP1Ec, F2(value32(f.LitresP1) - value32(f.LitresP1Th)));
+  EXPECT_EQ(f.LitresP2Ec, F2(value32(f.LitresP2) - value32(f.LitresP2Th)));
+  EXPECT_GT(value(f.LitresP1Ec), value(f.LitresP2Ec));
 }
 
 TEST_F(Monitoring, AStoppedPumpIsNotCalledSlow) {

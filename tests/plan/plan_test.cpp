@@ -78,6 +78,14 @@ TEST_F(PlanFixture, SurfacesAccumulateAndWriteTheMainWindowTotals) {
   EXPECT_EQ(plan.surfaceRow(2)[4], "4.00");
   EXPECT_EQ(plan.surfaceRow(3)[5], "15.00");
   EXPECT_EQ(plan.totals().HMax, "5.00");
+
+  // Any row from the first to the last may be rewritten; none beyond.
+  EXPECT_TRUE(plan.setSurface(3, {2, 2}));
+  EXPECT_EQ(plan.surfaceRow(3), (SurfaceRow{"3", "2.00", "2.00", "4.00", "6.00", "15.00"}));
+  EXPECT_TRUE(plan.setSurface(1, {1, 1}));
+  EXPECT_FALSE(plan.setSurface(4, {1, 1}));
+  EXPECT_FALSE(plan.setSurface(0, {1, 1}));
+  EXPECT_EQ(plan.surfaceCount(), 3);
 }
 
 TEST_F(PlanFixture, SurfacesAreHeldAsShownSoTheyReadBackTheSame) {

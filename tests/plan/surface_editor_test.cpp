@@ -27,7 +27,7 @@ TEST_F(SurfaceEditorFixture, AreaCheck) {
   struct Case { const char* height; const char* length; const char* surface; };
   for (const Case c : {Case{"2", "3", "6.00"}, Case{" 2", "3", "6.00"}, Case{"2,5", "3", "Suppression"},
                        Case{"2 ", "3", "Suppression"}, Case{"", "3", "Suppression"}, Case{"0", "3", "Suppression"},
-                       Case{"2", "-3", "Suppression"}, Case{"1e39", "1", "Suppression"}}) {
+                       Case{"2", "0", "Suppression"}, Case{"2", "-3", "Suppression"}, Case{"1e39", "1", "Suppression"}}) {
     open(4, c.height, c.length);
     EXPECT_EQ(editor.surface(), c.surface) << "'" << c.height << "' x '" << c.length << "'";
   }

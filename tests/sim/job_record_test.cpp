@@ -224,6 +224,23 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   EXPECT_DOUBLE_EQ(record.surfaces()[1].laidProportion(), 60.0);  // P2's share, as the plan writes it
   step(10.0f, 10, 0);  // at the path's end: the paint stays in the hose
   EXPECT_DOUBLE_EQ(record.beyondEnd().deliveredP1, 0.1);
+  // The pulses are counted where they were laid, beside the litres they make.
+  EXPECT_EQ(record.surfaces()[1].pulsesP1, 40);
+  EXPECT_EQ(record.surfaces()[1].pulsesP2, 60);
+  EXPECT_EQ(record.beyondEnd().pulsesP1, 10);
+}
+
+// A stretch asked of one pump alone was asked something: its proportion is that pump's.
+TEST_F(HandFed, AStretchAskedOfOnePumpAloneHasItsProportion) {
+  Session& s = simulation.session();
+  for (int proportion : {100, 0}) {
+    s.clearProportions();
+    s.appendProportion("0.00", proportion);
+    record.restart(s.path(), tick);
+    for (int i = 1; i <= 20; ++i) step(0.1f * static_cast<float>(i), 0, 0);
+    ASSERT_TRUE(record.surfaces()[0].pumped()) << proportion;
+    EXPECT_DOUBLE_EQ(record.surfaces()[0].askedProportion(), proportion);
+  }
 }
 
 TEST_F(HandFed, AFlickeringAlarmIsOneEntryAndEntriesAreBounded) {
