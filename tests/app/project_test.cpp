@@ -261,13 +261,14 @@ TEST_F(ProjectFixture, SiblingsWhoseNamesDifferInCaseAreOpened) {
 
 TEST(SiblingNames, ACaseInsensitiveMatchPrefersTheExtensionAsWrittenThenTheFirstInOrder) {
   testing::TempDir dir;
-  for (const char* name : {"A.SEV", "a.Sev", "B.SEV", "b.sev", "mur.spv"}) writeBytes(dir.file(name), "x");
+  for (const char* name : {"A.SEV", "a.Sev", "B.SEV", "b.sev", "mur.spv", "ÉCOLE.cov"}) writeBytes(dir.file(name), "x");
   std::filesystem::create_directory(dir.file("D.SEV"));
   const std::pair<const char*, std::optional<std::string>> cases[] = {
       {"A.SEV", "A.SEV"},  // the exact name first
       {"a.sev", "A.SEV"},  // no match with ".sev" as written: the first in sorted order
       {"B.sev", "b.sev"},  // the one with ".sev" as written
       {"MUR.SPV", "mur.spv"},
+      {"école.cov", "ÉCOLE.cov"},  // an accented capital, even as the first letter
       {"c.sev", std::nullopt},
       {"d.sev", std::nullopt},  // a folder is not a file
   };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/display_forms.h"
+#include "control/figures.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {
@@ -73,6 +74,15 @@ TEST_F(Dosing, TheLitresDoneTogetherAddTheShownFigures) {
     differing += shownSum != F2(due.P1 + due.P2);
   }
   EXPECT_GT(differing, 0) << "no distance told the two sums apart";
+}
+
+// The counters are read back from their texts as whole numbers; what is not one counts 0.
+TEST(CounterTexts, ReadBackAsWholeNumbers) {
+  EXPECT_EQ(counterValue("42"), 42);
+  EXPECT_EQ(counterValue("123456789012"), 123456789012LL);
+  EXPECT_EQ(counterValue("0"), 0);
+  EXPECT_EQ(counterValue(""), 0);
+  EXPECT_EQ(counterValue("abc"), 0);
 }
 
 TEST_F(Dosing, OutputScaleAndItsEnds) {

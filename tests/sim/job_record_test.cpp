@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "common/text_file.h"
 #include "sim/harness/simulation.h"
@@ -49,6 +50,11 @@ TEST(JobRecord, AHealthyRunDeliversWhatThePlanAskedOnEverySurface) {
   Simulation simulation;
   const JobRecord& record = paintExample(simulation, {});
   ASSERT_EQ(record.surfaces().size(), 4u);
+  // The example's proportion rows at 0, 4, 9 and 14 m cut its 14 m path in three intervals.
+  ASSERT_EQ(record.intervals().size(), 3u);
+  EXPECT_EQ(std::pair(record.intervals()[0].from, record.intervals()[0].to), std::pair(0.0f, 4.0f));
+  EXPECT_EQ(std::pair(record.intervals()[1].from, record.intervals()[1].to), std::pair(4.0f, 9.0f));
+  EXPECT_EQ(std::pair(record.intervals()[2].from, record.intervals()[2].to), std::pair(9.0f, 14.0f));
   for (const RecordedStretch& s : record.surfaces()) {
     EXPECT_NEAR(s.deliveredP1, s.askedP1, 2 * kPulse) << s.from;
     EXPECT_NEAR(s.deliveredP2, s.askedP2, 2 * kPulse) << s.from;
