@@ -273,5 +273,22 @@ TEST_F(HandFed, AFlickeringAlarmIsOneEntryAndEntriesAreBounded) {
   EXPECT_LE(record.memoryBytes(), before + JobRecord::kMaxAlarms * sizeof(RecordedAlarm));
 }
 
+// An alarm raised again within 2 s of clearing, 2 s included, continues its entry; later, it is
+// a new one.
+TEST_F(HandFed, AnAlarmRaisedAgainWithinTwoSecondsContinuesItsEntry) {
+  std::array<bool, kAlarmCount> on{};
+  on[static_cast<int>(Alarm::P1Lente)] = true;
+  step(0, 0, 0, on);
+  step(0, 0, 0);  // cleared here
+  tick.milliseconds += JobRecord::kAlarmGapMilliseconds - 20;
+  step(0, 0, 0, on);  // raised again exactly 2 s after clearing
+  ASSERT_EQ(record.alarms().size(), 1u);
+  EXPECT_EQ(record.alarms()[0].raisings, 2);
+  step(0, 0, 0);
+  tick.milliseconds += JobRecord::kAlarmGapMilliseconds - 19;
+  step(0, 0, 0, on);  // 1 ms later than that: a new entry
+  EXPECT_EQ(record.alarms().size(), 2u);
+}
+
 }  // namespace
 }  // namespace chromaflow::sim
