@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "common/display_forms.h"
 #include "control/figures.h"
 #include "support/control_rig.h"
@@ -60,6 +63,10 @@ TEST_F(Dosing, TotalsAndProgressFigures) {
   rig.session.enterDistance("11");
   EXPECT_EQ(main.LReste, "-1.0");
   EXPECT_EQ(main.ImageParcouru.fillTo, 625);
+  // A plan emptied of its surfaces has no paint to ask for.
+  rig.session.clearSurfaces();
+  rig.session.planWindowLeft();
+  EXPECT_EQ(std::vector<std::string>({main.P1lTot, main.P2lTot, main.P1P2ltot}), std::vector<std::string>(3, "0.0"));
 }
 
 // The litres done together are the sum of the two figures shown, not of the litres before they
