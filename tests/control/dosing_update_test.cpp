@@ -197,6 +197,10 @@ TEST_F(Dosing, ZeroPulsesPerLitreLeaveTheLitresAsTheyWere) {
 TEST_F(Dosing, BarsFollowPositionHoseAndRunningState) {
   rig.session.dragTravelled(313);
   EXPECT_EQ(main.ImageParcouru.fillTo, 313);
+  // The distance dragged to is painted up to there: 5 m of the 2 m high wall.
+  EXPECT_NEAR(state.Distance, 5, 0.02);
+  EXPECT_FLOAT_EQ(state.PaintedArea, control.path().AreaAtDistance(state.Distance));
+  EXPECT_EQ(main.Seffect, F1(2 * state.Distance));
   EXPECT_EQ(main.ImageParcouru.colour, kRed);
   rig.session.setRunning(true);
   EXPECT_EQ(main.ImageParcouru.colour, kBarGreen);
