@@ -86,6 +86,15 @@ TEST_F(PlanFixture, SurfacesAccumulateAndWriteTheMainWindowTotals) {
   EXPECT_FALSE(plan.setSurface(4, {1, 1}));
   EXPECT_FALSE(plan.setSurface(0, {1, 1}));
   EXPECT_EQ(plan.surfaceCount(), 3);
+  EXPECT_EQ(plan.surfaceCell(3, 5), "10.00");  // the last column is the cumulative area: 1 + 5 + 4
+
+  // Removing a row, the last one included, recomputes what follows it.
+  EXPECT_FALSE(plan.removeSurface(4));
+  EXPECT_TRUE(plan.removeSurface(1));
+  EXPECT_EQ(plan.surfaceRow(1), (SurfaceRow{"1", "5.00", "1.00", "5.00", "1.00", "5.00"}));
+  EXPECT_TRUE(plan.removeSurface(2));
+  EXPECT_EQ(plan.surfaceCount(), 1);
+  EXPECT_EQ(plan.totals().STot, "5.0");
 }
 
 TEST_F(PlanFixture, SurfacesAreHeldAsShownSoTheyReadBackTheSame) {
@@ -142,6 +151,11 @@ TEST_F(PlanFixture, ExchangeSortIsNotStable) {
   plan.RefreshProportions();
   EXPECT_EQ((std::vector<int>{plan.proportionOf(1), plan.proportionOf(2), plan.proportionOf(3), plan.proportionOf(4)}),
             (std::vector<int>{30, 40, 10, 20}));
+  // Any row from the first to the last may be removed; none beyond.
+  EXPECT_FALSE(plan.removeProportion(5));
+  EXPECT_TRUE(plan.removeProportion(4));
+  EXPECT_EQ(plan.proportionCount(), 3);
+  EXPECT_EQ(plan.proportionOf(3), 10);
 }
 
 TEST_F(PlanFixture, ReadingSkipsWhatDoesNotFit) {

@@ -51,6 +51,13 @@ TEST_F(SurfaceEditorFixture, ActivationAndLeavingAField) {
   EXPECT_EQ(editor.hauteur(), "2.00");
   EXPECT_EQ(editor.longueur(), "3.00");
   EXPECT_EQ(editor.surface(), "6.00");
+
+  // Leaving a field rounds it to what is shown, and the area follows the rounded figure.
+  open(4, "1.006", "100");
+  EXPECT_EQ(editor.surface(), "100.60");
+  editor.leaveHauteur();
+  EXPECT_EQ(editor.hauteur(), "1.01");
+  EXPECT_EQ(editor.surface(), "101.00");
 }
 
 TEST_F(SurfaceEditorFixture, OkReplacesTheRowAddsOnThePlusRowAndIgnoresSuppression) {
