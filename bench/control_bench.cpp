@@ -19,25 +19,24 @@ using bench::largestPlan;
 using bench::nextPins;
 using bench::openLargestPlan;
 
-void BM_ReadingCycleTick(benchmark::State& state) {
+// Ticks of painting the largest plan, with or without "Compensation du mélange" (its lead is
+// built once beforehand and only looked up by the cycle).
+void paintLargestPlan(benchmark::State& state, bool mixingLead) {
   chromaflow::testing::ControlRig rig;
   openLargestPlan(rig);
+  if (mixingLead) {
+    rig.session.setMixingLead(true);
+    rig.session.planWindowLeft();
+  }
   std::uint16_t pins = 0;
   for (auto _ : state) rig.tick(pins = nextPins(pins));
   state.counters["distance_m"] = rig.control.state().Distance;
 }
+
+void BM_ReadingCycleTick(benchmark::State& state) { paintLargestPlan(state, false); }
 BENCHMARK(BM_ReadingCycleTick);
 
-// The same with "Compensation du mélange": the lead is looked up, built once beforehand.
-void BM_ReadingCycleTickWithMixingLead(benchmark::State& state) {
-  chromaflow::testing::ControlRig rig;
-  openLargestPlan(rig);
-  rig.session.setMixingLead(true);
-  rig.session.planWindowLeft();
-  std::uint16_t pins = 0;
-  for (auto _ : state) rig.tick(pins = nextPins(pins));
-  state.counters["distance_m"] = rig.control.state().Distance;
-}
+void BM_ReadingCycleTickWithMixingLead(benchmark::State& state) { paintLargestPlan(state, true); }
 BENCHMARK(BM_ReadingCycleTickWithMixingLead);
 
 // Building the lead over the largest plan, as a change of the plan or the settings asks: the

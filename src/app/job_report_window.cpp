@@ -375,26 +375,23 @@ void JobReportWindow::showAlarms() {
 }
 
 void JobReportWindow::exportCsv() {
-  Asker* asker = session_.asker();
-  if (!asker) return;
-  const auto name =
-      asker->askSaveName(DocumentKind::RecordCsv, withExtension(session_.project().name().current(), ".csv"));
-  if (!name) return;
-  try {
-    writeJobRecordCsv(session_.jobRecord(), *name);
-  } catch (const FileError& error) {
-    asker->showError(error.what());
-  }
+  exportAs(DocumentKind::RecordCsv, ".csv",
+           [this](const std::string& name) { writeJobRecordCsv(session_.jobRecord(), name); });
 }
 
 void JobReportWindow::exportPdf() {
+  exportAs(DocumentKind::JobSheet, ".pdf", [this](const std::string& name) { writeJobSheet(session_, name); });
+}
+
+// The name asked beside the project's, then the file written; a failure is shown, not thrown.
+void JobReportWindow::exportAs(DocumentKind kind, const char* extension,
+                               const std::function<void(const std::string&)>& write) {
   Asker* asker = session_.asker();
   if (!asker) return;
-  const auto name =
-      asker->askSaveName(DocumentKind::JobSheet, withExtension(session_.project().name().current(), ".pdf"));
+  const auto name = asker->askSaveName(kind, withExtension(session_.project().name().current(), extension));
   if (!name) return;
   try {
-    writeJobSheet(session_, *name);
+    write(*name);
   } catch (const FileError& error) {
     asker->showError(error.what());
   }

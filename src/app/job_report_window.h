@@ -11,8 +11,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "common/document_name.h"
 #include "common/signal.h"
 #include "control/figures.h"
 
@@ -54,6 +57,7 @@ class JobReportWindow : public QDialog {
   void showAlarms();
   void exportCsv();
   void exportPdf();
+  void exportAs(DocumentKind kind, const char* extension, const std::function<void(const std::string&)>& write);
 
   Session& session_;
   std::unique_ptr<Ui::FRapportChantier> ui_;

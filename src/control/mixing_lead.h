@@ -37,15 +37,13 @@ struct MixingLeadTable {
   double extraP2UpTo(float area, float planProportion) const;
 };
 
-// The lead over the wall's area from `fromArea` to `toArea`, the mix in the roller being
-// `startMix` at `fromArea`; `planAt(area)` gives the plan's proportion for the paint laid there.
-template <typename PlanAt>
-MixingLeadTable leadTheMix(PlanAt&& planAt, float fromArea, float toArea, float mixingArea, float startMix);
-
-// The same from the plan's proportion at each step's end (its size fixed by the table).
+// The lead from the plan's proportion at the end of each step of `step` m² from `fromArea`, the
+// mix in the roller being `startMix` at `fromArea`.
 MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea, float step, float mixingArea,
                                   float startMix);
 
+// The lead over the wall's area from `fromArea` to `toArea`; `planAt(area)` gives the plan's
+// proportion for the paint laid there.
 template <typename PlanAt>
 MixingLeadTable leadTheMix(PlanAt&& planAt, float fromArea, float toArea, float mixingArea, float startMix) {
   if (!(toArea > fromArea)) return MixingLeadTable{fromArea, toArea, 0, {}, {}, {}};

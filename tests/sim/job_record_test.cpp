@@ -136,14 +136,6 @@ TEST(JobRecord, ANewRunFromTheStartOrAnotherPathStartsAnotherRecord) {
   EXPECT_LT(session.jobRecord().totals().deliveredP1, 0.05);
 }
 
-std::vector<std::string> cells(const std::string& line) {
-  std::vector<std::string> row;
-  std::stringstream in(line);
-  for (std::string cell; std::getline(in, cell, ',');) row.push_back(cell);
-  if (!line.empty() && line.back() == ',') row.emplace_back();
-  return row;
-}
-
 TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
   Simulation simulation;
   const JobRecord& record =
@@ -154,11 +146,11 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
   writeJobRecordCsv(record, path);
   const std::vector<std::string> lines = readTextFile(path).lines;
 
-  const std::vector<std::string> heading = cells(lines.at(0));
+  const std::vector<std::string> heading = testing::csvCells(lines.at(0));
   ASSERT_EQ(heading.size(), 20u);
   std::size_t surfaces = 0, intervals = 0, alarms = 0;
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::vector<std::string> row = cells(lines[i]);
+    const std::vector<std::string> row = testing::csvCells(lines[i]);
     ASSERT_EQ(row.size(), heading.size()) << lines[i];
     auto number = [&](std::size_t column) { return std::stod(row.at(column)); };
     if (row[0] == "surface" || row[0] == "interval") {

@@ -14,19 +14,12 @@
 #include "common/text_file.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
+#include "support/test_files.h"
 
 namespace chromaflow::sim {
 namespace {
 
 const std::string kGolden = CHROMAFLOW_GOLDEN;
-
-std::vector<std::string> cells(const std::string& row) {
-  std::vector<std::string> out;
-  std::stringstream in(row);
-  for (std::string cell; std::getline(in, cell, ',');) out.push_back(cell);
-  if (!row.empty() && row.back() == ',') out.emplace_back();
-  return out;
-}
 
 std::vector<std::string> linesOf(const std::string& path) {
   const TextFileContents contents = readTextFile(path);
@@ -50,10 +43,10 @@ void expectKept(const std::string& project, const std::string& replay, const std
 
   const std::vector<std::string> kept = linesOf(kGolden + "/expected_" + name + ".csv");
   ASSERT_EQ(trace.size(), kept.size()) << name;
-  const std::vector<std::string> headings = cells(kept.front());
+  const std::vector<std::string> headings = testing::csvCells(kept.front());
   for (std::size_t tick = 0; tick < kept.size(); ++tick) {
     if (trace[tick] == kept[tick]) continue;
-    const std::vector<std::string> now = cells(trace[tick]), then = cells(kept[tick]);
+    const std::vector<std::string> now = testing::csvCells(trace[tick]), then = testing::csvCells(kept[tick]);
     for (std::size_t c = 0; c < std::max(now.size(), then.size()); ++c) {
       const std::string a = c < now.size() ? now[c] : "", b = c < then.size() ? then[c] : "";
       const std::string column = c < headings.size() ? headings[c] : std::to_string(c);

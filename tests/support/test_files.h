@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,15 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The cells of a CSV row written with a plain comma (no quoting), a trailing empty cell included.
+inline std::vector<std::string> csvCells(const std::string& line) {
+  std::vector<std::string> row;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) row.push_back(cell);
+  if (!line.empty() && line.back() == ',') row.emplace_back();
+  return row;
+}
 
 inline std::string readBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
