@@ -50,7 +50,8 @@ constexpr double kMaxRenderWidth = 10000;  // pixels
 const char* const kUsage =
     "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--mixing-lead] [--seconds S]\n"
     "                       [--speed M_PAR_MIN] [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
-    "                       [--render DOSSIER [--render-width L]] [--report FICHIER.csv|FICHIER.pdf]\n"
+    "                       [--save-after FICHIER.prv] [--render DOSSIER [--render-width L]]\n"
+    "                       [--report FICHIER.csv|FICHIER.pdf]\n"
     "        chromaflow-sim --help | --version\n";
 
 const char* const kHelp =
@@ -76,6 +77,9 @@ const char* const kHelp =
     "  --trace FICHIER      une ligne CSV par cycle (« - » : sortie standard ; le résumé va alors\n"
     "                       sur la sortie d'erreur) ; ses colonnes sont décrites dans README.md\n"
     "  --save-as FICHIER.prv enregistre le projet sous ce nom juste après l'ouverture\n"
+    "  --save-after FICHIER.prv\n"
+    "                       enregistre le projet sous ce nom à la fin, avec les modifications du\n"
+    "                       rejeu (ses actions d'opérateur : voir man chromaflow-sim)\n"
     "  --render DOSSIER     écrit à la fin les images de la fenêtre principale dans DOSSIER (créé\n"
     "                       s'il manque) : ImageSurf.bmp (625 x 119), ImageProp.bmp (625 x 116) et\n"
     "                       ImagePropCoul.bmp (11 x 116) ; seulement si l'outil est construit avec Qt\n"
@@ -94,7 +98,7 @@ std::string exampleLine() {
 }
 
 struct Options {
-  std::optional<std::string> project, replay, trace, saveAs, render, report;
+  std::optional<std::string> project, replay, trace, saveAs, saveAfter, render, report;
   std::optional<int> renderWidth;
   bool machine = false;
   bool mixingLead = false;
@@ -140,6 +144,7 @@ Options parse(int argc, char** argv) {
       machineOnly.push_back("--fault");
     } else if (arg == "--trace") options.trace = args.value();
     else if (arg == "--save-as") options.saveAs = args.value();
+    else if (arg == "--save-after") options.saveAfter = args.value();
     else if (arg == "--render") options.render = args.value();
     else if (arg == "--report") options.report = args.value();
     else if (arg == "--render-width") {
@@ -178,7 +183,7 @@ Options parse(int argc, char** argv) {
     throw UsageError{"--render : cet outil a été construit sans Qt, il ne sait pas dessiner les images"};
 #endif
   if (!options.project && !options.replay && !options.machine && !options.seconds && !options.saveAs &&
-      !options.render)
+      !options.saveAfter && !options.render)
     throw UsageError{"rien à faire"};
   return options;
 }
@@ -265,6 +270,13 @@ void renderPictures(const Session& session, const std::string& folder, int width
       << " pixels de large), ImagePropCoul.bmp\n";
 }
 #endif
+
+// The project as the run left it, saved as "En&registrer sous..." does.
+void saveAfterIfAsked(const Options& options, Simulation& simulation, std::ostream& out) {
+  if (!options.saveAfter) return;
+  simulation.saveProjectAs(*options.saveAfter);
+  out << "Projet enregistré sous " << *options.saveAfter << " (avec ses fichiers .sev, .spv et .cov)\n";
+}
 
 // The job record of the run: a CSV table, or the PDF job sheet (built with Qt only).
 void reportIfAsked(const Options& options, const Simulation& simulation, std::ostream& out) {
@@ -355,7 +367,8 @@ int run(const Options& options) {
     std::cout << "Projet enregistré sous " << *options.saveAs << " (avec ses fichiers .sev, .spv et .cov)\n";
   }
   if (!options.replay && !options.machine && !options.seconds) {
-    if (options.project && !options.saveAs) describeProject(simulation, *options.project);
+    if (options.project && !options.saveAs && !options.saveAfter) describeProject(simulation, *options.project);
+    saveAfterIfAsked(options, simulation, std::cout);
     renderIfAsked(options, simulation, std::cout);
     return 0;
   }
@@ -415,6 +428,7 @@ int run(const Options& options) {
   trace.finish();
   // The summary goes where the trace does not.
   std::ostream& summary = options.trace && *options.trace == "-" ? std::cerr : std::cout;
+  saveAfterIfAsked(options, simulation, summary);
   std::string text = simulation.summary();
   if (options.machine && options.project) {
     // The deviation to the plan with the lead and without, the other run's line under this one's.

@@ -112,12 +112,12 @@ void MainWindow::surfaceMoved(QPoint at) {
 
 void MainWindow::chartMoved(QPoint at) {
   const ChartPointerAnswer answer = session_.chartPointerMoved(at.x(), at.y());
-  insertAction_->setEnabled(answer.insertEnabled);
+  insertAction_->setEnabled(session_.chartEditing().InsertEnabled);
+  deleteAction_->setEnabled(session_.chartEditing().DeleteEnabled);
   setStatus(answer.panel0, std::nullopt);
   if (answer.hit) {
     ui_->ImageProp->setCursor(shapeOf(answer.hit->cursor));
     setStatus(std::nullopt, answer.hit->panel1);
-    deleteAction_->setEnabled(answer.hit->deleteEnabled);
   }
 }
 

@@ -35,12 +35,13 @@ bool insertEnabled(const Plan& plan) { return plan.surfaceCount() > 0; }
 ChartPointerAnswer chartPointerMoved(ChartEditState& state, const MainViewSources& sources, int x, int y) {
   state.ChartPointer = {x, y};
   ChartPointerAnswer answer;
-  answer.insertEnabled = insertEnabled(sources.plan);
+  answer.insertEnabled = state.InsertEnabled = insertEnabled(sources.plan);
   if (sources.plan.proportionCount() == 0) return answer;
   answer.panel0 = chartReadout(sources, x, y).panel0;
   if (state.PointDragging) return answer;
   answer.hit = chartHitTest(sources, x, y);
   state.PointRow = answer.hit->row;
+  state.DeleteEnabled = answer.hit->deleteEnabled;
   return answer;
 }
 

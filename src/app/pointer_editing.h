@@ -23,6 +23,10 @@ struct ChartEditState {
   int PointRow = 0;            // proportion row whose point lies under the pointer, 0 = none
   bool PointDragging = false;  // a proportion point is being moved
   PixelPoint ChartPointer;     // the last pointer position over the chart
+  // The pop-up menu's items as the pointer's moves left them: "Insérer" while the plan has a
+  // surface, "Supprimer" while the last hit test found a point (kept while a point is moved).
+  bool InsertEnabled = false;
+  bool DeleteEnabled = false;
 };
 
 // The point under the pointer and what the window shows for it.

@@ -136,7 +136,7 @@ TEST(Replay, RejectsMalformedLinesWithTheirNumber) {
   ASSERT_EQ(good.size(), 1u);
   EXPECT_EQ(good[0].pulledLow, 0xFFFF);
   EXPECT_EQ(good[0].actions.size(), 3u);
-  EXPECT_EQ(good[0].actions[1].value, "2.5");
+  EXPECT_EQ(good[0].actions[1].values, std::vector<std::string>{"2.5"});
 }
 
 TEST(Replay, PulsesAndActionsGiveTheHandComputedFigures) {

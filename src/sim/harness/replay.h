@@ -4,13 +4,15 @@
 //
 //   # comment
 //   0041;128;start,gun
-//   0040;128
+//   0040;128;surface-ok=2:2.5:4,panel=EditRetard:2%2C5
 //
 // Field 1: four hexadecimal digits, bit n - 1 for channel n. Field 2: 0..255. Field 3, optional:
-// actions separated by ",": activate, start, stop, gun, reset, hose-full, hose-empty,
-// distance=V, p1-litres=V, p2-litres=V, roller.
+// actions separated by ",". An action is a name, or a name, "=" and its values separated by
+// ":"; in a value any byte may be written %XX (hexadecimal), so that "," ":" ";" "%" and blanks
+// can be given: "2,5" is 2%2C5.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -19,9 +21,21 @@ namespace chromaflow::sim {
 
 struct ReplayAction {
   enum class Kind {
+    // The main window's buttons and entries.
     Activate, Start, Stop, Gun, Reset, HoseFull, HoseEmpty, Distance, P1Litres, P2Litres, Roller,
+    // The pointer on the main window's images.
+    PointMove, PointInsert, PointDelete, TravelledDrag, HoseDrag,
+    // The plan window's row editors.
+    SurfaceOk, SurfaceInsert, SurfaceDelete, SurfaceDeleteAll,
+    PropOk, PropInsert, PropDelete, PropDeleteAll,
+    // The colour window's picker.
+    ColourOk, ColourDelete, ColourDeleteAll,
+    // The settings and correction windows' entries.
+    Panel, Spin, Preset, Correction,
+    // The plan window's initial conditions.
+    HoseState, StartProportion, Anticipation, MixingLead,
   } kind;
-  std::string value;  // the typed value of the three entries
+  std::vector<std::string> values;  // decoded: "2%2C5" is "2,5"
 };
 
 struct ReplayStep {
@@ -36,8 +50,15 @@ std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector
 // The lines that read back as these steps.
 std::vector<std::string> formatReplay(const std::vector<ReplayStep>& steps);
 
-// The action as a replay line writes it, e.g. "distance=2.5".
+// The action as a replay line writes it, e.g. "distance=2.5" or "prop-ok=2:5%2C5:40".
 std::string actionText(const ReplayAction& action);
+
+// Why the action cannot be made as it stands (a value missing or of the wrong kind), or nothing;
+// parseReplay gives only actions without one.
+std::optional<std::string> problemWith(const ReplayAction& action);
+
+// A whole number of a replay value: pixels, rows, proportions, components.
+bool readInteger(const std::string& text, int& value);
 
 bool operator==(const ReplayAction& a, const ReplayAction& b);
 

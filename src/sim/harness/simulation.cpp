@@ -10,6 +10,7 @@
 #include "common/entry_rule.h"
 #include "common/text_file.h"
 #include "sim/harness/job_of_documents.h"
+#include "sim/harness/operator_edits.h"
 
 namespace chromaflow::sim {
 namespace {
@@ -147,6 +148,10 @@ void Simulation::replay(const ReplayStep& step, std::ostream& errors) {
   using K = ReplayAction::Kind;
   const std::string where = "ligne " + std::to_string(step.line) + " : ";
   for (const ReplayAction& action : step.actions) {
+    if (auto problem = problemWith(action)) {
+      errors << where << *problem << "\n";
+      continue;
+    }
     std::optional<EntryOutcome> entry;
     switch (action.kind) {
       case K::Activate: s.activateMainWindow(); break;
@@ -156,21 +161,28 @@ void Simulation::replay(const ReplayStep& step, std::ostream& errors) {
       case K::Reset: s.resetCorrection(); break;
       case K::HoseFull: s.hoseFullButton(); break;
       case K::HoseEmpty: s.hoseEmptyButton(); break;
-      case K::Distance: entry = s.enterDistance(action.value); break;
-      case K::P1Litres: entry = s.enterPumpLitres(Pump::P1, action.value); break;
-      case K::P2Litres: entry = s.enterPumpLitres(Pump::P2, action.value); break;
+      case K::Distance: entry = s.enterDistance(action.values.at(0)); break;
+      case K::P1Litres: entry = s.enterPumpLitres(Pump::P1, action.values.at(0)); break;
+      case K::P2Litres: entry = s.enterPumpLitres(Pump::P2, action.values.at(0)); break;
       case K::Roller: s.rollerButton(); break;
+      default:
+        if (auto problem = makeOperatorEdit(s, action)) asker_.errors.push_back(*problem);
+        break;
     }
     // The operator's dialog ignores such an entry without a word; a replay says so.
     if (entry && entry->refused()) {
       float typed = 0;
-      const bool number = readEntryValue(action.value, typed) && typed >= 0;
+      const std::string& value = action.values.at(0);
+      const bool number = readEntryValue(value, typed) && typed >= 0;
       errors << where << actionText(action) << " refusée : "
              << (number ? "aucune impulsion n'est encore comptée sur cette pompe"
-                        : "« " + action.value + " » n'est pas un nombre d'au moins 0")
+                        : "« " + value + " » n'est pas un nombre d'au moins 0")
              << "\n";
     }
+    for (const std::string& warning : asker_.warnings)
+      errors << "line " << step.line << ": warning: " << warning << "\n";
     for (const std::string& error : asker_.errors) errors << where << actionText(action) << " : " << error << "\n";
+    asker_.warnings.clear();
     asker_.errors.clear();
   }
   tick();

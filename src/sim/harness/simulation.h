@@ -40,11 +40,12 @@ class HarnessAsker : public Asker {
  public:
   std::optional<std::string> projectName;
   std::vector<std::string> errors;
+  std::vector<std::string> warnings;  // the row editors' and the picker's, as their boxes show them
 
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string&) override { return answer(kind); }
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string&) override { return answer(kind); }
   std::optional<std::string> askValue(const std::string&, const std::string&) override { return std::nullopt; }
-  void warn(const std::string& text) override { errors.push_back(text); }
+  void warn(const std::string& text) override { warnings.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
 
  private:
@@ -85,7 +86,8 @@ class Simulation {
   // Runs the clock through the next reading-cycle tick (the other timers due before it run too).
   void tick();
   // A replay line: pins and analog input 1 set, the actions done, then the tick. Refused entries
-  // and error messages go to `errors`, with the line's number.
+  // of the main window, error messages and the editors' warnings go to `errors`, with the line's
+  // number.
   void replay(const ReplayStep& step, std::ostream& errors);
 
   long long ticks() const { return ticks_; }
