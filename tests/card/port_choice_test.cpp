@@ -211,6 +211,16 @@ TEST_F(PortChoiceFixture, RealDevicesMissingHereAreReportedNotCrashedOn) {
   EXPECT_TRUE(std::holds_alternative<PortOpenFailure>(real));
 }
 
+// Only the granted port's status and control registers reach the processor's in and out
+// instructions: anything else would fault without the kernel's grant.
+TEST(DirectPort, RegistersOutsideTheGrantedPortsReadReleasedAndTakeNoWrite) {
+  DirectPort port({registersOf(ParallelPortKind::Lpt2)});
+  for (std::uint16_t address : {0x378, 0x379, 0x37A, 0x3BD, 0x278, 0x27B}) {
+    EXPECT_EQ(port.readByte(address), 0xFF) << std::hex << address;
+    port.writeByte(address, 0x0C);
+  }
+}
+
 TEST(PortProblem, ErrnoValuesMapToWhatTheOperatorCanDo) {
   EXPECT_EQ(problemOfErrno(EPERM), PortProblem::PermissionRefused);
   EXPECT_EQ(problemOfErrno(EACCES), PortProblem::PermissionRefused);

@@ -69,11 +69,16 @@ TEST_F(RouterFixture, EachRegisterGoesToItsOwnPortOpenedOnce) {
 }
 
 TEST_F(RouterFixture, AddressesOnNoPortReadAsNothingAndOpenNothing) {
-  for (std::uint16_t address : {0x0000, 0x0277, 0x27B, 0x37B, 0x3BB, 0x3BF, 0xFFFF}) {
+  const std::uint16_t nowhere[] = {0x0000, 0x0002, 0x0277, 0x27B, 0x37B, 0x3BB, 0x3BF, 0xFFFF};
+  for (std::uint16_t address : nowhere) {
     EXPECT_EQ(router.readByte(address), 0xFF) << std::hex << address;
     router.writeByte(address, 0x00);
   }
   EXPECT_TRUE(opened.empty());
+  // Once a port is in use, the shortcut to it takes only its own registers.
+  router.readByte(0x37A);
+  for (std::uint16_t address : nowhere) EXPECT_EQ(router.readByte(address), 0xFF) << std::hex << address;
+  EXPECT_EQ(seen[ParallelPortKind::Lpt1].size(), 1u);
 }
 
 TEST(PortRouter, AnOpenerGivingNoAccessLeavesNothingAttached) {
