@@ -30,6 +30,23 @@ for ext in prv sev spv cov; do
   check "save-as writes the .$ext" '[ -s "$work/copy.$ext" ]'
 done
 
+# The operator's edits replayed, the project saved after them: the warnings on standard error,
+# the refused entry silent, the edits in the saved files, the files opened untouched.
+printf '0000;0;surface-ok=5:2.5:4,prop-ok=5:5:40\n0000;0;prop-ok=5:5%%2E0:50,panel=EditRetard:2%%2C5,panel=EditRetard:1.2\n' \
+  > "$work/edits.replay"
+"$sim" "$example" --replay "$work/edits.replay" --save-after "$work/edited.prv" >"$work/out" 2>"$work/err"; code=$?
+check "save-after succeeds" '[ $code -eq 0 ] && grep -q "enregistré sous $work/edited.prv" "$work/out"'
+check "save-after writes the edits" 'grep -q "^5;2.50;4.00;10.00;18.00;42.40" "$work/edited.spv" && grep -q "^Retard(l)=1.20" "$work/edited.sev"'
+check "a duplicate distance is warned with its line" \
+  '[ "$(cat "$work/err")" = "line 2: warning: Une autre proportion est déjà définie à la distance 5.00 mètres. Try an other." ]'
+check "the opened project is left as it was" '! grep -q "^5;" "$(dirname "$example")/wall.spv"'
+printf '0000;0;prop-ok=5:5\n' > "$work/short.replay"
+"$sim" "$example" --replay "$work/short.replay" --save-after "$work/never.prv" >/dev/null 2>"$work/err"; code=$?
+check "a malformed action stops the replay, naming its line" \
+  '[ $code -eq 1 ] && grep -q "ligne 1 : prop-ok attend 3 valeurs" "$work/err" && [ ! -e "$work/never.prv" ]'
+"$sim" "$example" --replay "$work/edits.replay" --save-after "$work/no/such/dir/e.prv" >/dev/null 2>&1; code=$?
+check "an unwritable save-after exits non-zero" '[ $code -eq 1 ]'
+
 "$sim" "$example" --machine --trace "$work/run.csv" >"$work/summary"; code=$?
 check "the example paints" '[ $code -eq 0 ]'
 check "the summary gives the area" 'grep -q "Surface peinte" "$work/summary"'
