@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "plan/proportion_editor_window.h"
 #include "plan/surface_editor_window.h"
 #include "program_rig.h"
+#include "sim/harness/simulation.h"
 
 namespace chromaflow {
 namespace {
@@ -319,6 +321,89 @@ TEST_F(RowEditorsTest, DraggingTheProportionBarSetsTheSpinAndTheColour) {
   EXPECT_EQ(bar->cursor().shape(), Qt::ArrowCursor);
   // Nothing reaches the plan before "OK".
   EXPECT_EQ(plan.proportionCell(1, 2), "10");
+}
+
+// --- The same gestures replayed headless give what the editors give.
+
+// A replay on a session holding the plan `prepare` makes; what the replay printed.
+template <typename Prepare>
+std::string replayOn(sim::Simulation& simulation, Prepare&& prepare, const std::vector<std::string>& actions) {
+  prepare(simulation.session());
+  std::vector<std::string> lines;
+  for (const std::string& action : actions) lines.push_back("0000;0;" + action);
+  std::ostringstream printed;
+  const auto parsed = sim::parseReplay(lines);
+  for (const sim::ReplayStep& step : std::get<std::vector<sim::ReplayStep>>(parsed)) simulation.replay(step, printed);
+  return printed.str();
+}
+
+std::vector<std::string> surfaceCells(const Plan& plan) {
+  std::vector<std::string> cells;
+  for (int i = 1; i <= plan.surfaceCount(); ++i)
+    for (int column = 1; column <= 5; ++column) cells.push_back(plan.surfaceCell(i, column));
+  return cells;
+}
+
+std::vector<std::string> proportionCells(const Plan& plan) {
+  std::vector<std::string> cells;
+  for (int j = 1; j <= plan.proportionCount(); ++j)
+    for (int column = 1; column <= 6; ++column) cells.push_back(plan.proportionCell(j, column));
+  return cells;
+}
+
+TEST_F(RowEditorsTest, SurfaceEditsReplayedGiveTheEditorsRows) {
+  auto three = [](Session& s) {
+    s.appendSurface({2, 3});
+    s.appendSurface({1, 4});
+    s.appendSurface({2.5f, 2});
+  };
+  three(rig.session);
+  open(surfaces, 2);
+  type(surfaces, "Hauteur", "3");
+  type(surfaces, "Longueur", "5.555");
+  click(surfaces, "InsertBtn");
+  open(surfaces, 1);
+  type(surfaces, "Hauteur", "0");
+  type(surfaces, "Longueur", "3");
+  click(surfaces, "OKBtn");
+  open(surfaces, 3);
+  type(surfaces, "Hauteur", "1.5");
+  type(surfaces, "Longueur", "2");
+  click(surfaces, "OKBtn");
+
+  sim::Simulation replayed;
+  EXPECT_EQ(replayOn(replayed, three, {"surface-insert=2:3:5.555", "surface-ok=1:0:3", "surface-ok=3:1.5:2"}), "");
+  EXPECT_EQ(surfaceCells(replayed.session().plan()), surfaceCells(plan));
+  EXPECT_EQ(surfaceCells(plan).size(), 4u * 5u);
+}
+
+TEST_F(RowEditorsTest, ProportionEditsReplayedGiveTheEditorsRowsAndWarnings) {
+  auto table = [](Session& s) {
+    s.addColourRow({0, 200, 200, 200});
+    s.addColourRow({60, 200, 80, 20});
+    s.appendProportion("2.00", 10);
+    s.appendProportion("5.00", 30);
+    s.appendProportion("10.00", 50);
+  };
+  table(rig.session);
+  // On the " +" row, a distance already in the table: the warning, then "Annuler".
+  open(proportions, 4);
+  type(proportions, "Distance", "5");
+  in<QSpinBox>(proportions, "SpinEditProp")->setValue(40);
+  click(proportions, "OKBtn");
+  ASSERT_TRUE(proportions.isVisible());
+  click(proportions, "CancelBtn");
+  open(proportions, 2);
+  type(proportions, "Distance", "7");
+  in<QSpinBox>(proportions, "SpinEditProp")->setValue(70);  // beyond the colour table: white
+  click(proportions, "OKBtn");
+
+  sim::Simulation replayed;
+  const std::string printed = replayOn(replayed, table, {"prop-ok=4:5:40", "prop-ok=2:7:70"});
+  ASSERT_EQ(rig.asker.warnings.size(), 1u);
+  EXPECT_EQ(printed, "line 1: warning: " + rig.asker.warnings[0] + "\n");
+  EXPECT_EQ(proportionCells(replayed.session().plan()), proportionCells(plan));
+  EXPECT_EQ(plan.proportionCell(2, 1), "7.00");
 }
 
 }  // namespace
