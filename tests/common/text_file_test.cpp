@@ -74,6 +74,24 @@ TEST(TextFile, AFailedSaveLeavesThePreviousFileWhole) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"plan.spv"}));  // no temporary left behind
 }
 
+// Files saved together: an old file with a name so long that it has no room for a name aside
+// (a folder's names hold 255 bytes) fails the save with the system's reason, and every old file
+// stays as it was, with nothing beside.
+TEST(TextFile, AnOldFileThatCannotBeSetAsideKeepsEveryOldFile) {
+  TempDir dir;
+  const std::string first = dir.file("job.sev"), second = dir.file(std::string(244, 'p') + ".spv");
+  writeFilesTogether({{first, "old settings"}, {second, "old plan"}});
+  try {
+    writeFilesTogether({{first, "new settings"}, {second, "new plan"}});
+    FAIL();
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find(std::strerror(ENAMETOOLONG)), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(readBytes(first), "old settings");
+  EXPECT_EQ(readBytes(second), "old plan");
+  EXPECT_EQ(dir.entries().size(), 2u);
+}
+
 TEST(TextFile, SavingKeepsReadOnlyFilesAndReportsMissingFolders) {
   TempDir dir;
   const std::string path = dir.file("locked.cov");
