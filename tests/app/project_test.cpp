@@ -261,7 +261,8 @@ TEST_F(ProjectFixture, SiblingsWhoseNamesDifferInCaseAreOpened) {
 
 TEST(SiblingNames, ACaseInsensitiveMatchPrefersTheExtensionAsWrittenThenTheFirstInOrder) {
   testing::TempDir dir;
-  for (const char* name : {"A.SEV", "a.Sev", "B.SEV", "b.sev", "mur.spv", "ÉCOLE.cov"}) writeBytes(dir.file(name), "x");
+  for (const char* name : {"A.SEV", "a.Sev", "B.SEV", "b.sev", "mur.spv", "ÉCOLE.cov", "ÞORP.cov", "àla.cov", "×2.cov"})
+    writeBytes(dir.file(name), "x");
   std::filesystem::create_directory(dir.file("D.SEV"));
   const std::pair<const char*, std::optional<std::string>> cases[] = {
       {"A.SEV", "A.SEV"},  // the exact name first
@@ -269,6 +270,9 @@ TEST(SiblingNames, ACaseInsensitiveMatchPrefersTheExtensionAsWrittenThenTheFirst
       {"B.sev", "b.sev"},  // the one with ".sev" as written
       {"MUR.SPV", "mur.spv"},
       {"école.cov", "ÉCOLE.cov"},  // an accented capital, even as the first letter
+      {"þorp.cov", "ÞORP.cov"},    // the last of Latin-1's capitals
+      {"ÀLA.cov", "àla.cov"},      // and the first
+      {"÷2.cov", std::nullopt},    // the signs between them are no letters
       {"c.sev", std::nullopt},
       {"d.sev", std::nullopt},  // a folder is not a file
   };
