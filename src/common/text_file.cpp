@@ -279,6 +279,8 @@ int ByteSink::sync(int fd) {
 
 int ByteSink::rename(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : errno; }
 
+int ByteSink::close(int fd) { return ::close(fd) == 0 ? 0 : errno; }
+
 long ByteSink::read(int fd, char* buffer, std::size_t size) {
   for (;;) {
     const ssize_t got = ::read(fd, buffer, size);
@@ -337,7 +339,8 @@ void StagedFile::flush() {
     return;
   }
   int error = disk().sync(fd_);
-  if (::close(fd_) != 0 && error == 0) error = errno;
+  const int closed = disk().close(fd_);
+  if (error == 0) error = closed;
   fd_ = -1;
   if (error != 0) {
     discard();

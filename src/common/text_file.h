@@ -124,6 +124,9 @@ class ByteSink {
   // Each returns 0 or the errno value of the failure; by default the system's call.
   virtual int sync(int fd);
   virtual int rename(const char* from, const char* to);
+  // Closes the descriptor (gone whatever the outcome): a network disk may report a lost write
+  // only here.
+  virtual int close(int fd);
   // The bytes read (0 at the end) or minus the errno value.
   virtual long read(int fd, char* buffer, std::size_t size);
 };

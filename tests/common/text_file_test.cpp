@@ -92,6 +92,19 @@ TEST(TextFile, AnOldFileThatCannotBeSetAsideKeepsEveryOldFile) {
   EXPECT_EQ(dir.entries().size(), 2u);
 }
 
+// A network disk may report a lost write only when the file is closed: the save fails and the
+// old file stays, alone.
+TEST(TextFile, AWriteLostAtTheCloseFailsTheSave) {
+  TempDir dir;
+  const std::string path = dir.file("plan.spv");
+  writeTextFile(path, {"previous"});
+  testing::FailingDisk disk;
+  disk.failClose(1, EDQUOT);
+  EXPECT_THROW(writeTextFile(path, {"new"}), FileError);
+  EXPECT_EQ(readBytes(path), "previous\r\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"plan.spv"});
+}
+
 TEST(TextFile, SavingKeepsReadOnlyFilesAndReportsMissingFolders) {
   TempDir dir;
   const std::string path = dir.file("locked.cov");

@@ -1,6 +1,6 @@
 #pragma once
 // A disk that fails, for as long as the guard lives: it fills up after a number of bytes, or a
-// chosen flush, rename or read fails once. It counts the flushes and renames it saw.
+// chosen flush, close, rename or read fails once. It counts the flushes and renames it saw.
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +22,7 @@ class FailingDisk : public ByteSink {
   // The nth flush or rename from now, counted from 1, fails with `error`; 0 fails none.
   FailingDisk& failSync(int nth, int error = EIO) { return failSync_ = nth, syncError_ = error, *this; }
   FailingDisk& failRename(int nth, int error = EIO) { return failRename_ = nth, renameError_ = error, *this; }
+  FailingDisk& failClose(int nth, int error = EIO) { return failClose_ = nth, closeError_ = error, *this; }
   // Reads give up with `error` once `bytes` have been read.
   FailingDisk& failReadAfter(std::size_t bytes, int error = EIO) { return readable_ = bytes, readError_ = error, *this; }
 
@@ -38,6 +39,10 @@ class FailingDisk : public ByteSink {
   int rename(const char* from, const char* to) override {
     return ++renames_ == failRename_ ? renameError_ : ByteSink::rename(from, to);
   }
+  int close(int fd) override {
+    const int error = ByteSink::close(fd);
+    return ++closes_ == failClose_ ? closeError_ : error;
+  }
   long read(int fd, char* buffer, std::size_t size) override {
     if (readable_ == 0) return -readError_;
     const long got = ByteSink::read(fd, buffer, std::min(size, readable_));
@@ -50,6 +55,7 @@ class FailingDisk : public ByteSink {
   int error_;
   int failSync_ = 0, syncError_ = EIO, syncs_ = 0;
   int failRename_ = 0, renameError_ = EIO, renames_ = 0;
+  int failClose_ = 0, closeError_ = EIO, closes_ = 0;
   std::size_t readable_ = SIZE_MAX;
   int readError_ = EIO;
 };
