@@ -61,12 +61,6 @@ void ColourTable::clearRows() {
   RefreshColourTable();
 }
 
-bool ColourTable::hasProportion(int proportion) const {
-  for (const ColourRow& row : rows_)
-    if (row.proportion == proportion) return true;
-  return false;
-}
-
 ColourLookup ColourTable::ColourOfProportion(float p) const {
   ColourLookup result;
   const auto n = rows_.size();

@@ -59,7 +59,6 @@ class ColourTable {
   void setRow(int row, const ColourRow& value);  // row 1..n
   void removeRow(int row);                        // row 1..n
   void clearRows();                               // every row; the file name stays
-  bool hasProportion(int proportion) const;
 
   ColourLookup ColourOfProportion(float p) const;
   GaugeColours UpdateGaugeColours() const;

@@ -55,8 +55,6 @@ void SettingsDocument::NewSettings() {
   const std::string keptFrequency = settings_.PFreqMax;  // lives for the run, not in the file
   settings_ = MachineSettings{};
   settings_.PFreqMax = keptFrequency;
-  m2Litre_ = "7.14";
-  micron_ = "1.4";
   name_.set("Noname.sev");
   notifyMirrors();
   RefreshSettingsViews();

@@ -49,6 +49,7 @@ TEST(DecodeLine, TypesFollowTheWholeField) {
   EXPECT_EQ(*integerOfField("-0x10"), -16);
   EXPECT_EQ(*integerOfField(" +42"), 42);
   EXPECT_FALSE(integerOfField("2147483648"));
+  EXPECT_EQ(*integerOfField("2147483647"), INT32_MAX);
   EXPECT_EQ(*integerOfField("-2147483648"), INT32_MIN);
   EXPECT_DOUBLE_EQ(*realOfField(" 2.5E1"), 25.0);
 }
