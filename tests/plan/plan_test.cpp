@@ -72,6 +72,11 @@ TEST_F(PlanFixture, SurfacesAccumulateAndWriteTheMainWindowTotals) {
   EXPECT_EQ(plan.totals().HMax, "2.00");
   EXPECT_EQ(plan.surfaceCell(3, 0), " +");
   EXPECT_EQ(plan.surfaceCell(0, 4), "L report (m)");
+  // The grid's cells are the rows' own, first row included; around them, nothing.
+  for (int i = 1; i <= 2; ++i)
+    for (int c = 0; c <= 5; ++c) EXPECT_EQ(plan.surfaceCell(i, c), plan.surfaceRow(i)[c]) << i << "," << c;
+  for (const auto& [row, column] : {std::pair{-1, 1}, {3, 1}, {4, 0}, {1, 6}, {1, -1}})
+    EXPECT_EQ(plan.surfaceCell(row, column), "") << row << "," << column;
 
   plan.insertSurface(2, {5, 1});
   plan.RecomputeSurfaces();
