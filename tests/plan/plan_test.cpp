@@ -174,6 +174,10 @@ TEST_F(PlanFixture, ReadingSkipsWhatDoesNotFit) {
   EXPECT_EQ(plan.proportionCell(1, 1), "2.01");  // the 32-bit value of 2.005 is just above
   EXPECT_EQ(plan.proportionCell(2, 1), "5.00");
   EXPECT_EQ(plan.proportionCell(3, 1), "1000.00");
+  // The grid's cells are the rows' own, to the last column; beyond it, nothing.
+  for (int j = 1; j <= 3; ++j)
+    for (int c = 0; c <= 6; ++c) EXPECT_EQ(plan.proportionCell(j, c), plan.proportionRows()[j - 1][c]) << j << "," << c;
+  EXPECT_EQ(plan.proportionCell(1, 7), "");
   EXPECT_EQ(plan.hoseState(), HoseState::Full);
   EXPECT_EQ(plan.startProportion(), 100);
   EXPECT_FALSE(plan.anticipation());

@@ -78,6 +78,23 @@ TEST_F(SurfaceEditorFixture, OkReplacesTheRowAddsOnThePlusRowAndIgnoresSuppressi
   EXPECT_EQ(plan.surfaceCount(), 4);
 }
 
+// The last row is one of the table's rows, not the " +" row after it.
+TEST_F(SurfaceEditorFixture, TheLastRowIsRewrittenInsertedBeforeAndRemoved) {
+  open(3, "4", "2");
+  editor.ok();
+  ASSERT_EQ(plan.surfaceCount(), 3);
+  EXPECT_EQ(plan.surfaceRow(3), (SurfaceRow{"3", "4.00", "2.00", "8.00", "9.00", "18.00"}));
+  open(3, "1", "1");
+  editor.insert();
+  ASSERT_EQ(plan.surfaceCount(), 4);
+  EXPECT_EQ(plan.surfaceRow(3)[1], "1.00");
+  EXPECT_EQ(plan.surfaceRow(4)[1], "4.00");
+  open(4);
+  editor.remove();
+  ASSERT_EQ(plan.surfaceCount(), 3);
+  EXPECT_EQ(plan.surfaceRow(3)[1], "1.00");
+}
+
 TEST_F(SurfaceEditorFixture, InsertOnRowTwoOfThree) {
   open(2, "2", "2");
   EXPECT_EQ(editor.insert().redraw, MainRedraw::SurfaceAndProportionViews);
