@@ -228,6 +228,22 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   EXPECT_EQ(record.beyondEnd().pulsesP1, 10);
 }
 
+// A pump whose pulses per litre are not set (0) counts its pulses but no litres; the other pump
+// is not held back by it.
+TEST_F(HandFed, APumpWithoutPulsesPerLitreDeliversNoLitresAndHoldsNoneBack) {
+  for (const auto& [perLitreP1, perLitreP2] : {std::pair{0, 100}, std::pair{100, 0}}) {
+    tick.pulsesPerLitreP1 = perLitreP1;
+    tick.pulsesPerLitreP2 = perLitreP2;
+    record.restart(simulation.session().path(), tick);
+    step(1.0f, 30, 50);
+    const RecordedStretch& first = record.surfaces()[0];
+    EXPECT_DOUBLE_EQ(first.deliveredP1, perLitreP1 ? 0.3 : 0.0) << perLitreP1;
+    EXPECT_DOUBLE_EQ(first.deliveredP2, perLitreP2 ? 0.5 : 0.0) << perLitreP2;
+    EXPECT_EQ(first.pulsesP1, 30);
+    EXPECT_EQ(first.pulsesP2, 50);
+  }
+}
+
 // A stretch asked of one pump alone was asked something: its proportion is that pump's.
 TEST_F(HandFed, AStretchAskedOfOnePumpAloneHasItsProportion) {
   Session& s = simulation.session();
