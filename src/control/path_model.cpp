@@ -231,7 +231,9 @@ int PathModel::HoseX(float litres, const ViewMetrics& view) const {
 float PathModel::HoseLitresAtX(int x, const ViewMetrics& view) const {
   const float retard = settingValue(settings_.settings().Retard);
   if (x < 0 || view.hoseWidth <= 0) return 0;
-  if (x > view.hoseWidth) return retard;
+  // At the bar's end the whole delay exactly: Retard x Wt / Wt may miss it by the last bit, and a
+  // hose that is not quite full swallows the next roller pulse.
+  if (x >= view.hoseWidth) return retard;
   return retard * static_cast<float>(x) / static_cast<float>(view.hoseWidth);
 }
 

@@ -155,6 +155,10 @@ TEST_F(Dosing, PumpCalibrationFromTheLitresReallyPumped) {
   for (int i = 0; i < 1100; ++i) rig.edge(7);
   EXPECT_EQ(main.TrP1, "1100");
   EXPECT_EQ(main.LitresP1, "5.00");
+  // Each pump's entry waits for its own pulses: P2 has counted none.
+  EXPECT_TRUE(control.canEnterPumpLitres(Pump::P1));
+  EXPECT_FALSE(control.canEnterPumpLitres(Pump::P2));
+  EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P2, "5").refused());
   EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "-1").refused());
   EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "5,5").refused());
   EXPECT_EQ(rig.session.enterPumpLitres(Pump::P1, "4").stored, "4.0");

@@ -5,6 +5,7 @@
 #include <bit>
 #include <random>
 
+#include "common/display_forms.h"
 #include "support/literal_path_model.h"
 
 namespace chromaflow {
@@ -104,6 +105,13 @@ TEST_F(PathFixture, PixelConversions) {
   EXPECT_EQ(path.HoseX(0.5f, view), 35);
   EXPECT_EQ(path.HoseX(2, view), 70);
   EXPECT_FLOAT_EQ(path.HoseLitresAtX(35, view), 0.5f);
+  // The marker at the bar's end holds the whole delay to the last bit, whatever its figure
+  // (0.98 x 70 / 70 is not 0.98 in 32-bit reals): the hose is full, and the next roller pulse paints.
+  for (const char* retard : {"0.94", "0.98", "1.00", "2.37"}) {
+    settings.applyFileLines({std::string("Retard(l)=") + retard});
+    EXPECT_EQ(path.HoseLitresAtX(70, view), value32(retard)) << retard;
+    EXPECT_EQ(path.HoseLitresAtX(71, view), value32(retard)) << retard;
+  }
   settings.applyFileLines({"Retard(l)=0.00"});
   EXPECT_EQ(path.HoseX(0, view), 70);
   EXPECT_EQ(path.HoseLitresAtX(35, view), 0);

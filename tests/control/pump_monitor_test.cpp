@@ -67,6 +67,17 @@ TEST_F(Monitoring, AFastPumpIsCorrectedAgainst) {
   EXPECT_EQ(f.LitresP1Ec, F2(value32(f.LitresP1) - value32(f.LitresP1Th)));
   EXPECT_EQ(f.LitresP2Ec, F2(value32(f.LitresP2) - value32(f.LitresP2Th)));
   EXPECT_GT(value(f.LitresP1Ec), value(f.LitresP2Ec));
+
+  // "Remise à zéro": every figure since the last reset starts again from nothing.
+  EXPECT_NE(f.LitresP1P2Ec, "0.00");
+  rig.session.resetCorrection();
+  const std::pair<const std::string*, const char*> zeroed[] = {
+      {&f.TrRoul, "0"},          {&f.m2Roul, "0.0"},        {&f.mRoul, "0.00"},        {&f.TrP1, "0"},
+      {&f.TrP2, "0"},            {&f.LitresP1, "0.00"},     {&f.LitresP2, "0.00"},     {&f.LitresP1Th, "0.00"},
+      {&f.LitresP2Th, "0.00"},   {&f.LitresP1Ec, "0.00"},   {&f.LitresP2Ec, "0.00"},   {&f.LitresP1P2Ec, "0.00"},
+      {&f.Correction, "0"}};
+  for (std::size_t i = 0; i < std::size(zeroed); ++i) EXPECT_EQ(*zeroed[i].first, zeroed[i].second) << "figure " << i;
+  for (bool raised : f.alarms) EXPECT_FALSE(raised);
 }
 
 TEST_F(Monitoring, AStoppedPumpIsNotCalledSlow) {
