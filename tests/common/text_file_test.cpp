@@ -129,14 +129,17 @@ TEST(TextFile, ReplacingKeepsTheFilesPermissions) {
 TEST(TextFile, AReadThatBreaksOffKeepsTheWholeLinesAndSaysWhere) {
   TempDir dir;
   const std::string path = dir.file("plan.spv");
-  writeBytes(path, "one\r\ntwo\r\nthree\r\n");
-  testing::FailingDisk disk;
-  disk.failReadAfter(7);  // in the middle of "two"
-  const TextFileContents contents = readTextFile(path);
-  EXPECT_EQ(contents.lines, (std::vector<std::string>{"one"}));
-  EXPECT_EQ(contents.stoppedAt, 7u);
-  ASSERT_TRUE(contents.error);
-  EXPECT_NE(contents.error->find(std::strerror(EIO)), std::string::npos);
+  // Windows line ends, and a file written with a Linux editor's.
+  for (const auto& [bytes, brokenAt] : {std::pair{"one\r\ntwo\r\nthree\r\n", 7u}, std::pair{"one\ntwo\nthree\n", 6u}}) {
+    writeBytes(path, bytes);
+    testing::FailingDisk disk;
+    disk.failReadAfter(brokenAt);  // in the middle of "two"
+    const TextFileContents contents = readTextFile(path);
+    EXPECT_EQ(contents.lines, (std::vector<std::string>{"one"})) << brokenAt;
+    EXPECT_EQ(contents.stoppedAt, brokenAt);
+    ASSERT_TRUE(contents.error);
+    EXPECT_NE(contents.error->find(std::strerror(EIO)), std::string::npos);
+  }
 }
 
 TEST(TextFile, AStagedFileRefusesATargetThatIsNotAFile) {
