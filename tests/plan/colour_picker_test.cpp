@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace chromaflow {
 namespace {
 
@@ -46,6 +48,16 @@ TEST_F(ColourPickerFixture, PickingAStretchedBitmap) {
   EXPECT_EQ(picker.pick(120, 10, pixels), PickResult::OutsidePicture);
   EXPECT_EQ(picker.colour(), rgbOf(50, 25, 7));
   EXPECT_EQ(picker.positionX(), "50");
+
+  // Unstretched, the picture's four corners are its own pixels, and a pixel beyond any edge is not.
+  for (const auto& [x, y, inside] : {std::tuple{0, 0, true}, {99, 0, true}, {0, 49, true}, {99, 49, true},
+                                     {-1, 0, false}, {0, -1, false}, {100, 49, false}, {99, 50, false}})
+    EXPECT_EQ(picker.pick(x, y, pixels), inside ? PickResult::Picked : PickResult::OutsidePicture) << x << "," << y;
+  // Stretched into a frame of no size (the viewer hidden), nothing is under the pointer.
+  picker.setStretch(true);
+  EXPECT_EQ(picker.pick(0, 0, pixels, 0, 0), PickResult::OutsidePicture);
+  EXPECT_EQ(picker.pick(0, 0, pixels, 0, 120), PickResult::OutsidePicture);
+  EXPECT_EQ(picker.pick(0, 0, pixels, 450, 0), PickResult::OutsidePicture);
 
   picker.pictureLoaded("logo.ico", PictureKind::Icon, 32, 32);
   EXPECT_EQ(picker.caption(), "Visualiseur d'image - logo.ico");

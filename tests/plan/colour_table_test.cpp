@@ -82,6 +82,7 @@ TEST(ColourTable, ChartAndColourBarFollowTheRows) {
   whiteToBlue(table);
   const ColourSeries series = table.colourSeries();
   EXPECT_EQ(series.rouge, (std::vector<ChartPoint>{{0, 255}, {100, 0}}));
+  EXPECT_EQ(series.vert, (std::vector<ChartPoint>{{0, 255}, {100, 0}}));
   EXPECT_EQ(series.bleu, (std::vector<ChartPoint>{{0, 255}, {100, 255}}));
   EXPECT_EQ(table.colourBarColumn(0, 200), kWhite);
   EXPECT_EQ(table.colourBarColumn(100, 200), 16744576u);
