@@ -90,11 +90,10 @@ double MixingLeadTable::extraP2UpTo(float area, float planProportion) const {
 
 MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea, float step, float mixingArea,
                                   float startMix) {
-  MixingLeadTable table{fromArea, fromArea + step * static_cast<float>(plan.size()), step, {}, {}, {}};
+  MixingLeadTable table{fromArea, fromArea + step * static_cast<float>(plan.size()), step, {}, {}};
   const std::size_t steps = plan.size();
   if (steps == 0 || !(step > 0)) return table;
   table.asked.resize(steps);
-  table.laid.resize(steps);
   table.extraP2.resize(steps);
 
   std::vector<double> mix(steps);
@@ -109,7 +108,6 @@ MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea
     const double asked = std::clamp((mix[k] - keep * inRoller) / (1 - keep), 0.0, 100.0);
     inRoller = keep * inRoller + (1 - keep) * asked;
     table.asked[k] = static_cast<float>(asked);
-    table.laid[k] = static_cast<float>(inRoller);
     extra += (asked - plan[k]) / 100 * step;
     table.extraP2[k] = extra;
   }

@@ -27,7 +27,6 @@ struct MixingLeadTable {
   float toArea = 0;    // the end of the wall: past it the paint stays in the hose
   float step = 0;      // step k lays the area (fromArea + k·step, fromArea + (k + 1)·step]
   std::vector<float> asked;      // per step, 0..100
-  std::vector<float> laid;       // per step, the mix the roller then lays
   std::vector<double> extraP2;   // per step end: m² of P2's share asked beyond the plan's, from fromArea
 
   bool covers(float area) const { return !asked.empty() && area > fromArea && area <= toArea; }
@@ -46,7 +45,7 @@ MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea
 // proportion for the paint laid there.
 template <typename PlanAt>
 MixingLeadTable leadTheMix(PlanAt&& planAt, float fromArea, float toArea, float mixingArea, float startMix) {
-  if (!(toArea > fromArea)) return MixingLeadTable{fromArea, toArea, 0, {}, {}, {}};
+  if (!(toArea > fromArea)) return MixingLeadTable{fromArea, toArea, 0, {}, {}};
   const double length = static_cast<double>(toArea) - fromArea;
   int steps = static_cast<int>(length / 0.02) + 1;
   if (steps > MixingLeadTable::kMostSteps) steps = MixingLeadTable::kMostSteps;

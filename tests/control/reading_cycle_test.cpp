@@ -120,6 +120,7 @@ TEST_F(ReadingCycle, GunPulsesOutputNineWhilePaintingUnderPressure) {
   for (int t = 0; t < 50; ++t) {  // one second
     rig.tick();
     if (rig.card.pinLow(9) != lastLevel) ++toggles, lastLevel = rig.card.pinLow(9);
+    ASSERT_EQ(main.PulseSimuRoul, rig.card.pinLow(9)) << "the valve's box shows the output, tick " << t;
   }
   EXPECT_EQ(toggles, 5);
   EXPECT_EQ(main.LHzColour, kGreen);

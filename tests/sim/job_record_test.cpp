@@ -214,6 +214,14 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   for (int i = 26; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
   EXPECT_NEAR(record.surfaces()[0].askedP1, 1.5 * fiveMetres.P1, 1e-5);
 
+  // The roller turning back paints again: 5 m, then 2.5 m of it once more, 2 m high.
+  for (float at : {2.5f, 5.0f, 2.5f, 5.0f}) {
+    tick.distance = at;
+    step(tick.anticipatedDistance, 0, 0);
+  }
+  EXPECT_NEAR(record.surfaces()[0].distancePainted, 7.5, 1e-5);
+  EXPECT_NEAR(record.surfaces()[0].areaPainted, 15, 1e-4);
+
   step(6.0f, 40, 60);
   tick.pulsesP1 = 0;  // the counter was reset: no pulses, no negative litres
   step(6.0f, 0, 0);
