@@ -138,6 +138,7 @@ TEST_F(ReadingCycle, GunOnMakesChannelNineAnOutputAgain) {
   EXPECT_FALSE(rig.session.card().image().isInput(9));
   rig.session.switchGunValve(true);
   EXPECT_TRUE(rig.card.pinLow(9));
+  EXPECT_TRUE(rig.control.main().PulseSimuRoul);  // the box the operator clicked stays ticked
   rig.session.toggleGun();
   rig.session.toggleGun();  // ON again with 9 already an output: stays as it is
   EXPECT_FALSE(rig.card.pinLow(9));
