@@ -147,6 +147,24 @@ TEST_F(Dosing, HoseButtons) {
   EXPECT_FLOAT_EQ(state.HoseFill, 1);
 }
 
+TEST_F(Dosing, TheEmptyHoseButtonBringsBackTheLeadsTotals) {
+  // The same wall with the mixing lead, anticipation never switched off.
+  ControlRig leading;
+  leading.wall(2, 10, {{"0.00", 0}, {"10.00", 100}});
+  leading.session.setMixingLead(true);
+  leading.session.planWindowLeft();
+
+  rig.session.setMixingLead(true);
+  rig.session.selectHoseState(HoseState::Full);
+  rig.session.setAnticipation(false);  // no anticipation, no lead
+  rig.session.planWindowLeft();
+  const std::string lagging = main.P2lTot;
+  ASSERT_NE(lagging, leading.control.main().P2lTot);
+  rig.session.hoseEmptyButton();  // anticipation on again: the pumps will be led
+  EXPECT_EQ(main.P1lTot, leading.control.main().P1lTot);
+  EXPECT_EQ(main.P2lTot, leading.control.main().P2lTot);
+}
+
 TEST_F(Dosing, PumpCalibrationFromTheLitresReallyPumped) {
   EXPECT_FALSE(control.canEnterPumpLitres(Pump::P1));
   EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "5").refused());

@@ -54,6 +54,9 @@ TEST_F(Monitoring, PumpsOnPlanRaiseNoAlarm) {
   paint(500, 0.308, 0.308);
   for (bool raised : f.alarms) EXPECT_FALSE(raised);
   EXPECT_EQ(f.Correction, "0.0");
+  // 500 roller pulses at 50 a m² on a 2 m wall: the correction window shows the roller's 5 m.
+  EXPECT_EQ(f.LDistance, "5.00");
+  EXPECT_EQ(f.mRoul, "5.00");
 }
 
 TEST_F(Monitoring, AFastPumpIsCorrectedAgainst) {

@@ -97,6 +97,10 @@ TEST_F(ReadingCycle, PressureRegulationSetsTheGunPulseInterval) {
   rig.tick();
   EXPECT_FALSE(rig.pulse.isEnabled());
   EXPECT_EQ(main.LCapteur, "10.0");
+  // A sensor whose range starts above 0 bar: 50 + (255 - 50) x 10 / 255.
+  rig.session.enterSettingsPanel(SettingsPanel::MinCapteur, "50");
+  rig.tick();
+  EXPECT_EQ(main.LCapteur, "58.0");
 }
 
 TEST_F(ReadingCycle, ZeroGainFromAFileGivesTheLongestInterval) {
