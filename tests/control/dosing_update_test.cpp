@@ -45,9 +45,15 @@ TEST_F(Dosing, TotalsAndProgressFigures) {
   EXPECT_EQ(main.P1P2ltot, "3.8");
   rig.session.enterDistance("5");
   EXPECT_EQ(main.Distance, "5.00");
+  EXPECT_EQ(main.Leffect, "5.0");
   EXPECT_EQ(main.Seffect, "10.0");
   EXPECT_EQ(main.LReste, "5.0");
   EXPECT_EQ(main.SReste, "10.0");
+  // What remains of both is the sum of the two figures shown, as the operator adds them up:
+  // 0.4 + 2.1, where the job's 3.8 l less the 1.40 l done would give 2.4.
+  EXPECT_EQ(main.P1lReste, "0.4");
+  EXPECT_EQ(main.P2lReste, "2.1");
+  EXPECT_EQ(main.P1P2lReste, "2.5");
   // The pass looked ahead with the hose as it found it (empty) and then filled it; from the
   // next pass on, the paint now entering is laid 7.14 m² further: at 8.57 m.
   EXPECT_FLOAT_EQ(state.AnticipatedDistance, 5);
