@@ -68,6 +68,27 @@ TEST(JobRecord, AHealthyRunDeliversWhatThePlanAskedOnEverySurface) {
   const RecordedStretch total = record.totals();
   EXPECT_NEAR(total.areaPainted, 32.4, 0.05);
   EXPECT_NEAR(total.askedP1 + total.askedP2, 32.4 * 0.14, 0.01);
+  // The job's line is its surfaces' added up, figure by figure, from the path's start to its end.
+  EXPECT_EQ(std::pair(total.from, total.to), std::pair(0.0f, 14.0f));
+  RecordedStretch added;
+  for (const RecordedStretch& s : record.surfaces()) {
+    added.distancePainted += s.distancePainted;
+    added.deliveredP1 += s.deliveredP1;
+    added.deliveredP2 += s.deliveredP2;
+    added.pulsesP1 += s.pulsesP1;
+    added.pulsesP2 += s.pulsesP2;
+    added.correctionSum += s.correctionSum;
+    added.correctionTicks += s.correctionTicks;
+  }
+  EXPECT_FLOAT_EQ(total.distancePainted, added.distancePainted);
+  EXPECT_DOUBLE_EQ(total.deliveredP1, added.deliveredP1);
+  EXPECT_DOUBLE_EQ(total.deliveredP2, added.deliveredP2);
+  EXPECT_EQ(total.pulsesP1, added.pulsesP1);
+  EXPECT_EQ(total.pulsesP2, added.pulsesP2);
+  EXPECT_DOUBLE_EQ(total.correctionSum, added.correctionSum);
+  EXPECT_EQ(total.correctionTicks, added.correctionTicks);
+  EXPECT_GT(added.pulsesP2, 0);
+  EXPECT_GT(added.correctionTicks, 0);
   // Intervals cut the same litres at the proportion rows.
   double intervalsP1 = 0;
   for (const RecordedStretch& i : record.intervals()) intervalsP1 += i.askedP1;
