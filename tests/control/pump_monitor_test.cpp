@@ -57,6 +57,13 @@ TEST_F(Monitoring, PumpsOnPlanRaiseNoAlarm) {
   // 500 roller pulses at 50 a m² on a 2 m wall: the correction window shows the roller's 5 m.
   EXPECT_EQ(f.LDistance, "5.00");
   EXPECT_EQ(f.mRoul, "5.00");
+  // After "Remise à zéro" the roller's figures count from there: 250 pulses more are 5 m², 2.5 m.
+  rig.session.resetCorrection();
+  paint(250, 0.308, 0.308);
+  EXPECT_EQ(f.TrRoul, "250");
+  EXPECT_EQ(f.m2Roul, "5.0");
+  EXPECT_EQ(f.mRoul, "2.50");
+  EXPECT_EQ(f.LDistance, "7.50");
 }
 
 TEST_F(Monitoring, AFastPumpIsCorrectedAgainst) {
