@@ -160,6 +160,16 @@ TEST_F(ReadingCycle, StoppingLeavesOutputNineAsItsLastToggle) {
   EXPECT_FALSE(rig.pulse.isEnabled());
 }
 
+TEST_F(ReadingCycle, TheCycleRunsAtTheIntervalAskedAndNeverAtNone) {
+  int ticks = 0;
+  Subscription counting = rig.session.ticked.subscribe([&] { ++ticks; });
+  rig.session.setCycleInterval(100);
+  rig.session.setCycleInterval(0);  // no interval: the last one holds
+  rig.session.setCycleInterval(-20);
+  rig.clock.advanceTo(rig.clock.now() + 1000);
+  EXPECT_EQ(ticks, 10);
+}
+
 TEST_F(ReadingCycle, ActivationEmptiesTheHoseAndZeroesTheDistance) {
   rig.wall(2, 10, {{"0.00", 50}});
   rig.session.setRunning(true);

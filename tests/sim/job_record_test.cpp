@@ -170,6 +170,7 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
   const std::vector<std::string> heading = testing::csvCells(lines.at(0));
   ASSERT_EQ(heading.size(), 20u);
   std::size_t surfaces = 0, intervals = 0, alarms = 0;
+  int hose = 0, total = 0;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::vector<std::string> row = testing::csvCells(lines[i]);
     ASSERT_EQ(row.size(), heading.size()) << lines[i];
@@ -194,9 +195,16 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
       EXPECT_NEAR(number(17), a.startDistance, 5e-4);
       EXPECT_EQ(std::stoi(row[19]), a.raisings);
     } else {
-      EXPECT_TRUE(row[0] == "hose" || row[0] == "total") << row[0];
+      ASSERT_TRUE(row[0] == "hose" || row[0] == "total") << row[0];
+      const RecordedStretch s = row[0] == "hose" ? record.beyondEnd() : record.totals();
+      (row[0] == "hose" ? hose : total) += 1;
+      EXPECT_NEAR(number(8), s.deliveredP1, 5e-5) << row[0];
+      EXPECT_EQ(std::stoll(row[10]), s.pulsesP1) << row[0];
     }
   }
+  EXPECT_EQ(hose, 1);
+  EXPECT_EQ(total, 1);
+  EXPECT_GT(record.beyondEnd().pulsesP1, 0);
   EXPECT_EQ(surfaces, record.surfaces().size());
   EXPECT_EQ(intervals, record.intervals().size());
   EXPECT_EQ(alarms, record.alarms().size());
@@ -234,6 +242,7 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   step(2.5f, 0, 0);  // back to the middle: what follows is painted again
   for (int i = 26; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
   EXPECT_NEAR(record.surfaces()[0].askedP1, 1.5 * fiveMetres.P1, 1e-5);
+  EXPECT_NEAR(record.surfaces()[0].askedP2, 1.5 * fiveMetres.P2, 1e-5);
 
   // The roller turning back paints again: 5 m, then 2.5 m of it once more, 2 m high.
   for (float at : {2.5f, 5.0f, 2.5f, 5.0f}) {
@@ -255,6 +264,25 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   EXPECT_EQ(record.surfaces()[1].pulsesP1, 40);
   EXPECT_EQ(record.surfaces()[1].pulsesP2, 60);
   EXPECT_EQ(record.beyondEnd().pulsesP1, 10);
+
+  // Another record starts with nothing left in the hose's line either.
+  record.restart(simulation.session().path(), tick);
+  EXPECT_EQ(record.beyondEnd().pulsesP1, 0);
+  EXPECT_EQ(record.beyondEnd().deliveredP1, 0);
+}
+
+// Paint pumped where nothing was asked yet (the roller and the anticipation standing still) was
+// pumped there all the same: the report shows it, whichever pump gave it.
+TEST_F(HandFed, PaintDeliveredWhereNothingWasAskedIsPumped) {
+  for (const auto& [p1, p2] : {std::pair{30, 0}, std::pair{0, 30}}) {
+    tick.anticipatedDistance = 1.0f;
+    record.restart(simulation.session().path(), tick);
+    step(1.0f, p1, p2);
+    const RecordedStretch& first = record.surfaces()[0];
+    EXPECT_EQ(first.askedP1 + first.askedP2, 0) << p1;
+    EXPECT_TRUE(first.pumped()) << p1;
+    EXPECT_DOUBLE_EQ(first.laidProportion(), p2 ? 100.0 : 0.0);
+  }
 }
 
 // A pump whose pulses per litre are not set (0) counts its pulses but no litres; the other pump
