@@ -71,6 +71,12 @@ TEST_F(ColourPickerFixture, ColourRefreshTextTurnsBlackFrom380) {
   EXPECT_EQ(view.panelG, rgbOf(0, 100, 0));
   EXPECT_EQ(view.panelRGBText, 0u);
   EXPECT_EQ(view.redBarLastBlue, 49);  // 49.41
+  // Each bar is blue up to its own value: 100 and 80 of 255, 30 of 100, on 63 columns.
+  picker.setProportion(30);
+  const PickerView narrow = picker.view(63);
+  EXPECT_EQ(narrow.greenBarLastBlue, 25);       // 24.71
+  EXPECT_EQ(narrow.blueBarLastBlue, 20);        // 19.76
+  EXPECT_EQ(narrow.proportionBarLastBlue, 19);  // 18.9
   picker.setComponent(Component::Blue, 79);
   EXPECT_EQ(picker.view().panelRGBText, kWhite);
   picker.pointComponentBar(Component::Green, 21, 63, true);

@@ -140,6 +140,10 @@ TEST_F(ColourFileFixture, ReadingSkipsBadRowsAndSorts) {
   table.SaveColours(false, &asker);
   EXPECT_EQ(readBytes(dir.file("odd.cov")),
             crlf({";Proportions (%);RGB;R;G;B", "1;0;131586;2;2;2", "2;50;1971210;10;20;30", "3;100;65793;1;1;1"}));
+  // A file opened takes the table's place: its rows are not added to those already there.
+  asker.openAnswers.push_back(dir.file("odd.cov"));
+  table.OpenColours(true, &asker);
+  EXPECT_EQ(table.rows().size(), 3u);
 }
 
 TEST_F(ColourFileFixture, SaveAfterNewAsksAndCancelKeepsAll) {
