@@ -57,6 +57,8 @@ TEST_F(SessionEvents, EachEditIsHeardOnceWithWhatItChanged) {
        {Changed::SurfaceView, Changed::ProportionViews}, {}},
       {"hose state", [](Session& s) { s.selectHoseState(HoseState::Full); }, {Changed::HoseConditions}, {}},
       {"language", [](Session& s) { s.applyLanguage(2); }, {Changed::Language}, {Changed::Figures}},
+      {"new plan", [](Session& s) { s.newPlan(); },
+       {Changed::SurfaceRows, Changed::ProportionRows, Changed::SurfaceView, Changed::ProportionViews}, {}},
       {"new project", [](Session& s) { s.newProject(); },
        {Changed::DocumentNames, Changed::SurfaceView, Changed::ProportionViews, Changed::Settings}, {}},
   };

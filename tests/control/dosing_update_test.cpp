@@ -119,6 +119,14 @@ TEST_F(Dosing, OutputScaleAndItsEnds) {
   EXPECT_EQ(rig.card.daOutput(), 255);
 }
 
+TEST_F(Dosing, ANewPlanLeavesNoTotals) {
+  ASSERT_EQ(main.P2lTot, "2.4");
+  rig.session.newPlan();
+  EXPECT_EQ(main.P1lTot, "0.0");
+  EXPECT_EQ(main.P2lTot, "0.0");
+  EXPECT_EQ(main.P1P2ltot, "0.0");
+}
+
 TEST_F(Dosing, CountersRestartWithAnEmptyHoseOrNoArea) {
   rig.session.hoseFullButton();
   rig.tick();
