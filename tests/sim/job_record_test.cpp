@@ -162,6 +162,7 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
   const JobRecord& record =
       paintExample(simulation, {.faults = {{MachineFault::Target::P2, 0.0, 60}}});  // P2 stops at 60 s
   ASSERT_FALSE(record.alarms().empty());
+  ASSERT_NE(record.totals().meanCorrection(), 0);  // the stop was corrected against
   const testing::TempDir folder;
   const std::string path = folder.file("record.csv");
   writeJobRecordCsv(record, path);
@@ -175,32 +176,46 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
     const std::vector<std::string> row = testing::csvCells(lines[i]);
     ASSERT_EQ(row.size(), heading.size()) << lines[i];
     auto number = [&](std::size_t column) { return std::stod(row.at(column)); };
-    if (row[0] == "surface" || row[0] == "interval") {
-      const bool surface = row[0] == "surface";
-      const RecordedStretch& s =
-          surface ? record.surfaces().at(surfaces++) : record.intervals().at(intervals++);
-      EXPECT_EQ(std::stoul(row[1]), surface ? surfaces : intervals);
-      EXPECT_NEAR(number(2), s.from, 5e-4);
-      EXPECT_NEAR(number(5), s.areaPainted, 5e-4);
-      EXPECT_NEAR(number(6), s.askedP1, 5e-5);
-      EXPECT_NEAR(number(9), s.deliveredP2, 5e-5);
-      EXPECT_EQ(std::stoll(row[10]), s.pulsesP1);
-      if (s.laidProportion() >= 0) {
-        EXPECT_NEAR(number(13), s.laidProportion(), 5e-3);
-      }
-    } else if (row[0] == "alarm") {
+    if (row[0] == "alarm") {
       const RecordedAlarm& a = record.alarms().at(alarms++);
       EXPECT_EQ(row[15], alarmName(a.alarm));
       EXPECT_NEAR(number(16), static_cast<double>(a.startMilliseconds) / 1000, 5e-3);
       EXPECT_NEAR(number(17), a.startDistance, 5e-4);
+      EXPECT_NEAR(number(18), static_cast<double>(a.durationMilliseconds) / 1000, 5e-3);
       EXPECT_EQ(std::stoi(row[19]), a.raisings);
-    } else {
-      ASSERT_TRUE(row[0] == "hose" || row[0] == "total") << row[0];
-      const RecordedStretch s = row[0] == "hose" ? record.beyondEnd() : record.totals();
-      (row[0] == "hose" ? hose : total) += 1;
-      EXPECT_NEAR(number(8), s.deliveredP1, 5e-5) << row[0];
-      EXPECT_EQ(std::stoll(row[10]), s.pulsesP1) << row[0];
+      continue;
     }
+    const RecordedStretch* s = nullptr;
+    if (row[0] == "surface") {
+      s = &record.surfaces().at(surfaces++);
+      EXPECT_EQ(std::stoul(row[1]), surfaces);
+    } else if (row[0] == "interval") {
+      s = &record.intervals().at(intervals++);
+      EXPECT_EQ(std::stoul(row[1]), intervals);
+    } else if (row[0] == "hose") {
+      s = &record.beyondEnd();
+      ++hose;
+    } else {
+      ASSERT_EQ(row[0], "total");
+      ++total;
+    }
+    const RecordedStretch stretch = s ? *s : record.totals();
+    // Every figure of the stretch in its own column, to the decimals written.
+    const std::pair<double, double> columns[] = {
+        {stretch.from, 5e-4},          {stretch.to, 5e-4},           {stretch.distancePainted, 5e-4},
+        {stretch.areaPainted, 5e-4},   {stretch.askedP1, 5e-5},      {stretch.askedP2, 5e-5},
+        {stretch.deliveredP1, 5e-5},   {stretch.deliveredP2, 5e-5},  {static_cast<double>(stretch.pulsesP1), 0},
+        {static_cast<double>(stretch.pulsesP2), 0}};
+    for (std::size_t c = 0; c < std::size(columns); ++c)
+      EXPECT_NEAR(number(2 + c), columns[c].first, columns[c].second) << row[0] << " " << heading[2 + c];
+    for (const auto& [column, percent] : {std::pair{12, stretch.askedProportion()}, std::pair{13, stretch.laidProportion()}}) {
+      if (percent >= 0) {
+        EXPECT_NEAR(number(column), percent, 5e-3) << row[0] << " " << heading[column];
+      } else {
+        EXPECT_EQ(row[column], "") << row[0] << " " << heading[column];
+      }
+    }
+    EXPECT_NEAR(number(14), stretch.meanCorrection(), 5e-3) << row[0];
   }
   EXPECT_EQ(hose, 1);
   EXPECT_EQ(total, 1);
