@@ -6,8 +6,8 @@
 // the pumps will be laid (the anticipated distance, as the dosing sees it), and the pumps'
 // counters. The litres the plan asks are the plan's litres between two anticipated distances; the
 // litres delivered are the pulses counted in that tick, laid where the anticipated distance is.
-// The proportion laid is P2's share of what was delivered for a stretch, as the plan writes it. Alarms are kept with
-// when and where they were raised and how long they lasted.
+// The proportion laid is P2's share of what was delivered for a stretch, as the plan writes it.
+// Alarms are kept with when and where they were raised and how long they lasted.
 //
 // Memory is bounded whatever the length of the run: one aggregate per surface, per interval and
 // per profile bin, and at most kMaxAlarms alarms (the ones after are only counted).
