@@ -297,6 +297,7 @@ TEST_F(HandFed, PaintDeliveredWhereNothingWasAskedIsPumped) {
     EXPECT_EQ(first.askedP1 + first.askedP2, 0) << p1;
     EXPECT_TRUE(first.pumped()) << p1;
     EXPECT_DOUBLE_EQ(first.laidProportion(), p2 ? 100.0 : 0.0);
+    EXPECT_FALSE(record.surfaces()[1].pumped()) << "the second surface, not reached";
   }
 }
 
