@@ -286,6 +286,19 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   EXPECT_EQ(record.beyondEnd().deliveredP1, 0);
 }
 
+// With no surface there is no path to cut: whatever the pumps give stays in the hose's line.
+TEST_F(HandFed, APathOfNoLengthIsCutInNothing) {
+  Simulation empty;
+  record.restart(empty.session().path(), tick);
+  EXPECT_TRUE(record.surfaces().empty());
+  EXPECT_TRUE(record.intervals().empty());
+  EXPECT_TRUE(record.profile().empty());
+  tick.milliseconds += 20;
+  tick.pulsesP1 += 10;
+  record.record(tick, empty.session().path());
+  EXPECT_EQ(record.beyondEnd().pulsesP1, 10);
+}
+
 // Paint pumped where nothing was asked yet (the roller and the anticipation standing still) was
 // pumped there all the same: the report shows it, whichever pump gave it.
 TEST_F(HandFed, PaintDeliveredWhereNothingWasAskedIsPumped) {
