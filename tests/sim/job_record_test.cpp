@@ -65,6 +65,7 @@ TEST(JobRecord, AHealthyRunDeliversWhatThePlanAskedOnEverySurface) {
   // wall stays in the hose and is kept apart, not counted on it.
   EXPECT_NEAR(record.surfaces()[3].askedP1, 0.35, 1e-4);
   EXPECT_NEAR(record.beyondEnd().deliveredP1 + record.beyondEnd().deliveredP2, 1.0, 2 * kPulse);
+  EXPECT_EQ(std::pair(record.beyondEnd().from, record.beyondEnd().to), std::pair(14.0f, 14.0f));
   const RecordedStretch total = record.totals();
   EXPECT_NEAR(total.areaPainted, 32.4, 0.05);
   EXPECT_NEAR(total.askedP1 + total.askedP2, 32.4 * 0.14, 0.01);
@@ -382,6 +383,18 @@ TEST_F(HandFed, AnAlarmRaisedAgainWithinTwoSecondsContinuesItsEntry) {
   tick.milliseconds += JobRecord::kAlarmGapMilliseconds - 19;
   step(0, 0, 0, on);  // 1 ms later than that: a new entry
   EXPECT_EQ(record.alarms().size(), 2u);
+}
+
+// A record started while an alarm stands has it from its first moment, whatever came before.
+TEST_F(HandFed, AnAlarmStandingAtTheStartIsKeptFromTheStart) {
+  tick.milliseconds = 5000;
+  tick.alarms[static_cast<int>(Alarm::P2Stop)] = true;
+  record.restart(simulation.session().path(), tick);
+  ASSERT_EQ(record.alarms().size(), 1u);
+  EXPECT_EQ(record.alarms()[0].alarm, Alarm::P2Stop);
+  EXPECT_EQ(record.alarms()[0].startMilliseconds, 5000);
+  step(1.0f, 0, 0);  // cleared 20 ms later
+  EXPECT_EQ(record.alarms()[0].durationMilliseconds, 20);
 }
 
 }  // namespace
