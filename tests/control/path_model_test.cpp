@@ -102,6 +102,9 @@ TEST_F(PathFixture, PixelConversions) {
   EXPECT_EQ(path.ProportionAtY(0, view), 100);
   EXPECT_EQ(path.ProportionAtY(116, view), 0);
   EXPECT_EQ(path.ProportionAtY(58, view), 50);
+  ViewMetrics flat = view;  // a view shrunk to no height reads no proportion, wherever the pointer
+  flat.proportionHeight = 0;
+  for (int y : {-5, 0, 5}) EXPECT_EQ(path.ProportionAtY(y, flat), 0) << y;
   EXPECT_EQ(path.HoseX(0.5f, view), 35);
   EXPECT_EQ(path.HoseX(2, view), 70);
   EXPECT_FLOAT_EQ(path.HoseLitresAtX(35, view), 0.5f);
