@@ -105,6 +105,47 @@ TEST(TextFile, AWriteLostAtTheCloseFailsTheSave) {
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"plan.spv"});
 }
 
+// One file named twice in one save, however the names are spelled, is refused before anything
+// is written: the second write would silently replace the first.
+TEST(TextFile, OneFileNamedTwiceInASaveIsRefusedBeforeAnythingIsWritten) {
+  TempDir dir;
+  const std::string plan = dir.file("wall.spv");
+  writeTextFile(plan, {"old"});
+  std::filesystem::create_symlink(plan, dir.file("link.spv"));
+  for (const std::string& again : {plan, dir.file("./wall.spv"), dir.file("link.spv")}) {
+    try {
+      writeFilesTogether({{plan, "new plan"}, {again, "another plan"}});
+      ADD_FAILURE() << again << " accepted";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find("serait écrit deux fois"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(readBytes(plan), "old\r\n") << again;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"link.spv", "wall.spv"})) << again;
+  }
+}
+
+// Ctrl+C or a kill while the files are put in place waits until they all are, and the program's
+// signals are given back afterwards.
+TEST(TextFile, InterruptionsWaitWhileFilesArePutInPlace) {
+  struct WatchingDisk : testing::FailingDisk {
+    std::vector<bool> held;
+    int rename(const char* from, const char* to) override {
+      sigset_t now;
+      ::pthread_sigmask(SIG_BLOCK, nullptr, &now);
+      held.push_back(sigismember(&now, SIGINT) == 1 && sigismember(&now, SIGTERM) == 1);
+      return FailingDisk::rename(from, to);
+    }
+  } disk;
+  TempDir dir;
+  writeFilesTogether({{dir.file("job.sev"), "settings"}, {dir.file("job.spv"), "plan"}});
+  ASSERT_FALSE(disk.held.empty());
+  for (std::size_t i = 0; i < disk.held.size(); ++i) EXPECT_TRUE(disk.held[i]) << "rename " << i;
+  sigset_t after;
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &after);
+  EXPECT_EQ(sigismember(&after, SIGINT), 0);
+  EXPECT_EQ(sigismember(&after, SIGTERM), 0);
+}
+
 TEST(TextFile, SavingKeepsReadOnlyFilesAndReportsMissingFolders) {
   TempDir dir;
   const std::string path = dir.file("locked.cov");
