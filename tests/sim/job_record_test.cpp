@@ -186,21 +186,21 @@ TEST(JobRecord, TheCsvReadsBackWithTheRecordsFigures) {
       EXPECT_EQ(std::stoi(row[19]), a.raisings);
       continue;
     }
-    const RecordedStretch* s = nullptr;
+    RecordedStretch stretch;
     if (row[0] == "surface") {
-      s = &record.surfaces().at(surfaces++);
+      stretch = record.surfaces().at(surfaces++);
       EXPECT_EQ(std::stoul(row[1]), surfaces);
     } else if (row[0] == "interval") {
-      s = &record.intervals().at(intervals++);
+      stretch = record.intervals().at(intervals++);
       EXPECT_EQ(std::stoul(row[1]), intervals);
     } else if (row[0] == "hose") {
-      s = &record.beyondEnd();
+      stretch = record.beyondEnd();
       ++hose;
     } else {
       ASSERT_EQ(row[0], "total");
+      stretch = record.totals();
       ++total;
     }
-    const RecordedStretch stretch = s ? *s : record.totals();
     // Every figure of the stretch in its own column, to the decimals written.
     const std::pair<double, double> columns[] = {
         {stretch.from, 5e-4},          {stretch.to, 5e-4},           {stretch.distancePainted, 5e-4},
