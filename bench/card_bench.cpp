@@ -3,8 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "card/k8000_card.h"
-#include "card/recording_port.h"
+#include "core/card/k8000_card.h"
+#include "core/card/recording_port.h"
 #include "sim/card/simulated_k8000.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "common/text_file.h"
-#include "control/job_record_csv.h"
+#include "core/common/text_file.h"
+#include "core/control/job_record_csv.h"
+#include "largest_job.h"
 #include "support/control_rig.h"
 #include "support/literal_path_model.h"
-#include "largest_job.h"
 
 namespace {
 

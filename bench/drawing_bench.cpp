@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "drawing/main_pictures.h"
+#include "gui/drawing/main_pictures.h"
 #include "largest_plan.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 #include "largest_plan.h"
 #include "support/control_rig.h"
 

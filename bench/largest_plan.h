@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/display_forms.h"
-#include "plan/plan.h"
+#include "core/common/display_forms.h"
+#include "core/plan/plan.h"
 
 namespace chromaflow::bench {
 

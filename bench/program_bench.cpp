@@ -10,11 +10,11 @@
 #include <clocale>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/program.h"
-#include "app/session.h"
-#include "control/virtual_clock.h"
-#include "drawing/job_sheet.h"
+#include "core/control/virtual_clock.h"
+#include "core/session/session.h"
+#include "gui/drawing/job_sheet.h"
+#include "gui/main/main_window.h"
+#include "gui/main/program.h"
 #include "largest_job.h"
 #include "support/scripted_asker.h"
 

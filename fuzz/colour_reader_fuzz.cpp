@@ -1,6 +1,6 @@
 // The colour file reader on any bytes; every proportion then has a colour without a crash.
 
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
 #include "round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

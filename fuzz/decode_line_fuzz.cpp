@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "core/settings/decode_line.h"
 #include "round_trip.h"
-#include "settings/decode_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace chromaflow;

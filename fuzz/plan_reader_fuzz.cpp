@@ -1,7 +1,7 @@
 // The plan file reader on any bytes; the path model then answers along the whole path.
 
-#include "control/path_model.h"
-#include "plan/plan.h"
+#include "core/control/path_model.h"
+#include "core/plan/plan.h"
 #include "round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,6 @@
 // The project file reader on any bytes: the user text comes back line for line.
 
-#include "app/documents.h"
+#include "core/session/documents.h"
 #include "round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

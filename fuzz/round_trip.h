@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 namespace chromaflow::fuzz {
 

@@ -1,7 +1,7 @@
 // The settings file reader on any bytes.
 
+#include "core/settings/settings_document.h"
 #include "round_trip.h"
-#include "settings/settings_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace chromaflow;

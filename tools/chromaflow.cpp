@@ -9,12 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/program.h"
-#include "app/qt_timers.h"
-#include "app/session.h"
 #include "command_line.h"
-#include "common/installed_files.h"
+#include "core/common/installed_files.h"
+#include "core/session/session.h"
+#include "gui/main/main_window.h"
+#include "gui/main/program.h"
+#include "gui/widgets/qt_timers.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "command_line.h"
-#include "common/installed_files.h"
-#include "common/text_file.h"
-#include "control/job_record_csv.h"
+#include "core/common/installed_files.h"
+#include "core/common/text_file.h"
+#include "core/control/job_record_csv.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
@@ -26,8 +26,8 @@
 #include <QBuffer>
 #include <QByteArray>
 
-#include "drawing/job_sheet.h"
-#include "drawing/main_pictures.h"
+#include "gui/drawing/job_sheet.h"
+#include "gui/drawing/main_pictures.h"
 #endif
 
 using namespace chromaflow;

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "command_line.h"
-#include "common/display_forms.h"
-#include "common/text_file.h"
+#include "core/common/display_forms.h"
+#include "core/common/text_file.h"
 #include "sim/harness/simulation.h"
 
 using namespace chromaflow;

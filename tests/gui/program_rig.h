@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/picture_view.h"
-#include "app/program.h"
-#include "app/session.h"
-#include "control/virtual_clock.h"
+#include "core/control/virtual_clock.h"
+#include "core/session/session.h"
+#include "gui/main/main_window.h"
+#include "gui/main/program.h"
+#include "gui/widgets/picture_view.h"
 #include "support/scripted_asker.h"
 
 namespace chromaflow::testing {

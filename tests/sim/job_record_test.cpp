@@ -2,8 +2,8 @@
 // asked and what the pumps delivered, surface by surface, the hose's leftover apart, and the
 // alarms where they were raised.
 
-#include "control/job_record.h"
-#include "control/job_record_csv.h"
+#include "core/control/job_record.h"
+#include "core/control/job_record_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <sstream>
 #include <utility>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 #include "sim/harness/simulation.h"
 #include "support/test_files.h"
 

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
 #include "support/test_files.h"

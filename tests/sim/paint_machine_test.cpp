@@ -7,9 +7,9 @@
 
 #include <cmath>
 
-#include "card/i2c_bus.h"
-#include "card/k8000_card.h"
-#include "card/machine_wiring.h"
+#include "core/card/i2c_bus.h"
+#include "core/card/k8000_card.h"
+#include "core/card/machine_wiring.h"
 
 namespace chromaflow::sim {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "card/i2c_bus.h"
-#include "card/k8000_chips.h"
+#include "core/card/i2c_bus.h"
+#include "core/card/k8000_chips.h"
 
 namespace chromaflow::sim {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 #include "sim/harness/card_demo.h"
 #include "support/test_files.h"
 

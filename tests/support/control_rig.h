@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/session.h"
-#include "control/virtual_clock.h"
+#include "core/control/virtual_clock.h"
+#include "core/session/session.h"
 #include "sim/card/simulated_k8000.h"
 #include "support/scripted_asker.h"
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 namespace chromaflow::testing {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "common/display_forms.h"
-#include "control/path_model.h"
+#include "core/common/display_forms.h"
+#include "core/control/path_model.h"
 
 namespace chromaflow::testing {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/asker.h"
+#include "core/common/asker.h"
 
 namespace chromaflow::testing {
 

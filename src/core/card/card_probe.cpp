@@ -1,4 +1,4 @@
-#include "card/card_probe.h"
+#include "core/card/card_probe.h"
 
 #include <cstdio>
 #include <vector>

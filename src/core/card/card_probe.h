@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "card/k8000_chips.h"
-#include "card/parallel_port.h"
+#include "core/card/k8000_chips.h"
+#include "core/card/parallel_port.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/card_test_panel.h"
+#include "core/card/card_test_panel.h"
 
 #include <algorithm>
 

@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "card/card_image.h"
-#include "card/card_probe.h"
-#include "card/k8000_card.h"
-#include "card/parallel_port.h"
+#include "core/card/card_image.h"
+#include "core/card/card_probe.h"
+#include "core/card/k8000_card.h"
+#include "core/card/parallel_port.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/direct_port.h"
+#include "core/card/direct_port.h"
 
 #include <cerrno>
 #include <cstring>

@@ -7,9 +7,9 @@
 #include <variant>
 #include <vector>
 
-#include "card/parallel_port.h"
-#include "card/port_access.h"
-#include "card/port_problem.h"
+#include "core/card/parallel_port.h"
+#include "core/card/port_access.h"
+#include "core/card/port_problem.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/i2c_bus.h"
+#include "core/card/i2c_bus.h"
 
 namespace chromaflow {
 

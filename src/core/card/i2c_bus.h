@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "card/i2c_protocol.h"
-#include "card/parallel_port.h"
-#include "card/parallel_port_lines.h"
-#include "card/port_access.h"
+#include "core/card/i2c_protocol.h"
+#include "core/card/parallel_port.h"
+#include "core/card/parallel_port_lines.h"
+#include "core/card/port_access.h"
 
 namespace chromaflow {
 

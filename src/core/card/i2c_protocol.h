@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "card/i2c_lines.h"
+#include "core/card/i2c_lines.h"
 
 namespace chromaflow {
 

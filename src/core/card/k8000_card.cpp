@@ -1,4 +1,4 @@
-#include "card/k8000_card.h"
+#include "core/card/k8000_card.h"
 
 #include <stdexcept>
 #include <string>

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "card/card_image.h"
-#include "card/card_probe.h"
-#include "card/i2c_bus.h"
-#include "card/k8000_chips.h"
-#include "common/signal.h"
+#include "core/card/card_image.h"
+#include "core/card/card_probe.h"
+#include "core/card/i2c_bus.h"
+#include "core/card/k8000_chips.h"
+#include "core/common/signal.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/parallel_port.h"
+#include "core/card/parallel_port.h"
 
 namespace chromaflow {
 

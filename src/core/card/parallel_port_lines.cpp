@@ -1,4 +1,4 @@
-#include "card/parallel_port_lines.h"
+#include "core/card/parallel_port_lines.h"
 
 namespace chromaflow {
 

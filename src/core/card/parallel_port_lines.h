@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "card/i2c_lines.h"
-#include "card/parallel_port.h"
-#include "card/port_access.h"
+#include "core/card/i2c_lines.h"
+#include "core/card/parallel_port.h"
+#include "core/card/port_access.h"
 
 namespace chromaflow {
 

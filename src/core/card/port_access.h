@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "card/parallel_port.h"
+#include "core/card/parallel_port.h"
 
 namespace chromaflow {
 

@@ -1,6 +1,6 @@
-#include "card/port_choice.h"
+#include "core/card/port_choice.h"
 
-#include "card/direct_port.h"
+#include "core/card/direct_port.h"
 
 namespace chromaflow {
 namespace {

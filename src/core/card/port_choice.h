@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "card/parallel_port.h"
-#include "card/port_access.h"
-#include "card/port_problem.h"
-#include "card/ppdev_port.h"
+#include "core/card/parallel_port.h"
+#include "core/card/port_access.h"
+#include "core/card/port_problem.h"
+#include "core/card/ppdev_port.h"
 
 namespace chromaflow {
 

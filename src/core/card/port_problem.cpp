@@ -1,4 +1,4 @@
-#include "card/port_problem.h"
+#include "core/card/port_problem.h"
 
 #include <cerrno>
 

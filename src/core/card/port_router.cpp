@@ -1,4 +1,4 @@
-#include "card/port_router.h"
+#include "core/card/port_router.h"
 
 #include <utility>
 

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "card/parallel_port.h"
-#include "card/port_access.h"
-#include "card/port_choice.h"
+#include "core/card/parallel_port.h"
+#include "core/card/port_access.h"
+#include "core/card/port_choice.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/ppdev_port.h"
+#include "core/card/ppdev_port.h"
 
 #include <fcntl.h>
 #include <grp.h>

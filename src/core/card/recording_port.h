@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "card/port_access.h"
+#include "core/card/port_access.h"
 
 namespace chromaflow {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "common/document_name.h"
+#include "core/common/document_name.h"
 
 namespace chromaflow {
 

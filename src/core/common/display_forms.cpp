@@ -1,4 +1,4 @@
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 #include <charconv>
 #include <cmath>

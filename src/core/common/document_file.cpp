@@ -1,6 +1,6 @@
-#include "common/document_file.h"
+#include "core/common/document_file.h"
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 namespace chromaflow {
 

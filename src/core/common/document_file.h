@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/document_name.h"
+#include "core/common/document_name.h"
 
 namespace chromaflow {
 

@@ -1,10 +1,10 @@
-#include "common/document_name.h"
+#include "core/common/document_name.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 namespace chromaflow {
 namespace {

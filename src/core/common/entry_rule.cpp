@@ -1,8 +1,8 @@
-#include "common/entry_rule.h"
+#include "core/common/entry_rule.h"
 
 #include <cmath>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 namespace chromaflow {
 

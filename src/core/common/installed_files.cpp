@@ -1,4 +1,4 @@
-#include "common/installed_files.h"
+#include "core/common/installed_files.h"
 
 #include <system_error>
 

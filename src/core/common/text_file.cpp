@@ -1,4 +1,4 @@
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "control/figures.h"
+#include "core/control/figures.h"
 
 #include <charconv>
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
 
 namespace chromaflow {
 

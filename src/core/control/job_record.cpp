@@ -1,4 +1,4 @@
-#include "control/job_record.h"
+#include "core/control/job_record.h"
 
 #include <algorithm>
 

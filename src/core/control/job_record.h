@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "control/figures.h"
-#include "control/path_model.h"
+#include "core/control/figures.h"
+#include "core/control/path_model.h"
 
 namespace chromaflow {
 

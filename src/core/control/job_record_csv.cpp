@@ -1,8 +1,8 @@
-#include "control/job_record_csv.h"
+#include "core/control/job_record_csv.h"
 
 #include <cstdio>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 
 namespace chromaflow {
 namespace {

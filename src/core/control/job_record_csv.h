@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "control/job_record.h"
+#include "core/control/job_record.h"
 
 namespace chromaflow {
 

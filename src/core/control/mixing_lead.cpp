@@ -1,4 +1,4 @@
-#include "control/mixing_lead.h"
+#include "core/control/mixing_lead.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "control/painting_control.h"
+#include "core/control/painting_control.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "common/display_forms.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

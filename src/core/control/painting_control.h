@@ -6,18 +6,18 @@
 
 #include <string>
 
-#include "card/k8000_card.h"
-#include "card/machine_wiring.h"
-#include "common/entry_rule.h"
-#include "common/signal.h"
-#include "control/figures.h"
-#include "control/painting_state.h"
-#include "control/path_model.h"
-#include "control/pump_monitor.h"
-#include "control/timer.h"
-#include "plan/colour_table.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/card/k8000_card.h"
+#include "core/card/machine_wiring.h"
+#include "core/common/entry_rule.h"
+#include "core/common/signal.h"
+#include "core/control/figures.h"
+#include "core/control/painting_state.h"
+#include "core/control/path_model.h"
+#include "core/control/pump_monitor.h"
+#include "core/control/timer.h"
+#include "core/plan/colour_table.h"
+#include "core/plan/plan.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

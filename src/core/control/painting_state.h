@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "card/card_image.h"
+#include "core/card/card_image.h"
 
 namespace chromaflow {
 

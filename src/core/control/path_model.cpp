@@ -1,8 +1,8 @@
-#include "control/path_model.h"
+#include "core/control/path_model.h"
 
 #include <algorithm>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 namespace chromaflow {
 namespace {

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "control/mixing_lead.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/control/mixing_lead.h"
+#include "core/plan/plan.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

@@ -1,9 +1,9 @@
-#include "control/pump_monitor.h"
+#include "core/control/pump_monitor.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 namespace chromaflow {
 namespace {

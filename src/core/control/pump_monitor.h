@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "common/entry_rule.h"
-#include "control/figures.h"
+#include "core/common/entry_rule.h"
+#include "core/control/figures.h"
 
 namespace chromaflow {
 

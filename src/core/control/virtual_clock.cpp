@@ -1,4 +1,4 @@
-#include "control/virtual_clock.h"
+#include "core/control/virtual_clock.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "common/signal.h"
-#include "control/timer.h"
+#include "core/common/signal.h"
+#include "core/control/timer.h"
 
 namespace chromaflow {
 

@@ -1,11 +1,11 @@
-#include "plan/colour_picker.h"
+#include "core/plan/colour_picker.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "common/display_forms.h"
-#include "common/document_name.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/common/document_name.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

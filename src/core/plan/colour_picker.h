@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "plan/colour_table.h"
-#include "plan/editing.h"
-#include "plan/plan.h"
-#include "plan/proportion_bars.h"
+#include "core/plan/colour_table.h"
+#include "core/plan/editing.h"
+#include "core/plan/plan.h"
+#include "core/plan/proportion_bars.h"
 
 namespace chromaflow {
 

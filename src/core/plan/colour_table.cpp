@@ -1,10 +1,10 @@
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
 
 #include <utility>
 
-#include "common/display_forms.h"
-#include "common/document_file.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/common/document_file.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/chart_point.h"
-#include "common/document_name.h"
-#include "common/signal.h"
+#include "core/common/chart_point.h"
+#include "core/common/document_name.h"
+#include "core/common/signal.h"
 
 namespace chromaflow {
 

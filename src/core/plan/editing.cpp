@@ -1,8 +1,8 @@
-#include "plan/editing.h"
+#include "core/plan/editing.h"
 
 #include <cmath>
 
-#include "settings/decode_line.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 

@@ -1,13 +1,13 @@
-#include "plan/plan.h"
+#include "core/plan/plan.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
 
-#include "common/display_forms.h"
-#include "common/document_file.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/common/document_file.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

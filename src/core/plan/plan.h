@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "common/document_name.h"
-#include "common/signal.h"
-#include "plan/colour_table.h"
+#include "core/common/document_name.h"
+#include "core/common/signal.h"
+#include "core/plan/colour_table.h"
 
 namespace chromaflow {
 

@@ -1,9 +1,9 @@
-#include "plan/proportion_bars.h"
+#include "core/plan/proportion_bars.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 namespace chromaflow {
 namespace {

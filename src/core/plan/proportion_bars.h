@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
 
 namespace chromaflow {
 

@@ -1,9 +1,9 @@
-#include "plan/proportion_editor.h"
+#include "core/plan/proportion_editor.h"
 
 #include <algorithm>
 
-#include "common/display_forms.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "plan/editing.h"
-#include "plan/plan.h"
-#include "plan/proportion_bars.h"
+#include "core/plan/editing.h"
+#include "core/plan/plan.h"
+#include "core/plan/proportion_bars.h"
 
 namespace chromaflow {
 

@@ -1,8 +1,8 @@
-#include "plan/surface_editor.h"
+#include "core/plan/surface_editor.h"
 
 #include <utility>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 
 namespace chromaflow {
 namespace {

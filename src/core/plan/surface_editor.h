@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "plan/editing.h"
-#include "plan/plan.h"
+#include "core/plan/editing.h"
+#include "core/plan/plan.h"
 
 namespace chromaflow {
 

@@ -2,11 +2,11 @@
 // The four documents of a run, tied together: a change of the colour table recolours the
 // plan's proportion rows before anyone hears that the main window's views must be redrawn.
 
-#include "app/project.h"
-#include "common/signal.h"
-#include "plan/colour_table.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/common/signal.h"
+#include "core/plan/colour_table.h"
+#include "core/plan/plan.h"
+#include "core/session/project.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "app/language_table.h"
+#include "core/session/language_table.h"
 
 namespace chromaflow {
 namespace {

@@ -4,10 +4,10 @@
 // hands these to the functions of proportion_views, pointer_readouts and pointer_editing and
 // only draws or shows what comes back.
 
-#include "control/path_model.h"
-#include "plan/colour_table.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/control/path_model.h"
+#include "core/plan/colour_table.h"
+#include "core/plan/plan.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

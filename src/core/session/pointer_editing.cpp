@@ -1,7 +1,7 @@
-#include "app/pointer_editing.h"
+#include "core/session/pointer_editing.h"
 
-#include "app/pointer_readouts.h"
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
+#include "core/session/pointer_readouts.h"
 
 namespace chromaflow {
 namespace {

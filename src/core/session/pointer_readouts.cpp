@@ -1,10 +1,10 @@
-#include "app/pointer_readouts.h"
+#include "core/session/pointer_readouts.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "common/display_forms.h"
-#include "settings/machine_settings.h"
+#include "core/common/display_forms.h"
+#include "core/settings/machine_settings.h"
 
 namespace chromaflow {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/main_view_sources.h"
+#include "core/session/main_view_sources.h"
 
 namespace chromaflow {
 

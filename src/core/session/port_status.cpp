@@ -1,6 +1,6 @@
-#include "app/port_status.h"
+#include "core/session/port_status.h"
 
-#include "app/session.h"
+#include "core/session/session.h"
 
 namespace chromaflow {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/project.h"
+#include "core/session/project.h"
 
 #include <utility>
 
-#include "common/document_file.h"
-#include "common/text_file.h"
-#include "settings/decode_line.h"
+#include "core/common/document_file.h"
+#include "core/common/text_file.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 

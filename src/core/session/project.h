@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/document_name.h"
-#include "common/signal.h"
-#include "plan/colour_table.h"
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/common/document_name.h"
+#include "core/common/signal.h"
+#include "core/plan/colour_table.h"
+#include "core/plan/plan.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

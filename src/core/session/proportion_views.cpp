@@ -1,7 +1,7 @@
-#include "app/proportion_views.h"
+#include "core/session/proportion_views.h"
 
-#include "common/display_forms.h"
-#include "settings/machine_settings.h"
+#include "core/common/display_forms.h"
+#include "core/settings/machine_settings.h"
 
 namespace chromaflow {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "app/main_view_sources.h"
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
+#include "core/session/main_view_sources.h"
 
 namespace chromaflow {
 

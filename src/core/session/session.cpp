@@ -1,8 +1,8 @@
-#include "app/session.h"
+#include "core/session/session.h"
 
-#include "app/language_table.h"
-#include "app/session_operation.h"
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
+#include "core/session/language_table.h"
+#include "core/session/session_operation.h"
 
 namespace chromaflow {
 namespace {

@@ -1,8 +1,8 @@
 // The session's document operations: the project menu, the settings, plan and colour windows'
 // menus and rows, each with the chain that follows it.
 
-#include "app/session.h"
-#include "app/session_operation.h"
+#include "core/session/session.h"
+#include "core/session/session_operation.h"
 
 namespace chromaflow {
 namespace {

@@ -1,8 +1,8 @@
 // The session's row editors, colour picker and unit choice: their fields, and their buttons with
 // the chain each outcome asks for.
 
-#include "app/session.h"
-#include "app/session_operation.h"
+#include "core/session/session.h"
+#include "core/session/session_operation.h"
 
 namespace chromaflow {
 namespace {

@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "app/session.h"
-#include "common/text_file.h"
+#include "core/common/text_file.h"
+#include "core/session/session.h"
 
 namespace chromaflow {
 

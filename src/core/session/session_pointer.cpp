@@ -1,8 +1,8 @@
 // The session's pointer gestures on the main window's images: the proportion points moved,
 // inserted and deleted on the chart, the travelled distance and the hose content dragged.
 
-#include "app/session.h"
-#include "app/session_operation.h"
+#include "core/session/session.h"
+#include "core/session/session_operation.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "app/value_prompts.h"
+#include "core/session/value_prompts.h"
 
 namespace chromaflow {
 

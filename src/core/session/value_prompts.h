@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "control/figures.h"
-#include "control/painting_control.h"
+#include "core/control/figures.h"
+#include "core/control/painting_control.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "settings/decode_line.h"
+#include "core/settings/decode_line.h"
 
 #include <charconv>
 #include <cmath>

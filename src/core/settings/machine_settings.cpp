@@ -1,6 +1,6 @@
-#include "settings/machine_settings.h"
+#include "core/settings/machine_settings.h"
 
-#include "common/entry_rule.h"
+#include "core/common/entry_rule.h"
 
 namespace chromaflow {
 

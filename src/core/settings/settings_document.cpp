@@ -1,10 +1,10 @@
-#include "settings/settings_document.h"
+#include "core/settings/settings_document.h"
 
 #include <cmath>
 
-#include "common/display_forms.h"
-#include "common/document_file.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/common/document_file.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

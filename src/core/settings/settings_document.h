@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "common/chart_point.h"
-#include "common/document_name.h"
-#include "common/entry_rule.h"
-#include "common/signal.h"
-#include "settings/machine_settings.h"
+#include "core/common/chart_point.h"
+#include "core/common/document_name.h"
+#include "core/common/entry_rule.h"
+#include "core/common/signal.h"
+#include "core/settings/machine_settings.h"
 
 namespace chromaflow {
 

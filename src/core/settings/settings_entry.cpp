@@ -1,10 +1,10 @@
-#include "settings/settings_entry.h"
+#include "core/settings/settings_entry.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "common/display_forms.h"
-#include "settings/decode_line.h"
+#include "core/common/display_forms.h"
+#include "core/settings/decode_line.h"
 
 namespace chromaflow {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/entry_rule.h"
-#include "settings/settings_document.h"
+#include "core/common/entry_rule.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "card/card_test_window.h"
+#include "gui/card_test/card_test_window.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -17,8 +17,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/session.h"
-#include "app/shown_text.h"
+#include "core/session/session.h"
+#include "gui/widgets/shown_text.h"
 #include "ui_card_test_window.h"
 
 namespace chromaflow {

@@ -13,9 +13,9 @@
 #include <array>
 #include <memory>
 
-#include "card/card_image.h"
-#include "card/k8000_chips.h"
-#include "common/signal.h"
+#include "core/card/card_image.h"
+#include "core/card/k8000_chips.h"
+#include "core/common/signal.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,13 +1,13 @@
-#include "control/correction_window.h"
+#include "gui/correction/correction_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include <utility>
 
-#include "app/clickable_panel.h"
-#include "app/session.h"
-#include "control/pump_monitor.h"
+#include "core/control/pump_monitor.h"
+#include "core/session/session.h"
+#include "gui/widgets/clickable_panel.h"
 #include "ui_correction_window.h"
 
 namespace chromaflow {

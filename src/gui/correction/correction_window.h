@@ -10,8 +10,8 @@
 #include <array>
 #include <memory>
 
-#include "common/signal.h"
-#include "control/figures.h"
+#include "core/common/signal.h"
+#include "core/control/figures.h"
 
 class QLabel;
 

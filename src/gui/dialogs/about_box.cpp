@@ -1,8 +1,8 @@
-#include "app/about_box.h"
+#include "gui/dialogs/about_box.h"
 
 #include <QPushButton>
 
-#include "app/icons.h"
+#include "gui/widgets/icons.h"
 #include "ui_about_box.h"
 
 namespace chromaflow {

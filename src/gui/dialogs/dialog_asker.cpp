@@ -1,4 +1,4 @@
-#include "app/dialog_asker.h"
+#include "gui/dialogs/dialog_asker.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "common/installed_files.h"
+#include "core/common/installed_files.h"
 
 namespace chromaflow {
 

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "app/insert_value_dialog.h"
-#include "common/asker.h"
+#include "core/common/asker.h"
+#include "gui/dialogs/insert_value_dialog.h"
 
 class QWidget;
 

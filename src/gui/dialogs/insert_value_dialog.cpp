@@ -1,4 +1,4 @@
-#include "app/insert_value_dialog.h"
+#include "gui/dialogs/insert_value_dialog.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

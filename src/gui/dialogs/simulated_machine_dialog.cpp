@@ -1,4 +1,4 @@
-#include "app/simulated_machine_dialog.h"
+#include "gui/dialogs/simulated_machine_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
-#include "app/user_text_window.h"
+#include "gui/dialogs/user_text_window.h"
 
 #include <QPushButton>
 
-#include "app/session.h"
+#include "core/session/session.h"
 #include "ui_user_text_window.h"
 
 namespace chromaflow {

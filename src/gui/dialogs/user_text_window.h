@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "common/signal.h"
+#include "core/common/signal.h"
 
 namespace Ui {
 class FTexteUtilisateur;

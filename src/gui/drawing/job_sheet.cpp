@@ -1,4 +1,4 @@
-#include "drawing/job_sheet.h"
+#include "gui/drawing/job_sheet.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -11,12 +11,12 @@
 #include <memory>
 #include <string_view>
 
-#include "app/session.h"
-#include "common/display_forms.h"
-#include "common/document_name.h"
-#include "common/text_file.h"
-#include "drawing/job_sheet_figures.h"
-#include "drawing/sheet_layout.h"
+#include "core/common/display_forms.h"
+#include "core/common/document_name.h"
+#include "core/common/text_file.h"
+#include "core/session/session.h"
+#include "gui/drawing/job_sheet_figures.h"
+#include "gui/drawing/sheet_layout.h"
 
 namespace chromaflow {
 namespace {

@@ -1,4 +1,4 @@
-#include "drawing/job_sheet_figures.h"
+#include "gui/drawing/job_sheet_figures.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/session.h"
-#include "common/display_forms.h"
-#include "control/job_record.h"
-#include "drawing/main_pictures.h"
+#include "core/common/display_forms.h"
+#include "core/control/job_record.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
 
 namespace chromaflow {
 namespace {

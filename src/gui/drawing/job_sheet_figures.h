@@ -5,7 +5,7 @@
 // horizontal scale across the page, so that a point of the chart stands under its place on the
 // wall.
 
-#include "drawing/sheet_layout.h"
+#include "gui/drawing/sheet_layout.h"
 
 namespace chromaflow {
 

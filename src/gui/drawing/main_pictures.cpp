@@ -1,4 +1,4 @@
-#include "drawing/main_pictures.h"
+#include "gui/drawing/main_pictures.h"
 
 #include <QPainter>
 #include <QPoint>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/session.h"
+#include "core/session/session.h"
 
 namespace chromaflow {
 namespace {

@@ -14,9 +14,9 @@
 
 #include <vector>
 
-#include "app/main_view_sources.h"
-#include "app/proportion_views.h"
-#include "control/figures.h"
+#include "core/control/figures.h"
+#include "core/session/main_view_sources.h"
+#include "core/session/proportion_views.h"
 
 namespace chromaflow {
 

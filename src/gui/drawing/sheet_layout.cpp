@@ -1,4 +1,4 @@
-#include "drawing/sheet_layout.h"
+#include "gui/drawing/sheet_layout.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

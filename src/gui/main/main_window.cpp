@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "gui/main/main_window.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -14,13 +14,13 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "app/about_box.h"
-#include "app/icons.h"
-#include "app/language_table.h"
-#include "app/port_status.h"
-#include "app/session.h"
-#include "app/shown_text.h"
-#include "app/simulated_machine_dialog.h"
+#include "core/session/language_table.h"
+#include "core/session/port_status.h"
+#include "core/session/session.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/simulated_machine_dialog.h"
+#include "gui/widgets/icons.h"
+#include "gui/widgets/shown_text.h"
 #include "sim/harness/attached_machine.h"
 #include "ui_main_window.h"
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "common/signal.h"
-#include "drawing/main_pictures.h"
+#include "core/common/signal.h"
+#include "gui/drawing/main_pictures.h"
 
 class QAction;
 class QActionGroup;

@@ -6,10 +6,10 @@
 #include <QBuffer>
 #include <QMenu>
 
-#include "app/main_window.h"
-#include "app/pointer_readouts.h"
-#include "app/session.h"
-#include "common/text_file.h"
+#include "core/common/text_file.h"
+#include "core/session/pointer_readouts.h"
+#include "core/session/session.h"
+#include "gui/main/main_window.h"
 #include "ui_main_window.h"
 
 namespace chromaflow {

@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "card/port_choice.h"
-#include "common/asker.h"
-#include "control/timer.h"
+#include "core/card/port_choice.h"
+#include "core/common/asker.h"
+#include "core/control/timer.h"
 
 namespace chromaflow {
 

@@ -1,4 +1,4 @@
-#include "plan/colour_window.h"
+#include "gui/plan/colour_window.h"
 
 #include <QAction>
 #include <QChart>
@@ -15,11 +15,11 @@
 
 #include <utility>
 
-#include "app/icons.h"
-#include "app/picture_view.h"
-#include "app/session.h"
-#include "drawing/main_pictures.h"
-#include "plan/image_form.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/image_form.h"
+#include "gui/widgets/icons.h"
+#include "gui/widgets/picture_view.h"
 #include "ui_colour_window.h"
 
 namespace chromaflow {

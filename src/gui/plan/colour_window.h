@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "common/signal.h"
+#include "core/common/signal.h"
 
 class QLineSeries;
 

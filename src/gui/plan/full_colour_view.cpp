@@ -1,7 +1,7 @@
-#include "plan/full_colour_view.h"
+#include "gui/plan/full_colour_view.h"
 
-#include "app/session.h"
-#include "drawing/main_pictures.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
 #include "ui_full_colour_view.h"
 
 namespace chromaflow {

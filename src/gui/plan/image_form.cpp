@@ -1,4 +1,4 @@
-#include "plan/image_form.h"
+#include "gui/plan/image_form.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -12,13 +12,13 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
-#include "app/clickable_panel.h"
-#include "app/modeless_window.h"
-#include "app/picture_view.h"
-#include "app/session.h"
-#include "drawing/main_pictures.h"
-#include "plan/selected_colour_view.h"
-#include "plan/view_form.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/selected_colour_view.h"
+#include "gui/plan/view_form.h"
+#include "gui/widgets/clickable_panel.h"
+#include "gui/widgets/modeless_window.h"
+#include "gui/widgets/picture_view.h"
 #include "ui_image_form.h"
 
 namespace chromaflow {

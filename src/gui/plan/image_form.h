@@ -9,9 +9,9 @@
 #include <memory>
 #include <optional>
 
-#include "common/signal.h"
-#include "plan/colour_picker.h"
-#include "plan/sample_picture.h"
+#include "core/common/signal.h"
+#include "core/plan/colour_picker.h"
+#include "gui/plan/sample_picture.h"
 
 class QFileSystemModel;
 class QModelIndex;

@@ -1,4 +1,4 @@
-#include "plan/metafile_picture.h"
+#include "gui/plan/metafile_picture.h"
 
 #include <cstdint>
 #include <cstdlib>

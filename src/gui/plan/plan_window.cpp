@@ -1,4 +1,4 @@
-#include "plan/plan_window.h"
+#include "gui/plan/plan_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,14 +18,14 @@
 #include <functional>
 #include <string>
 
-#include "app/icons.h"
-#include "app/picture_view.h"
-#include "app/session.h"
-#include "app/shown_text.h"
-#include "drawing/main_pictures.h"
-#include "plan/proportion_bars.h"
-#include "plan/proportion_editor_window.h"
-#include "plan/surface_editor_window.h"
+#include "core/plan/proportion_bars.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/proportion_editor_window.h"
+#include "gui/plan/surface_editor_window.h"
+#include "gui/widgets/icons.h"
+#include "gui/widgets/picture_view.h"
+#include "gui/widgets/shown_text.h"
 #include "ui_plan_window.h"
 
 namespace chromaflow {

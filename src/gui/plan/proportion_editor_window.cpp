@@ -1,4 +1,4 @@
-#include "plan/proportion_editor_window.h"
+#include "gui/plan/proportion_editor_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "app/picture_view.h"
-#include "app/session.h"
-#include "drawing/main_pictures.h"
-#include "plan/row_editor_showing.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/row_editor_showing.h"
+#include "gui/widgets/picture_view.h"
 #include "ui_proportion_editor_window.h"
 
 namespace chromaflow {

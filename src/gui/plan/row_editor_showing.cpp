@@ -1,4 +1,4 @@
-#include "plan/row_editor_showing.h"
+#include "gui/plan/row_editor_showing.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -8,8 +8,8 @@
 
 #include <utility>
 
-#include "app/modeless_window.h"
-#include "app/session.h"
+#include "core/session/session.h"
+#include "gui/widgets/modeless_window.h"
 
 namespace chromaflow {
 namespace {

@@ -1,4 +1,4 @@
-#include "plan/sample_picture.h"
+#include "gui/plan/sample_picture.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "plan/metafile_picture.h"
+#include "gui/plan/metafile_picture.h"
 
 namespace chromaflow {
 namespace {

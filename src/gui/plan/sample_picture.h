@@ -11,7 +11,7 @@
 #include <memory>
 #include <variant>
 
-#include "plan/colour_picker.h"
+#include "core/plan/colour_picker.h"
 
 class QSvgRenderer;
 

@@ -1,8 +1,8 @@
-#include "plan/selected_colour_view.h"
+#include "gui/plan/selected_colour_view.h"
 
-#include "app/modeless_window.h"
-#include "app/session.h"
-#include "drawing/main_pictures.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/widgets/modeless_window.h"
 #include "ui_selected_colour_view.h"
 
 namespace chromaflow {

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "common/signal.h"
-#include "plan/colour_table.h"
+#include "core/common/signal.h"
+#include "core/plan/colour_table.h"
 
 namespace Ui {
 class Ffullcolorview;

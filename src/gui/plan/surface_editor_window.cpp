@@ -1,12 +1,12 @@
-#include "plan/surface_editor_window.h"
+#include "gui/plan/surface_editor_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 #include <string>
 
-#include "app/session.h"
-#include "plan/row_editor_showing.h"
+#include "core/session/session.h"
+#include "gui/plan/row_editor_showing.h"
 #include "ui_surface_editor_window.h"
 
 namespace chromaflow {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/signal.h"
+#include "core/common/signal.h"
 
 namespace Ui {
 class FSurface;

@@ -1,8 +1,8 @@
-#include "plan/view_form.h"
+#include "gui/plan/view_form.h"
 
-#include "app/modeless_window.h"
-#include "app/picture_view.h"
-#include "app/session.h"
+#include "core/session/session.h"
+#include "gui/widgets/modeless_window.h"
+#include "gui/widgets/picture_view.h"
 #include "ui_view_form.h"
 
 namespace chromaflow {

@@ -1,4 +1,4 @@
-#include "app/job_report_window.h"
+#include "gui/report/job_report_window.h"
 
 #include <QChart>
 #include <QChartView>
@@ -17,12 +17,12 @@
 #include <cmath>
 #include <string>
 
-#include "app/session.h"
-#include "common/document_name.h"
-#include "common/text_file.h"
-#include "control/job_record.h"
-#include "control/job_record_csv.h"
-#include "drawing/job_sheet.h"
+#include "core/common/document_name.h"
+#include "core/common/text_file.h"
+#include "core/control/job_record.h"
+#include "core/control/job_record_csv.h"
+#include "core/session/session.h"
+#include "gui/drawing/job_sheet.h"
 #include "ui_job_report_window.h"
 
 namespace chromaflow {

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "common/document_name.h"
-#include "common/signal.h"
-#include "control/figures.h"
+#include "core/common/document_name.h"
+#include "core/common/signal.h"
+#include "core/control/figures.h"
 
 class QLineSeries;
 class QScatterSeries;

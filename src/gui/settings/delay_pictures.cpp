@@ -1,4 +1,4 @@
-#include "settings/delay_pictures.h"
+#include "gui/settings/delay_pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "settings/settings_charts.h"
+#include "gui/settings/settings_charts.h"
 
 #include <QChart>
 #include <QChartView>
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "settings/settings_document.h"
+#include "core/settings/settings_document.h"
 
 namespace chromaflow {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/settings_window.h"
+#include "gui/settings/settings_window.h"
 
 #include <QAction>
 #include <QEvent>
@@ -14,13 +14,13 @@
 #include <string>
 #include <utility>
 
-#include "app/clickable_panel.h"
-#include "app/icons.h"
-#include "app/session.h"
-#include "app/shown_text.h"
-#include "drawing/main_pictures.h"
-#include "settings/delay_pictures.h"
-#include "settings/settings_charts.h"
+#include "core/session/session.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/settings/delay_pictures.h"
+#include "gui/settings/settings_charts.h"
+#include "gui/widgets/clickable_panel.h"
+#include "gui/widgets/icons.h"
+#include "gui/widgets/shown_text.h"
 #include "ui_settings_window.h"
 
 namespace chromaflow {

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "common/signal.h"
+#include "core/common/signal.h"
 
 class QLabel;
 

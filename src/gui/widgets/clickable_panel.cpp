@@ -1,4 +1,4 @@
-#include "app/clickable_panel.h"
+#include "gui/widgets/clickable_panel.h"
 
 #include <QMouseEvent>
 

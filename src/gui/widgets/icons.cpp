@@ -1,4 +1,4 @@
-#include "app/icons.h"
+#include "gui/widgets/icons.h"
 
 #include <QLinearGradient>
 #include <QPainter>

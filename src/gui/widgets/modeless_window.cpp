@@ -1,4 +1,4 @@
-#include "app/modeless_window.h"
+#include "gui/widgets/modeless_window.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,9 +1,9 @@
-#include "app/picture_view.h"
+#include "gui/widgets/picture_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "drawing/main_pictures.h"
+#include "gui/drawing/main_pictures.h"
 
 namespace chromaflow {
 

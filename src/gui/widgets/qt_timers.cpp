@@ -1,4 +1,4 @@
-#include "app/qt_timers.h"
+#include "gui/widgets/qt_timers.h"
 
 #include <QTimer>
 

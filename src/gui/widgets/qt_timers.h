@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "control/timer.h"
+#include "core/control/timer.h"
 
 namespace chromaflow {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "card/card_image.h"
+#include "core/card/card_image.h"
 
 namespace chromaflow::sim {
 namespace {

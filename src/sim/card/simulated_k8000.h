@@ -8,10 +8,10 @@
 
 #include <cstdint>
 
-#include "card/k8000_chips.h"
-#include "card/parallel_port.h"
-#include "card/parallel_port_lines.h"
-#include "card/port_access.h"
+#include "core/card/k8000_chips.h"
+#include "core/card/parallel_port.h"
+#include "core/card/parallel_port_lines.h"
+#include "core/card/port_access.h"
 #include "sim/card/i2c_line_decoder.h"
 #include "sim/card/pcf8574a.h"
 #include "sim/card/pcf8591.h"

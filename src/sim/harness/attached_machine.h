@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/session.h"
-#include "common/signal.h"
+#include "core/common/signal.h"
+#include "core/session/session.h"
 #include "sim/card/simulated_k8000.h"
 #include "sim/machine/machine_job.h"
 #include "sim/machine/paint_machine.h"

@@ -9,9 +9,9 @@
 #include <ostream>
 #include <string>
 
-#include "card/k8000_card.h"
-#include "card/port_choice.h"
-#include "card/recording_port.h"
+#include "core/card/k8000_card.h"
+#include "core/card/port_choice.h"
+#include "core/card/recording_port.h"
 #include "sim/card/simulated_k8000.h"
 
 namespace chromaflow::sim {

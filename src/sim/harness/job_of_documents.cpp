@@ -2,8 +2,8 @@
 
 #include "sim/harness/job_of_documents.h"
 
-#include "common/display_forms.h"
-#include "control/path_model.h"
+#include "core/common/display_forms.h"
+#include "core/control/path_model.h"
 
 namespace chromaflow::sim {
 

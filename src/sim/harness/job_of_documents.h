@@ -3,8 +3,8 @@
 // surfaces and the plan's proportion points as numbers, and the machine's true constants as the
 // settings state them. The machine itself never sees the documents.
 
-#include "plan/plan.h"
-#include "settings/settings_document.h"
+#include "core/plan/plan.h"
+#include "core/settings/settings_document.h"
 #include "sim/machine/machine_job.h"
 
 namespace chromaflow::sim {

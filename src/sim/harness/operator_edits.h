@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/session.h"
+#include "core/session/session.h"
 #include "sim/harness/replay.h"
 
 namespace chromaflow::sim {

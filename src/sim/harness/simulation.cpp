@@ -6,9 +6,9 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "common/document_name.h"
-#include "common/entry_rule.h"
-#include "common/text_file.h"
+#include "core/common/document_name.h"
+#include "core/common/entry_rule.h"
+#include "core/common/text_file.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/operator_edits.h"
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
-#include "common/asker.h"
-#include "control/virtual_clock.h"
-#include "sim/machine/paint_machine.h"
-#include "sim/harness/replay.h"
+#include "core/common/asker.h"
+#include "core/control/virtual_clock.h"
+#include "core/session/session.h"
 #include "sim/card/simulated_k8000.h"
+#include "sim/harness/replay.h"
+#include "sim/machine/paint_machine.h"
 
 namespace chromaflow::sim {
 

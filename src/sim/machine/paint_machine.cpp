@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "card/machine_wiring.h"
+#include "core/card/machine_wiring.h"
 
 namespace chromaflow::sim {
 namespace {

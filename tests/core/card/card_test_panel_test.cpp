@@ -1,12 +1,12 @@
 // The card test window's actions, run on the simulated card, and what its controls then show.
 
-#include "card/card_test_panel.h"
+#include "core/card/card_test_panel.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "card/recording_port.h"
+#include "core/card/recording_port.h"
 #include "sim/card/i2c_line_decoder.h"
 #include "sim/card/simulated_k8000.h"
 

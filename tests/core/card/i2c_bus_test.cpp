@@ -1,10 +1,10 @@
-#include "card/i2c_bus.h"
+#include "core/card/i2c_bus.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "card/recording_port.h"
+#include "core/card/recording_port.h"
 
 namespace chromaflow {
 namespace {

@@ -1,14 +1,14 @@
 // The card's operations end to end: through the bus, the simulated port's registers and the
 // simulated chips, and back into the card image.
 
-#include "card/k8000_card.h"
+#include "core/card/k8000_card.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <vector>
 
-#include "card/recording_port.h"
+#include "core/card/recording_port.h"
 #include "sim/card/i2c_line_decoder.h"
 #include "sim/card/simulated_k8000.h"
 

@@ -1,7 +1,7 @@
 // Choosing the port access: a missing, refused or busy device is reported and the program
 // falls back, never crashes.
 
-#include "card/port_choice.h"
+#include "core/card/port_choice.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include <functional>
 #include <vector>
 
-#include "card/direct_port.h"
+#include "core/card/direct_port.h"
 #include "sim/card/simulated_k8000.h"
 
 namespace chromaflow {

@@ -1,7 +1,7 @@
 // The operator's choice of port reaches the port: each register goes to the access of its own
 // port, opened once, and a port with nothing on it reads as nothing attached.
 
-#include "card/port_router.h"
+#include "core/card/port_router.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "card/k8000_card.h"
+#include "core/card/k8000_card.h"
 #include "sim/card/simulated_k8000.h"
 
 namespace chromaflow {

@@ -9,8 +9,8 @@
 #include <limits>
 #include <optional>
 
-#include "control/pump_monitor.h"
-#include "settings/settings_entry.h"
+#include "core/control/pump_monitor.h"
+#include "core/settings/settings_entry.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {

@@ -1,6 +1,6 @@
 // The program finds the files installed with it from where it runs, never from where it was built.
 
-#include "common/installed_files.h"
+#include "core/common/installed_files.h"
 
 #include <gtest/gtest.h>
 

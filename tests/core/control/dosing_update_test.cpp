@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/display_forms.h"
-#include "control/figures.h"
+#include "core/common/display_forms.h"
+#include "core/control/figures.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {

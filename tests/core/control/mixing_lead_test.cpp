@@ -2,7 +2,7 @@
 // plan wherever 0..100 % can do it, and elsewhere the lead keeps within 0..100 and does better
 // than asking the plan.
 
-#include "control/mixing_lead.h"
+#include "core/control/mixing_lead.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/proportion_views.h"
-#include "app/view_fixture.h"
+#include "core/session/proportion_views.h"
+#include "core/session/view_fixture.h"
 
 namespace chromaflow {
 namespace {

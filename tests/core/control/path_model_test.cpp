@@ -1,11 +1,11 @@
-#include "control/path_model.h"
+#include "core/control/path_model.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <random>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 #include "support/literal_path_model.h"
 
 namespace chromaflow {

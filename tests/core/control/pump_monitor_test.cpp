@@ -1,8 +1,8 @@
-#include "control/pump_monitor.h"
+#include "core/control/pump_monitor.h"
 
 #include <gtest/gtest.h>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {

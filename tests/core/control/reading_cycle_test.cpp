@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {

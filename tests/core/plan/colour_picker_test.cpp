@@ -1,4 +1,4 @@
-#include "plan/colour_picker.h"
+#include "core/plan/colour_picker.h"
 
 #include <gtest/gtest.h>
 

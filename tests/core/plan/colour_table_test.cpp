@@ -1,8 +1,8 @@
-#include "plan/colour_table.h"
+#include "core/plan/colour_table.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 #include "support/test_files.h"
 
 namespace chromaflow {

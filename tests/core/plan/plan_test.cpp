@@ -1,11 +1,11 @@
-#include "plan/plan.h"
+#include "core/plan/plan.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
-#include "common/text_file.h"
+#include "core/common/text_file.h"
 #include "support/test_files.h"
 
 namespace chromaflow {

@@ -1,4 +1,4 @@
-#include "plan/proportion_bars.h"
+#include "core/plan/proportion_bars.h"
 
 #include <gtest/gtest.h>
 

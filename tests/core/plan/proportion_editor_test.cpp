@@ -1,4 +1,4 @@
-#include "plan/proportion_editor.h"
+#include "core/plan/proportion_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plan/surface_editor.h"
+#include "core/plan/surface_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The pointer gestures of the main window: picking, moving, inserting and removing proportion
 // points, and grabbing the travelled-distance and hose bars.
 
-#include "app/pointer_editing.h"
+#include "core/session/pointer_editing.h"
 
 #include <gtest/gtest.h>
 

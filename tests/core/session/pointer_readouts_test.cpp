@@ -1,6 +1,6 @@
 // The status bar's read-outs of the pointer over each image of the main window.
 
-#include "app/pointer_readouts.h"
+#include "core/session/pointer_readouts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/project.h"
+#include "core/session/project.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/documents.h"
-#include "common/text_file.h"
+#include "core/common/text_file.h"
+#include "core/session/documents.h"
 #include "support/failing_disk.h"
 #include "support/test_files.h"
 

@@ -1,6 +1,6 @@
 // The main window's pictures as data: surfaces, plan curve, predicted mix, colour scale.
 
-#include "app/proportion_views.h"
+#include "core/session/proportion_views.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <random>
 
-#include "app/documents.h"
-#include "common/text_file.h"
-#include "settings/decode_line.h"
+#include "core/common/text_file.h"
+#include "core/session/documents.h"
+#include "core/settings/decode_line.h"
 #include "support/test_files.h"
 
 namespace chromaflow {

@@ -10,8 +10,8 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "app/documents.h"
-#include "common/text_file.h"
+#include "core/common/text_file.h"
+#include "core/session/documents.h"
 #include "support/failing_disk.h"
 #include "support/test_files.h"
 

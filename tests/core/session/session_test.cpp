@@ -1,12 +1,12 @@
 // The session as a window sees it: each gesture runs its whole chain and is heard once, with
 // what it changed; the core's own wiring never takes a listener's place.
 
-#include "app/session.h"
+#include "core/session/session.h"
 
 #include <gtest/gtest.h>
 
-#include "app/port_status.h"
-#include "common/display_forms.h"
+#include "core/common/display_forms.h"
+#include "core/session/port_status.h"
 
 #include "support/control_rig.h"
 #include "support/test_files.h"

@@ -1,6 +1,6 @@
 // The prompts of the main window's value entries.
 
-#include "app/value_prompts.h"
+#include "core/session/value_prompts.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "app/main_view_sources.h"
+#include "core/session/main_view_sources.h"
 
 namespace chromaflow::testing {
 

@@ -1,9 +1,9 @@
-#include "settings/settings_document.h"
+#include "core/settings/settings_document.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text_file.h"
-#include "settings/settings_entry.h"
+#include "core/common/text_file.h"
+#include "core/settings/settings_entry.h"
 #include "support/test_files.h"
 
 namespace chromaflow {

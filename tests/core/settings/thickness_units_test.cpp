@@ -1,4 +1,4 @@
-#include "settings/thickness_units.h"
+#include "core/settings/thickness_units.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // card, the DA output is the window's alone while it is open, the running light steps once per
 // tick of its timer, and the acquisition panel shows the port and the chips' answers.
 
-#include "card/card_test_window.h"
+#include "gui/card_test/card_test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "program_rig.h"
+#include "gui/program_rig.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {

@@ -2,7 +2,7 @@
 // session's figures under their control names, the parameter panels ask through the value
 // dialog, the alarm panels follow the pumps and "Remise à zéro" starts the measure again.
 
-#include "control/correction_window.h"
+#include "gui/correction/correction_window.h"
 
 #include <gtest/gtest.h>
 

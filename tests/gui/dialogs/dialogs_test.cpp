@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/about_box.h"
-#include "app/dialog_asker.h"
-#include "app/insert_value_dialog.h"
-#include "app/user_text_window.h"
-#include "windows/program_rig.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/dialog_asker.h"
+#include "gui/dialogs/insert_value_dialog.h"
+#include "gui/dialogs/user_text_window.h"
+#include "gui/program_rig.h"
 
 namespace chromaflow::testing {
 namespace {

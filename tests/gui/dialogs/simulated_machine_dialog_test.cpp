@@ -1,7 +1,7 @@
 // "Machine simulée": the real dialog driven through its controls, answered from inside its modal
 // loop as the operator would.
 
-#include "app/simulated_machine_dialog.h"
+#include "gui/dialogs/simulated_machine_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The job sheet of jobs painted by the simulated machine, read back with poppler's pdfinfo and
 // pdftotext as a client's PDF reader would.
 
-#include "drawing/job_sheet.h"
+#include "gui/drawing/job_sheet.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "common/display_forms.h"
-#include "common/text_file.h"
+#include "core/common/display_forms.h"
+#include "core/common/text_file.h"
 #include "sim/harness/simulation.h"
 #include "support/test_files.h"
 

@@ -1,6 +1,6 @@
 // The main window's pictures, checked pixel by pixel.
 
-#include "drawing/main_pictures.h"
+#include "gui/drawing/main_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/view_fixture.h"
+#include "core/session/view_fixture.h"
 
 namespace chromaflow {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "drawing/main_pictures.h"
+#include "gui/drawing/main_pictures.h"
 
 namespace chromaflow {
 namespace {

@@ -22,16 +22,16 @@
 #include <string>
 #include <utility>
 
-#include "app/clickable_panel.h"
-#include "app/user_text_window.h"
-#include "plan/full_colour_view.h"
-#include "plan/colour_window.h"
-#include "plan/image_form.h"
-#include "plan/plan_window.h"
-#include "plan/surface_editor_window.h"
-#include "drawing/main_pictures.h"
+#include "gui/dialogs/user_text_window.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/colour_window.h"
+#include "gui/plan/full_colour_view.h"
+#include "gui/plan/image_form.h"
+#include "gui/plan/plan_window.h"
+#include "gui/plan/surface_editor_window.h"
+#include "gui/program_rig.h"
+#include "gui/widgets/clickable_panel.h"
 #include "sim/card/simulated_k8000.h"
-#include "windows/program_rig.h"
 
 namespace chromaflow::testing {
 namespace {

@@ -3,7 +3,7 @@
 // asker, a row pressed opens the picker on that row, and leaving the window hands the new
 // colours to the main window's gauge.
 
-#include "plan/colour_window.h"
+#include "gui/plan/colour_window.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "plan/image_form.h"
-#include "windows/program_rig.h"
+#include "gui/plan/image_form.h"
+#include "gui/program_rig.h"
 
 namespace chromaflow::testing {
 namespace {

@@ -3,7 +3,7 @@
 // error box, the bars, the colour panel's text, the buttons with the duplicate warning, and the
 // full-size and full-colour windows.
 
-#include "plan/image_form.h"
+#include "gui/plan/image_form.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +25,11 @@
 #include <string>
 #include <utility>
 
-#include "app/clickable_panel.h"
-#include "plan/metafile_picture.h"
-#include "plan/selected_colour_view.h"
-#include "plan/view_form.h"
-#include "program_rig.h"
+#include "gui/plan/metafile_picture.h"
+#include "gui/plan/selected_colour_view.h"
+#include "gui/plan/view_form.h"
+#include "gui/program_rig.h"
+#include "gui/widgets/clickable_panel.h"
 
 namespace chromaflow {
 namespace {

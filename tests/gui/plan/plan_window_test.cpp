@@ -3,7 +3,7 @@
 // conditions enable what a full or empty hose allows; the proportion bar follows a drag; a cell
 // opens its row editor; the file menu goes through the asker; leaving redraws the main window.
 
-#include "plan/plan_window.h"
+#include "gui/plan/plan_window.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +24,10 @@
 #include <utility>
 #include <vector>
 
-#include "drawing/main_pictures.h"
-#include "plan/proportion_editor_window.h"
-#include "plan/surface_editor_window.h"
-#include "windows/program_rig.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/proportion_editor_window.h"
+#include "gui/plan/surface_editor_window.h"
+#include "gui/program_rig.h"
 
 namespace chromaflow::testing {
 namespace {

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "drawing/main_pictures.h"
-#include "plan/proportion_editor_window.h"
-#include "plan/surface_editor_window.h"
-#include "program_rig.h"
+#include "gui/drawing/main_pictures.h"
+#include "gui/plan/proportion_editor_window.h"
+#include "gui/plan/surface_editor_window.h"
+#include "gui/program_rig.h"
 #include "sim/harness/simulation.h"
 
 namespace chromaflow {

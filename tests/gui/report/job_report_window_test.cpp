@@ -3,7 +3,7 @@
 // simulated machine paints the example, the alarms of a stopped pump listed and marked, and the
 // exports asking their file names.
 
-#include "app/job_report_window.h"
+#include "gui/report/job_report_window.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@
 #include <cmath>
 #include <string>
 
-#include "common/text_file.h"
-#include "control/job_record_csv.h"
-#include "program_rig.h"
+#include "core/common/text_file.h"
+#include "core/control/job_record_csv.h"
+#include "gui/program_rig.h"
 #include "sim/harness/attached_machine.h"
 
 namespace chromaflow::testing {

@@ -4,7 +4,7 @@
 // views, the charts follow every change, the pointer switches the delay pictures, the file menu
 // saves and reopens, and every closing redraws the main window.
 
-#include "settings/settings_window.h"
+#include "gui/settings/settings_window.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +24,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/clickable_panel.h"
-#include "settings/delay_pictures.h"
-#include "settings/thickness_units.h"
-#include "windows/program_rig.h"
+#include "core/settings/thickness_units.h"
+#include "gui/program_rig.h"
+#include "gui/settings/delay_pictures.h"
+#include "gui/widgets/clickable_panel.h"
 
 namespace chromaflow::testing {
 namespace {
