@@ -16,6 +16,7 @@
 // an asked proportion within 0..100. The cost to reach a mix is convex in the mix, so the best
 // mix before a step is the unconstrained best clamped to what reaches the mix after it.
 
+#include <cmath>
 #include <vector>
 
 namespace chromaflow {
@@ -45,10 +46,12 @@ MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea
 // proportion for the paint laid there.
 template <typename PlanAt>
 MixingLeadTable leadTheMix(PlanAt&& planAt, float fromArea, float toArea, float mixingArea, float startMix) {
-  if (!(toArea > fromArea)) return MixingLeadTable{fromArea, toArea, 0, {}, {}};
   const double length = static_cast<double>(toArea) - fromArea;
-  int steps = static_cast<int>(length / 0.02) + 1;
-  if (steps > MixingLeadTable::kMostSteps) steps = MixingLeadTable::kMostSteps;
+  if (!(length > 0) || !std::isfinite(length)) return MixingLeadTable{fromArea, toArea, 0, {}, {}};
+  // Steps of 0.02 m², coarser on a wall too large for kMostSteps of them: the table's size never
+  // follows the wall's.
+  const double fineSteps = length / 0.02;
+  const int steps = fineSteps >= MixingLeadTable::kMostSteps ? MixingLeadTable::kMostSteps : static_cast<int>(fineSteps) + 1;
   const float step = static_cast<float>(length / steps);
   std::vector<float> plan(static_cast<std::size_t>(steps));
   for (int k = 0; k < steps; ++k) plan[static_cast<std::size_t>(k)] = planAt(fromArea + (k + 1) * step);

@@ -217,7 +217,7 @@ int PathModel::ProportionY(float p, const ViewMetrics& view) const {
 
 int PathModel::ProportionAtY(int y, const ViewMetrics& view) const {
   if (view.proportionHeight <= 0) return 0;
-  const float p = 100 - static_cast<float>(100 * y) / static_cast<float>(view.proportionHeight);
+  const float p = 100 - static_cast<float>(100.0 * y) / static_cast<float>(view.proportionHeight);
   return std::clamp(roundToInt(p), 0, 100);
 }
 

@@ -77,9 +77,18 @@ TEST(MixingLead, WithoutMixingOrWallThePlanIsAsked) {
   const MixingLeadTable unmixed = leadTheMixSampled(plan, 0, kStep, 0, 50);
   EXPECT_EQ(unmixed.asked, plan);
   EXPECT_EQ(leadTheMix([](float) { return 50.0f; }, 7, 7, kMixing, 50).asked.size(), 0u);
-  // A wall of a million m² is led in a bounded number of steps.
-  EXPECT_EQ(leadTheMix([](float a) { return a / 1e4f; }, 0, 1e6f, kMixing, 0).asked.size(),
-            static_cast<std::size_t>(MixingLeadTable::kMostSteps));
+}
+
+TEST(MixingLead, AWallOfAnySizeIsLedInBoundedSteps) {
+  // From a million m² to far beyond what an int counts in 0.02 m² steps: the steps coarsen.
+  for (const float wall : {1e6f, 4.3e7f, 2e10f, 3e38f}) {
+    const MixingLeadTable lead = leadTheMix([wall](float a) { return a / wall * 100; }, 0, wall, kMixing, 0);
+    ASSERT_EQ(lead.asked.size(), static_cast<std::size_t>(MixingLeadTable::kMostSteps)) << wall;
+    EXPECT_TRUE(lead.covers(wall)) << wall;
+    EXPECT_TRUE(std::isfinite(lead.extraP2UpTo(wall / 2, 50))) << wall;
+  }
+  // A wall without an end has no lead rather than a table of no meaning.
+  EXPECT_TRUE(leadTheMix([](float) { return 50.0f; }, 0, INFINITY, kMixing, 50).asked.empty());
 }
 
 struct MixingLeadOnThePlan : testing::ViewFixture {
@@ -114,6 +123,13 @@ TEST_F(MixingLeadOnThePlan, ThePumpsAreAskedTheLeadAndItsLitres) {
   // A change of the settings leads anew.
   setting("Filtre(l)=0.00");
   EXPECT_NEAR(path.LedProportionAtDistance(10), path.ProportionAtDistance(10), 0.05);
+}
+
+TEST_F(MixingLeadOnThePlan, ASurfaceOfAHundredMillionMetresIsLed) {
+  surfaces({{1e8f, 30}});
+  EXPECT_EQ(path.mixingLead().asked.size(), static_cast<std::size_t>(MixingLeadTable::kMostSteps));
+  EXPECT_TRUE(std::isfinite(path.LedProportionAtDistance(15)));
+  EXPECT_TRUE(std::isfinite(path.LedLitresUpTo(15).P2));
 }
 
 TEST_F(MixingLeadOnThePlan, AFullHoseIsLaidFirstAndTheLeadStartsAfterIt) {

@@ -82,6 +82,16 @@ TEST_F(PointerEditing, DistanceKeepsSixSignificantDigits) {
   EXPECT_EQ(pointAtPixel(sources(), 700, -5), (ProportionPoint{"19999.00", 100}));
 }
 
+TEST_F(PointerEditing, APointerAnywhereGivesAPointOnTheChart) {
+  // Far beyond the image, as a replay or a stray event may give: the point lands on the chart's
+  // edge, without any arithmetic leaving its type.
+  EXPECT_EQ(pointAtPixel(sources(), 50, INT_MAX), (ProportionPoint{"0.80", 0}));
+  EXPECT_EQ(pointAtPixel(sources(), INT_MAX, INT_MIN), (ProportionPoint{"10.00", 100}));
+  EXPECT_EQ(pointAtPixel(sources(), INT_MIN, INT_MAX), (ProportionPoint{"0.00", 0}));
+  chartPointerMoved(state, sources(), 50, INT_MAX);
+  EXPECT_EQ(insertedPoint(state, sources()), (ProportionPoint{"0.80", 0}));
+}
+
 TEST_F(PointerEditing, BarsAreGrabbedNearTheirMarker) {
   // The travelled marker at 5 m stands at pixel 312; the hose's at 0.5 of 1 l at 35 of 70.
   const struct {
