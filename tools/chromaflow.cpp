@@ -12,6 +12,7 @@
 #include "command_line.h"
 #include "core/common/installed_files.h"
 #include "core/session/session.h"
+#include "gui/main/guarded_application.h"
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
 #include "gui/widgets/qt_timers.h"
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   return chromaflow::tools::runTool("chromaflow", kUsage, [&] {
     chromaflow::tools::answerInformation(argc, argv, "chromaflow", helpText());
 
-    QApplication application(argc, argv);  // takes Qt's own options out of argv
+    chromaflow::GuardedApplication application(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));
     QApplication::setApplicationDisplayName(QStringLiteral("Chromaflow - Velmora "));
     QApplication::setDesktopFileName(QStringLiteral("chromaflow"));
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
     program.mainWindow().showMaximized();
     // A project named on the command line (or opened from the file manager) opens as "&Ouvrir..."
     // would open it; a missing or broken file is reported in the program's error box.
-    if (project) program.session().openProjectFile(*project);
+    if (project) application.runGuarded([&] { program.session().openProjectFile(*project); });
     return QApplication::exec();
   });
 }

@@ -8,10 +8,13 @@
 
 #include <clocale>
 
+#include "gui/main/guarded_application.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
-  QApplication application(argc, argv);
+  // As in the program: what escapes an event handler is reported, not fatal.
+  chromaflow::GuardedApplication application(argc, argv);
   // After the application, which takes the environment's locale.
   std::setlocale(LC_ALL, "C");
   QLocale::setDefault(QLocale::c());

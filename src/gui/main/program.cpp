@@ -6,6 +6,7 @@
 #include "gui/dialogs/dialog_asker.h"
 #include "gui/dialogs/insert_value_dialog.h"
 #include "gui/dialogs/user_text_window.h"
+#include "gui/main/guarded_application.h"
 #include "gui/main/main_window.h"
 #include "gui/plan/colour_window.h"
 #include "gui/plan/full_colour_view.h"
@@ -56,9 +57,16 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
     dialogs_ = std::make_unique<DialogAsker>(main_.get(), *insertValue_);
     session_->setAsker(dialogs_.get());
   }
+  // A gesture that fails beyond what the session catches is told through the same asker.
+  if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
+    application->setFailureReport([this](const std::string& text) {
+      if (Asker* asker = session_->asker()) asker->showError(text);
+    });
 }
 
 Program::~Program() {
+  if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
+    application->setFailureReport(nullptr);
   // The windows go before the session they listen to.
   main_.reset();
 }
