@@ -7,6 +7,7 @@
 namespace chromaflow {
 
 bool readEntryValue(const std::string& typed, float& value) {
+  if (typed.size() > kLongestValueText) return false;
   if (!typed.empty() && (typed.back() == ' ' || typed.back() == '\t')) return false;
   const auto number = tryValue(typed);
   if (!number) return false;

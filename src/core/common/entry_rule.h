@@ -3,6 +3,7 @@
 // the nearer bound, or written but failed (the operator is then told why); with the text to
 // store in the value's display form.
 
+#include <cstddef>
 #include <string>
 
 namespace chromaflow {
@@ -23,9 +24,13 @@ struct EntryOutcome {
   }
 };
 
+// No number the program reads needs more characters than this: a longer text, typed or read
+// from a file, is refused rather than carried (a setting's text is read again at every tick).
+inline constexpr std::size_t kLongestValueText = 64;
+
 // The typed text as a finite 32-bit real, the way the entry dialog reads it: a point as
 // separator, blanks allowed before the number but not after it, the whole text a number.
-// Nothing otherwise.
+// Nothing otherwise, nor for a text longer than kLongestValueText.
 bool readEntryValue(const std::string& typed, float& value);
 
 }  // namespace chromaflow

@@ -99,6 +99,24 @@ TEST_F(SettingsFixture, ReadsHandWrittenFilesAsTheyStand) {
   EXPECT_NE(saved.find("Epaisseur peinture(l/m2)=0.14\r\n"), std::string::npos);
 }
 
+TEST_F(SettingsFixture, AValueLongerThanAnyNumberIsRefusedAndNamedShortly) {
+  // "1." and ten thousand zeros: a number, but read again at every tick it would stall the cycle.
+  const std::string longValue = "1." + std::string(10000, '0');
+  const std::string longest = "2." + std::string(kLongestValueText - 2, '5');
+  open(crlf({"Retard(l)=" + longValue, "Filtre(l)=" + longest, "Pompe P1(trs/l)=" + std::string(5000, '7')}));
+  EXPECT_EQ(document.settings().Retard, "1.00");
+  EXPECT_EQ(document.settings().Filtre, longest);
+  EXPECT_EQ(document.settings().P1trl, 220);
+  ASSERT_EQ(document.refusedFileValues().size(), 2u);
+  const std::string& refusal = document.refusedFileValues()[0];
+  EXPECT_EQ(refusal, "\"Retard(l)=1." + std::string(48, '0') + "…\" : une valeur de 10002 caractères, plus "
+                     "qu'aucun nombre n'en demande (64 au plus) ; le réglage garde sa valeur");
+  // Typed in an entry, the same text is refused.
+  float value = 0;
+  EXPECT_FALSE(readEntryValue(longValue, value));
+  EXPECT_TRUE(readEntryValue(longest, value));
+}
+
 TEST_F(SettingsFixture, KeysInAnyOrderGiveTheSameSettings) {
   std::vector<std::string> reversed(kDefaultBody.rbegin(), kDefaultBody.rend());
   reversed[0] = "Analog input: Gain=42.0";
