@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "gui/dialogs/user_text_window.h"
 #include "gui/drawing/main_pictures.h"
@@ -419,6 +421,71 @@ TEST(MainWindow, EveryMenuButtonAndGestureOpensItsWindow) {
   EXPECT_FALSE(rig.session.state().FirstCycle);
   windowOpenedBy([&] { rig.action("MIProprietes")->trigger(); });
   EXPECT_TRUE(rig.session.state().FirstCycle);
+}
+
+// The menu entry reached as the operator reaches it: from the menu bar, menu by menu, by the
+// captions shown. Null when it is not there or not shown.
+QAction* reachThroughMenus(QMenuBar* bar, const std::vector<QString>& captions) {
+  QList<QAction*> entries = bar->actions();
+  QAction* reached = nullptr;
+  for (const QString& caption : captions) {
+    reached = nullptr;
+    for (QAction* entry : entries)
+      if (entry->text() == caption && entry->isVisible()) reached = entry;
+    if (!reached) return nullptr;
+    entries = reached->menu() ? reached->menu()->actions() : QList<QAction*>{};
+  }
+  return reached;
+}
+
+TEST(MainWindow, EveryEntryOfTheMenusIsReachedFromTheMenuBar) {
+  ProgramRig rig;
+  rig.openExample();
+  QMenuBar* bar = rig.window.menuBar();
+  struct Entry {
+    std::vector<QString> path;
+    const char* name;
+    const char* shortcut;
+    const char* window;  // what it opens modally, if anything
+  };
+  const Entry entries[] = {
+      {{"&Projet", "&Nouveau"}, "MINew", "Ctrl+N", nullptr},
+      {{"&Projet", "&Ouvrir..."}, "MIOpen", "Ctrl+O", nullptr},
+      {{"&Projet", "&Enregistrer"}, "MISave", "Ctrl+E", nullptr},
+      {{"&Projet", "En&registrer sous..."}, "MISaveAs", "", nullptr},
+      {{"&Projet", "&Imprimer..."}, "MIPrint", "", nullptr},
+      {{"&Projet", "&Configuration de l'impression"}, "MIPrintSetup", "", nullptr},
+      {{"&Projet", "&Quitter"}, "MIExit", "", nullptr},
+      {{"&Edition", "&Surface"}, "MISurface", "", "FSurfProp"},
+      {{"&Edition", "&Couleur=f(%)"}, "MIColorf", "", "FColFProp"},
+      {{"&Edition", "Texte utilisateur"}, "Texteutilisateur1", "", "FTexteUtilisateur"},
+      {{"Pr&opriétés"}, "MIProprietes", "", "FSettings"},
+      {{"&Interface", "&Port parallèle", "Prn"}, "MIPrn", "", nullptr},
+      {{"&Interface", "&Port parallèle", "Lpt1"}, "MILpt1", "", nullptr},
+      {{"&Interface", "&Port parallèle", "Lpt2"}, "MILpt2", "", nullptr},
+      {{"&Interface", "&Test", "&Test complet de la carte K8000"}, "MIFullcardtest", "", "FTestInterface"},
+      {{"&Interface", "Correction auto des proportions"}, "Correctionautodesproportions1", "", "FcorrectionPct"},
+      {{"Langue", "English"}, "MIEnglish", "", nullptr},
+      {{"Langue", "Français"}, "MIFrancais", "", nullptr},
+      {{"Langue", "Nederlands"}, "MINederlands", "", nullptr},
+      {{"Langue", "Deutsch"}, "MIDeutsch", "", nullptr},
+      {{"&?", "Aide sur l'&Utilisation"}, "MIHelpContentsItem", "", nullptr},
+      {{"&?", "&A propos de Chromaflow"}, "MIHelpAboutItem", "", nullptr},
+  };
+  for (const Entry& entry : entries) {
+    QAction* reached = reachThroughMenus(bar, entry.path);
+    ASSERT_NE(reached, nullptr) << entry.name;
+    EXPECT_EQ(reached->objectName().toStdString(), entry.name);
+    EXPECT_EQ(reached->shortcut().toString().toStdString(), entry.shortcut) << entry.name;
+    if (entry.window) EXPECT_EQ(windowOpenedBy([&] { reached->trigger(); }), entry.window) << entry.name;
+  }
+  // The port's radio items reached from the bar drive the port, as the menu says.
+  reachThroughMenus(bar, {"&Interface", "&Port parallèle", "Lpt2"})->trigger();
+  EXPECT_TRUE(rig.action("MILpt2")->isChecked());
+  EXPECT_FALSE(rig.action("MILpt1")->isChecked());
+  // "Test &Chromaflow" stands in the test menu, hidden.
+  EXPECT_EQ(reachThroughMenus(bar, {"&Interface", "&Test", "Test &Chromaflow"}), nullptr);
+  EXPECT_FALSE(rig.action("MIPaintingapplicationtest")->isVisible());
 }
 
 TEST(MainWindow, ThePickerOpenedFromTheModalColourWindowTakesInput) {
