@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     chromaflow::tools::answerInformation(argc, argv, "chromaflow", helpText());
 
     chromaflow::GuardedApplication application(argc, argv);  // takes Qt's own options out of argv
+    // The application's title; no display name, which the desktop would append to every caption.
     QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));
-    QApplication::setApplicationDisplayName(QStringLiteral("Chromaflow - Velmora "));
     QApplication::setDesktopFileName(QStringLiteral("chromaflow"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/chromaflow.svg")));
     const std::optional<std::string> project = projectToOpen(argc, argv);
