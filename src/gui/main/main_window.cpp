@@ -21,6 +21,7 @@
 #include "gui/dialogs/simulated_machine_dialog.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/shown_text.h"
+#include "gui/widgets/status_panel.h"
 #include "sim/harness/attached_machine.h"
 #include "ui_main_window.h"
 
@@ -98,9 +99,8 @@ void MainWindow::showOther(QDialog* window) {
 
 void MainWindow::makeStatusPanels() {
   auto panel = [this](const char* name, int width) {
-    auto* label = new QLabel(this);
+    auto* label = new StatusPanel(width, this);
     label->setObjectName(QString::fromLatin1(name));
-    label->setMinimumWidth(width);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return label;
   };

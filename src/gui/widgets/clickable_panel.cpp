@@ -1,5 +1,6 @@
 #include "gui/widgets/clickable_panel.h"
 
+#include <QLayout>
 #include <QMouseEvent>
 
 namespace chromaflow {
@@ -8,6 +9,16 @@ ClickablePanel::ClickablePanel(QWidget* parent) : QLabel(parent) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setAlignment(Qt::AlignCenter);
   setCursor(Qt::PointingHandCursor);
+}
+
+QSize ClickablePanel::sizeHint() const {
+  const QSize own = QLabel::sizeHint();
+  return layout() ? own.expandedTo(layout()->sizeHint()) : own;
+}
+
+QSize ClickablePanel::minimumSizeHint() const {
+  const QSize own = QLabel::minimumSizeHint();
+  return layout() ? own.expandedTo(layout()->minimumSize()) : own;
 }
 
 void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {

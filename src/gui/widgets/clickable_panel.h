@@ -13,6 +13,11 @@ class ClickablePanel : public QLabel {
  public:
   explicit ClickablePanel(QWidget* parent = nullptr);
 
+  // A panel that holds labels of its own in a layout (PCorrect: the figure and "%") is as large
+  // as they need: a label's hint counts only its own text.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  Q_SIGNALS:
   void clicked();
 

@@ -134,6 +134,30 @@ void ramp(Session& session) {
   session.appendProportion("10", 100);
 }
 
+TEST(MainWindow, EveryPanelShowsItsTextFromTheSmallestWindowToTheLargest) {
+  ProgramRig rig;
+  rig.openExample();
+  // A workshop laptop's screen must hold the whole window.
+  const QSize smallest = rig.window.minimumSizeHint().expandedTo(rig.window.minimumSize());
+  EXPECT_LE(smallest.width(), 1024);
+  EXPECT_LE(smallest.height(), 600);
+  for (const QSize size : {QSize(1024, 600), QSize(1280, 720), QSize(1600, 900), QSize(1920, 1080),
+                           QSize(2560, 1440), QSize(3840, 2160)}) {
+    rig.window.resize(size);
+    QApplication::processEvents();
+    if (qEnvironmentVariableIsSet("CHROMAFLOW_GRAB"))
+      rig.window.grab().save(QString("/tmp/main-%1x%2.png").arg(size.width()).arg(size.height()));
+    for (const char* name : {"Correction", "LPct"}) {
+      auto* label = rig.find<QLabel>(name);
+      EXPECT_TRUE(label->isVisible()) << name << " at " << size.width() << "x" << size.height();
+      EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+          << name << " at " << size.width() << "x" << size.height();
+    }
+    auto* panel = rig.find<ClickablePanel>("PCorrect");
+    EXPECT_GE(panel->width(), panel->minimumSizeHint().width()) << size.width() << "x" << size.height();
+  }
+}
+
 TEST(MainWindow, ChartDrawsThePlanFromBottomLeftToTopRight) {
   ProgramRig rig;
   ramp(rig.session);
