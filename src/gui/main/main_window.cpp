@@ -93,8 +93,8 @@ void MainWindow::attach(const OtherWindows& windows) {
   ui_->MIRapport->setEnabled(windows_.jobReport != nullptr);
 }
 
-void MainWindow::showOther(QDialog* window) {
-  if (window) showModally(*window);
+void MainWindow::showOther(QDialog* window, OnReturn onReturn) {
+  if (window) showModally(*window, onReturn);
 }
 
 void MainWindow::makeStatusPanels() {
@@ -126,10 +126,11 @@ void MainWindow::wireMenus() {
   connect(f.MIExit, &QAction::triggered, this, &QWidget::close);
   connect(f.MISurface, &QAction::triggered, this, [this] { showOther(windows_.plan); });
   connect(f.MIColorf, &QAction::triggered, this, [this] { showOther(windows_.colours); });
-  connect(f.Texteutilisateur1, &QAction::triggered, this, [this] { showOther(windows_.userText); });
+  connect(f.Texteutilisateur1, &QAction::triggered, this, [this] { showOther(windows_.userText, OnReturn::KeepTheJob); });
   connect(f.MIProprietes, &QAction::triggered, this, [this] { showOther(windows_.settings); });
   connect(f.MIFullcardtest, &QAction::triggered, this, [this] { showOther(windows_.cardTest); });
-  connect(f.Correctionautodesproportions1, &QAction::triggered, this, [this] { showOther(windows_.correction); });
+  connect(f.Correctionautodesproportions1, &QAction::triggered, this,
+          [this] { showOther(windows_.correction, OnReturn::KeepTheJob); });
   // The job report stays open beside the main window while painting: no modal loop, and coming
   // back to the main window from it does not re-initialise the card.
   connect(f.MIRapport, &QAction::triggered, this, [this] {
@@ -183,7 +184,7 @@ void MainWindow::wireControls() {
   connect(f.LitresP2, &ClickablePanel::clicked, this, [this] { session_.clickPumpLitres(Pump::P2); });
   connect(f.Distance, &ClickablePanel::clicked, this, [this] { session_.clickDistance(); });
   // The whole correction panel is clicked, its figure and unit included.
-  connect(f.PCorrect, &ClickablePanel::clicked, this, [this] { showOther(windows_.correction); });
+  connect(f.PCorrect, &ClickablePanel::clicked, this, [this] { showOther(windows_.correction, OnReturn::KeepTheJob); });
   for (QLabel* part : {f.Correction, f.LPct}) part->setAttribute(Qt::WA_TransparentForMouseEvents);
   connect(f.LDistanceUnit, &ClickablePanel::clicked, this, [this] { showOther(windows_.colours); });
   connect(f.PanelRGB, &ClickablePanel::clicked, this, [this] {
@@ -196,9 +197,9 @@ void MainWindow::wireControls() {
   for (QCheckBox* box : {f.CBR, f.CBP1, f.CBP2}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void MainWindow::showModally(QDialog& window) {
+void MainWindow::showModally(QDialog& window, OnReturn onReturn) {
   window.exec();
-  session_.activateMainWindow();
+  if (onReturn == OnReturn::Activate) session_.activateMainWindow();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -409,8 +410,7 @@ void MainWindow::openManual() {
 
 void MainWindow::showAbout() {
   AboutBox about(this);
-  about.exec();
-  session_.activateMainWindow();
+  showModally(about, OnReturn::KeepTheJob);
 }
 
 }  // namespace chromaflow

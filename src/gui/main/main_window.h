@@ -60,8 +60,13 @@ class MainWindow : public QMainWindow {
   void attach(const OtherWindows& windows);
   void setPrintConfirmation(PrintConfirmation confirm) { confirmPrint_ = std::move(confirm); }
 
-  // Shows one of the program's other windows modally; coming back re-initialises the card.
-  void showModally(QDialog& window);
+  // What coming back from another window does. A window that can change the card or a document
+  // (card test, settings, plan, colours) re-activates the main window: card initialised, hose
+  // emptied, distance 0, so that what it changed takes effect. The others (user text,
+  // correction, about box) leave the job where it stands.
+  enum class OnReturn { Activate, KeepTheJob };
+  // Shows one of the program's other windows modally.
+  void showModally(QDialog& window, OnReturn onReturn = OnReturn::Activate);
 
   // The client area as printed: one page, the picture at its on-screen size.
   void printClientArea(QPrinter& printer);
@@ -71,7 +76,7 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void showOther(QDialog* window);  // modally, when the program attached it
+  void showOther(QDialog* window, OnReturn onReturn = OnReturn::Activate);  // modally, when attached
   void wireMenus();
   void wireControls();
   void wirePictures();
