@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
@@ -53,28 +53,34 @@ struct PlanWindowTest : ::testing::Test {
     return widget;
   }
   QAction* action(const char* name) { return find<QAction>(name); }
-  QTableWidget* grid(const char* name) { return find<QTableWidget>(name); }
+  QTableView* grid(const char* name) { return find<QTableView>(name); }
 
   // A grid as the operator reads it: the headings row, then each row's number and cells.
-  static std::vector<std::vector<std::string>> rows(const QTableWidget* grid) {
+  static std::vector<std::vector<std::string>> rows(const QTableView* grid) {
     std::vector<std::vector<std::string>> read{{""}};
-    for (int c = 0; c < grid->columnCount(); ++c)
-      read[0].push_back(grid->horizontalHeaderItem(c)->text().toStdString());
-    for (int r = 0; r < grid->rowCount(); ++r) {
-      read.push_back({grid->verticalHeaderItem(r)->text().toStdString()});
-      for (int c = 0; c < grid->columnCount(); ++c) read.back().push_back(grid->item(r, c)->text().toStdString());
-    }
+    const QAbstractItemModel& model = *grid->model();
+    for (int c = 0; c < model.columnCount(); ++c)
+      read[0].push_back(model.headerData(c, Qt::Horizontal).toString().toStdString());
+    for (int r = 0; r < model.rowCount(); ++r) read.push_back(row(grid, r));
     return read;
   }
+  // Grid row `r` (0 the first under the headings): its number, then its cells.
+  static std::vector<std::string> row(const QTableView* grid, int r) {
+    const QAbstractItemModel& model = *grid->model();
+    std::vector<std::string> read{model.headerData(r, Qt::Vertical).toString().toStdString()};
+    for (int c = 0; c < model.columnCount(); ++c) read.push_back(model.index(r, c).data().toString().toStdString());
+    return read;
+  }
+  static int rowCount(const QTableView* grid) { return grid->model()->rowCount(); }
 
   // The colour a cell shows on the screen, at its middle.
-  static QColor shownColour(QTableWidget* grid, int row, int column) {
+  static QColor shownColour(QTableView* grid, int row, int column) {
     const QRect cell = grid->visualRect(grid->model()->index(row, column));
     return grid->viewport()->grab().toImage().pixelColor(cell.center());
   }
 
-  void clickCell(QTableWidget* grid, int row, int column) {
-    grid->scrollToItem(grid->item(row, column));
+  void clickCell(QTableView* grid, int row, int column) {
+    grid->scrollTo(grid->model()->index(row, column));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       grid->visualRect(grid->model()->index(row, column)).center());
   }
@@ -143,7 +149,7 @@ TEST_F(PlanWindowTest, GridsShowTheExampleJobWithNumbersPlusRowsAndSwatches) {
                                                    {"3", "1.20", "2.00", "2.40", "9.00", "19.90"},
                                                    {"4", "2.50", "5.00", "12.50", "14.00", "32.40"},
                                                    {" +", "", "", "", "", ""}}));
-  QTableWidget* proportions = grid("StringGridPropDist");
+  QTableView* proportions = grid("StringGridPropDist");
   EXPECT_EQ(rows(proportions),
             (std::vector<std::vector<std::string>>{{"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"},
                                                    {"1", "0.00", "0", "13166320", "240", "230", "200"},
@@ -163,11 +169,11 @@ TEST_F(PlanWindowTest, GridsShowTheExampleJobWithNumbersPlusRowsAndSwatches) {
   EXPECT_EQ(rows(proportions)[2], (std::vector<std::string>{"2", "2.00", "50", "3968230", "230", "140", "60"}));
   EXPECT_EQ(shownColour(proportions, 1, 2), QColor(230, 140, 60));
   rig.session.removeProportion(4);
-  ASSERT_EQ(proportions->rowCount(), 4);
-  EXPECT_EQ(proportions->verticalHeaderItem(3)->text().toStdString(), " +");
+  ASSERT_EQ(rowCount(proportions), 4);
+  EXPECT_EQ(row(proportions, 3)[0], " +");
   EXPECT_NE(shownColour(proportions, 3, 2), QColor(150, 40, 40));
   rig.session.clearSurfaces();
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
 }
 
 TEST_F(PlanWindowTest, TheHoseStateEnablesWhatItAllows) {
@@ -358,11 +364,11 @@ TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
   action("MIOpen")->trigger();
   ASSERT_EQ(rig.asker.openAsked.size(), 1u);
   EXPECT_EQ(rig.asker.openAsked[0].first, DocumentKind::Plan);
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
 
   openThroughMenu(kExamplePlan);
   EXPECT_EQ(window.windowTitle().toStdString(), "Surfaces et proportions - wall.spv");
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 5);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 5);
 
   // Save under a name chosen in the temporary folder, then Save again without asking.
   const std::string copy = rig.path("copie.spv");
@@ -379,8 +385,8 @@ TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
   // New: empty grids, "Noname.spv", and Save asks for a name again.
   action("MINew")->trigger();
   EXPECT_EQ(window.windowTitle().toStdString(), "Surfaces et proportions - Noname.spv");
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
-  EXPECT_EQ(grid("StringGridPropDist")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
+  EXPECT_EQ(rowCount(grid("StringGridPropDist")), 1);
   action("MISave")->trigger();
   EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
 
