@@ -15,11 +15,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -345,6 +347,74 @@ TEST_F(PlanWindowTest, ACellOpensTheEditorOnItsRow) {
   watch.take();
   EXPECT_EQ(rig.session.proportionEditor().rememberedRow(), 3);
   EXPECT_EQ(rig.session.proportionEditor().distance(), "9.00");
+}
+
+// A plan of 200,000 proportion rows opened from the window's menu: the grid holds every row with
+// the " +" row after them, shows the first and the last with their swatches, follows an edit at
+// the far end, opens the editor on the last row, and keeps the operator's place (the selected
+// cell, the scroll position) while rows come and go.
+TEST_F(PlanWindowTest, APlanOfManyProportionRowsShowsWholeAndFollowsEdits) {
+  constexpr int kRows = 200'000;
+  rig.openExample();  // its colour table colours the rows
+  const std::string file = rig.path("long.spv");
+  {
+    // Row j at j centimetres; the first asks 0 %, the last 100 %.
+    std::ofstream out(file, std::ios::binary);
+    out << "Prop.\r\n";
+    for (int j = 1; j <= kRows; ++j) {
+      const int proportion = j == 1 ? 0 : j == kRows ? 100 : j % 101;
+      out << j << ';' << j / 100 << '.' << (j % 100 < 10 ? "0" : "") << j % 100 << ';' << proportion << "\r\n";
+    }
+  }
+  openThroughMenu(file);
+  QTableView* proportions = grid("StringGridPropDist");
+  ASSERT_EQ(rowCount(proportions), kRows + 1);
+  EXPECT_EQ(row(proportions, 0), (std::vector<std::string>{"1", "0.01", "0", "13166320", "240", "230", "200"}));
+  // 23 %, 23/30 of the way from the colour of 0 % to that of 30 %.
+  EXPECT_EQ(row(proportions, 12'344),
+            (std::vector<std::string>{"12345", "123.45", "23", "8961515", "235", "189", "136"}));
+  EXPECT_EQ(row(proportions, kRows - 1),
+            (std::vector<std::string>{"200000", "2000.00", "100", "2631830", "150", "40", "40"}));
+  EXPECT_EQ(row(proportions, kRows), (std::vector<std::string>{" +", "", "", "", "", "", ""}));
+  proportions->scrollToBottom();
+  EXPECT_EQ(shownColour(proportions, kRows - 1, 2), QColor(150, 40, 40));
+
+  // An edit of the last row shows at once, swatch included.
+  rig.session.setProportion(kRows, "2000.00", 50);
+  EXPECT_EQ(row(proportions, kRows - 1),
+            (std::vector<std::string>{"200000", "2000.00", "50", "3968230", "230", "140", "60"}));
+  EXPECT_EQ(shownColour(proportions, kRows - 1, 2), QColor(230, 140, 60));
+
+  EditorWatch watch(rig);
+  clickCell(proportions, kRows - 1, 0);
+  ASSERT_EQ(watch.take(), (std::vector<QWidget*>{watch.proportion}));
+  EXPECT_EQ(rig.session.proportionEditor().rememberedRow(), kRows);
+  EXPECT_EQ(rig.session.proportionEditor().distance(), "2000.00");
+
+  // A cell in the middle selected and in sight: a row added after the last and taken away again
+  // leave it selected where it was.
+  const QModelIndex middle = proportions->model()->index(kRows / 2, 1);
+  proportions->setCurrentIndex(middle);
+  proportions->scrollTo(middle, QAbstractItemView::PositionAtCenter);
+  const int scrolled = proportions->verticalScrollBar()->value();
+  rig.session.appendProportion("2000.50", 30);
+  ASSERT_EQ(rowCount(proportions), kRows + 2);
+  EXPECT_EQ(row(proportions, kRows),
+            (std::vector<std::string>{"200001", "2000.50", "30", "7647466", "234", "176", "116"}));
+  EXPECT_EQ(row(proportions, kRows + 1)[0], " +");
+  EXPECT_EQ(proportions->verticalScrollBar()->value(), scrolled);
+  rig.session.removeProportion(kRows + 1);
+  ASSERT_EQ(rowCount(proportions), kRows + 1);
+  EXPECT_EQ(row(proportions, kRows)[0], " +");
+  EXPECT_EQ(proportions->currentIndex(), middle);
+  EXPECT_EQ(proportions->selectionModel()->selectedIndexes(), QModelIndexList{middle});
+  EXPECT_EQ(proportions->verticalScrollBar()->value(), scrolled);
+
+  // New: the grid is back to its " +" row.
+  action("MINew")->trigger();
+  EXPECT_EQ(rows(proportions),
+            (std::vector<std::vector<std::string>>{{"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"},
+                                                   {" +", "", "", "", "", "", ""}}));
 }
 
 TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
