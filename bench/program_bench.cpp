@@ -1,20 +1,25 @@
 // The program's windows: start-up to the main window shown with all its windows created, and
 // one tick of the reading cycle with the widget updates it causes while the simulated machine
-// paints the example job; the job sheet PDF of the largest plan. Offscreen unless QT_QPA_PLATFORM
-// says otherwise.
+// paints the example job; the job sheet PDF of the largest plan; the plan window on plans of up to
+// a million proportion rows. Offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <clocale>
 #include <string>
+#include <vector>
 
+#include "core/common/display_forms.h"
+#include "core/common/text_file.h"
 #include "core/control/virtual_clock.h"
 #include "core/session/session.h"
 #include "gui/drawing/job_sheet.h"
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
+#include "gui/plan/plan_window.h"
 #include "largest_job.h"
 #include "support/scripted_asker.h"
 
@@ -77,6 +82,83 @@ void JobSheetLargestPlan(benchmark::State& state) {
   std::filesystem::remove(file);
 }
 BENCHMARK(JobSheetLargestPlan)->Unit(benchmark::kMillisecond);
+
+// A plan file of 100 surfaces and `rows` proportion rows in order along them, in `folder`.
+std::string writeLongPlan(const QTemporaryDir& folder, int rows) {
+  std::vector<std::string> lines{"Surf."};
+  for (int i = 1; i <= kMaxSurfaces; ++i) lines.push_back(std::to_string(i) + ";2.50;5.00");
+  lines.push_back("Prop.");
+  const double length = 5.0 * kMaxSurfaces;
+  for (int j = 0; j < rows; ++j)
+    lines.push_back(std::to_string(j + 1) + ";" + F2(length * j / rows) + ";" + std::to_string(j * 7 % 101));
+  const std::string file = folder.filePath(QStringLiteral("long.spv")).toStdString();
+  writeTextFile(file, lines);
+  return file;
+}
+
+// The core alone reading a plan of that many rows, as "Ouvrir..." does it: what the window should
+// add little to.
+void SessionOpensLongPlan(benchmark::State& state) {
+  const QTemporaryDir folder;
+  const std::string file = writeLongPlan(folder, static_cast<int>(state.range(0)));
+  testing::ControlRig rig;
+  for (auto _ : state) {
+    rig.asker.openAnswers.push_back(file);
+    rig.session.openPlan(true);
+  }
+  state.counters["rows"] = rig.session.plan().proportionCount();
+}
+BENCHMARK(SessionOpensLongPlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The plan window shown, "Ouvrir..." on a plan of that many proportion rows, to the grids
+// painted. Emptying the plan between two openings is not counted.
+void PlanWindowOpensLongPlan(benchmark::State& state) {
+  const QTemporaryDir folder;
+  const std::string file = writeLongPlan(folder, static_cast<int>(state.range(0)));
+  VirtualClock clock;
+  testing::ScriptedAsker asker;
+  Program program(setupOn(clock, &asker));
+  program.mainWindow().show();
+  PlanWindow& window = program.planWindow();
+  window.show();
+  QApplication::processEvents();
+  Session& session = program.session();
+  for (auto _ : state) {
+    asker.openAnswers.push_back(file);
+    session.openPlan(true);
+    QApplication::processEvents();
+    state.PauseTiming();
+    session.newPlan();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  window.hide();
+}
+BENCHMARK(PlanWindowOpensLongPlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The plan window coming up on a plan of that many proportion rows (the tables recomputed, the
+// grids shown and painted). Leaving it again, which redraws the main window, is not counted.
+void PlanWindowShowsLongPlan(benchmark::State& state) {
+  const QTemporaryDir folder;
+  const std::string file = writeLongPlan(folder, static_cast<int>(state.range(0)));
+  VirtualClock clock;
+  testing::ScriptedAsker asker;
+  Program program(setupOn(clock, &asker));
+  program.mainWindow().show();
+  QApplication::processEvents();
+  asker.openAnswers.push_back(file);
+  program.session().openPlan(true);
+  PlanWindow& window = program.planWindow();
+  for (auto _ : state) {
+    window.show();
+    QApplication::processEvents();
+    state.PauseTiming();
+    window.hide();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(PlanWindowShowsLongPlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace chromaflow

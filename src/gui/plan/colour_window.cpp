@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QValueAxis>
 
@@ -18,6 +18,7 @@
 #include "core/session/session.h"
 #include "gui/drawing/main_pictures.h"
 #include "gui/plan/image_form.h"
+#include "gui/plan/plan_grid_models.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/picture_view.h"
 #include "ui_colour_window.h"
@@ -65,8 +66,10 @@ ColourWindow::ColourWindow(Session& session, ImageForm& picker, QWidget* parent)
     : QDialog(parent), session_(session), picker_(picker), ui_(std::make_unique<Ui::FColFProp>()) {
   ui_->setupUi(this);
 
-  QTableWidget* grid = ui_->StringGridProp;
-  grid->setColumnCount(5);
+  QTableView* grid = ui_->StringGridProp;
+  // The grid reads the table as it paints: the headings and the row numbers are its headers.
+  rows_ = new ColourGridModel(session_.colours(), grid);
+  grid->setModel(rows_);
   grid->setItemDelegateForColumn(kRgbColumn, new RgbCellDelegate(grid));
   grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
@@ -78,9 +81,9 @@ ColourWindow::ColourWindow(Session& session, ImageForm& picker, QWidget* parent)
   for (int column = 0; column < 4; ++column) grid->setColumnWidth(column, widths[column]);
   // A press on a row, the " +" row included, opens the picker on it; Enter does the same from
   // the keyboard. A double click's second press finds the picker open already.
-  connect(grid, &QTableWidget::cellPressed, this, [this](int row, int) { openPickerOn(row + 1); });
-  connect(grid, &QTableWidget::cellActivated, this, [this](int row, int) {
-    if (!picker_.isVisible()) openPickerOn(row + 1);
+  connect(grid, &QTableView::pressed, this, [this](const QModelIndex& cell) { openPickerOn(cell.row() + 1); });
+  connect(grid, &QTableView::activated, this, [this](const QModelIndex& cell) {
+    if (!picker_.isVisible()) openPickerOn(cell.row() + 1);
   });
 
   buildChart();
@@ -196,30 +199,9 @@ void ColourWindow::wireMenu() {
 void ColourWindow::showTitle() { setWindowTitle(QString::fromStdString(session_.colours().name().title())); }
 
 void ColourWindow::showRows() {
-  const ColourTable& table = session_.colours();
-  QTableWidget* grid = ui_->StringGridProp;
-  // Grid row 0 is the headings, rows 1..n the table and the last one the " +" row; column 0
-  // numbers them. Here the headings and the numbers are the grid's own headers.
-  const int rows = table.gridRows() - 1;
-  grid->setRowCount(rows);
+  rows_->refresh();
   // The rows may have moved under the highlight: none stays selected.
-  grid->clearSelection();
-  QStringList headings, numbers;
-  for (int column = 1; column <= 5; ++column) headings << QString::fromStdString(table.cell(0, column));
-  for (int row = 1; row <= rows; ++row) numbers << QString::fromStdString(table.cell(row, 0));
-  grid->setHorizontalHeaderLabels(headings);
-  grid->setVerticalHeaderLabels(numbers);
-  for (int row = 1; row <= rows; ++row) {
-    for (int column = 1; column <= 5; ++column) {
-      QTableWidgetItem* item = grid->item(row - 1, column - 1);
-      if (!item) {
-        item = new QTableWidgetItem;
-        item->setTextAlignment(Qt::AlignCenter);
-        grid->setItem(row - 1, column - 1, item);
-      }
-      item->setText(QString::fromStdString(table.cell(row, column)));
-    }
-  }
+  ui_->StringGridProp->clearSelection();
 }
 
 void ColourWindow::showChart() {

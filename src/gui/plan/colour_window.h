@@ -23,6 +23,7 @@ namespace chromaflow {
 
 class Session;
 class ImageForm;
+class ColourGridModel;
 
 class ColourWindow : public QDialog {
  public:
@@ -48,6 +49,7 @@ class ColourWindow : public QDialog {
   Session& session_;
   ImageForm& picker_;
   std::unique_ptr<Ui::FColFProp> ui_;
+  ColourGridModel* rows_ = nullptr;  // the grid's model, owned by the grid
   QLineSeries* rouge_ = nullptr;
   QLineSeries* vert_ = nullptr;
   QLineSeries* bleu_ = nullptr;

@@ -12,15 +12,14 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <algorithm>
-#include <functional>
-#include <string>
 
 #include "core/plan/proportion_bars.h"
 #include "core/session/session.h"
 #include "gui/drawing/main_pictures.h"
+#include "gui/plan/plan_grid_models.h"
 #include "gui/plan/proportion_editor_window.h"
 #include "gui/plan/surface_editor_window.h"
 #include "gui/widgets/icons.h"
@@ -31,11 +30,6 @@
 namespace chromaflow {
 namespace {
 
-// The column of the proportion grid (under its headings, the row number aside) that shows the
-// row's colour.
-constexpr int kRgbColumn = 2;
-// Where a cell of that column keeps the colour it is filled with.
-constexpr int kSwatchRole = Qt::UserRole + 1;
 constexpr Rgb kPureBlue = rgbOf(0, 0, 255);
 
 // The "RGB" cell of a proportion row shows its colour as a swatch over the whole cell, not the
@@ -54,44 +48,10 @@ class SwatchDelegate : public QStyledItemDelegate {
   }
 };
 
-using CellText = std::function<std::string(int row, int column)>;
-
-// A grid as the plan shows it: the headings of row 0 above the columns, the row numbers (and
-// " +" under the last) down the side, then the cells. Items are reused so that the scroll
-// position and the selection stay while the texts change.
-void fillGrid(QTableWidget& grid, int tableRows, const CellText& cell) {
-  const int columns = grid.columnCount();
-  for (int c = 0; c < columns; ++c) {
-    if (!grid.horizontalHeaderItem(c)) grid.setHorizontalHeaderItem(c, new QTableWidgetItem);
-    grid.horizontalHeaderItem(c)->setText(qtText(cell(0, c + 1)));
-  }
-  grid.setRowCount(tableRows + 1);
-  for (int r = 0; r <= tableRows; ++r) {
-    if (!grid.verticalHeaderItem(r)) grid.setVerticalHeaderItem(r, new QTableWidgetItem);
-    grid.verticalHeaderItem(r)->setText(qtText(cell(r + 1, 0)));
-    for (int c = 0; c < columns; ++c) {
-      QTableWidgetItem* item = grid.item(r, c);
-      if (!item) {
-        item = new QTableWidgetItem;
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        grid.setItem(r, c, item);
-      }
-      item->setText(qtText(cell(r + 1, c + 1)));
-    }
-  }
-}
-
-QStringList headings(int columns, const CellText& cell) {
-  QStringList texts;
-  for (int c = 1; c <= columns; ++c) texts << qtText(cell(0, c));
-  return texts;
-}
-
 // Columns wide enough for their heading and for `widest` cell, so that nothing is cut and no
 // column moves as the rows change. The columns in `sharing` share the width the grid gets beyond
 // what it asks for.
-void setupGrid(QTableWidget& grid, const QStringList& headings, const QStringList& widest, QList<int> sharing) {
+void setupGrid(QTableView& grid, const QStringList& widest, QList<int> sharing) {
   const QFontMetrics text = grid.fontMetrics();
   const QFontMetrics heading = grid.horizontalHeader()->fontMetrics();
   QHeaderView& side = *grid.verticalHeader();
@@ -105,9 +65,9 @@ void setupGrid(QTableWidget& grid, const QStringList& headings, const QStringLis
   QHeaderView& top = *grid.horizontalHeader();
   top.setStretchLastSection(false);
   int fixedWidth = 0, sharedWidth = 0;
-  for (int c = 0; c < grid.columnCount(); ++c) {
-    const int width =
-        std::max(heading.horizontalAdvance(headings.value(c)) + 18, text.horizontalAdvance(widest.value(c)) + 14);
+  for (int c = 0; c < grid.model()->columnCount(); ++c) {
+    const QString title = grid.model()->headerData(c, Qt::Horizontal).toString();
+    const int width = std::max(heading.horizontalAdvance(title) + 18, text.horizontalAdvance(widest.value(c)) + 14);
     if (sharing.contains(c)) {
       top.setSectionResizeMode(c, QHeaderView::Stretch);
       sharedWidth = std::max(sharedWidth, width);
@@ -139,15 +99,20 @@ PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, Pro
   ui_->MISave->setIcon(toolIcon(ToolIcon::Save));
   ui_->ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-  // Heights, lengths and areas share the width the window gives; so does the proportion.
+  // The grids read the plan's tables. Heights, lengths and areas share the width the window
+  // gives; so does the proportion.
   const Plan& plan = session_.plan();
-  setupGrid(*ui_->StringGridSurf, headings(5, [&plan](int r, int c) { return plan.surfaceCell(r, c); }),
-            QStringList(5, QStringLiteral("00000.00")), {0, 1, 2});
-  setupGrid(*ui_->StringGridPropDist, headings(6, [&plan](int r, int c) { return plan.proportionCell(r, c); }),
+  surfaceRows_ = new SurfaceGridModel(plan, ui_->StringGridSurf);
+  ui_->StringGridSurf->setModel(surfaceRows_);
+  proportionRows_ = new ProportionGridModel(plan, ui_->StringGridPropDist);
+  ui_->StringGridPropDist->setModel(proportionRows_);
+  setupGrid(*ui_->StringGridSurf, QStringList(5, QStringLiteral("00000.00")), {0, 1, 2});
+  setupGrid(*ui_->StringGridPropDist,
             {QStringLiteral("00000.00"), QStringLiteral("100"), QStringLiteral("00000000"), QStringLiteral("000"),
              QStringLiteral("000"), QStringLiteral("000")},
             {1});
-  ui_->StringGridPropDist->setItemDelegateForColumn(kRgbColumn, new SwatchDelegate(ui_->StringGridPropDist));
+  ui_->StringGridPropDist->setItemDelegateForColumn(ProportionGridModel::kRgbColumn,
+                                                    new SwatchDelegate(ui_->StringGridPropDist));
 
   // The file menu and its tool bar.
   connect(ui_->MINew, &QAction::triggered, this, [this] { session_.newPlan(); });
@@ -158,10 +123,12 @@ PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, Pro
   connect(ui_->ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
 
   // A cell, or the number beside it, opens the row editor on that row.
-  connect(ui_->StringGridSurf, &QTableWidget::cellClicked, this, [this](int row, int) { openSurfaceRow(row); });
+  connect(ui_->StringGridSurf, &QTableView::clicked, this,
+          [this](const QModelIndex& cell) { openSurfaceRow(cell.row()); });
   connect(ui_->StringGridSurf->verticalHeader(), &QHeaderView::sectionClicked, this,
           [this](int row) { openSurfaceRow(row); });
-  connect(ui_->StringGridPropDist, &QTableWidget::cellClicked, this, [this](int row, int) { openProportionRow(row); });
+  connect(ui_->StringGridPropDist, &QTableView::clicked, this,
+          [this](const QModelIndex& cell) { openProportionRow(cell.row()); });
   connect(ui_->StringGridPropDist->verticalHeader(), &QHeaderView::sectionClicked, this,
           [this](int row) { openProportionRow(row); });
 
@@ -186,8 +153,6 @@ PlanWindow::PlanWindow(Session& session, SurfaceEditorWindow& surfaceEditor, Pro
   connect(ui_->ImagePropBar, &PictureView::resized, this, [this] { showStartProportion(); });
   connect(ui_->ImageColBar, &PictureView::resized, this, [this] { showColourBar(); });
 
-  showSurfaceRows();
-  showProportionRows();
   showHoseConditions();
   showColourBar();
   showTitle();
@@ -204,27 +169,9 @@ void PlanWindow::onChanged(const Change& change) {
   if (change.has(Changed::DocumentNames)) showTitle();
 }
 
-void PlanWindow::showSurfaceRows() {
-  const Plan& plan = session_.plan();
-  fillGrid(*ui_->StringGridSurf, plan.surfaceCount(),
-           [&plan](int row, int column) { return plan.surfaceCell(row, column); });
-}
+void PlanWindow::showSurfaceRows() { surfaceRows_->refresh(); }
 
-void PlanWindow::showProportionRows() {
-  const Plan& plan = session_.plan();
-  QTableWidget& grid = *ui_->StringGridPropDist;
-  fillGrid(grid, plan.proportionCount(), [&plan](int row, int column) { return plan.proportionCell(row, column); });
-  // A row whose proportion is an integer shows its R, G and B as a swatch.
-  for (int j = 1; j <= plan.proportionCount(); ++j) {
-    const auto number = [&](int column, bool& ok) { return qtText(plan.proportionCell(j, column)).toInt(&ok); };
-    bool proportionOk = false, rOk = false, gOk = false, bOk = false;
-    number(2, proportionOk);
-    const QColor colour(number(4, rOk), number(5, gOk), number(6, bOk));
-    grid.item(j - 1, kRgbColumn)
-        ->setData(kSwatchRole, proportionOk && rOk && gOk && bOk ? QVariant(colour) : QVariant());
-  }
-  grid.item(plan.proportionCount(), kRgbColumn)->setData(kSwatchRole, QVariant());
-}
+void PlanWindow::showProportionRows() { proportionRows_->refresh(); }
 
 void PlanWindow::showHoseConditions() {
   const Plan& plan = session_.plan();

@@ -2,17 +2,16 @@
 // FSurfProp, "Surfaces et proportions": the plan's two tables, the hose's initial conditions and
 // the plan's file menu. A cell opens the row editor of its table.
 //
-// The window holds nothing of the plan: it shows what the session holds, once per change, and
-// forwards each gesture. Showing it recomputes the tables; leaving it (another window coming to
-// the front, a row editor included, or closing it) lets the main window redraw its views.
+// The window holds nothing of the plan: its grids read the session's tables as they paint them,
+// so that a change costs them no more than the rows it adds; the rest is shown once per change,
+// and each gesture is forwarded. Showing it recomputes the tables; leaving it (another window
+// coming to the front, a row editor included, or closing it) lets the main window redraw its views.
 
 #include <QDialog>
 
 #include <memory>
 
 #include "core/common/signal.h"
-
-class QTableWidget;
 
 namespace Ui {
 class FSurfProp;
@@ -23,6 +22,8 @@ namespace chromaflow {
 class Session;
 class SurfaceEditorWindow;
 class ProportionEditorWindow;
+class SurfaceGridModel;
+class ProportionGridModel;
 struct Change;
 
 class PlanWindow : public QDialog {
@@ -56,6 +57,9 @@ class PlanWindow : public QDialog {
   SurfaceEditorWindow& surfaceEditor_;
   ProportionEditorWindow& proportionEditor_;
   std::unique_ptr<Ui::FSurfProp> ui_;
+  // The grids' models, each owned by its grid.
+  SurfaceGridModel* surfaceRows_ = nullptr;
+  ProportionGridModel* proportionRows_ = nullptr;
   bool barButtonHeld_ = false;  // the left button went down on the proportion bar
   bool entered_ = false;        // shown or activated, and not left since
   // Last, so that the window stops listening before its widgets go.

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QDir>
 
@@ -539,7 +539,7 @@ TEST(MainWindow, ThePickerOpenedFromTheModalColourWindowTakesInput) {
   ImageForm& picker = rig.program.imageForm();
   bool closedByClick = false;
   QTimer::singleShot(0, &colours, [&] {
-    auto* grid = colours.findChild<QTableWidget*>("StringGridProp");
+    auto* grid = colours.findChild<QTableView*>("StringGridProp");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
     ASSERT_TRUE(picker.isVisible());
     // The window system keeps it above the colour window, and a click through it, which a modal
@@ -559,7 +559,7 @@ TEST(MainWindow, TheWindowsOpenedFromThePlanOrTheColoursCloseWithIt) {
   rig.openExample();
   PlanWindow& plan = rig.program.planWindow();
   QTimer::singleShot(0, &plan, [&] {
-    auto* grid = plan.findChild<QTableWidget*>("StringGridSurf");
+    auto* grid = plan.findChild<QTableView*>("StringGridSurf");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
     EXPECT_TRUE(rig.program.surfaceEditor().isVisible());
     plan.accept();

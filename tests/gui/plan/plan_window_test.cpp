@@ -15,11 +15,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,28 +55,34 @@ struct PlanWindowTest : ::testing::Test {
     return widget;
   }
   QAction* action(const char* name) { return find<QAction>(name); }
-  QTableWidget* grid(const char* name) { return find<QTableWidget>(name); }
+  QTableView* grid(const char* name) { return find<QTableView>(name); }
 
   // A grid as the operator reads it: the headings row, then each row's number and cells.
-  static std::vector<std::vector<std::string>> rows(const QTableWidget* grid) {
+  static std::vector<std::vector<std::string>> rows(const QTableView* grid) {
     std::vector<std::vector<std::string>> read{{""}};
-    for (int c = 0; c < grid->columnCount(); ++c)
-      read[0].push_back(grid->horizontalHeaderItem(c)->text().toStdString());
-    for (int r = 0; r < grid->rowCount(); ++r) {
-      read.push_back({grid->verticalHeaderItem(r)->text().toStdString()});
-      for (int c = 0; c < grid->columnCount(); ++c) read.back().push_back(grid->item(r, c)->text().toStdString());
-    }
+    const QAbstractItemModel& model = *grid->model();
+    for (int c = 0; c < model.columnCount(); ++c)
+      read[0].push_back(model.headerData(c, Qt::Horizontal).toString().toStdString());
+    for (int r = 0; r < model.rowCount(); ++r) read.push_back(row(grid, r));
     return read;
   }
+  // Grid row `r` (0 the first under the headings): its number, then its cells.
+  static std::vector<std::string> row(const QTableView* grid, int r) {
+    const QAbstractItemModel& model = *grid->model();
+    std::vector<std::string> read{model.headerData(r, Qt::Vertical).toString().toStdString()};
+    for (int c = 0; c < model.columnCount(); ++c) read.push_back(model.index(r, c).data().toString().toStdString());
+    return read;
+  }
+  static int rowCount(const QTableView* grid) { return grid->model()->rowCount(); }
 
   // The colour a cell shows on the screen, at its middle.
-  static QColor shownColour(QTableWidget* grid, int row, int column) {
+  static QColor shownColour(QTableView* grid, int row, int column) {
     const QRect cell = grid->visualRect(grid->model()->index(row, column));
     return grid->viewport()->grab().toImage().pixelColor(cell.center());
   }
 
-  void clickCell(QTableWidget* grid, int row, int column) {
-    grid->scrollToItem(grid->item(row, column));
+  void clickCell(QTableView* grid, int row, int column) {
+    grid->scrollTo(grid->model()->index(row, column));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       grid->visualRect(grid->model()->index(row, column)).center());
   }
@@ -143,7 +151,7 @@ TEST_F(PlanWindowTest, GridsShowTheExampleJobWithNumbersPlusRowsAndSwatches) {
                                                    {"3", "1.20", "2.00", "2.40", "9.00", "19.90"},
                                                    {"4", "2.50", "5.00", "12.50", "14.00", "32.40"},
                                                    {" +", "", "", "", "", ""}}));
-  QTableWidget* proportions = grid("StringGridPropDist");
+  QTableView* proportions = grid("StringGridPropDist");
   EXPECT_EQ(rows(proportions),
             (std::vector<std::vector<std::string>>{{"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"},
                                                    {"1", "0.00", "0", "13166320", "240", "230", "200"},
@@ -163,11 +171,11 @@ TEST_F(PlanWindowTest, GridsShowTheExampleJobWithNumbersPlusRowsAndSwatches) {
   EXPECT_EQ(rows(proportions)[2], (std::vector<std::string>{"2", "2.00", "50", "3968230", "230", "140", "60"}));
   EXPECT_EQ(shownColour(proportions, 1, 2), QColor(230, 140, 60));
   rig.session.removeProportion(4);
-  ASSERT_EQ(proportions->rowCount(), 4);
-  EXPECT_EQ(proportions->verticalHeaderItem(3)->text().toStdString(), " +");
+  ASSERT_EQ(rowCount(proportions), 4);
+  EXPECT_EQ(row(proportions, 3)[0], " +");
   EXPECT_NE(shownColour(proportions, 3, 2), QColor(150, 40, 40));
   rig.session.clearSurfaces();
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
 }
 
 TEST_F(PlanWindowTest, TheHoseStateEnablesWhatItAllows) {
@@ -341,6 +349,74 @@ TEST_F(PlanWindowTest, ACellOpensTheEditorOnItsRow) {
   EXPECT_EQ(rig.session.proportionEditor().distance(), "9.00");
 }
 
+// A plan of 200,000 proportion rows opened from the window's menu: the grid holds every row with
+// the " +" row after them, shows the first and the last with their swatches, follows an edit at
+// the far end, opens the editor on the last row, and keeps the operator's place (the selected
+// cell, the scroll position) while rows come and go.
+TEST_F(PlanWindowTest, APlanOfManyProportionRowsShowsWholeAndFollowsEdits) {
+  constexpr int kRows = 200'000;
+  rig.openExample();  // its colour table colours the rows
+  const std::string file = rig.path("long.spv");
+  {
+    // Row j at j centimetres; the first asks 0 %, the last 100 %.
+    std::ofstream out(file, std::ios::binary);
+    out << "Prop.\r\n";
+    for (int j = 1; j <= kRows; ++j) {
+      const int proportion = j == 1 ? 0 : j == kRows ? 100 : j % 101;
+      out << j << ';' << j / 100 << '.' << (j % 100 < 10 ? "0" : "") << j % 100 << ';' << proportion << "\r\n";
+    }
+  }
+  openThroughMenu(file);
+  QTableView* proportions = grid("StringGridPropDist");
+  ASSERT_EQ(rowCount(proportions), kRows + 1);
+  EXPECT_EQ(row(proportions, 0), (std::vector<std::string>{"1", "0.01", "0", "13166320", "240", "230", "200"}));
+  // 23 %, 23/30 of the way from the colour of 0 % to that of 30 %.
+  EXPECT_EQ(row(proportions, 12'344),
+            (std::vector<std::string>{"12345", "123.45", "23", "8961515", "235", "189", "136"}));
+  EXPECT_EQ(row(proportions, kRows - 1),
+            (std::vector<std::string>{"200000", "2000.00", "100", "2631830", "150", "40", "40"}));
+  EXPECT_EQ(row(proportions, kRows), (std::vector<std::string>{" +", "", "", "", "", "", ""}));
+  proportions->scrollToBottom();
+  EXPECT_EQ(shownColour(proportions, kRows - 1, 2), QColor(150, 40, 40));
+
+  // An edit of the last row shows at once, swatch included.
+  rig.session.setProportion(kRows, "2000.00", 50);
+  EXPECT_EQ(row(proportions, kRows - 1),
+            (std::vector<std::string>{"200000", "2000.00", "50", "3968230", "230", "140", "60"}));
+  EXPECT_EQ(shownColour(proportions, kRows - 1, 2), QColor(230, 140, 60));
+
+  EditorWatch watch(rig);
+  clickCell(proportions, kRows - 1, 0);
+  ASSERT_EQ(watch.take(), (std::vector<QWidget*>{watch.proportion}));
+  EXPECT_EQ(rig.session.proportionEditor().rememberedRow(), kRows);
+  EXPECT_EQ(rig.session.proportionEditor().distance(), "2000.00");
+
+  // A cell in the middle selected and in sight: a row added after the last and taken away again
+  // leave it selected where it was.
+  const QModelIndex middle = proportions->model()->index(kRows / 2, 1);
+  proportions->setCurrentIndex(middle);
+  proportions->scrollTo(middle, QAbstractItemView::PositionAtCenter);
+  const int scrolled = proportions->verticalScrollBar()->value();
+  rig.session.appendProportion("2000.50", 30);
+  ASSERT_EQ(rowCount(proportions), kRows + 2);
+  EXPECT_EQ(row(proportions, kRows),
+            (std::vector<std::string>{"200001", "2000.50", "30", "7647466", "234", "176", "116"}));
+  EXPECT_EQ(row(proportions, kRows + 1)[0], " +");
+  EXPECT_EQ(proportions->verticalScrollBar()->value(), scrolled);
+  rig.session.removeProportion(kRows + 1);
+  ASSERT_EQ(rowCount(proportions), kRows + 1);
+  EXPECT_EQ(row(proportions, kRows)[0], " +");
+  EXPECT_EQ(proportions->currentIndex(), middle);
+  EXPECT_EQ(proportions->selectionModel()->selectedIndexes(), QModelIndexList{middle});
+  EXPECT_EQ(proportions->verticalScrollBar()->value(), scrolled);
+
+  // New: the grid is back to its " +" row.
+  action("MINew")->trigger();
+  EXPECT_EQ(rows(proportions),
+            (std::vector<std::vector<std::string>>{{"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"},
+                                                   {" +", "", "", "", "", "", ""}}));
+}
+
 TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
   EXPECT_EQ(window.windowTitle().toStdString(), "Surfaces et proportions - Noname.spv");
   std::vector<std::string> menu;
@@ -358,11 +434,11 @@ TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
   action("MIOpen")->trigger();
   ASSERT_EQ(rig.asker.openAsked.size(), 1u);
   EXPECT_EQ(rig.asker.openAsked[0].first, DocumentKind::Plan);
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
 
   openThroughMenu(kExamplePlan);
   EXPECT_EQ(window.windowTitle().toStdString(), "Surfaces et proportions - wall.spv");
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 5);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 5);
 
   // Save under a name chosen in the temporary folder, then Save again without asking.
   const std::string copy = rig.path("copie.spv");
@@ -379,8 +455,8 @@ TEST_F(PlanWindowTest, TheFileMenuAndToolBarGoThroughTheAsker) {
   // New: empty grids, "Noname.spv", and Save asks for a name again.
   action("MINew")->trigger();
   EXPECT_EQ(window.windowTitle().toStdString(), "Surfaces et proportions - Noname.spv");
-  EXPECT_EQ(grid("StringGridSurf")->rowCount(), 1);
-  EXPECT_EQ(grid("StringGridPropDist")->rowCount(), 1);
+  EXPECT_EQ(rowCount(grid("StringGridSurf")), 1);
+  EXPECT_EQ(rowCount(grid("StringGridPropDist")), 1);
   action("MISave")->trigger();
   EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
 
