@@ -366,8 +366,17 @@ void MainWindow::editSimulatedMachine() {
 }
 
 void MainWindow::print() {
+  // A window wider than tall goes on a landscape page, unless the operator turns it.
+  const QSize client = ui_->ClientArea->size();
+  printer_->setPageOrientation(client.width() > client.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
   if (!confirmPrint_ || !confirmPrint_(*printer_)) return;
   printClientArea(*printer_);
+}
+
+QRectF printedArea(QSizeF client, double printerOverScreen, QSizeF printable) {
+  const QSizeF onScreen = client * printerOverScreen;
+  if (onScreen.width() <= printable.width() && onScreen.height() <= printable.height()) return {{0, 0}, onScreen};
+  return {{0, 0}, onScreen.scaled(printable, Qt::KeepAspectRatio)};
 }
 
 void MainWindow::printClientArea(QPrinter& printer) {
@@ -377,11 +386,12 @@ void MainWindow::printClientArea(QPrinter& printer) {
     if (Asker* asker = session_.asker()) asker->showError("Impression impossible : l'imprimante refuse la page");
     return;
   }
-  // Scaled by the printer's resolution over the screen's, so that the page keeps the picture's
-  // on-screen size and proportions.
-  const double scale = double(printer.logicalDpiX()) / double(logicalDpiX());
-  painter.scale(scale, scale);
-  painter.drawPixmap(0, 0, client);
+  // At its on-screen size (the printer's resolution over the screen's) where the page holds it,
+  // else as large as the page allows: the whole window, its proportions kept.
+  const double printerOverScreen = double(printer.logicalDpiX()) / double(logicalDpiX());
+  const QRectF area = printedArea(client.deviceIndependentSize(), printerOverScreen,
+                                  printer.pageLayout().paintRectPixels(printer.resolution()).size());
+  painter.drawPixmap(area, client, client.rect());
   painter.end();
 }
 

@@ -5,6 +5,8 @@
 // reports is shown once. Nothing of the machine lives here.
 
 #include <QMainWindow>
+#include <QRectF>
+#include <QSizeF>
 
 #include <functional>
 #include <memory>
@@ -52,6 +54,11 @@ using MachineAccess = std::function<sim::AttachedMachine*()>;
 // The print dialog: true when the operator confirms printing on `printer`.
 using PrintConfirmation = std::function<bool(QPrinter& printer)>;
 
+// Where the client area of `client` screen pixels lands on a page whose printable area is
+// `printable` printer pixels: at its on-screen size when it fits, else scaled down to fit with
+// its proportions kept.
+QRectF printedArea(QSizeF client, double printerOverScreen, QSizeF printable);
+
 class MainWindow : public QMainWindow {
  public:
   explicit MainWindow(Session& session, MachineAccess machine = {}, QWidget* parent = nullptr);
@@ -68,7 +75,7 @@ class MainWindow : public QMainWindow {
   // Shows one of the program's other windows modally.
   void showModally(QDialog& window, OnReturn onReturn = OnReturn::Activate);
 
-  // The client area as printed: one page, the picture at its on-screen size.
+  // The client area as printed: one page, the picture at its on-screen size or fitted to the page.
   void printClientArea(QPrinter& printer);
 
  protected:

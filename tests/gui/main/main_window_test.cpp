@@ -354,6 +354,32 @@ TEST(MainWindow, PrintsTheClientAreaOnOnePage) {
   EXPECT_FALSE(QFile::exists(pdf));
 }
 
+TEST(MainWindow, APrintoutHoldsTheWholeWindow) {
+  // 1000 x 600 screen pixels at 96 dpi on a 600 dpi page: 6250 x 3750 printer pixels.
+  EXPECT_EQ(printedArea({1000, 600}, 6.25, {7000, 4500}), QRectF(0, 0, 6250, 3750));
+  // A window of 1920 px does not fit on A4 landscape (about 6800 x 4600 at 600 dpi): the whole of
+  // it is scaled down, its proportions kept.
+  const QRectF fitted = printedArea({1920, 1000}, 6.25, {6800, 4600});
+  EXPECT_DOUBLE_EQ(fitted.width(), 6800);
+  EXPECT_DOUBLE_EQ(fitted.height(), 6800.0 * 1000 / 1920);
+  const QRectF tall = printedArea({1920, 1080}, 6.25, {4600, 6800});
+  EXPECT_DOUBLE_EQ(tall.width(), 4600);
+  EXPECT_LE(tall.height(), 6800);
+
+  // The dialog proposes the page turned as the window is.
+  ProgramRig rig;
+  std::vector<QPageLayout::Orientation> proposed;
+  rig.window.setPrintConfirmation([&](QPrinter& printer) {
+    proposed.push_back(printer.pageLayout().orientation());
+    return false;
+  });
+  rig.window.resize(1200, 700);
+  QApplication::processEvents();
+  rig.action("MIPrint")->trigger();
+  ASSERT_EQ(proposed.size(), 1u);
+  EXPECT_EQ(proposed[0], QPageLayout::Landscape);
+}
+
 TEST(MainWindow, SurfaceViewIsSavedAsABitmapOthersCanOpen) {
   ProgramRig rig;
   ramp(rig.session);
