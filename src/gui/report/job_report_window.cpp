@@ -44,9 +44,9 @@ enum SurfaceColumn {
 };
 enum AlarmColumn { ColAlarm, ColTime, ColWhere, ColDuration, ColRaisings, AlarmColumns };
 
-// Where the alarm marks stand on the chart: a strip above the 0 % line.
-constexpr double kAlarmStrip = -6;
-constexpr double kProportionTop = -12;
+// Where the alarm marks stand on the chart: a strip above the 100 % line, as on the job sheet.
+constexpr double kAlarmStrip = 106;
+constexpr double kProportionAxisTop = 112;
 // A profile bin holds a few pump pulses only, so one bin's proportion laid jumps between 0, 50
 // and 100 %: the laid line joins bins until they hold this many pulses (a pulse is then at most
 // a 3 % step).
@@ -168,12 +168,12 @@ void JobReportWindow::makeChart() {
   distanceAxis_->setTickAnchor(0);
   distanceAxis_->setTickInterval(tickStep(1));
   chart->addAxis(distanceAxis_, Qt::AlignBottom);
-  // As on the main window's chart: P1 alone at the top, P2 alone at the bottom; the alarms in a
-  // strip above.
+  // As on the main window's chart and the job sheet: 0 % at the bottom, 100 % at the top; the
+  // alarms in a strip above.
   auto* proportionAxis = new QValueAxis;
+  proportionAxis->setObjectName(QStringLiteral("AxeProportion"));
   proportionAxis->setTitleText(QStringLiteral("Proportion %"));
-  proportionAxis->setRange(kProportionTop, 100);
-  proportionAxis->setReverse(true);
+  proportionAxis->setRange(0, kProportionAxisTop);
   proportionAxis->setTickType(QValueAxis::TicksDynamic);
   proportionAxis->setTickAnchor(0);
   proportionAxis->setTickInterval(20);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScatterSeries>
+#include <QValueAxis>
 #include <QTableWidget>
 
 #include <cmath>
@@ -192,6 +193,15 @@ TEST_F(JobReportTest, AStoppedPumpIsListedAndMarkedWhereItWasRaised) {
       for (const QPointF& p : stops->points()) marked |= p.x() == static_cast<double>(a.startDistance);
   EXPECT_TRUE(marked);
   EXPECT_FALSE(series<QScatterSeries>("P1 arrêtée")->isVisible());  // never raised: not in the legend
+  // Turned as the main window's chart and the job sheet are: 0 % at the bottom, 100 % above it,
+  // the alarms' marks above that.
+  const QList<QAbstractAxis*> vertical = in<QChartView>("ChartRapport")->chart()->axes(Qt::Vertical);
+  ASSERT_EQ(vertical.size(), 1);
+  auto* proportion = qobject_cast<QValueAxis*>(vertical[0]);
+  ASSERT_NE(proportion, nullptr);
+  EXPECT_FALSE(proportion->isReverse());
+  EXPECT_EQ(proportion->min(), 0);
+  for (const QPointF& p : stops->points()) EXPECT_GT(p.y(), 100);
 
   // "->|<-" starts another record: the list empties.
   QTest::mouseClick(rig.find<QPushButton>("ButRemplissage_Full"), Qt::LeftButton);
