@@ -1,6 +1,7 @@
 #pragma once
 // A disk that fails, for as long as the guard lives: it fills up after a number of bytes, or a
-// chosen flush, close, rename or read fails once. It counts the flushes and renames it saw.
+// chosen flush, close, link, rename or read fails once. It counts the flushes (of files and
+// folders), links and renames it saw.
 
 #include <algorithm>
 #include <cerrno>
@@ -22,12 +23,15 @@ class FailingDisk : public ByteSink {
   // The nth flush or rename from now, counted from 1, fails with `error`; 0 fails none.
   FailingDisk& failSync(int nth, int error = EIO) { return failSync_ = nth, syncError_ = error, *this; }
   FailingDisk& failRename(int nth, int error = EIO) { return failRename_ = nth, renameError_ = error, *this; }
+  // Links of an old file to its name aside and of a new file to its name.
+  FailingDisk& failLink(int nth, int error = EIO) { return failLink_ = nth, linkError_ = error, *this; }
   FailingDisk& failClose(int nth, int error = EIO) { return failClose_ = nth, closeError_ = error, *this; }
   // Reads give up with `error` once `bytes` have been read.
   FailingDisk& failReadAfter(std::size_t bytes, int error = EIO) { return readable_ = bytes, readError_ = error, *this; }
 
   int syncs() const { return syncs_; }
   int renames() const { return renames_; }
+  int links() const { return links_; }
 
   int write(int fd, const char* data, std::size_t size) override {
     const std::size_t part = std::min(size, allowed_);
@@ -38,6 +42,12 @@ class FailingDisk : public ByteSink {
   int sync(int fd) override { return ++syncs_ == failSync_ ? syncError_ : ByteSink::sync(fd); }
   int rename(const char* from, const char* to) override {
     return ++renames_ == failRename_ ? renameError_ : ByteSink::rename(from, to);
+  }
+  int link(const char* from, const char* to) override {
+    return ++links_ == failLink_ ? linkError_ : ByteSink::link(from, to);
+  }
+  int linkUnnamed(int fd, const char* to) override {
+    return ++links_ == failLink_ ? linkError_ : ByteSink::linkUnnamed(fd, to);
   }
   int close(int fd) override {
     const int error = ByteSink::close(fd);
@@ -55,6 +65,7 @@ class FailingDisk : public ByteSink {
   int error_;
   int failSync_ = 0, syncError_ = EIO, syncs_ = 0;
   int failRename_ = 0, renameError_ = EIO, renames_ = 0;
+  int failLink_ = 0, linkError_ = EIO, links_ = 0;
   int failClose_ = 0, closeError_ = EIO, closes_ = 0;
   std::size_t readable_ = SIZE_MAX;
   int readError_ = EIO;

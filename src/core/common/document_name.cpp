@@ -78,10 +78,14 @@ void DocumentName::set(const std::string& name) {
 }
 
 std::optional<std::string> DocumentName::chooseForOpen(bool ask, NameAsker* asker) const {
-  std::optional<std::string> name = current_;
-  if (ask) name = asker ? asker->askOpenName(kind_, current_) : std::nullopt;
+  std::optional<std::string> name = nameForOpen(ask, asker);
   if (!name || !fileExists(*name)) return std::nullopt;
   return name;
+}
+
+std::optional<std::string> DocumentName::nameForOpen(bool ask, NameAsker* asker) const {
+  if (!ask) return current_;
+  return asker ? asker->askOpenName(kind_, current_) : std::nullopt;
 }
 
 std::optional<std::string> DocumentName::chooseForSave(bool ask, NameAsker* asker) const {

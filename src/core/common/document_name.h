@@ -47,6 +47,8 @@ class DocumentName {
   // The file an Open reads: the current name, or the one the operator picks when `ask`.
   // Nothing when the operator cancels or no such file exists.
   std::optional<std::string> chooseForOpen(bool ask, NameAsker* asker) const;
+  // The same before the file is looked for: nothing only when the operator cancels.
+  std::optional<std::string> nameForOpen(bool ask, NameAsker* asker) const;
   // The file a Save writes: asks when `ask` or when the current name begins with "Noname".
   std::optional<std::string> chooseForSave(bool ask, NameAsker* asker) const;
 

@@ -14,9 +14,19 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <string_view>
+
+#include "core/common/saving_detail.h"
 
 namespace chromaflow {
+
+using saving_detail::describe;
+using saving_detail::disk;
+using saving_detail::InterruptionsHeld;
+using saving_detail::parentFolder;
+using saving_detail::registerTemporary;
+using saving_detail::unregisterTemporary;
+
 namespace {
 
 // Code points of the bytes 0x80..0x9F; the five bytes Windows-1252 leaves unassigned map to
@@ -60,8 +70,6 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
   return c;
 }
 
-std::string describe(const std::string& path, int error) { return path + " : " + std::strerror(error); }
-
 class SystemByteSink : public ByteSink {
  public:
   int write(int fd, const char* data, std::size_t size) override {
@@ -80,8 +88,6 @@ class SystemByteSink : public ByteSink {
 
 ByteSink* testingSink = nullptr;
 
-ByteSink& disk() { return testingSink ? *testingSink : systemByteSink(); }
-
 // The temporary files of staged saves, for the handler of an interrupted run: fixed slots that
 // the handler reads without allocating, taking only those marked ready.
 constexpr int kSlotFree = 0, kSlotFilling = 1, kSlotReady = 2;
@@ -92,23 +98,6 @@ struct TemporarySlot {
 TemporarySlot temporaries[64];
 static_assert(std::atomic<int>::is_always_lock_free);
 
-int registerTemporary(const std::string& path) {
-  if (path.size() >= sizeof temporaries[0].path) return -1;
-  for (int i = 0; i < static_cast<int>(std::size(temporaries)); ++i) {
-    int expected = kSlotFree;
-    if (!temporaries[i].state.compare_exchange_strong(expected, kSlotFilling)) continue;
-    std::memcpy(temporaries[i].path, path.c_str(), path.size() + 1);
-    temporaries[i].state.store(kSlotReady);
-    return i;
-  }
-  return -1;  // all slots taken: this file is only removed by its writer
-}
-
-void unregisterTemporary(int& slot) {
-  if (slot >= 0) temporaries[slot].state.store(kSlotFree);
-  slot = -1;
-}
-
 extern "C" void removeTemporariesAndDie(int signal) {
   for (TemporarySlot& slot : temporaries)
     if (slot.state.load() == kSlotReady) ::unlink(slot.path);
@@ -118,25 +107,6 @@ extern "C" void removeTemporariesAndDie(int signal) {
   ::sigaction(signal, &standard, nullptr);
   ::raise(signal);  // delivered, with its default action, once this handler returns
 }
-
-// SIGINT and SIGTERM wait while files are being put in place, so that an interrupted run never
-// stops between two renames.
-class InterruptionsHeld {
- public:
-  InterruptionsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  InterruptionsHeld(const InterruptionsHeld&) = delete;
-  InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 std::string notAFile(const std::string& path, const struct stat& info) {
   if (S_ISDIR(info.st_mode)) return path + " : est un dossier, pas un fichier";
@@ -165,12 +135,6 @@ bool isTerminal(const struct stat& info) {
   return sameDevice(info, "/dev/tty") || sameDevice(info, "/dev/console");
 }
 
-std::string parentFolder(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 mode_t currentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -178,6 +142,41 @@ mode_t currentUmask() {
 }
 
 }  // namespace
+
+namespace saving_detail {
+
+ByteSink& disk() { return testingSink ? *testingSink : systemByteSink(); }
+
+std::string describe(const std::string& path, int error) { return path + " : " + std::strerror(error); }
+
+int registerTemporary(const std::string& path) {
+  if (path.size() >= sizeof temporaries[0].path) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(temporaries)); ++i) {
+    int expected = kSlotFree;
+    if (!temporaries[i].state.compare_exchange_strong(expected, kSlotFilling)) continue;
+    std::memcpy(temporaries[i].path, path.c_str(), path.size() + 1);
+    temporaries[i].state.store(kSlotReady);
+    return i;
+  }
+  return -1;  // all slots taken: this file is only removed by its writer
+}
+
+void unregisterTemporary(int& slot) {
+  if (slot >= 0) temporaries[slot].state.store(kSlotFree);
+  slot = -1;
+}
+
+InterruptionsHeld::InterruptionsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  sigaddset(&held, SIGINT);
+  sigaddset(&held, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+InterruptionsHeld::~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+}  // namespace saving_detail
 
 std::string utf8FromWindows1252(std::string_view bytes) {
   std::string out;
@@ -279,6 +278,28 @@ int ByteSink::sync(int fd) {
 
 int ByteSink::rename(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : errno; }
 
+int ByteSink::openUnnamed(const char* folder, mode_t mode) {
+#ifdef O_TMPFILE
+  for (;;) {
+    const int fd = ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) return fd;
+    if (errno != EINTR) return -errno;
+  }
+#else
+  (void)folder, (void)mode;
+  return -EOPNOTSUPP;
+#endif
+}
+
+int ByteSink::linkUnnamed(int fd, const char* to) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+int ByteSink::link(const char* from, const char* to) { return ::link(from, to) == 0 ? 0 : errno; }
+
+int ByteSink::remove(const char* path) { return ::unlink(path) == 0 ? 0 : errno; }
+
 int ByteSink::close(int fd) { return ::close(fd) == 0 ? 0 : errno; }
 
 long ByteSink::read(int fd, char* buffer, std::size_t size) {
@@ -300,137 +321,142 @@ void checkReplaceable(const std::string& path) {
 
 StagedFile::StagedFile(const std::string& requested) : path_(requested) {
   checkReplaceable(requested);
+  // What an earlier save of this file left (a temporary, a save of several files cut off) is
+  // dealt with before this one makes its own.
+  settleInterruptedSaves({requested});
+  open({});
+}
+
+StagedFile::StagedFile(const std::string& requested, Unsettled, const std::string& temporaryTemplate)
+    : path_(requested) {
+  checkReplaceable(requested);
+  open(temporaryTemplate);
+}
+
+void StagedFile::open(const std::string& temporaryTemplate) {
   namespace fs = std::filesystem;
+  const std::string requested = path_;
   std::error_code ignored;
   if (fs::is_symlink(path_, ignored)) path_ = fs::canonical(path_, ignored).string();
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
-  temporary_ = path_ + ".XXXXXX";
+  // The new file gets the old file's mode, or a new file's usual one.
+  const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+
+  // An unnamed file leaves nothing behind, whatever ends the program. It is named at commit
+  // through /proc/self/fd; without /proc the file is given a name from the start.
+  const int unnamed = disk().openUnnamed(parentFolder(path_).c_str(), mode);
+  if (unnamed >= 0) {
+    if (::access(("/proc/self/fd/" + std::to_string(unnamed)).c_str(), F_OK) == 0) {
+      fd_ = unnamed;
+      unnamed_ = true;
+      ::fchmod(fd_, mode);  // the umask took its share at the opening
+      return;
+    }
+    ::close(unnamed);
+  }
+  temporary_ = temporaryTemplate.empty() ? saving_detail::newCopyTemplate(path_) : temporaryTemplate;
   {
     const InterruptionsHeld held;  // no interruption between making the file and noting it
     fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0) throw FileError(describe(requested, errno));
+    if (fd_ < 0) {
+      temporary_.clear();
+      done_ = true;
+      throw FileError(describe(requested, errno));
+    }
     slot_ = registerTemporary(temporary_);
   }
-  // mkstemp makes the file private; give it the old file's mode, or a new file's usual one.
-  ::fchmod(fd_, exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask()));
+  // mkstemp makes the file private.
+  ::fchmod(fd_, mode);
 }
 
-StagedFile::~StagedFile() { discard(); }
+StagedFile::~StagedFile() {
+  if (!done_) discard();
+}
 
 void StagedFile::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (slot_ >= 0 || !temporary_.empty()) {
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
-    unregisterTemporary(slot_);
-    temporary_.clear();
-  }
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  unregisterTemporary(slot_);
+  temporary_.clear();
+  done_ = true;
 }
 
 void StagedFile::write(std::string_view bytes) {
-  if (fd_ < 0) throw FileError(describe(path_, EBADF));
+  if (done_ || flushed_) throw FileError(describe(path_, EBADF));
   if (const int error = disk().write(fd_, bytes.data(), bytes.size())) throw FileError(describe(path_, error));
 }
 
 void StagedFile::flush() {
-  if (fd_ < 0) {
-    if (temporary_.empty()) throw FileError(describe(path_, EBADF));  // already committed or discarded
-    return;
-  }
+  if (done_) throw FileError(describe(path_, EBADF));  // already committed or discarded
+  if (flushed_) return;
   int error = disk().sync(fd_);
-  const int closed = disk().close(fd_);
-  if (error == 0) error = closed;
-  fd_ = -1;
+  if (!unnamed_) {
+    // A named temporary is closed here: a network disk may report a lost write only then. An
+    // unnamed one stays open until it has a name, or it would be gone.
+    const int closed = disk().close(fd_);
+    fd_ = -1;
+    if (error == 0) error = closed;
+  }
   if (error != 0) {
     discard();
     throw FileError(describe(path_, error));
   }
+  flushed_ = true;
+}
+
+bool StagedFile::giveName(const std::string& name) {
+  if (!unnamed_ || !temporary_.empty()) return true;
+  if (const int error = disk().linkUnnamed(fd_, name.c_str())) {
+    if (error == EEXIST) return false;
+    discard();
+    throw FileError(describe(path_, error));
+  }
+  temporary_ = name;
+  slot_ = registerTemporary(temporary_);
+  const int closed = disk().close(fd_);
+  fd_ = -1;
+  if (closed != 0) {
+    discard();
+    throw FileError(describe(path_, closed));
+  }
+  return true;
 }
 
 void StagedFile::commit() {
   flush();
+  const InterruptionsHeld held;  // the name given and the rename, without a stop between
+  for (int attempt = 0; !giveName(saving_detail::freshNewCopyName(path_)); ++attempt) {
+    if (attempt == 100) {
+      discard();
+      throw FileError(describe(path_, EEXIST));
+    }
+  }
   if (const int error = disk().rename(temporary_.c_str(), path_.c_str())) {
     discard();
     throw FileError(describe(path_, error));
   }
   unregisterTemporary(slot_);
   temporary_.clear();
+  done_ = true;
 }
 
-void writeFilesTogether(const std::vector<FileBytes>& files) {
-  namespace fs = std::filesystem;
-  // Every target is looked at before anything is written.
-  std::vector<std::string> targets;
-  for (const FileBytes& file : files) {
-    checkReplaceable(file.path);
-    std::error_code ignored;
-    std::string target = fs::weakly_canonical(file.path, ignored).string();
-    if (target.empty()) target = file.path;
-    for (std::size_t k = 0; k < targets.size(); ++k)
-      if (targets[k] == target)
-        throw FileError(file.path + " : serait écrit deux fois dans un même enregistrement (aussi sous " + files[k].path + ")");
-    targets.push_back(std::move(target));
-  }
-
-  std::vector<std::unique_ptr<StagedFile>> staged;
-  for (const FileBytes& file : files) {
-    staged.push_back(std::make_unique<StagedFile>(file.path));
-    staged.back()->write(file.bytes);
-  }
-  for (auto& file : staged) file->flush();
-
-  // Each old file is renamed aside, then its new one put in its place; the old ones are removed
-  // only when all are in place.
-  struct Replaced {
-    std::string aside;  // where the old file waits; empty when there was none
-    bool oldMoved = false;
-    bool newPlaced = false;
-  };
-  std::vector<Replaced> replaced(staged.size());
+void StagedFile::commitAsNewFile() {
+  if (!unnamed_) return commit();
+  flush();
   const InterruptionsHeld held;
-
-  auto putBack = [&](std::size_t failed, int error) {
-    std::string lost;
-    for (std::size_t k = failed + 1; k-- > 0;) {
-      const std::string& path = staged[k]->path_;
-      Replaced& r = replaced[k];
-      if (r.newPlaced && !r.oldMoved) ::unlink(path.c_str());
-      if (r.oldMoved) {
-        if (disk().rename(r.aside.c_str(), path.c_str()) != 0) {
-          lost += " ; l'ancien " + path + " est gardé sous " + r.aside;
-          continue;
-        }
-      } else if (!r.aside.empty()) {
-        ::unlink(r.aside.c_str());  // the name reserved for it
-      }
-    }
-    throw FileError(describe(staged[failed]->path_, error) + lost);
-  };
-
-  for (std::size_t i = 0; i < staged.size(); ++i) {
-    StagedFile& file = *staged[i];
-    Replaced& r = replaced[i];
-    struct stat info {};
-    if (::lstat(file.path_.c_str(), &info) == 0) {
-      r.aside = file.path_ + ".old-XXXXXX";
-      const int reserved = ::mkstemp(r.aside.data());
-      if (reserved < 0) {
-        const int error = errno;
-        r.aside.clear();
-        putBack(i, error);
-      }
-      ::close(reserved);
-      if (const int error = disk().rename(file.path_.c_str(), r.aside.c_str())) putBack(i, error);
-      r.oldMoved = true;
-    }
-    if (const int error = disk().rename(file.temporary_.c_str(), file.path_.c_str())) putBack(i, error);
-    r.newPlaced = true;
-    unregisterTemporary(file.slot_);
-    file.temporary_.clear();
+  if (const int error = disk().linkUnnamed(fd_, path_.c_str())) {
+    discard();
+    throw FileError(describe(path_, error));
   }
-  for (const Replaced& r : replaced)
-    if (r.oldMoved) ::unlink(r.aside.c_str());
+  const int closed = disk().close(fd_);
+  fd_ = -1;
+  done_ = true;
+  if (closed != 0) {
+    ::unlink(path_.c_str());  // it may not hold what was written
+    throw FileError(describe(path_, closed));
+  }
 }
 
 void removeStagedFilesOnSignal() {

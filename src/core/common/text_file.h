@@ -1,8 +1,12 @@
 #pragma once
 // The operator's text files: Windows-1252 on disk, UTF-8 in the program, lines ended by CR LF
-// when written (LF alone is read too). Saving is whole or not at all: the lines go to a
-// temporary file beside the target, flushed to the disk, which then replaces it in one rename.
-// A job's files are replaced together: all of them, or none.
+// when written (LF alone is read too). Saving is whole or not at all: the lines go to an
+// unnamed file in the target's folder (or, where the file system cannot make one, a temporary
+// file beside the target), flushed to the disk, which then replaces the target in one rename.
+// A job's files are replaced together: all of them, or none, even when the program is killed
+// part-way (see writeFilesTogether and settleInterruptedSaves).
+
+#include <sys/types.h>
 
 #include <optional>
 #include <stdexcept>
@@ -69,20 +73,46 @@ struct FileBytes {
 // every file written and flushed before the first one is replaced; the old files are kept
 // aside until all are in place. On any failure the folder holds exactly what it held before
 // and FileError names the file that failed. Two files may not share one name.
+//
+// Several files are replaced under a save journal, ".NAME.chromaflow-saving" beside the last
+// file (the project), flushed before the first replacement and removed after the last: it
+// names each file's new copy and where its old copy waits, so that a save killed part-way is
+// finished or undone whole by settleInterruptedSaves at the next open or save.
 void writeFilesTogether(const std::vector<FileBytes>& files);
 
+// What the next open or save found of saves cut off by a kill, and what it did.
+struct SettledSave {
+  std::string lastFile;            // the file the save journal is named after: the project
+  bool finished = false;           // the new files put in place; otherwise the old ones kept
+  std::vector<std::string> files;  // the files the save replaced, in its order
+};
+struct Settling {
+  std::vector<SettledSave> saves;
+  std::vector<std::string> removed;  // temporaries of an earlier save, removed
+};
+// Finishes or undoes every interrupted save whose journal names one of `paths` (every new file
+// found whole: finished; any missing: the old files put back), then removes the temporaries
+// of this program's naming that an interrupted save of those files left beside them and that
+// no save journal claims. Throws FileError when a save cannot be settled (its journal is left
+// for the next attempt) or its journal cannot be read.
+Settling settleInterruptedSaves(const std::vector<std::string>& paths);
+
 // A file written piece by piece that appears under its name only when committed: until then
-// the pieces go to a temporary file beside it, which is removed if the writer is dropped or
-// the program is interrupted (see removeStagedFilesOnSignal).
+// the pieces go to an unnamed file in the target's folder, which vanishes with the program
+// whatever ends it. Where the file system cannot make unnamed files, they go to a temporary
+// file ".NAME.chromaflow-new-XXXXXX" beside the target, removed if the writer is dropped or the
+// program is interrupted (see removeStagedFilesOnSignal), else at the file's next save.
 class StagedFile {
  public:
-  explicit StagedFile(const std::string& path);  // throws FileError, also as checkReplaceable
+  // Settles what an earlier save of the file left (settleInterruptedSaves) first. Throws
+  // FileError, also as checkReplaceable.
+  explicit StagedFile(const std::string& path);
   ~StagedFile();
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
   void write(std::string_view bytes);  // throws FileError
-  // The bytes reach the disk and the temporary file is closed; no more writes. Throws FileError.
+  // The bytes reach the disk; no more writes. Throws FileError.
   void flush();
   // Flushes if not done yet, then replaces the target. Throws FileError; the old file stays
   // whole on failure and the temporary file is removed.
@@ -91,13 +121,26 @@ class StagedFile {
   const std::string& path() const { return path_; }  // the target, symbolic links followed
 
  private:
-  friend void writeFilesTogether(const std::vector<FileBytes>& files);
+  friend class SavingTogether;
+  struct Unsettled {};
+  // `temporaryTemplate`: mkstemp's template for the temporary file, when not the usual one.
+  StagedFile(const std::string& path, Unsettled, const std::string& temporaryTemplate = {});
+  void open(const std::string& temporaryTemplate);  // the unnamed file, else the temporary file
+  // Gives the flushed bytes the name `name` beside the target, if they have none yet, and
+  // closes the file. False when `name` is taken. Throws FileError.
+  bool giveName(const std::string& name);
+  // Commits to a target that does not exist: an unnamed file is given the target's name at
+  // once, without a temporary name. Throws FileError (EEXIST when the target exists).
+  void commitAsNewFile();
   void discard();  // removes the temporary file
 
   std::string path_;
-  std::string temporary_;
+  std::string temporary_;  // the temporary file's name; empty while the file is unnamed
   int fd_ = -1;
-  int slot_ = -1;  // in the interrupted-run registry
+  bool unnamed_ = false;
+  bool flushed_ = false;
+  bool done_ = false;  // committed or discarded
+  int slot_ = -1;      // in the interrupted-run registry
 };
 
 // Installs SIGINT and SIGTERM handlers that remove every staged file not yet committed and then
@@ -115,20 +158,29 @@ enum class OutputKind {
 OutputKind classifyOutput(const std::string& path, std::string& why);
 
 // The disk accesses of saving and reading go through this seam, so that tests can make a disk
-// fail part-way: a write, a flush, a rename or a read.
+// fail part-way (a write, a flush, a link, a rename, a removal or a read) or stop the program
+// between two of them.
 class ByteSink {
  public:
   virtual ~ByteSink() = default;
   // Writes all the bytes or returns the errno value of the failure.
   virtual int write(int fd, const char* data, std::size_t size) = 0;
   // Each returns 0 or the errno value of the failure; by default the system's call.
-  virtual int sync(int fd);
+  virtual int sync(int fd);  // a file's or a folder's
   virtual int rename(const char* from, const char* to);
   // Closes the descriptor (gone whatever the outcome): a network disk may report a lost write
   // only here.
   virtual int close(int fd);
   // The bytes read (0 at the end) or minus the errno value.
   virtual long read(int fd, char* buffer, std::size_t size);
+  // An unnamed file in `folder` (O_TMPFILE), open for writing with `mode`: its descriptor, or
+  // minus the errno value (EOPNOTSUPP, EISDIR or EINVAL where the file system cannot make one).
+  virtual int openUnnamed(const char* folder, mode_t mode);
+  // Gives the unnamed file of `fd` the name `to`, which must not exist (EEXIST).
+  virtual int linkUnnamed(int fd, const char* to);
+  // A second name `to` for the file `from` (a hard link).
+  virtual int link(const char* from, const char* to);
+  virtual int remove(const char* path);
 };
 ByteSink& systemByteSink();
 void setByteSinkForTesting(ByteSink* sink);  // nullptr restores the system's

@@ -57,15 +57,41 @@ std::string whatFailed(const FileError& error) {
 
 bool Project::OpenProject(bool ask, NameAsker* asker) {
   notes_.clear();
-  const auto chosen = name_.chooseForOpen(ask, asker);
+  const auto chosen = name_.nameForOpen(ask, asker);
   if (!chosen) return false;
+  settleInterruptedSave(*chosen);  // it may have the project file to put back
+  if (!fileExists(*chosen)) return false;
   return openChosen(*chosen, asker);
 }
 
 bool Project::OpenProjectFile(const std::string& path, NameAsker* asker) {
   notes_.clear();
+  settleInterruptedSave(path);
   if (!fileExists(path)) throw FileError(path + " : fichier projet introuvable");
   return openChosen(path, asker);
+}
+
+void Project::settleInterruptedSave(const std::string& project) {
+  Settling settling;
+  try {
+    settling = settleInterruptedSaves({withExtension(project, ".sev"), withExtension(project, ".cov"),
+                                       withExtension(project, ".spv"), project});
+  } catch (const FileError& error) {
+    notes_.push_back({DocumentKind::Project, project, std::string("enregistrement interrompu non réglé : ") + error.what()});
+    throw;
+  }
+  for (const SettledSave& save : settling.saves) {
+    const std::string name = nameWithoutDirectory(save.lastFile);
+    notes_.push_back({DocumentKind::Project, save.lastFile,
+                      save.finished ? "un enregistrement interrompu de " + name + " a été achevé : ses fichiers sont ceux du nouvel enregistrement"
+                                    : "un enregistrement interrompu de " + name + " a été annulé : les fichiers d'avant sont rétablis"});
+  }
+  if (!settling.removed.empty()) {
+    std::string names;
+    for (const std::string& removed : settling.removed) names += (names.empty() ? "" : ", ") + nameWithoutDirectory(removed);
+    notes_.push_back({DocumentKind::Project, project,
+                      "fichiers temporaires d'un enregistrement interrompu supprimés : " + names});
+  }
 }
 
 bool Project::openChosen(const std::string& opened, NameAsker* asker) {

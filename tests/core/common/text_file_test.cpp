@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "support/failing_disk.h"
+#include "support/killed_disk.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -80,7 +81,8 @@ TEST(TextFile, AFailedSaveLeavesThePreviousFileWhole) {
 TEST(TextFile, AnOldFileThatCannotBeSetAsideKeepsEveryOldFile) {
   TempDir dir;
   const std::string first = dir.file("job.sev"), second = dir.file(std::string(244, 'p') + ".spv");
-  writeFilesTogether({{first, "old settings"}, {second, "old plan"}});
+  writeBytes(first, "old settings");
+  writeBytes(second, "old plan");
   try {
     writeFilesTogether({{first, "new settings"}, {second, "new plan"}});
     FAIL();
@@ -199,15 +201,20 @@ TEST(TextFile, AStagedFileRefusesATargetThatIsNotAFile) {
 }
 
 // A run interrupted while files are staged: the child stages two files and is signalled; the
-// parent finds no temporary file and the old target as it was.
+// parent finds no temporary file and the old target as it was, also where the file system
+// cannot make unnamed files and the staged files have names.
 TEST(StagedFilesOnSignal, AnInterruptedRunLeavesNoTemporaryAndTheOldFile) {
-  for (const int signal : {SIGTERM, SIGINT}) {
+  for (const auto& [unnamedFiles, signal] : {std::pair{true, SIGTERM}, std::pair{true, SIGINT}, std::pair{false, SIGTERM},
+                                            std::pair{false, SIGINT}}) {
+    SCOPED_TRACE(unnamedFiles ? "unnamed files" : "named temporaries");
     TempDir dir;
     const std::string target = dir.file("wall.spv");
     writeTextFile(target, {"old"});
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      testing::KilledDisk disk;  // here only to refuse unnamed files
+      if (!unnamedFiles) disk.withoutUnnamedFiles();
       ::signal(signal, SIG_DFL);
       removeStagedFilesOnSignal();
       StagedFile first(target);

@@ -129,8 +129,9 @@ TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) 
   }
 }
 
-// Each flush and each rename of a project save fails in turn, over an existing job and in an
-// empty folder: the folder must hold exactly what it held, byte for byte.
+// Each flush (of a file or of the folder), each link and each rename of a project save fails in
+// turn, over an existing job and in an empty folder: the folder must hold exactly what it held,
+// byte for byte.
 TEST_F(SavingFailures, AProjectSaveFailingAtAnyFlushOrRenameLeavesTheFolderAsItWas) {
   for (const bool jobExists : {true, false}) {
     SCOPED_TRACE(jobExists ? "over an existing job" : "in an empty folder");
@@ -140,7 +141,7 @@ TEST_F(SavingFailures, AProjectSaveFailingAtAnyFlushOrRenameLeavesTheFolderAsItW
     changeEverything();
     const auto before = folderContents(folder);
 
-    int syncs = 0, renames = 0;
+    int syncs = 0, renames = 0, links = 0;
     {  // a save that goes through, in another folder, to count the steps
       const std::string probe = testing::freshFolder(dir, "probe") + "job.prv";
       if (jobExists) saveProjectAs(probe);
@@ -148,15 +149,21 @@ TEST_F(SavingFailures, AProjectSaveFailingAtAnyFlushOrRenameLeavesTheFolderAsItW
       saveProjectAs(probe);
       syncs = counting.syncs();
       renames = counting.renames();
+      links = counting.links();
     }
-    EXPECT_EQ(syncs, 4);
-    EXPECT_EQ(renames, jobExists ? 8 : 4);  // with an old job, each old file is first set aside
+    // The four files, the save's journal, the folder before the first replacement and after
+    // the last.
+    EXPECT_EQ(syncs, 7);
+    EXPECT_EQ(renames, 4);
+    // Each new file and the journal named; with an old job, each old file given a second name.
+    EXPECT_EQ(links, jobExists ? 9 : 5);
 
-    for (const bool failRename : {false, true}) {
-      for (int nth = 1; nth <= (failRename ? renames : syncs); ++nth) {
-        SCOPED_TRACE((failRename ? "rename " : "flush ") + std::to_string(nth));
+    for (const char* step : {"flush", "link", "rename"}) {
+      const int count = step[0] == 'f' ? syncs : step[0] == 'l' ? links : renames;
+      for (int nth = 1; nth <= count; ++nth) {
+        SCOPED_TRACE(step + (" " + std::to_string(nth)));
         FailingDisk disk;
-        failRename ? disk.failRename(nth) : disk.failSync(nth);
+        step[0] == 'f' ? disk.failSync(nth) : step[0] == 'l' ? disk.failLink(nth) : disk.failRename(nth);
         try {
           saveProjectAs(project);
           ADD_FAILURE() << "the save was reported as done";
