@@ -70,6 +70,7 @@ MainWindow::MainWindow(Session& session, MachineAccess machine, QWidget* parent)
   wiring_.push_back(session_.changed.subscribe([this](const Change& change) { onChanged(change); }));
 
   // Everything as the session holds it now.
+  dialogsLanguage_.follow(session_.language());
   showFigures();
   showPictures();
   showPort();
@@ -216,6 +217,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::onChanged(const Change& change) {
+  if (change.has(Changed::Language)) dialogsLanguage_.follow(session_.language());
   if (change.has(Changed::SurfaceView) || change.has(Changed::ProportionViews) || change.has(Changed::ColourRows))
     showPictures();
   if (change.has(Changed::Figures) || change.has(Changed::Settings) || change.has(Changed::SurfaceRows) ||

@@ -15,6 +15,7 @@
 
 #include "core/common/signal.h"
 #include "gui/drawing/main_pictures.h"
+#include "gui/widgets/standard_dialogs_language.h"
 
 class QAction;
 class QActionGroup;
@@ -138,6 +139,7 @@ class MainWindow : public QMainWindow {
   QActionGroup* ports_ = nullptr;
   QActionGroup* languages_ = nullptr;
   std::unique_ptr<QPrinter> printer_;
+  StandardDialogsLanguage dialogsLanguage_;
   PrintConfirmation confirmPrint_;
   bool shownOnce_ = false;
   bool fitPending_ = false;

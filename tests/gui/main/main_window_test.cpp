@@ -81,6 +81,18 @@ TEST(MainWindow, StartsAsTheOperatorExpects) {
   EXPECT_FALSE(rig.action("MINew")->icon().isNull());
 }
 
+TEST(MainWindow, QtsOwnDialogsSpeakTheLanguagePicked) {
+  ProgramRig rig;
+  const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(); };
+  EXPECT_EQ(cancel(), "Annuler");
+  rig.action("MIDeutsch")->trigger();
+  EXPECT_EQ(cancel(), "Abbrechen");
+  rig.action("MIEnglish")->trigger();
+  EXPECT_EQ(cancel(), "Cancel");
+  rig.action("MIFrancais")->trigger();
+  EXPECT_EQ(cancel(), "Annuler");
+}
+
 TEST(MainWindow, ChoosingLpt2UnchecksLpt1AndSaysWhatIsDriven) {
   ProgramRig rig;
   rig.action("MILpt2")->trigger();
