@@ -2,10 +2,10 @@
 // by a recorded input sequence or by the simulated paint machine.
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -16,6 +16,7 @@
 
 #include "command_line.h"
 #include "core/common/installed_files.h"
+#include "core/common/streamed_file.h"
 #include "core/common/text_file.h"
 #include "core/control/job_record_csv.h"
 #include "sim/harness/job_of_documents.h"
@@ -198,7 +199,8 @@ bool isCsv(const std::string& name) { return endsWith(name, ".csv"); }
 bool isPdf(const std::string& name) { return endsWith(name, ".pdf"); }
 
 // Trace rows go to standard output, to a stream named on the command line (a pipe, a terminal,
-// /dev/null) as they come, or to a file that appears whole when the run ends.
+// /dev/null) as they come, or to a file that appears whole when the run ends. A row that cannot
+// be written stops the run at once.
 class TraceWriter {
  public:
   explicit TraceWriter(const std::optional<std::string>& target) {
@@ -207,29 +209,36 @@ class TraceWriter {
     std::string why;
     switch (classifyOutput(*target, why)) {
       case OutputKind::Refused: throw FileError(why);
-      case OutputKind::Stream:
-        stream_ = std::make_unique<std::ofstream>(*target, std::ios::binary | std::ios::app);
-        if (!*stream_) throw FileError(*target + " : ouverture impossible en écriture");
-        break;
+      case OutputKind::Stream: stream_ = std::make_unique<StreamedFile>(*target); break;
       case OutputKind::Staged: file_ = std::make_unique<StagedFile>(*target); break;
     }
   }
   void line(const std::string& text) {
     if (!enabled_) return;
-    if (file_) file_->write(text + "\n");
-    else if (stream_) *stream_ << text << '\n';
-    else std::cout << text << '\n';
+    if (file_) {
+      file_->write(text + "\n");
+    } else if (stream_) {
+      stream_->write(text);
+      stream_->write("\n");
+    } else {
+      std::cout << text << '\n';
+      if (!std::cout) throwStandardOutputFailure(errno);  // the failed write's reason, still fresh
+    }
   }
   void finish() {
     if (file_) file_->commit();
-    if (stream_ && !stream_->flush()) throw FileError("la trace n'a pas pu être écrite en entier");
-    if (!std::cout.flush()) throw FileError("la sortie standard n'a pas pu être écrite en entier");
+    if (stream_) stream_->close();
+    if (enabled_ && !file_ && !stream_) throwStandardOutputFailure();
   }
 
  private:
+  static void throwStandardOutputFailure(int earlier = 0) {
+    if (const auto failure = tools::standardOutputFailure(earlier)) throw tools::StandardOutputFailed(*failure);
+  }
+
   bool enabled_ = false;
   std::unique_ptr<StagedFile> file_;
-  std::unique_ptr<std::ofstream> stream_;
+  std::unique_ptr<StreamedFile> stream_;
 };
 
 // What a project alone shows: the documents read and the job's figures.

@@ -1,17 +1,20 @@
 #pragma once
 // What the three command-line tools share: reading "--option value" and "--option=value",
-// numbers refused unless finite and within their range, --help and --version, and a progress
-// line on a terminal for runs that take a while.
+// numbers refused unless finite and within their range, --help and --version, a progress line
+// on a terminal for runs that take a while, and standard output checked before saying "done".
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #ifndef CHROMAFLOW_VERSION
@@ -29,23 +32,53 @@ struct InformationAsked {
   std::string text;
 };
 
+// Standard output refused a write part-way through a run: said once, status 1.
+struct StandardOutputFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Why what was printed on standard output did not all reach it (a full disk, a closed output),
+// or nothing. Flushes both the C++ stream and the C one. A write that failed earlier leaves no
+// reason behind: `earlier` is the errno value seen then, if any; without one it says only that
+// the output is incomplete.
+inline std::optional<std::string> standardOutputFailure(int earlier = 0) {
+  errno = 0;
+  std::cout.flush();
+  int error = errno;
+  if (std::fflush(stdout) != 0) error = errno;
+  if (std::cout && std::ferror(stdout) == 0) return std::nullopt;
+  if (error == 0) error = earlier;
+  return std::string("écriture sur la sortie standard impossible : ") +
+         (error != 0 ? std::strerror(error) : "une partie n'a pas été écrite");
+}
+
 // A tool's main: runs `body`; --help and --version go to standard output (status 0), a command
 // line it cannot run to standard error with `usage` after it (status 2), any other failure to
-// standard error (status 1).
+// standard error (status 1). Whatever went to standard output must have reached it, or the run
+// failed: a summary lost on a full disk is not a success.
 template <typename Body>
 int runTool(const char* tool, const std::string& usage, Body&& body) {
+  int status = 1;
   try {
-    return body();
+    status = body();
   } catch (const InformationAsked& information) {
     std::cout << information.text;
-    return 0;
+    status = 0;
   } catch (const UsageError& error) {
     std::cerr << tool << " : " << error.message << "\n\n" << usage;
-    return 2;
-  } catch (const std::exception& error) {
+    status = 2;
+  } catch (const StandardOutputFailed& error) {
     std::cerr << tool << " : " << error.what() << "\n";
     return 1;
+  } catch (const std::exception& error) {
+    std::cerr << tool << " : " << error.what() << "\n";
+    status = 1;
   }
+  if (const auto failure = standardOutputFailure()) {
+    std::cerr << tool << " : " << *failure << "\n";
+    if (status == 0) status = 1;
+  }
+  return status;
 }
 
 inline std::string versionText(const char* tool) {

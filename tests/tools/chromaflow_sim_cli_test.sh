@@ -124,6 +124,33 @@ check "the summary ends with a verdict" 'tail -1 "$work/summary" | grep -q "^Ver
 check "the verdict names the alarm held longest" 'tail -1 "$work/fast" | grep -q "alarme la plus tenue : P1 trop rapide"'
 check "alarm captions are not doubled" '! grep -q "Alarme: " "$work/fast"'
 
+# What goes to standard output must reach it: a full disk or a closed output is a failure, said
+# once on standard error, never a silent success. The trace on standard output stops at its first
+# refused row.
+for args in "--machine" "" "--save-as $work/full.prv" "--help" "--machine --seconds 1 --trace -"; do
+  "$sim" "$example" $args >/dev/full 2>"$work/err"; code=$?
+  check "a full standard output fails [$args]" \
+    '[ $code -eq 1 ] && [ "$(grep -c "^chromaflow-sim : écriture sur la sortie standard impossible : ." "$work/err")" -eq 1 ]'
+done
+check "the project is saved even when its summary is lost" '[ -s "$work/full.spv" ]'
+"$sim" "$example" >&- 2>"$work/err"; code=$?
+check "a closed standard output fails" '[ $code -eq 1 ] && grep -q "sortie standard impossible" "$work/err"'
+
+# A named pipe: refused at once when nobody reads it, written whole when someone does (more than
+# the pipe holds, so the writes must wait for the reader).
+mkfifo "$work/fifo"
+timeout 20 "$sim" "$example" --machine --seconds 1 --trace "$work/fifo" >/dev/null 2>"$work/err"; code=$?
+check "a pipe nobody reads is refused at once" '[ $code -eq 1 ] && grep -q "fifo : personne ne lit ce tube" "$work/err"'
+exec 3<>"$work/fifo"  # a reader already there, so that cat's own open does not wait
+cat "$work/fifo" >"$work/fifo.csv" 3>&- &
+reader=$!
+"$sim" "$example" --machine --seconds 30 --trace "$work/fifo" >/dev/null 2>"$work/err"; code=$?
+exec 3>&-
+wait $reader
+check "a pipe with a reader gets every row" '[ $code -eq 0 ] && [ $(wc -l < "$work/fifo.csv") -eq 1501 ] && [ ! -s "$work/err" ]'
+"$sim" "$example" --machine --seconds 1 --trace /dev/null >/dev/null; code=$?
+check "/dev/null takes a trace" '[ $code -eq 0 ]'
+
 # The job record of a run, as CSV.
 "$sim" "$example" --report "$work/r.csv" >/dev/null 2>&1; code=$?
 check "--report without a run is refused" '[ $code -eq 2 ] && [ ! -e "$work/r.csv" ]'

@@ -40,5 +40,17 @@ check "card demo: an unknown option is an option error" '[ $code -eq 2 ]'
 "$demo" stray >/dev/null 2>&1; code=$?
 check "card demo: a stray argument is refused" '[ $code -eq 2 ]'
 
+# What goes to standard output must reach it: a full disk is a failure, said on standard error.
+timeout 60 "$soak" "$example" 0.05 >/dev/full 2>"$work/err"; code=$?
+check "soak: a full standard output fails" \
+  '[ $code -eq 1 ] && grep -q "^chromaflow-soak : écriture sur la sortie standard impossible : ." "$work/err"'
+"$soak" --help >/dev/full 2>/dev/null; code=$?
+check "soak: --help on a full standard output fails" '[ $code -eq 1 ]'
+"$demo" >/dev/null 2>&1; code=$?
+check "card demo: runs" '[ $code -eq 0 ]'
+"$demo" >/dev/full 2>"$work/err"; code=$?
+check "card demo: a full standard output fails" \
+  '[ $code -eq 1 ] && grep -q "^chromaflow-card-demo : écriture sur la sortie standard impossible : ." "$work/err"'
+
 [ $failures -eq 0 ] && echo "all soak and card demo checks passed"
 exit $failures
