@@ -99,15 +99,16 @@ void MainWindow::showOther(QDialog* window, OnReturn onReturn) {
 }
 
 void MainWindow::makeStatusPanels() {
-  auto panel = [this](const char* name, int width) {
-    auto* label = new StatusPanel(width, this);
+  auto panel = [this](const char* name, int width, int widest) {
+    auto* label = new StatusPanel(width, widest, this);
     label->setObjectName(QString::fromLatin1(name));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return label;
   };
-  panel0_ = panel("StatusPanel0", 400);
-  panel1_ = panel("StatusPanel1", 50);
-  portPanel_ = panel("StatusPanelPort", 200);
+  panel0_ = panel("StatusPanel0", 400, 400);
+  panel1_ = panel("StatusPanel1", 50, 50);
+  // The port's status with its remedy can be long: the panel shows its start, the tip the whole.
+  portPanel_ = panel("StatusPanelPort", 200, 520);
   ui_->StatusBar1->addWidget(panel0_);
   ui_->StatusBar1->addWidget(panel1_, 1);
   ui_->StatusBar1->addPermanentWidget(portPanel_);

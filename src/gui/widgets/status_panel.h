@@ -9,11 +9,14 @@ namespace chromaflow {
 
 class StatusPanel : public QLabel {
  public:
-  StatusPanel(int width, QWidget* parent);
+  // At least `width` pixels wide; asks for at most `widest` however long its text.
+  StatusPanel(int width, int widest, QWidget* parent);
   QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
  private:
   int width_;
+  int widest_;
 };
 
 }  // namespace chromaflow
