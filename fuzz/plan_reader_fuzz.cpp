@@ -1,4 +1,6 @@
-// The plan file reader on any bytes; the path model then answers along the whole path.
+// The plan file reader on any bytes; the path model then answers along the whole path. The
+// colour table and the settings, which the reads do not change, and the plan, renewed before
+// each read as "&Ouvrir" renews it, serve every input.
 
 #include "core/control/path_model.h"
 #include "core/plan/plan.h"
@@ -6,15 +8,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace chromaflow;
+  static const ColourTable& colours = *[] {
+    auto* table = new ColourTable;
+    table->addRow({0, 255, 255, 255});
+    table->addRow({100, 0, 0, 255});
+    return table;
+  }();
+  static Plan& plan = *new Plan(colours);
+  static const SettingsDocument& settings = *new SettingsDocument;
   fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
-    ColourTable colours;
-    colours.addRow({0, 255, 255, 255});
-    colours.addRow({100, 0, 0, 255});
-    Plan plan(colours);
+    plan.NewPlan();
     plan.applyFileLines(lines);
     plan.RecomputeSurfaces();
     plan.RefreshProportions();
-    SettingsDocument settings;
     const PathModel path(plan, settings);
     const float length = path.tables().CL.empty() ? 10 : path.tables().CL.back();
     for (int step = -2; step <= 12; ++step) {

@@ -8,6 +8,7 @@
 #include <sys/sysmacros.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -68,6 +69,16 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
   }
   i += length;
   return c;
+}
+
+// A run of ASCII is the same in both encodings: it is copied whole, up to the first byte that
+// is not (the end when there is none).
+std::size_t copyAscii(std::string_view text, std::size_t from, std::string& out) {
+  const auto high = std::find_if(text.begin() + from, text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  const auto to = static_cast<std::size_t>(high - text.begin());
+  out.append(text.substr(from, to - from));
+  return to;
 }
 
 class SystemByteSink : public ByteSink {
@@ -181,9 +192,9 @@ InterruptionsHeld::~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &previo
 std::string utf8FromWindows1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char32_t(byte));
+  for (std::size_t i = copyAscii(bytes, 0, out); i < bytes.size(); i = copyAscii(bytes, i + 1, out)) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    appendUtf8(out, byte < 0xA0 ? kHighControls[byte - 0x80] : char32_t(byte));
   }
   return out;
 }
@@ -191,7 +202,7 @@ std::string utf8FromWindows1252(std::string_view bytes) {
 std::string windows1252FromUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
+  for (std::size_t i = copyAscii(text, 0, out); i < text.size(); i = copyAscii(text, i, out)) {
     const char32_t c = nextCodePoint(text, i);
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
       out += static_cast<char>(c);

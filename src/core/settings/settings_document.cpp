@@ -1,6 +1,7 @@
 #include "core/settings/settings_document.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "core/common/display_forms.h"
 #include "core/common/document_file.h"
@@ -11,7 +12,7 @@ namespace chromaflow {
 namespace {
 
 struct FileKey {
-  const char* key;
+  std::string_view key;
   char type;
   std::string MachineSettings::*text;  // decimal settings, kept as the field's text
   int MachineSettings::*integer;       // integer settings
@@ -86,8 +87,9 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
   refused_.clear();
   for (const std::string& line : lines) {
     const DecodedLine decoded = DecodeLine(line);
+    const std::string_view name = decoded.field(1).text;  // compared by length first
     for (const FileKey& key : kFileKeys) {
-      if (decoded.field(1).text != key.key) continue;
+      if (name != key.key) continue;
       if (!decoded.is(2, key.type)) {
         refused_.push_back(quotedLine(line) + " : " + typeName(decoded.field(2).type) + " là où " +
                            typeName(key.type) + " est attendu ; le réglage garde sa valeur");
