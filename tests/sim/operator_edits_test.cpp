@@ -276,6 +276,10 @@ TEST(ColourPicker, ADuplicateProportionIsWarnedOncePerRowHoldingIt) {
   testing::writeBytes(dir.file("twice.cov"), testing::crlf({";Proportions (%);RGB;R;G;B", "1;20;0;0;0;0",
                                                               "2;50;0;0;0;0", "3;50;0;0;0;0", "4;80;0;0;0;0"}));
   testing::writeBytes(dir.file("twice.prv"), testing::crlf({"twice.sev", "twice.spv", "twice.cov"}));
+  // Its siblings all there, so that the open has nothing to report.
+  for (const char* sibling : {".sev", ".spv"})
+    testing::writeBytes(dir.file(std::string("twice") + sibling),
+                        testing::readBytes(std::string(CHROMAFLOW_EXAMPLES) + "/wall" + sibling));
   EditRun run(dir.file("twice.prv"));
   const std::string warning = "line 1: warning: La proportion : 50% existe déjà. Essayer un autre.\n";
   EXPECT_EQ(run.act({"colour-ok=1:50:1:2:3"}), warning + warning);

@@ -163,4 +163,11 @@ bool Project::SaveProject(bool ask, NameAsker* asker) {
   return true;
 }
 
+std::string openReportText(const std::string& projectName, const std::vector<DocumentNote>& notes) {
+  if (notes.empty()) return {};
+  std::string text = "À l'ouverture de " + nameWithoutDirectory(projectName) + " :";
+  for (const DocumentNote& note : notes) text += "\n- " + note.path + " : " + note.what;
+  return text;
+}
+
 }  // namespace chromaflow

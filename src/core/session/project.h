@@ -21,6 +21,10 @@ struct DocumentNote {
   std::string what;
 };
 
+// What an open met, as the operator reads it once the project is open: one line per file and
+// what was skipped, refused or asked for. Empty when all went plainly.
+std::string openReportText(const std::string& projectName, const std::vector<DocumentNote>& notes);
+
 class Project {
  public:
   Project(SettingsDocument& settings, ColourTable& colours, Plan& plan);

@@ -251,6 +251,8 @@ class Session {
   // A document operation that may fail on the file system: the error goes to the asker.
   template <typename Open>
   bool fileOperation(Changed changes, Open&& open);
+  // A project opened with files skipped, refused or asked for says so once, after the open.
+  void reportWhatTheOpenMet();
 
   template <typename Action>
   void testAction(Action&& action);

@@ -23,11 +23,21 @@ void Session::newProject() {
 }
 
 bool Session::openProject(bool ask) {
-  return fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
+  const bool opened = fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
+  if (opened) reportWhatTheOpenMet();
+  return opened;
 }
 
 bool Session::openProjectFile(const std::string& path) {
-  return fileOperation(kAllDocuments, [&] { return documents_.project.OpenProjectFile(path, asker_); });
+  const bool opened =
+      fileOperation(kAllDocuments, [&] { return documents_.project.OpenProjectFile(path, asker_); });
+  if (opened) reportWhatTheOpenMet();
+  return opened;
+}
+
+void Session::reportWhatTheOpenMet() {
+  const std::string report = openReportText(documents_.project.name().current(), documents_.project.lastOpenNotes());
+  if (!report.empty() && asker_) asker_->warn(report);
 }
 
 bool Session::saveProject(bool ask) {

@@ -93,6 +93,15 @@ TEST_F(SessionEvents, AProjectOpenIsHeardOnceAndAFailureReachesTheOperator) {
   EXPECT_TRUE(heard.only().has(Changed::UserText));
   EXPECT_EQ(session.plan().surfaceCount(), 4);
   EXPECT_EQ(session.project().userText(), std::vector<std::string>{"ligne"});
+  // What the open met is told once, after it: the two files not found.
+  ASSERT_EQ(rig.asker.warnings.size(), 1u);
+  EXPECT_EQ(rig.asker.warnings[0].rfind("À l'ouverture de wall.prv :\n- ", 0), 0u) << rig.asker.warnings[0];
+  EXPECT_NE(rig.asker.warnings[0].find("wall.cov : introuvable"), std::string::npos);
+  EXPECT_NE(rig.asker.warnings[0].find("wall.sev : introuvable"), std::string::npos);
+  // A project whose files are all there opens without a word.
+  rig.asker.warnings.clear();
+  EXPECT_TRUE(session.openProjectFile(std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv"));
+  EXPECT_TRUE(rig.asker.warnings.empty());
 
   heard.events.clear();
   rig.asker.saveAnswers = {dir.file("no/such/folder/job.prv")};
