@@ -9,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static ColourTable& table = *new ColourTable;
   fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
     table.NewColours();
-    table.applyFileLines(lines);
-    table.RefreshColourTable();
+    table.applyFileLines(lines);  // ends with the table refreshed
     for (int p = -1; p <= 101; ++p) table.ColourOfProportion(static_cast<float>(p) + 0.5f);
     table.UpdateGaugeColours();
     return bytesOfLines(table.fileLines());

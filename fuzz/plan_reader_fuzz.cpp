@@ -18,9 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const SettingsDocument& settings = *new SettingsDocument;
   fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
     plan.NewPlan();
-    plan.applyFileLines(lines);
-    plan.RecomputeSurfaces();
-    plan.RefreshProportions();
+    plan.applyFileLines(lines);  // ends with the surfaces recomputed and the rows refreshed
     const PathModel path(plan, settings);
     const float length = path.tables().CL.empty() ? 10 : path.tables().CL.back();
     for (int step = -2; step <= 12; ++step) {

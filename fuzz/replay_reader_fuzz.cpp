@@ -25,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
 
   // A few dozen ticks are enough to reach every edit; the reading cycle has fuzzing of its own
-  // through the saved files.
+  // through the saved files. A fresh simulation for every input: making it is a few per cent of
+  // a run (the edits and the redraws they start are the rest), and no input sees what the one
+  // before it left.
   constexpr std::size_t kTicks = 48;
   sim::Simulation simulation;
   simulation.start();
