@@ -560,7 +560,9 @@ TEST(MainWindow, EveryEntryOfTheMenusIsReachedFromTheMenuBar) {
     ASSERT_NE(reached, nullptr) << entry.name;
     EXPECT_EQ(reached->objectName().toStdString(), entry.name);
     EXPECT_EQ(reached->shortcut().toString().toStdString(), entry.shortcut) << entry.name;
-    if (entry.window) EXPECT_EQ(windowOpenedBy([&] { reached->trigger(); }), entry.window) << entry.name;
+    if (entry.window) {
+      EXPECT_EQ(windowOpenedBy([&] { reached->trigger(); }), entry.window) << entry.name;
+    }
   }
   // The port's radio items reached from the bar drive the port, as the menu says.
   reachThroughMenus(bar, {"&Interface", "&Port parallèle", "Lpt2"})->trigger();
