@@ -8,6 +8,7 @@
 // It can also play a file system without unnamed files (the saves fall back to named
 // temporaries) or without hard links (the old files are renamed aside).
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,24 @@
 #include "core/common/text_file.h"
 
 namespace chromaflow::testing {
+
+// Runs `body` in a forked child and returns its wait status: 0 when it returned, exit status 1
+// when it threw, KilledDisk::kDied when it died at its step.
+template <typename Body>
+int inChild(Body body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    try {
+      body();
+    } catch (...) {
+      ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  return status;
+}
 
 class KilledDisk : public ByteSink {
  public:

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 
 #include <cstdio>
-#include <exception>
 
 #include "gui/widgets/shown_text.h"
 
@@ -20,16 +19,6 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
   bool handled = false;
   runGuarded([&] { handled = QApplication::notify(receiver, event); });
   return handled;
-}
-
-void GuardedApplication::runGuarded(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const std::exception& failure) {
-    reportFailure(failure.what());
-  } catch (...) {
-    reportFailure("erreur inconnue");
-  }
 }
 
 void GuardedApplication::reportFailure(const std::string& what) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -19,9 +20,18 @@ class GuardedApplication : public QApplication {
   void setFailureReport(FailureReport report) { report_ = std::move(report); }
 
   bool notify(QObject* receiver, QEvent* event) override;
-  // Runs `work` outside the event loop (the project named on the command line), reporting what
-  // escapes it as an event handler's failure is.
-  void runGuarded(const std::function<void()>& work);
+  // Runs `work`, reporting what escapes it: every event goes through here, and so does the
+  // project named on the command line, opened outside the event loop.
+  template <typename Work>
+  void runGuarded(Work&& work) {
+    try {
+      work();
+    } catch (const std::exception& failure) {
+      reportFailure(failure.what());
+    } catch (...) {
+      reportFailure("erreur inconnue");
+    }
+  }
 
  private:
   void reportFailure(const std::string& what);

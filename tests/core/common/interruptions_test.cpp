@@ -21,27 +21,12 @@ namespace chromaflow {
 namespace {
 
 using testing::folderContents;
+using testing::inChild;
 using testing::KilledDisk;
 using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
 using Folder = std::map<std::string, std::string>;
-
-template <typename Body>
-int inChild(Body body) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    try {
-      body();
-    } catch (...) {
-      ::_exit(1);
-    }
-    ::_exit(0);
-  }
-  int status = -1;
-  ::waitpid(child, &status, 0);
-  return status;
-}
 
 bool diedAtItsStep(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == KilledDisk::kDied; }
 

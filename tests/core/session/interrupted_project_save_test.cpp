@@ -22,6 +22,7 @@ namespace chromaflow {
 namespace {
 
 using testing::folderContents;
+using testing::inChild;
 using testing::KilledDisk;
 using testing::TempDir;
 using Folder = std::map<std::string, std::string>;
@@ -56,23 +57,6 @@ void save(Documents& documents, const std::string& project) {
 void restore(const std::string& folder, const Folder& contents) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove_all(entry.path());
   for (const auto& [name, bytes] : contents) testing::writeBytes(folder + name, bytes);
-}
-
-// Runs `body` in a child and returns its wait status.
-template <typename Body>
-int inChild(Body body) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    try {
-      body();
-    } catch (...) {
-      ::_exit(1);
-    }
-    ::_exit(0);
-  }
-  int status = -1;
-  ::waitpid(child, &status, 0);
-  return status;
 }
 
 std::string notesOf(const Project& project) {
