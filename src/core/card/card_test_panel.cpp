@@ -109,7 +109,7 @@ std::optional<int> CardTestPanel::SpinEditCycleChange(int value) {
 
 void CardTestPanel::CBActivCarteClick(bool checked) {
   controls_.CBActivCarte = checked;
-  card_.bus().setCardEnabled(checked);
+  card_.onBus([&] { card_.bus().setCardEnabled(checked); });
 }
 
 void CardTestPanel::CBtestOutputClick(bool checked) {

@@ -55,18 +55,19 @@ void PaintingControl::setCycleInterval(int milliseconds) {
 }
 
 void PaintingControl::readingCycleTick() {
-  card_.ReadAllIoChips();
+  const InputCapture taken = inputs_->capture();
   card_.RefreshTestWindow();
-  const CardImage& image = card_.image();
 
   const MachineWiring& wiring = kMachineWiring;
   if (!state_.FirstCycle) {
-    main_.CBR = image.InputImage[wiring.roller];
+    main_.CBR = taken.inputs[wiring.roller];
     if (state_.Running) {
       // The pressure follows the sensor: its input is read on every painting tick.
       card_.ReadAdChip();
       regulatePressure();
-      if (image.InputImage[wiring.roller] != state_.PreviousInputImage[wiring.roller]) {
+      // Every change of the roller's input since the last tick is one pulse, the dosing
+      // following each.
+      for (std::uint32_t pulse = 0; pulse < taken.changes[wiring.roller]; ++pulse) {
         rollerPulse();
         DosingUpdate();
       }
@@ -74,14 +75,16 @@ void PaintingControl::readingCycleTick() {
       timers_.TimerPulseDO9.setEnabled(false);
     }
     CorrectionFigures& sinceReset = monitor_.figures();
-    countPump(wiring.pumpP1, main_.CBP1, main_.TrP1, sinceReset.TrP1, sinceReset.LitresP1, main_.P1trl);
-    countPump(wiring.pumpP2, main_.CBP2, main_.TrP2, sinceReset.TrP2, sinceReset.LitresP2, main_.P2trl);
+    countPump(taken, wiring.pumpP1, main_.CBP1, main_.TrP1, sinceReset.TrP1, sinceReset.LitresP1, main_.P1trl);
+    countPump(taken, wiring.pumpP2, main_.CBP2, main_.TrP2, sinceReset.TrP2, sinceReset.LitresP2, main_.P2trl);
     DosingUpdate();
   }
 
   const bool pulsing = timers_.TimerPulseDO9.isEnabled() && state_.GunOn && gunValveIsOutput();
   main_.LHzColour = pulsing ? kGreen : kRed;
-  state_.PreviousInputImage = image.InputImage;
+  // Pulsed by the acquisition thread, the valve shows as it was last read.
+  if (pulsing && inputs_->pulsesGunValve()) main_.PulseSimuRoul = taken.inputs[wiring.gunValve];
+  state_.PreviousInputImage = taken.inputs;
   state_.FirstCycle = false;
 }
 
@@ -131,13 +134,15 @@ void PaintingControl::rollerPulse() {
   }
 }
 
-void PaintingControl::countPump(int channel, bool& box, std::string& mainCounter, std::string& sinceReset,
-                                std::string& litres, const std::string& pulsesPerLitre) {
-  const CardImage& image = card_.image();
-  box = image.InputImage[channel];
-  if (image.InputImage[channel] == state_.PreviousInputImage[channel]) return;
-  mainCounter = incremented(mainCounter);
-  sinceReset = incremented(sinceReset);
+void PaintingControl::countPump(const InputCapture& taken, int channel, bool& box, std::string& mainCounter,
+                                std::string& sinceReset, std::string& litres, const std::string& pulsesPerLitre) {
+  box = taken.inputs[channel];
+  const std::uint32_t pulses = taken.changes[channel];
+  if (pulses == 0) return;
+  for (std::uint32_t pulse = 0; pulse < pulses; ++pulse) {
+    mainCounter = incremented(mainCounter);
+    sinceReset = incremented(sinceReset);
+  }
   // A pump of 0 pulses per litre gives no litres: the figure stays as it was.
   const int perLitre = integerLabel(pulsesPerLitre);
   if (perLitre != 0)

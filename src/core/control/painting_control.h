@@ -11,6 +11,7 @@
 #include "core/common/entry_rule.h"
 #include "core/common/signal.h"
 #include "core/control/figures.h"
+#include "core/control/input_capture.h"
 #include "core/control/painting_state.h"
 #include "core/control/path_model.h"
 #include "core/control/pump_monitor.h"
@@ -43,6 +44,10 @@ class PaintingControl {
   const Timer& gunPulseTimer() const { return timers_.TimerPulseDO9; }
   // The main window's images were resized: the conversions follow their pixel sizes.
   void setViewMetrics(const ViewMetrics& view) { view_ = view; }
+
+  // Where the reading cycle takes the inputs and their changes from: nothing, one reading of
+  // the card per tick; or the acquisition thread's counts while the program runs live.
+  void takeInputsFrom(InputSource* source) { inputs_ = source ? source : &cardReading_; }
 
   // Timer handlers.
   void readingCycleTick();
@@ -95,8 +100,8 @@ class PaintingControl {
  private:
   void regulatePressure();
   void rollerPulse();
-  void countPump(int channel, bool& box, std::string& mainCounter, std::string& sinceReset,
-                 std::string& litres, const std::string& pulsesPerLitre);
+  void countPump(const InputCapture& taken, int channel, bool& box, std::string& mainCounter,
+                 std::string& sinceReset, std::string& litres, const std::string& pulsesPerLitre);
   bool gunValveIsOutput() const { return !card_.image().isInput(kMachineWiring.gunValve); }
   BarFigure bar(int fillTo) const { return {fillTo, state_.Running ? kBarGreen : kRed}; }
   void copyMirrors();
@@ -112,6 +117,8 @@ class PaintingControl {
   void writeMixSetpoint(float asked);
 
   K8000Card& card_;
+  CardReadingSource cardReading_{card_};
+  InputSource* inputs_ = &cardReading_;
   SettingsDocument& settings_;
   Plan& plan_;
   ColourTable& colours_;

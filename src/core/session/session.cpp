@@ -31,8 +31,15 @@ Session::Session(SessionSetup setup)
       cycleTimer_(setup.timers.makeTimer(20, true, [this] { readingCycleTick(); })),
       // The running-light test steps as fast as the timer goes, the operator's input between.
       runningLightTimer_(setup.timers.makeTimer(1, false, [this] { testAction([this] { testPanel_.step(); }); })),
+      acquisition_(setup.acquisition ? std::make_unique<InputAcquisition>(card_, *setup.acquisition) : nullptr),
+      // Live, the gun valve is pulsed by the acquisition thread, whatever the window does.
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
-               {cycleTimer_, pulseTimer_, refreshTimer_}) {
+               {cycleTimer_, acquisition_ ? acquisition_->gunPulseTimer() : pulseTimer_, refreshTimer_}) {
+  if (acquisition_) {
+    card_.setBusOwner(acquisition_.get());
+    control_.takeInputsFrom(acquisition_.get());
+    acquisition_->start();
+  }
   wiring_.push_back(card_.refreshed.subscribe([this] {
     // A tick refreshes the test window every time: the controls follow, and are heard, only
     // when the image moved (see readingCycleTick).
@@ -49,6 +56,14 @@ Session::Session(SessionSetup setup)
       [this] { note(Changed::Settings | Changed::Figures); }));
   wiring_.push_back(documents_.plan.hoseStateSelected.subscribe(
       [this](HoseState) { note(Changed::HoseConditions | Changed::Figures); }));
+}
+
+Session::~Session() {
+  // The thread lets go of the bus before the card and the ports go.
+  if (acquisition_) {
+    acquisition_->stop();
+    card_.setBusOwner(nullptr);
+  }
 }
 
 void Session::finish() {
@@ -146,8 +161,10 @@ void Session::applyLanguage(int n) {
 
 void Session::selectParallelPort(ParallelPortKind kind) {
   operation([&] {
-    bus_.SelectParallelPort(kind);
-    ports_.open(kind);  // the port's own access (hardware, or why not) from now on
+    card_.onBus([&] {
+      bus_.SelectParallelPort(kind);
+      ports_.open(kind);  // the port's own access (hardware, or why not) from now on
+    });
     note(Changed::Port);
   });
 }
@@ -162,6 +179,7 @@ void Session::setRunning(bool start) {
 void Session::toggleGun() {
   operation([this] {
     control_.toggleGun();
+    if (acquisition_) acquisition_->armGunValve(control_.state().GunOn);
     note(Changed::Figures | Changed::CardImage);
   });
 }

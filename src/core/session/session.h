@@ -7,6 +7,7 @@
 // changed. The windows only show what the session holds and forward gestures.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "core/card/port_router.h"
 #include "core/common/asker.h"
 #include "core/common/signal.h"
+#include "core/control/input_acquisition.h"
 #include "core/control/job_record.h"
 #include "core/control/painting_control.h"
 #include "core/control/timer.h"
@@ -40,11 +42,15 @@ struct SessionSetup {
   TimerSource& timers;
   PortOpener openPort;  // the access to each parallel port: hardware when it can, otherwise why not
   Asker* asker = nullptr;  // none: every question is answered "Annuler"
+  // The program running live: the acquisition thread owns the card's bus and counts the
+  // pulses. Nothing: one reading of the card per tick, as replays and tests need.
+  std::optional<AcquisitionOptions> acquisition{};
 };
 
 class Session {
  public:
   explicit Session(SessionSetup setup);
+  ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
@@ -65,6 +71,9 @@ class Session {
   const PaintingState& state() const { return control_.state(); }
   const PathModel& path() const { return control_.path(); }
   const K8000Card& card() const { return card_; }
+  // The acquisition thread, while the program runs live.
+  InputAcquisition* acquisition() { return acquisition_.get(); }
+  const InputAcquisition* acquisition() const { return acquisition_.get(); }
   // What was really laid since the last run from the start of the path ("->|<-").
   const JobRecord& jobRecord() const { return record_; }
   // What the last reading-cycle tick showed the job record.
@@ -271,6 +280,7 @@ class Session {
   Timer& pulseTimer_;
   Timer& cycleTimer_;
   Timer& runningLightTimer_;
+  std::unique_ptr<InputAcquisition> acquisition_;
   PaintingControl control_;
   int language_ = 1;
   SurfaceEditor surfaceEditor_{documents_.plan};
