@@ -15,6 +15,7 @@
 #include "gui/main/guarded_application.h"
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
+#include "gui/main/realtime_kit.h"
 #include "gui/widgets/qt_timers.h"
 
 namespace {
@@ -72,7 +73,11 @@ int main(int argc, char** argv) {
     chromaflow::QtTimerSource timers;
     QElapsedTimer clock;
     clock.start();
-    chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }});
+    // The inputs are counted every 2 ms in a thread of their own, at real-time priority where
+    // the system grants it, so that no pulse is lost while the window is busy.
+    chromaflow::AcquisitionOptions acquisition;
+    acquisition.askRealtimeKit = chromaflow::askRealtimeKit;
+    chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       program.mainWindow().setGeometry(screen->availableGeometry());

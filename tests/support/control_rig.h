@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "core/control/virtual_clock.h"
 #include "core/session/session.h"
@@ -14,6 +15,13 @@
 namespace chromaflow::testing {
 
 struct ControlRig {
+  // Live: the acquisition thread owns the bus and counts the pulses, the reading cycle still
+  // ticks on the virtual clock. The card's pins are then only touched from the thread.
+  explicit ControlRig(std::optional<AcquisitionOptions> live = std::nullopt) : live(std::move(live)) {
+    session.activateMainWindow();
+  }
+
+  std::optional<AcquisitionOptions> live;
   // The card is plugged into the session's Lpt1 when it starts; the rig keeps moving its pins.
   std::unique_ptr<sim::SimulatedK8000> cardToPlug = std::make_unique<sim::SimulatedK8000>();
   sim::SimulatedK8000& card = *cardToPlug;
@@ -25,21 +33,25 @@ struct ControlRig {
                      if (kind == ParallelPortKind::Lpt1 && cardToPlug) choice.port = std::move(cardToPlug);
                      return choice;
                    },
-                   &asker}};
+                   &asker, live}};
   const PaintingControl& control = session.control();
   const Timer& pulse = control.gunPulseTimer();
 
-  ControlRig() { session.activateMainWindow(); }
-
-  // Runs the clock to the next reading-cycle tick, with these pins pulled low from outside.
+  // Runs the clock to the next reading-cycle tick, with these pins pulled low from outside (set
+  // on the acquisition thread when it owns the card).
   void tick(std::uint16_t pulledLow) {
-    card.setPulledLowMask(pulledLow);
+    if (InputAcquisition* acquisition = session.acquisition())
+      acquisition->runOwned([&] { card.setPulledLowMask(pulledLow); });
+    else
+      card.setPulledLowMask(pulledLow);
+    tick();
+  }
+  void tick() {
     bool ticked = false;
     Subscription once = session.ticked.subscribe([&] { ticked = true; });
     while (!ticked && clock.step(INT64_MAX)) {
     }
   }
-  void tick() { tick(card.pulledLowMask()); }
   // The next tick that runs a dosing pass (the first after an activation only records).
   void pass() {
     const bool recordOnly = control.state().FirstCycle;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <limits>
 
 namespace chromaflow {
@@ -47,13 +48,9 @@ void InputAcquisition::start() {
   if (running()) return;
   // The thread starts from what the card was last seen and told: no change is counted for
   // levels the card's image already shows.
-  const CardImage& image = card_.image();
-  for (int chip = 0; chip < 2; ++chip) {
-    levels_[chip] = static_cast<std::uint8_t>(~image.IoState[chip] & 0xFF);
-    direction_[chip] = image.IoDirection[chip];
-    active_[chip] = static_cast<std::uint16_t>(image.IoState[chip] & ~image.IoDirection[chip] & 0xFF);
-  }
-  sampledOnce_ = true;
+  for (int chip = 0; chip < 2; ++chip)
+    levels_[chip] = static_cast<std::uint8_t>(~card_.image().IoState[chip] & 0xFF);
+  adoptCardOutputs();
   {
     std::lock_guard lock(countLock_);
     latestLevels_ = levels_;
@@ -63,7 +60,17 @@ void InputAcquisition::start() {
     stopping_ = false;
   }
   lastSample_ = -1;
-  thread_ = std::thread([this] { run(); });
+  // The caller goes on once the thread knows its priority, so that it can be shown at once.
+  std::promise<void> prioritySet;
+  std::future<void> ready = prioritySet.get_future();
+  running_ = true;
+  thread_ = std::thread([this, &prioritySet] {
+    ownerThread_ = std::this_thread::get_id();
+    takePriority();
+    prioritySet.set_value();
+    run();
+  });
+  ready.wait();
 }
 
 void InputAcquisition::stop() {
@@ -74,6 +81,7 @@ void InputAcquisition::stop() {
   }
   wake_.notify_one();
   thread_.join();
+  running_ = false;
   ownerThread_ = std::thread::id{};
 }
 
@@ -98,8 +106,6 @@ void InputAcquisition::runOwned(const std::function<void()>& operation) {
 }
 
 void InputAcquisition::run() {
-  ownerThread_ = std::this_thread::get_id();
-  takePriority();
   const auto period = std::chrono::microseconds(options_.periodMicroseconds);
   auto next = std::chrono::steady_clock::now();
   for (;;) {
@@ -137,11 +143,7 @@ void InputAcquisition::runQueued() {
     } catch (...) {
       request->failure = std::current_exception();
     }
-    const CardImage& image = card_.image();
-    for (int chip = 0; chip < 2; ++chip) {
-      direction_[chip] = image.IoDirection[chip];
-      active_[chip] = static_cast<std::uint16_t>(image.IoState[chip] & ~image.IoDirection[chip] & 0xFF);
-    }
+    adoptCardOutputs();
     {
       std::lock_guard lock(countLock_);
       ++figures_.operations;
@@ -154,7 +156,17 @@ void InputAcquisition::runQueued() {
   }
 }
 
+void InputAcquisition::adoptCardOutputs() {
+  const CardImage& image = card_.image();
+  for (int chip = 0; chip < 2; ++chip) {
+    direction_[chip] = image.IoDirection[chip];
+    active_[chip] = static_cast<std::uint16_t>(image.IoState[chip] & ~image.IoDirection[chip] & 0xFF);
+  }
+}
+
 void InputAcquisition::samplePeriod(std::int64_t microseconds) {
+  // Without the thread the card's operations ran here, on the caller's thread, in between.
+  if (!running()) adoptCardOutputs();
   runQueued();
   if (beforeSample_) beforeSample_(microseconds / 1000);
   pulseGunValve(microseconds);
@@ -273,6 +285,8 @@ void InputAcquisition::pulseGunValve(std::int64_t microseconds) {
   if (direction_[chip] & bit) return;  // the valve's channel is an input: nothing to switch
   active_[chip] ^= bit;
   card_.sendIoPattern(chip, active_[chip], direction_[chip]);
+  // Without the thread, the image is the caller's: it follows at once.
+  if (!running()) card_.takeOutputLevels(chip, active_[chip]);
 }
 
 void InputAcquisition::takePriority() {

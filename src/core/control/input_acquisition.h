@@ -69,7 +69,8 @@ class InputAcquisition final : public BusOwner, public InputSource {
   // The thread takes the bus; the card's operations go through it until stop().
   void start();
   void stop();
-  bool running() const { return thread_.joinable(); }
+  bool running() const { return running_; }
+  int periodMicroseconds() const { return options_.periodMicroseconds; }
 
   bool onOwnerThread() const override;
   void runOwned(const std::function<void()>& operation) override;
@@ -114,6 +115,7 @@ class InputAcquisition final : public BusOwner, public InputSource {
 
   void run();
   void runQueued();
+  void adoptCardOutputs();  // what the card's operations last switched
   void pulseGunValve(std::int64_t microseconds);
   void sample(std::int64_t microseconds);
   void noteInterval(std::int64_t microseconds);
@@ -123,6 +125,7 @@ class InputAcquisition final : public BusOwner, public InputSource {
   K8000Card& card_;
   AcquisitionOptions options_;
   std::thread thread_;
+  std::atomic<bool> running_ = false;  // read by both threads, unlike thread_
   std::atomic<std::thread::id> ownerThread_{};
   std::function<void(std::int64_t)> beforeSample_;
 
@@ -140,7 +143,6 @@ class InputAcquisition final : public BusOwner, public InputSource {
   // What the thread alone touches between operations: the last pin levels read, and what it
   // last wrote to each I/O chip (outputs switched on, inputs).
   std::array<std::uint8_t, 2> levels_{0xFF, 0xFF};
-  bool sampledOnce_ = false;
   std::array<std::uint16_t, 2> active_{}, direction_{0xFF, 0xFF};
   std::int64_t lastSample_ = -1;
 

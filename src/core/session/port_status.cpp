@@ -13,6 +13,17 @@ std::string withProbe(const Session& session, std::string text) {
   return text;
 }
 
+// How the inputs are counted, while the acquisition thread does it, and how to count them
+// better when the system gave it no real-time priority.
+std::string acquisitionText(const Session& session) {
+  const InputAcquisition* acquisition = session.acquisition();
+  if (!acquisition || !acquisition->running()) return "";
+  const AcquisitionFigures figures = acquisition->figures();
+  std::string text = " — comptage toutes les " + std::to_string(acquisition->periodMicroseconds() / 1000) + " ms";
+  if (figures.priority == AcquisitionPriority::Normal) return text + " en " + figures.priorityRemedy;
+  return text + " en temps réel (" + priorityName(figures.priority) + ")";
+}
+
 }  // namespace
 
 std::string drivingSummary(const Session& session) {
@@ -25,13 +36,14 @@ std::string drivingSummary(const Session& session) {
   std::string text;
   switch (choice->backend) {
     case PortBackend::Ppdev:
-    case PortBackend::DirectIo: return withProbe(session, "Carte K8000 sur " + choice->device);
+    case PortBackend::DirectIo:
+      return withProbe(session, "Carte K8000 sur " + choice->device) + acquisitionText(session);
     case PortBackend::Simulated: text = "Machine simulée"; break;
     case PortBackend::Nothing: text = choice->device; break;
   }
   if (!remedy.empty()) text += " — pour utiliser la carte : " + remedy;
   if (const std::string why = choice->problemsText(); !why.empty()) text += " — " + why;
-  return withProbe(session, text);
+  return withProbe(session, text) + acquisitionText(session);
 }
 
 }  // namespace chromaflow

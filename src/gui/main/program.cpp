@@ -31,7 +31,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
         return card;
       },
       setup_.ports);
-  session_ = std::make_unique<Session>(SessionSetup{setup_.timers, std::move(openPort), setup_.asker});
+  session_ = std::make_unique<Session>(
+      SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition});
 
   // The windows in their order: the main window first, closing it ends the program.
   main_ = std::make_unique<MainWindow>(*session_, [this] { return machine(); });

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/card/port_choice.h"
 #include "core/common/asker.h"
+#include "core/control/input_acquisition.h"
 #include "core/control/timer.h"
 
 namespace chromaflow {
@@ -45,6 +47,9 @@ struct ProgramSetup {
   PortChoiceOptions ports{};
   // Who answers the program's questions; nothing: the desktop's dialogs.
   Asker* asker = nullptr;
+  // The program on a real clock: the acquisition thread owns the card's bus and counts the
+  // pulses, the simulated machine moves with the wall clock. Nothing: one reading per tick.
+  std::optional<AcquisitionOptions> acquisition{};
 };
 
 class Program {

@@ -58,6 +58,23 @@ AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::fu
       documentsChanged_ = true;
   }));
   wiring_.push_back(session_.tickStarting.subscribe([this] { beforeTick(); }));
+  live_ = session_.acquisition();
+  if (live_ && live_->running())
+    live_->runOwned([this] {
+      live_->setBeforeSample([this](std::int64_t) {
+        try {
+          advance(now_(), painting_);
+        } catch (...) {
+          standStill();
+        }
+      });
+    });
+  else
+    live_ = nullptr;
+}
+
+AttachedMachine::~AttachedMachine() {
+  if (live_) live_->runOwned([this] { live_->setBeforeSample(nullptr); });
 }
 
 void AttachedMachine::setConfig(MachineConfig config) {
@@ -68,23 +85,53 @@ void AttachedMachine::setConfig(MachineConfig config) {
 }
 
 void AttachedMachine::rollerBackAtStart() {
-  if (machine_) machine_->startNewWall();
+  const auto backAtStart = [this] {
+    if (machine_) machine_->startNewWall();
+  };
+  if (live_)
+    live_->runOwned(backAtStart);
+  else
+    backAtStart();
 }
 
 void AttachedMachine::beforeTick() {
-  // The reading cycle goes on whatever happens to the simulated machine: a machine that cannot
-  // be set up stands still, and the card's pins stay as they are.
+  std::int64_t now = 0;
   try {
-    const std::int64_t now = now_();
-    setUpIfDue(now);
-    if (machine_) machine_->advanceTo(now - builtAt_, session_.state().Running);
+    now = now_();
   } catch (...) {
-    machine_.reset();
-    job_.reset();
+    // No clock to move by: the machine stands still, the reading cycle goes on.
+    if (live_)
+      live_->runOwned([this] { standStill(); });
+    else
+      standStill();
+    return;
+  }
+  if (!live_) {
+    setUpIfDue(now);
+    advance(now, session_.state().Running);
+    return;
+  }
+  painting_ = session_.state().Running;
+  // Set up on the thread the machine moves on, while the window's thread waits.
+  live_->runOwned([&] { setUpIfDue(now); });
+}
+
+void AttachedMachine::advance(std::int64_t now, bool painting) {
+  // The reading cycle goes on whatever happens to the simulated machine: a machine that cannot
+  // be set up or moved stands still, and the card's pins stay as they are.
+  try {
+    if (machine_) machine_->advanceTo(now - builtAt_, painting);
+  } catch (...) {
+    standStill();
   }
 }
 
-void AttachedMachine::setUpIfDue(std::int64_t now) {
+void AttachedMachine::standStill() {
+  machine_.reset();
+  job_.reset();
+}
+
+void AttachedMachine::setUpIfDue(std::int64_t now) try {
   if (!documentsChanged_ && !configChanged_) return;
   const bool configChanged = std::exchange(configChanged_, false);
   documentsChanged_ = false;
@@ -106,6 +153,8 @@ void AttachedMachine::setUpIfDue(std::int64_t now) {
   job_ = job;
   builtAt_ = now;
   machine_ = std::make_unique<PaintMachine>(card_, std::move(job), std::move(config));
+} catch (...) {
+  standStill();
 }
 
 }  // namespace chromaflow::sim

@@ -3,6 +3,7 @@
 // program: before every reading-cycle tick it moves the machine to the present time, the roller
 // and pumps running only while "Start" is checked.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,10 +24,14 @@ namespace chromaflow::sim {
 // settings really changed, or after a new speed or fault list: a gesture that leaves all of them
 // as they were (a window shown, the hose state chosen) leaves the roller where it is. Without a
 // surface there is no wall and no machine; the card's pins then stay as the machine left them.
+// While the session runs live, the machine moves with the wall clock on the acquisition thread,
+// before each of its samplings, whatever the window's thread does; it is set up, as above, from
+// the reading cycle's ticks, through the thread.
 class AttachedMachine {
  public:
   // `nowMilliseconds`: the program's clock (wall time in the program, a virtual clock in tests).
   AttachedMachine(Session& session, SimulatedK8000& card, std::function<std::int64_t()> nowMilliseconds);
+  ~AttachedMachine();
   AttachedMachine(const AttachedMachine&) = delete;
   AttachedMachine& operator=(const AttachedMachine&) = delete;
 
@@ -38,11 +43,15 @@ class AttachedMachine {
   // "->|<-": the operator has put the roller back at the start of the wall, hose full.
   void rollerBackAtStart();
 
-  const PaintMachine* machine() const { return machine_.get(); }  // nothing before the first tick with something to paint
+  // Nothing before the first tick with something to paint. While live, read it only from an
+  // operation run on the acquisition thread.
+  const PaintMachine* machine() const { return machine_.get(); }
 
  private:
   void beforeTick();
   void setUpIfDue(std::int64_t now);
+  void advance(std::int64_t now, bool painting);
+  void standStill();  // no machine until the documents or the configuration change
 
   Session& session_;
   SimulatedK8000& card_;
@@ -54,6 +63,8 @@ class AttachedMachine {
   std::optional<MachineJob> job_;   // what the machine was set up from
   std::unique_ptr<PaintMachine> machine_;
   std::int64_t builtAt_ = 0;        // program clock when the machine's own time was 0
+  InputAcquisition* live_ = nullptr;  // the thread the machine moves on, while there is one
+  std::atomic<bool> painting_ = false;  // "Start", as the last tick saw it
   std::vector<Subscription> wiring_;
 };
 
