@@ -185,6 +185,7 @@ void InputAcquisition::sample(std::int64_t microseconds) {
       const int channel = chip * 8 + bit + 1;
       std::uint32_t& count = counted_.changes[channel];
       if (count < std::numeric_limits<std::uint32_t>::max()) ++count;
+      ++figures_.changesCounted[channel];
       if (times_.size() < kKeptChangeTimes)
         times_.push_back({channel, microseconds});
       else

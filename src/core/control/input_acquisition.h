@@ -52,6 +52,7 @@ struct InputChange {
 struct AcquisitionFigures {
   std::uint64_t samples = 0;
   std::uint64_t operations = 0;             // run for other threads
+  std::array<std::uint64_t, kDigitalChannels + 1> changesCounted{};  // per input, since made
   std::int64_t longestIntervalMicroseconds = 0;  // between two samplings
   std::int64_t intervalP99Microseconds = 0;
   AcquisitionPriority priority = AcquisitionPriority::Normal;

@@ -40,15 +40,25 @@ void SimulatedK8000::writeByte(std::uint16_t address, std::uint8_t value) {
 
 void SimulatedK8000::setPulledLow(int channel, bool low) {
   requireChannel(channel);
-  Pcf8574a& chip = channel <= 8 ? io0_ : io1_;
-  const std::uint8_t mask = low ? static_cast<std::uint8_t>(chip.pulledLow() | bitOf(channel))
-                                : static_cast<std::uint8_t>(chip.pulledLow() & ~bitOf(channel));
-  chip.setPulledLow(mask);
+  const std::uint16_t bit = static_cast<std::uint16_t>(1u << (channel - 1));
+  const std::uint16_t mask = pulledLowMask();
+  setPulledLowMask(low ? static_cast<std::uint16_t>(mask | bit) : static_cast<std::uint16_t>(mask & ~bit));
 }
 
 void SimulatedK8000::setPulledLowMask(std::uint16_t mask) {
+  countChanges(pulledLowMask(), mask);
   io0_.setPulledLow(static_cast<std::uint8_t>(mask & 0xFF));
   io1_.setPulledLow(static_cast<std::uint8_t>(mask >> 8));
+}
+
+void SimulatedK8000::countChanges(std::uint16_t before, std::uint16_t after) {
+  for (unsigned changed = before ^ after, channel = 1; changed != 0; changed >>= 1, ++channel)
+    if (changed & 1) ++changesFromOutside_[channel];
+}
+
+std::uint64_t SimulatedK8000::changesFromOutside(int channel) const {
+  requireChannel(channel);
+  return changesFromOutside_[static_cast<std::size_t>(channel)];
 }
 
 std::uint16_t SimulatedK8000::pulledLowMask() const {

@@ -6,6 +6,7 @@
 // Tests and the simulated machine pull pins low from outside, set the analog inputs and watch
 // the outputs, by channel number as on the card.
 
+#include <array>
 #include <cstdint>
 
 #include "core/card/k8000_chips.h"
@@ -33,6 +34,9 @@ class SimulatedK8000 : public PortAccess {
   void setPulledLow(int channel, bool low);
   void setPulledLowMask(std::uint16_t mask);  // bit n - 1 for channel n
   std::uint16_t pulledLowMask() const;
+  // How many times the pin of this channel was pulled low or let go from outside since the card
+  // was made: the pulses the machine really gave.
+  std::uint64_t changesFromOutside(int channel) const;
   // The pin's level: low when the chip drives it low or it is pulled low from outside.
   bool pinLow(int channel) const;
   // The chip's latch: the card has switched this channel's output on (pin driven low).
@@ -50,11 +54,13 @@ class SimulatedK8000 : public PortAccess {
 
  private:
   const Pcf8574a& chipOf(int channel) const { return channel <= 8 ? io0_ : io1_; }
+  void countChanges(std::uint16_t before, std::uint16_t after);
 
   static constexpr BusWiring wiring_ = kK8000BusWiring;
   ParallelPortRegisters registers_ = registersOf(ParallelPortKind::Lpt1);
   std::uint8_t control_ = wiring_.control(true, true);  // bus idle
   I2cLineDecoder lines_;
+  std::array<std::uint64_t, 17> changesFromOutside_{};
   Pcf8574a io0_{kIoChipAddress[0]};
   Pcf8574a io1_{kIoChipAddress[1]};
   Tda8444 dac_{kDacChipAddress};
