@@ -194,6 +194,7 @@ void InputAcquisition::sample(std::int64_t microseconds) {
   }
   levels_ = now;
   latestLevels_ = now;
+  if (pulsesMade_) madeSoFar_ = pulsesMade_();
   ++figures_.samples;
   noteInterval(microseconds);
 }
@@ -229,9 +230,23 @@ InputCapture InputAcquisition::capture() {
   return taken;
 }
 
+void InputAcquisition::setPulsesMade(PulsesMade made) {
+  pulsesMade_ = std::move(made);
+  std::lock_guard lock(countLock_);
+  madeAtFirst_ = madeSoFar_ = pulsesMade_ ? pulsesMade_() : decltype(madeSoFar_){};
+  countedAtFirst_ = figures_.changesCounted;
+  figures_.lossKnown = static_cast<bool>(pulsesMade_);
+}
+
 AcquisitionFigures InputAcquisition::figures() const {
   std::lock_guard lock(countLock_);
   AcquisitionFigures figures = figures_;
+  if (figures.lossKnown)
+    for (std::size_t channel = 1; channel < madeSoFar_.size(); ++channel) {
+      const std::uint64_t made = madeSoFar_[channel] - madeAtFirst_[channel];
+      const std::uint64_t counted = figures_.changesCounted[channel] - countedAtFirst_[channel];
+      figures.pulsesLost[channel] = made > counted ? made - counted : 0;
+    }
   std::uint64_t total = 0;
   for (std::uint32_t n : intervalHistogram_) total += n;
   std::uint64_t seen = 0;

@@ -57,6 +57,10 @@ struct AcquisitionFigures {
   std::int64_t intervalP99Microseconds = 0;
   AcquisitionPriority priority = AcquisitionPriority::Normal;
   bool memoryLocked = false;
+  // Where the machine tells the pulses it really made (the simulated machine): per input, those
+  // made and never counted since it began telling.
+  bool lossKnown = false;
+  std::array<std::uint64_t, kDigitalChannels + 1> pulsesLost{};
   std::string priorityRemedy;  // what the operator does to get real-time priority, or nothing
 };
 
@@ -95,6 +99,12 @@ class InputAcquisition final : public BusOwner, public InputSource {
 
   AcquisitionFigures figures() const;
 
+  // The changes the machine really made on each input, when the machine can tell (the
+  // simulated one): read after each sampling, the pulses lost are those made and not counted.
+  // Set it only while stopped or from an owned operation.
+  using PulsesMade = std::function<std::array<std::uint64_t, kDigitalChannels + 1>()>;
+  void setPulsesMade(PulsesMade made);
+
   // One period's work, as the thread does it: owned operations, the gun valve, one sampling.
   // Tests call it directly, without the thread.
   void samplePeriod(std::int64_t microseconds);
@@ -129,6 +139,8 @@ class InputAcquisition final : public BusOwner, public InputSource {
   std::atomic<bool> running_ = false;  // read by both threads, unlike thread_
   std::atomic<std::thread::id> ownerThread_{};
   std::function<void(std::int64_t)> beforeSample_;
+  PulsesMade pulsesMade_;
+  std::array<std::uint64_t, kDigitalChannels + 1> madeAtFirst_{}, countedAtFirst_{};
 
   // Operations handed over by other threads, and the thread's sleep between periods.
   struct Request {
@@ -154,6 +166,7 @@ class InputAcquisition final : public BusOwner, public InputSource {
   std::vector<InputChange> times_;
   std::uint64_t timesNotKept_ = 0;
   AcquisitionFigures figures_;
+  std::array<std::uint64_t, kDigitalChannels + 1> madeSoFar_{};
   std::vector<std::uint32_t> intervalHistogram_;  // 10 µs bins up to 100 ms
 
   std::vector<InputChange> lastTimes_;

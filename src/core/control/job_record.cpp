@@ -70,6 +70,7 @@ void JobRecord::restart(const PathModel& path, const JobTick& start) {
   alarmsNotKept_ = 0;
   last_ = start;
   last_.alarms.fill(false);
+  pulsesLostAtStart_ = start.pulsesLost;
   started_ = true;
   followAlarms(start);
   last_ = start;
@@ -133,6 +134,12 @@ void JobRecord::addDelivered(RecordedStretch& s, const JobTick& tick, long long 
   if (tick.pulsesPerLitreP2 > 0) s.deliveredP2 += static_cast<double>(p2) / tick.pulsesPerLitreP2;
   s.correctionSum += tick.correction;
   ++s.correctionTicks;
+}
+
+std::optional<std::uint64_t> JobRecord::pulsesLost() const {
+  // Known only since the machine began telling: from nothing lost then.
+  if (!last_.pulsesLost) return std::nullopt;
+  return *last_.pulsesLost - std::min(*last_.pulsesLost, pulsesLostAtStart_.value_or(0));
 }
 
 void JobRecord::record(const JobTick& tick, const PathModel& path) {

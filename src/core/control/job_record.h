@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/control/figures.h"
@@ -31,6 +32,9 @@ struct JobTick {
   int pulsesPerLitreP1 = 0, pulsesPerLitreP2 = 0;
   float correction = 0;  // % the automatic correction applies to the mix
   std::array<bool, kAlarmCount> alarms{};
+  // The roller's and the pumps' pulses the machine made and the acquisition never counted,
+  // where the machine tells them (the simulated one, live).
+  std::optional<std::uint64_t> pulsesLost{};
 };
 
 // One surface, one proportion interval or one profile bin of the path: [from, to) in metres.
@@ -92,12 +96,15 @@ class JobRecord {
   // it stays in the hose and the roller when the wall is finished.
   const RecordedStretch& beyondEnd() const { return beyondEnd_; }
   std::int64_t milliseconds() const { return last_.milliseconds; }
+  // The pulses lost during the run, where they are known (0 expected).
+  std::optional<std::uint64_t> pulsesLost() const;
   // The whole run: every surface summed.
   RecordedStretch totals() const;
   // Bytes the record holds, for the soak's memory figure.
   std::size_t memoryBytes() const;
 
  private:
+  std::optional<std::uint64_t> pulsesLostAtStart_;
   // How far along a stretch a distance has gone without turning back: what the plan asks (or the
   // roller painted) there is the difference of the path's figures at the two ends, not a sum of
   // small steps, so that a long run does not drift. A turn back banks it and starts another.

@@ -1,5 +1,6 @@
 #include "core/session/port_status.h"
 
+#include "core/card/machine_wiring.h"
 #include "core/session/session.h"
 
 namespace chromaflow {
@@ -20,8 +21,13 @@ std::string acquisitionText(const Session& session) {
   if (!acquisition || !acquisition->running()) return "";
   const AcquisitionFigures figures = acquisition->figures();
   std::string text = " — comptage toutes les " + std::to_string(acquisition->periodMicroseconds() / 1000) + " ms";
-  if (figures.priority == AcquisitionPriority::Normal) return text + " en " + figures.priorityRemedy;
-  return text + " en temps réel (" + priorityName(figures.priority) + ")";
+  if (figures.lossKnown) {
+    const MachineWiring& wiring = kMachineWiring;
+    text += ", impulsions perdues : rouleau " + std::to_string(figures.pulsesLost[wiring.roller]) + ", P1 " +
+            std::to_string(figures.pulsesLost[wiring.pumpP1]) + ", P2 " + std::to_string(figures.pulsesLost[wiring.pumpP2]);
+  }
+  if (figures.priority == AcquisitionPriority::Normal) return text + ", " + figures.priorityRemedy;
+  return text + ", en temps réel (" + priorityName(figures.priority) + ")";
 }
 
 }  // namespace

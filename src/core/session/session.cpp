@@ -1,5 +1,6 @@
 #include "core/session/session.h"
 
+#include "core/card/machine_wiring.h"
 #include "core/common/display_forms.h"
 #include "core/session/language_table.h"
 #include "core/session/session_operation.h"
@@ -87,9 +88,22 @@ void Session::readingCycleTick() {
       testPanel_.RefreshTestWindow();
       note(Changed::CardImage);
     }
+    // The status line tells the pulses lost as soon as one more is.
+    if (const auto lost = pulsesLost(); lost && lost != shownPulsesLost_) {
+      shownPulsesLost_ = lost;
+      note(Changed::Port);
+    }
     followJobRecord();
     ticked.emit();
   });
+}
+
+std::optional<std::uint64_t> Session::pulsesLost() const {
+  if (!acquisition_) return std::nullopt;
+  const AcquisitionFigures figures = acquisition_->figures();
+  if (!figures.lossKnown) return std::nullopt;
+  const MachineWiring& wiring = kMachineWiring;
+  return figures.pulsesLost[wiring.roller] + figures.pulsesLost[wiring.pumpP1] + figures.pulsesLost[wiring.pumpP2];
 }
 
 JobTick Session::jobTick() const {
@@ -105,6 +119,7 @@ JobTick Session::jobTick() const {
   tick.pulsesPerLitreP2 = static_cast<int>(counterValue(main.P2trl));
   tick.correction = value32(main.Correction);
   tick.alarms = control_.correction().alarms;
+  tick.pulsesLost = pulsesLost();
   return tick;
 }
 

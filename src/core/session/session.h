@@ -78,6 +78,8 @@ class Session {
   const JobRecord& jobRecord() const { return record_; }
   // What the last reading-cycle tick showed the job record.
   JobTick jobTick() const;
+  // The roller's and the pumps' pulses made and never counted, where the machine tells them.
+  std::optional<std::uint64_t> pulsesLost() const;
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
   // The access to a port (nothing while it has not been used) and one line about it.
   const PortChoice* portChoice(ParallelPortKind kind) const { return ports_.choice(kind); }
@@ -292,7 +294,8 @@ class Session {
   bool hoseDragging_ = false;    // the hose-filling marker is being moved
   std::optional<Rgb> surfacePick_;
   JobRecord record_;
-  std::int64_t runMilliseconds_ = 0;  // reading-cycle time since the record started
+  std::int64_t runMilliseconds_ = 0;
+  std::optional<std::uint64_t> shownPulsesLost_;  // reading-cycle time since the record started
   unsigned long long recordedPlanRevision_ = 0;
 
   int depth_ = 0;

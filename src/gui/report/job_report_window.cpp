@@ -371,6 +371,8 @@ void JobReportWindow::showAlarms() {
       alarms.empty() ? QStringLiteral("Alarmes : aucune") : QStringLiteral("Alarmes : %1").arg(alarms.size());
   if (record.alarmsNotKept() > 0)
     heading += QStringLiteral(" (et %1 de plus, non gardées)").arg(record.alarmsNotKept());
+  if (const auto lost = record.pulsesLost())
+    heading += QStringLiteral(" — impulsions perdues par le comptage : %1").arg(static_cast<qulonglong>(*lost));
   ui_->LAlarmes->setText(heading);
 }
 

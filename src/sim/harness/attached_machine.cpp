@@ -61,6 +61,12 @@ AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::fu
   live_ = session_.acquisition();
   if (live_ && live_->running())
     live_->runOwned([this] {
+      // The pulses the machine really made on the card's pins: those the thread missed show.
+      live_->setPulsesMade([this] {
+        std::array<std::uint64_t, kDigitalChannels + 1> made{};
+        for (int channel = 1; channel <= kDigitalChannels; ++channel) made[channel] = card_.changesFromOutside(channel);
+        return made;
+      });
       live_->setBeforeSample([this](std::int64_t) {
         try {
           advance(now_(), painting_);
@@ -74,7 +80,11 @@ AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::fu
 }
 
 AttachedMachine::~AttachedMachine() {
-  if (live_) live_->runOwned([this] { live_->setBeforeSample(nullptr); });
+  if (live_)
+    live_->runOwned([this] {
+      live_->setBeforeSample(nullptr);
+      live_->setPulsesMade(nullptr);
+    });
 }
 
 void AttachedMachine::setConfig(MachineConfig config) {

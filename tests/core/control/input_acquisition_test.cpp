@@ -12,6 +12,7 @@
 
 #include "core/card/i2c_bus.h"
 #include "core/common/display_forms.h"
+#include "core/session/port_status.h"
 #include "sim/card/simulated_k8000.h"
 #include "support/control_rig.h"
 
@@ -258,6 +259,51 @@ TEST(LiveBus, EveryChangeBetweenTwoTicksIsOnePulse) {
   EXPECT_EQ(live.control.state().PaintedArea, headless.control.state().PaintedArea);
   EXPECT_EQ(live.control.state().Distance, headless.control.state().Distance);
   EXPECT_EQ(b.Distance, a.Distance);
+}
+
+}  // namespace
+}  // namespace chromaflow
+
+namespace chromaflow {
+namespace {
+
+// Changes faster than the samplings (two of the roller's between two of them) are lost: the
+// status line and the job record say how many, where the machine tells what it made.
+TEST(LiveBus, PulsesTooFastForTheSamplingsAreShownLost) {
+  ControlRig live{AcquisitionOptions{.periodMicroseconds = 1000, .askRealTime = false}};
+  live.wall(2, 10, {{"0.00", 0}, {"10.00", 100}});
+  live.session.hoseFullButton();
+  live.session.setRunning(true);
+  live.tick();
+  InputAcquisition& acquisition = *live.session.acquisition();
+  std::atomic<int> sampling = 0;
+  acquisition.runOwned([&] {
+    acquisition.setPulsesMade([&] {
+      std::array<std::uint64_t, kDigitalChannels + 1> made{};
+      for (int channel = 1; channel <= kDigitalChannels; ++channel) made[channel] = live.card.changesFromOutside(channel);
+      return made;
+    });
+    acquisition.setBeforeSample([&](std::int64_t) {
+      if (sampling < 25) {
+        live.card.setPulledLow(kRoller, true);  // a pulse both of whose edges fall between two samplings
+        live.card.setPulledLow(kRoller, false);
+        live.card.setPulledLow(kPumpP1, !live.card.pinLow(kPumpP1));  // one change a sampling: counted
+      }
+      ++sampling;
+    });
+  });
+  waitFor([&] { return sampling > 26; });
+  live.tick();
+  EXPECT_EQ(live.session.pulsesLost(), 50u);
+  EXPECT_EQ(acquisition.figures().pulsesLost[kPumpP1], 0u);
+  EXPECT_NE(drivingSummary(live.session).find("impulsions perdues : rouleau 50, P1 0, P2 0"), std::string::npos)
+      << drivingSummary(live.session);
+  EXPECT_EQ(live.session.jobRecord().pulsesLost(), 50u);
+  EXPECT_EQ(live.control.main().TrP1, "25");
+  acquisition.runOwned([&] {
+    acquisition.setBeforeSample(nullptr);
+    acquisition.setPulsesMade(nullptr);
+  });
 }
 
 }  // namespace
