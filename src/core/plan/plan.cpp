@@ -7,6 +7,7 @@
 
 #include "core/common/display_forms.h"
 #include "core/common/document_file.h"
+#include "core/plan/exchange_order.h"
 #include "core/settings/decode_line.h"
 
 namespace chromaflow {
@@ -151,18 +152,16 @@ void Plan::clearProportions() {
 
 void Plan::RefreshProportions() {
   changed();
-  // The exchange sort exactly: not stable, rows of one distance may change places. Rows already
-  // in order are never exchanged by it, so an edit that keeps the order costs one pass.
+  // The rows end in the order of the exchange sort, not stable: rows of one distance may change
+  // places (exchange_order.h). Rows already in order stay as they are.
   const int m = proportionCount();
   std::vector<double> distances(m);
   for (int j = 1; j <= m; ++j) distances[j - 1] = distanceOf(j);
   if (!std::is_sorted(distances.begin(), distances.end())) {
-    for (int j = 0; j < m; ++j)
-      for (int k = j + 1; k < m; ++k)
-        if (distances[k] < distances[j]) {
-          std::swap(distances[j], distances[k]);
-          for (int c = 1; c <= 6; ++c) std::swap(proportionGrid_[j][c], proportionGrid_[k][c]);
-        }
+    std::vector<ProportionRow> sorted;
+    sorted.reserve(proportionGrid_.size());
+    for (const int row : exchangeSortOrder(distances)) sorted.push_back(std::move(proportionGrid_[row]));
+    proportionGrid_ = std::move(sorted);
   }
   for (int j = 1; j <= m; ++j) {
     ProportionRow& row = proportionGrid_[j - 1];

@@ -62,8 +62,8 @@ class Plan {
   int proportionCount() const { return static_cast<int>(proportionGrid_.size()); }
   double distanceOf(int j) const;   // the distance cell read as a number
   int proportionOf(int j) const;    // the proportion cell read as an integer (0 if it is not one)
-  // RefreshProportions sorts the rows by distance (the exchange sort, not stable), numbers
-  // them and recomputes their colours; every edit runs it.
+  // RefreshProportions sorts the rows by distance in the order the exchange sort gives (not
+  // stable), numbers them and recomputes their colours; every edit runs it.
   void appendProportion(const std::string& distance, int proportion);
   bool setProportion(int j, const std::string& distance, int proportion);  // j = 1..m
   bool removeProportion(int j);                                           // j = 1..m
