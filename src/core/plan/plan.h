@@ -36,6 +36,7 @@ struct PlanTotals {
   std::string LTot = "0.0";
   std::string STot = "0.0";
   std::string HMax = "0.00";
+  bool operator==(const PlanTotals&) const = default;
 };
 
 class Plan {
