@@ -116,7 +116,7 @@ void Plan::RecomputeSurfaces() {
   totals_ = std::move(totals);
 }
 
-double Plan::distanceOf(int j) const { return value(proportionGrid_[j - 1][1]); }
+double Plan::distanceOf(int j) const { return distances_[j - 1]; }
 
 int Plan::proportionOf(int j) const {
   const auto proportion = integerOfField(proportionGrid_[j - 1][2]);
@@ -129,6 +129,8 @@ void Plan::addProportionRow(const std::string& distance, int proportion) {
   row[1] = distance;
   row[2] = std::to_string(proportion);
   proportionGrid_.push_back(std::move(row));
+  distances_.push_back(value(distance));
+  rowsEdited_ = true;
 }
 
 void Plan::appendProportion(const std::string& distance, int proportion) {
@@ -141,6 +143,8 @@ bool Plan::setProportion(int j, const std::string& distance, int proportion) {
   changed();
   proportionGrid_[j - 1][1] = distance;
   proportionGrid_[j - 1][2] = std::to_string(proportion);
+  distances_[j - 1] = value(distance);
+  rowsEdited_ = true;
   RefreshProportions();
   return true;
 }
@@ -149,6 +153,8 @@ bool Plan::removeProportion(int j) {
   if (j < 1 || j > proportionCount()) return false;
   changed();
   proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
+  distances_.erase(distances_.begin() + (j - 1));
+  rowsEdited_ = true;
   RefreshProportions();
   return true;
 }
@@ -156,43 +162,50 @@ bool Plan::removeProportion(int j) {
 void Plan::clearProportions() {
   changed();
   proportionGrid_.clear();
+  distances_.clear();
   RefreshProportions();
 }
 
 void Plan::RefreshProportions() {
   // The rows end in the order of the exchange sort, not stable: rows of one distance may change
   // places (exchange_order.h). Rows already in order stay as they are.
-  const int m = proportionCount();
-  std::vector<double> distances(m);
-  for (int j = 1; j <= m; ++j) distances[j - 1] = distanceOf(j);
-  bool rewritten = false;
-  if (!std::is_sorted(distances.begin(), distances.end())) {
+  bool moved = false;
+  if (!std::is_sorted(distances_.begin(), distances_.end())) {
     // Only the rows that change places are moved: an edit moves one row past its neighbours.
-    const std::vector<int> order = exchangeSortOrder(distances);
+    const std::vector<int> order = exchangeSortOrder(distances_);
     std::vector<bool> placed(order.size(), false);
     for (std::size_t start = 0; start < order.size(); ++start) {
       if (placed[start] || order[start] == static_cast<int>(start)) continue;
       ProportionRow first = std::move(proportionGrid_[start]);
+      const double firstDistance = distances_[start];
       std::size_t place = start;
       while (static_cast<std::size_t>(order[place]) != start) {
         proportionGrid_[place] = std::move(proportionGrid_[order[place]]);
+        distances_[place] = distances_[order[place]];
         placed[place] = true;
         place = order[place];
       }
       proportionGrid_[place] = std::move(first);
+      distances_[place] = firstDistance;
       placed[place] = true;
     }
-    rewritten = true;
+    moved = true;
   }
-  // Numbers and colours, each proportion's colour looked up once; a cell is written only when
-  // its text changes, so that a refresh that changes nothing leaves the revision as it is.
+  // Numbers and colours follow from the order, the proportions and the colour table: with none
+  // of them changed since they were last written, they stand as they are.
+  if (!moved && !rowsEdited_ && colours_.rows() == colouredWith_) return;
+  rowsEdited_ = false;
+  colouredWith_ = colours_.rows();
+  // Each proportion's colour looked up once; a cell is written only when its text changes, so
+  // that a refresh that changes nothing leaves the revision as it is.
+  bool rewritten = moved;
   std::unordered_map<std::string_view, std::array<std::string, 4>> colourCells;
   const auto write = [&rewritten](std::string& cell, std::string text) {
     if (cell == text) return;
     cell = std::move(text);
     rewritten = true;
   };
-  for (int j = 1; j <= m; ++j) {
+  for (int j = 1; j <= proportionCount(); ++j) {
     ProportionRow& row = proportionGrid_[j - 1];
     auto [cells, added] = colourCells.try_emplace(row[2]);
     if (added) {
@@ -236,6 +249,7 @@ void Plan::NewPlan() {
   changed();
   surfaces_.clear();
   proportionGrid_.clear();
+  distances_.clear();
   RecomputeSurfaces();
   RefreshProportions();
   renewed.emit();

@@ -122,6 +122,11 @@ class Plan {
   std::vector<SurfaceRow> surfaceGrid_;
   PlanTotals totals_;
   std::vector<ProportionRow> proportionGrid_;
+  std::vector<double> distances_;  // each row's distance cell read as a number
+  // Since the rows' numbers and colours were last written: a row was added, changed or removed;
+  // the colour table they were written with.
+  bool rowsEdited_ = false;
+  std::vector<ColourRow> colouredWith_;
   HoseState hoseState_ = HoseState::Empty;
   int startProportion_ = 0;
   bool anticipation_ = true;
