@@ -89,9 +89,26 @@ class Pixels {
       steps(from, to, [this](int x, int y) { put(x, y); });
   }
 
+  // Lines through the points in turn. Points in one pixel column one after another (rows
+  // closer than a pixel) are joined by vertical lines that together cover the column from the
+  // highest of them to the lowest: that stretch is drawn once.
   void polyline(const std::vector<QPoint>& points) {
     if (points.size() == 1) put(points.front().x(), points.front().y());
-    for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i]);
+    std::size_t i = 1;
+    while (i < points.size()) {
+      const QPoint from = points[i - 1];
+      if (points[i].x() != from.x()) {
+        line(from, points[i]);
+        ++i;
+        continue;
+      }
+      int top = from.y(), bottom = from.y();
+      for (; i < points.size() && points[i].x() == from.x(); ++i) {
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+      }
+      line(QPoint(from.x(), top), QPoint(from.x(), bottom));
+    }
   }
 
  private:
@@ -263,6 +280,11 @@ void drawColourScale(QImage& image, const MainViewSources& sources) {
 }
 
 void redrawViews(MainPictures& pictures, const MainViewSources& sources) {
+  // Every pixel of the three pictures is painted again: one that a view still shows gets a
+  // buffer of its own rather than a copy of the old picture to paint over.
+  for (QImage* image : {&pictures.surface, &pictures.proportion, &pictures.colourScale})
+    if (!image->isNull() && !image->isDetached() && Pixels::direct(*image))
+      *image = QImage(image->size(), image->format());
   const bool surface = paintable(pictures.surface), chart = paintable(pictures.proportion);
   if (surface && chart && pictures.surface.width() == pictures.proportion.width()) {
     const MainViewSources both = withView(sources, viewMetricsFor(pictures, sources.view.hoseWidth));
