@@ -89,7 +89,10 @@ std::string formatFixed(double x, int decimals, int significant) {
   const int q = std::max(-decimals, integerDigits - significant);
 
   std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));
-  if (std::fabs(value(text)) >= limit) return exponentForm(x, significant);
+  // Rounding moves the figure by half a unit of 10^q at most: only a figure within one unit of
+  // the limit can reach it.
+  const double unit = q >= 0 ? powerOfTen(q) : 1 / powerOfTen(-q);
+  if (magnitude + unit >= limit && std::fabs(value(text)) >= limit) return exponentForm(x, significant);
   if (-q < decimals) {
     if (-q == 0) text += '.';
     text.append(static_cast<std::size_t>(decimals + q), '0');
