@@ -319,6 +319,26 @@ BENCHMARK(SettingsMixingVolume)->Unit(benchmark::kMillisecond);
 void SettingsLitresPerM2(benchmark::State& state) { settingsEntry(state, SettingsPanel::EditLitreM2, "0.25"); }
 BENCHMARK(SettingsLitresPerM2)->Unit(benchmark::kMillisecond);
 
+// The settings window left after an entry: the main window's proportion views follow the new
+// settings then. Showing it again is not counted.
+void SettingsWindowLeft(benchmark::State& state) {
+  LargestPlanProgram job;
+  Session& session = job.session();
+  SettingsWindow& window = job.program().settingsWindow();
+  std::string now = panelText(session.settings(), SettingsPanel::EditFiltre), other = "1.60";
+  for (auto _ : state) {
+    state.PauseTiming();
+    window.show();
+    session.enterSettingsPanel(SettingsPanel::EditFiltre, other);
+    std::swap(now, other);
+    QApplication::processEvents();
+    state.ResumeTiming();
+    window.done(QDialog::Accepted);
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(SettingsWindowLeft)->Unit(benchmark::kMillisecond);
+
 // --- The project.
 
 // "Ouvrir..." of the project holding the largest plan, to the main window repainted.
