@@ -71,6 +71,36 @@ class LargestPlanProgram {
     return 0;
   }
 
+  // What is not the gesture (the windows brought up for it, the edit undone so that the next
+  // iteration edits the same plan), done untimed with the repaints it causes.
+  template <typename Work>
+  void untimed(benchmark::State& state, Work&& work) {
+    state.PauseTiming();
+    work();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  void takeOut(benchmark::State& state, const std::string& distance, int proportion) {
+    untimed(state, [&] { session().removeProportion(rowOf(distance, proportion)); });
+  }
+  void putBack(benchmark::State& state, const ProportionRow& removed) {
+    untimed(state, [&] { session().appendProportion(removed[1], std::stoi(removed[2])); });
+  }
+  // Untimed, what comes before the row editor's button: the plan window shown, the editor opened
+  // on a row, a distance typed.
+  void openEditor(benchmark::State& state, int row, const std::string& distance) {
+    untimed(state, [&] {
+      program_.planWindow().show();
+      program_.proportionEditor().openOnRow(row);
+      session().setEditorDistance(distance);
+    });
+  }
+  // The picker opened on the colour table's middle row (a double click on it).
+  void openPicker() {
+    session().openColourPicker(2);
+    session().colourPickerActivated();
+  }
+
   // False when the editor refused the row and stays open.
   bool pressEditorButton(const char* name) {
     ProportionEditorWindow& editor = program_.proportionEditor();
@@ -129,10 +159,7 @@ void ChartInsert(benchmark::State& state) {
     session.chartPointerMoved(at.x, at.y);
     session.chartInsert();
     QApplication::processEvents();
-    state.PauseTiming();
-    session.removeProportion(job.rowOf(point.distance, point.proportion));
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.takeOut(state, point.distance, point.proportion);
   }
 }
 BENCHMARK(ChartInsert)->Unit(benchmark::kMillisecond);
@@ -143,17 +170,12 @@ void ChartDelete(benchmark::State& state) {
   Session& session = job.session();
   const int row = session.plan().proportionCount() / 2;
   for (auto _ : state) {
-    state.PauseTiming();
     const PixelPoint at = job.pointOf(row);
     const ProportionRow removed = session.plan().proportionRows()[row - 1];
-    state.ResumeTiming();
     session.chartPointerMoved(at.x, at.y);
     session.chartDelete();
     QApplication::processEvents();
-    state.PauseTiming();
-    session.appendProportion(removed[1], std::stoi(removed[2]));
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.putBack(state, removed);
   }
 }
 BENCHMARK(ChartDelete)->Unit(benchmark::kMillisecond);
@@ -176,15 +198,6 @@ void EditorOpens(benchmark::State& state) {
 }
 BENCHMARK(EditorOpens)->Unit(benchmark::kMillisecond);
 
-// The plan window shown and the editor opened on a row with a distance typed: what comes before
-// the editor's button.
-void openEditor(LargestPlanProgram& job, int row, const std::string& distance) {
-  job.program().planWindow().show();
-  job.program().proportionEditor().openOnRow(row);
-  job.session().setEditorDistance(distance);
-  QApplication::processEvents();
-}
-
 // "OK" on a row given a new distance, then back to the old one the next iteration.
 void EditorOk(benchmark::State& state) {
   LargestPlanProgram job;
@@ -192,9 +205,7 @@ void EditorOk(benchmark::State& state) {
   const int row = plan.proportionCount() / 2, proportion = plan.proportionOf(row);
   std::string there = plan.proportionCell(row, 1), elsewhere = kFreeDistance;
   for (auto _ : state) {
-    state.PauseTiming();
-    openEditor(job, job.rowOf(there, proportion), elsewhere);
-    state.ResumeTiming();
+    job.openEditor(state, job.rowOf(there, proportion), elsewhere);
     if (!job.pressEditorButton("OKBtn")) state.SkipWithError("the editor refused the row");
     std::swap(there, elsewhere);
   }
@@ -206,15 +217,10 @@ void EditorInsert(benchmark::State& state) {
   LargestPlanProgram job;
   Session& session = job.session();
   for (auto _ : state) {
-    state.PauseTiming();
-    openEditor(job, 1, kFreeDistance);
+    job.openEditor(state, 1, kFreeDistance);
     const int proportion = session.proportionEditor().proportion();
-    state.ResumeTiming();
     if (!job.pressEditorButton("InsertBtn")) state.SkipWithError("the editor refused the row");
-    state.PauseTiming();
-    session.removeProportion(job.rowOf(kFreeDistance, proportion));
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.takeOut(state, kFreeDistance, proportion);
   }
 }
 BENCHMARK(EditorInsert)->Unit(benchmark::kMillisecond);
@@ -225,30 +231,29 @@ void EditorDelete(benchmark::State& state) {
   Session& session = job.session();
   const int row = session.plan().proportionCount() / 2;
   for (auto _ : state) {
-    state.PauseTiming();
     const ProportionRow removed = session.plan().proportionRows()[row - 1];
-    openEditor(job, row, removed[1]);
-    state.ResumeTiming();
+    job.openEditor(state, row, removed[1]);
     if (!job.pressEditorButton("DeleteBtn")) state.SkipWithError("the editor refused the row");
-    state.PauseTiming();
-    session.appendProportion(removed[1], std::stoi(removed[2]));
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.putBack(state, removed);
   }
 }
 BENCHMARK(EditorDelete)->Unit(benchmark::kMillisecond);
 
 // --- The colour window and its picker.
 
+// The largest plan's program with the colour window shown.
+struct ColourWindowJob : LargestPlanProgram {
+  ColourWindowJob() {
+    program().colourWindow().show();
+    QApplication::processEvents();
+  }
+};
+
 // The picker opened on the middle row of the colour table (a double click on it).
 void ColourPickerOpens(benchmark::State& state) {
-  LargestPlanProgram job;
-  Session& session = job.session();
-  job.program().colourWindow().show();
-  QApplication::processEvents();
+  ColourWindowJob job;
   for (auto _ : state) {
-    session.openColourPicker(2);
-    session.colourPickerActivated();
+    job.openPicker();
     QApplication::processEvents();
   }
 }
@@ -256,18 +261,14 @@ BENCHMARK(ColourPickerOpens)->Unit(benchmark::kMillisecond);
 
 // The picker's "OK" on the middle row with its red changed.
 void ColourPickerOk(benchmark::State& state) {
-  LargestPlanProgram job;
+  ColourWindowJob job;
   Session& session = job.session();
-  job.program().colourWindow().show();
-  QApplication::processEvents();
   int red = session.colours().rows()[1].R;
   for (auto _ : state) {
-    state.PauseTiming();
-    session.openColourPicker(2);
-    session.colourPickerActivated();
-    session.setPickerComponent(Component::Red, red ^= 1);
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.untimed(state, [&] {
+      job.openPicker();
+      session.setPickerComponent(Component::Red, red ^= 1);
+    });
     session.colourPickerButton(EditorButton::Ok);
     QApplication::processEvents();
   }
@@ -276,23 +277,14 @@ BENCHMARK(ColourPickerOk)->Unit(benchmark::kMillisecond);
 
 // The picker's "Supprimer" on the middle row; the row is put back untimed.
 void ColourPickerDelete(benchmark::State& state) {
-  LargestPlanProgram job;
+  ColourWindowJob job;
   Session& session = job.session();
-  job.program().colourWindow().show();
-  QApplication::processEvents();
   const ColourRow middle = session.colours().rows()[1];
   for (auto _ : state) {
-    state.PauseTiming();
-    session.openColourPicker(2);
-    session.colourPickerActivated();
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.untimed(state, [&] { job.openPicker(); });
     session.colourPickerButton(EditorButton::Delete);
     QApplication::processEvents();
-    state.PauseTiming();
-    session.addColourRow(middle);
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.untimed(state, [&] { session.addColourRow(middle); });
   }
 }
 BENCHMARK(ColourPickerDelete)->Unit(benchmark::kMillisecond);
@@ -327,12 +319,11 @@ void SettingsWindowLeft(benchmark::State& state) {
   SettingsWindow& window = job.program().settingsWindow();
   std::string now = panelText(session.settings(), SettingsPanel::EditFiltre), other = "1.60";
   for (auto _ : state) {
-    state.PauseTiming();
-    window.show();
-    session.enterSettingsPanel(SettingsPanel::EditFiltre, other);
-    std::swap(now, other);
-    QApplication::processEvents();
-    state.ResumeTiming();
+    job.untimed(state, [&] {
+      window.show();
+      session.enterSettingsPanel(SettingsPanel::EditFiltre, other);
+      std::swap(now, other);
+    });
     window.done(QDialog::Accepted);
     QApplication::processEvents();
   }
