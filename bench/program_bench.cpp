@@ -8,27 +8,24 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include <clocale>
 #include <string>
 #include <vector>
 
 #include "core/common/display_forms.h"
 #include "core/common/text_file.h"
-#include "core/control/virtual_clock.h"
 #include "core/session/session.h"
 #include "gui/drawing/job_sheet.h"
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
 #include "gui/plan/plan_window.h"
 #include "largest_job.h"
+#include "offscreen_program.h"
 #include "support/scripted_asker.h"
 
 namespace chromaflow {
 namespace {
 
-ProgramSetup setupOn(VirtualClock& clock, Asker* asker) {
-  return {clock, [&clock] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false}, asker};
-}
+using bench::setupOn;
 
 // From nothing to the main window shown and painted, maximised, with every window created. The
 // first run pays for what the process loads once (fonts, styles); the others show what each
@@ -162,13 +159,3 @@ BENCHMARK(PlanWindowShowsLongPlan)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->U
 
 }  // namespace
 }  // namespace chromaflow
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  std::setlocale(LC_ALL, "C");
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

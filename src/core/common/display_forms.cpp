@@ -31,6 +31,15 @@ bool isExactTie(double x, int q) {
   return m % five == 0;
 }
 
+// 10^n, exact: read from a table for the powers a double holds exactly (n up to 22), as pow
+// gives them, without its cost in the figures' formatting.
+double powerOfTen(int n) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (n >= 0 && n <= 22) return kExact[n];
+  return std::pow(10.0, n);
+}
+
 // to_chars rounds the exact binary value to nearest with ties to even; on an exact tie we step
 // one unit outward first so that the halfway case goes away from zero.
 double awayOnTie(double x, int q) {
@@ -69,18 +78,21 @@ std::string formatFixed(double x, int decimals, int significant) {
   if (std::isnan(x)) return "NAN";
   if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
   // An integer part longer than the significant digits goes to exponent notation.
-  const double limit = std::pow(10.0, significant);
+  const double limit = powerOfTen(significant);
   const double magnitude = std::fabs(x);
   if (magnitude >= limit) return exponentForm(x, significant);
 
   // Rounding position 10^q: the coarser of `significant` digits and `decimals` decimals.
   // Powers of ten are exact in binary, so the comparisons find the integer digits exactly.
   int integerDigits = 1;
-  while (integerDigits < significant && magnitude >= std::pow(10.0, integerDigits)) ++integerDigits;
+  while (integerDigits < significant && magnitude >= powerOfTen(integerDigits)) ++integerDigits;
   const int q = std::max(-decimals, integerDigits - significant);
 
   std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));
-  if (std::fabs(value(text)) >= limit) return exponentForm(x, significant);
+  // Rounding moves the figure by half a unit of 10^q at most: only a figure within one unit of
+  // the limit can reach it.
+  const double unit = q >= 0 ? powerOfTen(q) : 1 / powerOfTen(-q);
+  if (magnitude + unit >= limit && std::fabs(value(text)) >= limit) return exponentForm(x, significant);
   if (-q < decimals) {
     if (-q == 0) text += '.';
     text.append(static_cast<std::size_t>(decimals + q), '0');

@@ -55,7 +55,8 @@ void PathModel::refresh() const {
   // The walk of LitresUpTo over every breakpoint, in the order it meets them: surface ends and
   // proportion rows by distance, a surface end before a proportion row at the same distance.
   std::size_t i = 0, j = 0;
-  float previousDistance = 0, previousArea = 0, a1 = 0, a2 = 0;
+  float previousArea = 0, a1 = 0, a2 = 0;
+  float previousProportion = ProportionAtDistance(0);  // at the previous breakpoint
   breakpoints_.reserve(t.CL.size() + t.D.size());
   while (i < t.CL.size() || j < t.D.size()) {
     float b = 0, area = 0;
@@ -69,11 +70,12 @@ void PathModel::refresh() const {
       ++j;
     }
     const float dA = area - previousArea;
-    const float c = (ProportionAtDistance(previousDistance) + ProportionAtDistance(b)) / 2 / 100;
+    const float proportion = ProportionAtDistance(b);
+    const float c = (previousProportion + proportion) / 2 / 100;
     a1 = a1 + (1 - c) * dA;
     a2 = a2 + c * dA;
     previousArea = area;
-    previousDistance = b;
+    previousProportion = proportion;
     breakpoints_.push_back({b, area, a1, a2});
   }
 }

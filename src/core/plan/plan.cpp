@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "core/common/display_forms.h"
 #include "core/common/document_file.h"
+#include "core/plan/exchange_order.h"
 #include "core/settings/decode_line.h"
 
 namespace chromaflow {
@@ -87,8 +90,8 @@ void Plan::clearSurfaces() {
 }
 
 void Plan::RecomputeSurfaces() {
-  changed();
-  surfaceGrid_.clear();
+  std::vector<SurfaceRow> grid;
+  grid.reserve(surfaces_.size());
   float cumulativeLength = 0, cumulativeArea = 0, highest = 0;
   for (std::size_t i = 0; i < surfaces_.size(); ++i) {
     const Surface& s = surfaces_[i];
@@ -96,21 +99,24 @@ void Plan::RecomputeSurfaces() {
     cumulativeLength = cumulativeLength + s.L;
     cumulativeArea = cumulativeArea + area;
     if (s.H > highest) highest = s.H;
-    surfaceGrid_.push_back(
-        {std::to_string(i + 1), F2(s.H), F2(s.L), F2(area), F2(cumulativeLength), F2(cumulativeArea)});
+    grid.push_back({std::to_string(i + 1), F2(s.H), F2(s.L), F2(area), F2(cumulativeLength), F2(cumulativeArea)});
   }
-  if (surfaceGrid_.empty()) {
-    totals_ = PlanTotals{};
-    return;
+  PlanTotals totals;
+  if (!grid.empty()) {
+    const SurfaceRow& last = grid.back();
+    totals.LongTot = last[4];
+    totals.LTot = F1(value(last[4]));
+    totals.STot = F1(value(last[5]));
+    totals.HMax = F2(highest);
   }
-  const SurfaceRow& last = surfaceGrid_.back();
-  totals_.LongTot = last[4];
-  totals_.LTot = F1(value(last[4]));
-  totals_.STot = F1(value(last[5]));
-  totals_.HMax = F2(highest);
+  // A recompute that changes no text leaves the revision as it is.
+  if (grid == surfaceGrid_ && totals == totals_) return;
+  changed();
+  surfaceGrid_ = std::move(grid);
+  totals_ = std::move(totals);
 }
 
-double Plan::distanceOf(int j) const { return value(proportionGrid_[j - 1][1]); }
+double Plan::distanceOf(int j) const { return distances_[j - 1]; }
 
 int Plan::proportionOf(int j) const {
   const auto proportion = integerOfField(proportionGrid_[j - 1][2]);
@@ -118,10 +124,13 @@ int Plan::proportionOf(int j) const {
 }
 
 void Plan::addProportionRow(const std::string& distance, int proportion) {
+  changed();
   ProportionRow row;
   row[1] = distance;
   row[2] = std::to_string(proportion);
   proportionGrid_.push_back(std::move(row));
+  distances_.push_back(value(distance));
+  rowsEdited_ = true;
 }
 
 void Plan::appendProportion(const std::string& distance, int proportion) {
@@ -131,48 +140,83 @@ void Plan::appendProportion(const std::string& distance, int proportion) {
 
 bool Plan::setProportion(int j, const std::string& distance, int proportion) {
   if (j < 1 || j > proportionCount()) return false;
+  changed();
   proportionGrid_[j - 1][1] = distance;
   proportionGrid_[j - 1][2] = std::to_string(proportion);
+  distances_[j - 1] = value(distance);
+  rowsEdited_ = true;
   RefreshProportions();
   return true;
 }
 
 bool Plan::removeProportion(int j) {
   if (j < 1 || j > proportionCount()) return false;
+  changed();
   proportionGrid_.erase(proportionGrid_.begin() + (j - 1));
+  distances_.erase(distances_.begin() + (j - 1));
+  rowsEdited_ = true;
   RefreshProportions();
   return true;
 }
 
 void Plan::clearProportions() {
+  changed();
   proportionGrid_.clear();
+  distances_.clear();
   RefreshProportions();
 }
 
 void Plan::RefreshProportions() {
-  changed();
-  // The exchange sort exactly: not stable, rows of one distance may change places. Rows already
-  // in order are never exchanged by it, so an edit that keeps the order costs one pass.
-  const int m = proportionCount();
-  std::vector<double> distances(m);
-  for (int j = 1; j <= m; ++j) distances[j - 1] = distanceOf(j);
-  if (!std::is_sorted(distances.begin(), distances.end())) {
-    for (int j = 0; j < m; ++j)
-      for (int k = j + 1; k < m; ++k)
-        if (distances[k] < distances[j]) {
-          std::swap(distances[j], distances[k]);
-          for (int c = 1; c <= 6; ++c) std::swap(proportionGrid_[j][c], proportionGrid_[k][c]);
-        }
+  // The rows end in the order of the exchange sort, not stable: rows of one distance may change
+  // places (exchange_order.h). Rows already in order stay as they are.
+  bool moved = false;
+  if (!std::is_sorted(distances_.begin(), distances_.end())) {
+    // Only the rows that change places are moved: an edit moves one row past its neighbours.
+    const std::vector<int> order = exchangeSortOrder(distances_);
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+      if (placed[start] || order[start] == static_cast<int>(start)) continue;
+      ProportionRow first = std::move(proportionGrid_[start]);
+      const double firstDistance = distances_[start];
+      std::size_t place = start;
+      while (static_cast<std::size_t>(order[place]) != start) {
+        proportionGrid_[place] = std::move(proportionGrid_[order[place]]);
+        distances_[place] = distances_[order[place]];
+        placed[place] = true;
+        place = order[place];
+      }
+      proportionGrid_[place] = std::move(first);
+      distances_[place] = firstDistance;
+      placed[place] = true;
+    }
+    moved = true;
   }
-  for (int j = 1; j <= m; ++j) {
+  // Numbers and colours follow from the order, the proportions and the colour table: with none
+  // of them changed since they were last written, they stand as they are.
+  if (!moved && !rowsEdited_ && colours_.rows() == colouredWith_) return;
+  rowsEdited_ = false;
+  colouredWith_ = colours_.rows();
+  // Each proportion's colour looked up once; a cell is written only when its text changes, so
+  // that a refresh that changes nothing leaves the revision as it is.
+  bool rewritten = moved;
+  std::unordered_map<std::string_view, std::array<std::string, 4>> colourCells;
+  const auto write = [&rewritten](std::string& cell, std::string text) {
+    if (cell == text) return;
+    cell = std::move(text);
+    rewritten = true;
+  };
+  for (int j = 1; j <= proportionCount(); ++j) {
     ProportionRow& row = proportionGrid_[j - 1];
-    const ColourLookup colour = colours_.ColourOfProportion(value32(row[2]));
-    row[0] = std::to_string(j);
-    row[3] = std::to_string(colour.colour);
-    row[4] = std::to_string(colour.R);
-    row[5] = std::to_string(colour.G);
-    row[6] = std::to_string(colour.B);
+    auto [cells, added] = colourCells.try_emplace(row[2]);
+    if (added) {
+      const ColourLookup colour = colours_.ColourOfProportion(value32(row[2]));
+      cells->second = {std::to_string(colour.colour), std::to_string(colour.R), std::to_string(colour.G),
+                       std::to_string(colour.B)};
+    }
+    write(row[0], std::to_string(j));
+    for (int c = 0; c < 4; ++c) write(row[3 + c], cells->second[c]);
   }
+  if (rewritten) changed();
 }
 
 std::string Plan::surfaceCell(int row, int column) const {
@@ -202,8 +246,10 @@ void Plan::setStartProportion(int proportion) { startProportion_ = std::clamp(pr
 
 void Plan::NewPlan() {
   name_.set("Noname.spv");
+  changed();
   surfaces_.clear();
   proportionGrid_.clear();
+  distances_.clear();
   RecomputeSurfaces();
   RefreshProportions();
   renewed.emit();

@@ -36,6 +36,7 @@ struct PlanTotals {
   std::string LTot = "0.0";
   std::string STot = "0.0";
   std::string HMax = "0.00";
+  bool operator==(const PlanTotals&) const = default;
 };
 
 class Plan {
@@ -62,8 +63,8 @@ class Plan {
   int proportionCount() const { return static_cast<int>(proportionGrid_.size()); }
   double distanceOf(int j) const;   // the distance cell read as a number
   int proportionOf(int j) const;    // the proportion cell read as an integer (0 if it is not one)
-  // RefreshProportions sorts the rows by distance (the exchange sort, not stable), numbers
-  // them and recomputes their colours; every edit runs it.
+  // RefreshProportions sorts the rows by distance in the order the exchange sort gives (not
+  // stable), numbers them and recomputes their colours; every edit runs it.
   void appendProportion(const std::string& distance, int proportion);
   bool setProportion(int j, const std::string& distance, int proportion);  // j = 1..m
   bool removeProportion(int j);                                           // j = 1..m
@@ -121,6 +122,11 @@ class Plan {
   std::vector<SurfaceRow> surfaceGrid_;
   PlanTotals totals_;
   std::vector<ProportionRow> proportionGrid_;
+  std::vector<double> distances_;  // each row's distance cell read as a number
+  // Since the rows' numbers and colours were last written: a row was added, changed or removed;
+  // the colour table they were written with.
+  bool rowsEdited_ = false;
+  std::vector<ColourRow> colouredWith_;
   HoseState hoseState_ = HoseState::Empty;
   int startProportion_ = 0;
   bool anticipation_ = true;

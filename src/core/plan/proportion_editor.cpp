@@ -46,7 +46,7 @@ EditorOutcome ProportionEditor::store(int target) {
   if (!entered) return EditorOutcome::stay({"Veuillez entrer une distance"});
   // Both distances read as the 32-bit reals the table's figures are.
   for (int j = 1; j <= plan_.proportionCount(); ++j) {
-    if (j != target && value32(plan_.proportionCell(j, 1)) == *entered)
+    if (j != target && static_cast<float>(plan_.distanceOf(j)) == *entered)
       return EditorOutcome::stay(
           {"Une autre proportion est déjà définie à la distance " + distance_ + " mètres. Try an other."});
   }

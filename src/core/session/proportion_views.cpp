@@ -46,7 +46,7 @@ PlanCurve planCurve(const MainViewSources& sources) {
   curve.line.push_back({0, at(0).y});
   for (float d : tables.D) {
     curve.line.push_back(at(d));
-    curve.diamonds.push_back(at(d));
+    curve.diamonds.push_back(curve.line.back());
   }
   // The path's length as the LongTot label shows it.
   curve.line.push_back(at(value32(sources.plan.totals().LongTot)));

@@ -52,6 +52,92 @@ ViewMetrics chartMetrics(const QImage& chart, ViewMetrics view) {
 
 QPoint qPoint(PixelPoint p) { return {p.x, p.y}; }
 
+// Pixels of one colour written straight into the image's scanlines (through setPixel for an
+// image of another format). A plan of ten thousand rows would otherwise spend the redraw in the
+// painter: its curve and diamonds are drawn here.
+class Pixels {
+ public:
+  // An image whose scanlines hold one opaque 32-bit colour per pixel, written straight.
+  static bool direct(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+           image.format() == QImage::Format_ARGB32_Premultiplied;
+  }
+
+  Pixels(QImage& image, Rgb colour)
+      : image_(image),
+        value_(qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                    static_cast<int>((colour >> 16) & 0xFF))),
+        width_(image.width()),
+        height_(image.height()),
+        bits_(direct(image) ? image.bits() : nullptr),
+        stride_(image.bytesPerLine()) {}
+
+  void put(int x, int y) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (bits_)
+      reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = value_;
+    else
+      image_.setPixel(x, y, value_);
+  }
+
+  // A straight line, both ends included (Bresenham's steps). A line between two points inside
+  // the image stays inside it: its pixels are written without asking.
+  void line(QPoint from, QPoint to) {
+    if (bits_ && inside(from) && inside(to))
+      steps(from, to, [this](int x, int y) { reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = value_; });
+    else
+      steps(from, to, [this](int x, int y) { put(x, y); });
+  }
+
+  // Lines through the points in turn. Points in one pixel column one after another (rows
+  // closer than a pixel) are joined by vertical lines that together cover the column from the
+  // highest of them to the lowest: that stretch is drawn once.
+  void polyline(const std::vector<QPoint>& points) {
+    if (points.size() == 1) put(points.front().x(), points.front().y());
+    std::size_t i = 1;
+    while (i < points.size()) {
+      const QPoint from = points[i - 1];
+      if (points[i].x() != from.x()) {
+        line(from, points[i]);
+        ++i;
+        continue;
+      }
+      int top = from.y(), bottom = from.y();
+      for (; i < points.size() && points[i].x() == from.x(); ++i) {
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+      }
+      line(QPoint(from.x(), top), QPoint(from.x(), bottom));
+    }
+  }
+
+ private:
+  bool inside(QPoint p) const { return p.x() >= 0 && p.y() >= 0 && p.x() < width_ && p.y() < height_; }
+
+  template <typename Plot>
+  static void steps(QPoint from, QPoint to, Plot plot) {
+    const long long dx = std::llabs(static_cast<long long>(to.x()) - from.x());
+    const long long dy = -std::llabs(static_cast<long long>(to.y()) - from.y());
+    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
+    long long error = dx + dy;
+    int x = from.x(), y = from.y();
+    for (;;) {
+      plot(x, y);
+      if (x == to.x() && y == to.y()) return;
+      const long long twice = 2 * error;
+      if (twice >= dy) error += dy, x += sx;
+      if (twice <= dx) error += dx, y += sy;
+    }
+  }
+
+
+  QImage& image_;
+  QRgb value_;
+  int width_, height_;
+  uchar* bits_;
+  qsizetype stride_;
+};
+
 // The surfaces in white, then the mix's colours over them. The walk lays about one step per
 // pixel column, but the rounding of its positions now and then puts two steps on one column
 // and none on the next; such a column takes the colour of the step before it (the columns left
@@ -83,67 +169,24 @@ void paintSurfaceView(QImage& image, const MainViewSources& sources, const Predi
   if (!mix.complete)
     while (!landed[last]) --last;
   Rgb colour = laid[first];
+  std::vector<QRgb> shown(static_cast<std::size_t>(last + 1));
   for (int x = 0; x <= last; ++x) {
     if (landed[x]) colour = laid[x];
-    if (tops[x] < bottom) painter.fillRect(QRect(x, tops[x], 1, bottom - tops[x]), qColourOf(colour));
+    shown[x] = qColourOf(colour).rgb();
+  }
+  if (!Pixels::direct(image)) {
+    for (int x = 0; x <= last; ++x)
+      if (tops[x] < bottom) painter.fillRect(QRect(x, tops[x], 1, bottom - tops[x]), QColor(shown[x]));
+    return;
+  }
+  // Each column over its surface's height, written row by row into the scanlines.
+  painter.end();
+  for (int y = 0; y < bottom; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x <= last; ++x)
+      if (tops[x] <= y) line[x] = shown[x];
   }
 }
-
-// Pixels of one colour written straight into the image's scanlines (through setPixel for an
-// image of another format). A plan of ten thousand rows would otherwise spend the redraw in the
-// painter: its curve and diamonds are drawn here.
-class Pixels {
- public:
-  Pixels(QImage& image, Rgb colour)
-      : image_(image),
-        value_(qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                    static_cast<int>((colour >> 16) & 0xFF))),
-        width_(image.width()),
-        height_(image.height()),
-        bits_(direct(image) ? image.bits() : nullptr),
-        stride_(image.bytesPerLine()) {}
-
-  void put(int x, int y) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    if (bits_)
-      reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = value_;
-    else
-      image_.setPixel(x, y, value_);
-  }
-
-  // A straight line, both ends included (Bresenham's steps).
-  void line(QPoint from, QPoint to) {
-    const long long dx = std::llabs(static_cast<long long>(to.x()) - from.x());
-    const long long dy = -std::llabs(static_cast<long long>(to.y()) - from.y());
-    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
-    long long error = dx + dy;
-    int x = from.x(), y = from.y();
-    for (;;) {
-      put(x, y);
-      if (x == to.x() && y == to.y()) return;
-      const long long twice = 2 * error;
-      if (twice >= dy) error += dy, x += sx;
-      if (twice <= dx) error += dx, y += sy;
-    }
-  }
-
-  void polyline(const std::vector<QPoint>& points) {
-    if (points.size() == 1) put(points.front().x(), points.front().y());
-    for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i]);
-  }
-
- private:
-  static bool direct(const QImage& image) {
-    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
-           image.format() == QImage::Format_ARGB32_Premultiplied;
-  }
-
-  QImage& image_;
-  QRgb value_;
-  int width_, height_;
-  uchar* bits_;
-  qsizetype stride_;
-};
 
 // The diamonds' outlines: their sides are exact diagonals.
 void drawDiamonds(QImage& image, const std::vector<PixelPoint>& centres, Rgb colour) {
@@ -237,6 +280,11 @@ void drawColourScale(QImage& image, const MainViewSources& sources) {
 }
 
 void redrawViews(MainPictures& pictures, const MainViewSources& sources) {
+  // Every pixel of the three pictures is painted again: one that a view still shows gets a
+  // buffer of its own rather than a copy of the old picture to paint over.
+  for (QImage* image : {&pictures.surface, &pictures.proportion, &pictures.colourScale})
+    if (!image->isNull() && !image->isDetached() && Pixels::direct(*image))
+      *image = QImage(image->size(), image->format());
   const bool surface = paintable(pictures.surface), chart = paintable(pictures.proportion);
   if (surface && chart && pictures.surface.width() == pictures.proportion.width()) {
     const MainViewSources both = withView(sources, viewMetricsFor(pictures, sources.view.hoseWidth));

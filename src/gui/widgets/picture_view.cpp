@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRectF>
 
 #include "gui/drawing/main_pictures.h"
 
@@ -25,7 +26,9 @@ QImage PictureView::blankPicture() const {
 
 void PictureView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), palette().window());
+  // The window's colour under the picture, unless an opaque picture covers the whole view.
+  const QRectF shown(QPointF(0, 0), picture_.deviceIndependentSize());
+  if (picture_.hasAlphaChannel() || !shown.contains(QRectF(rect()))) painter.fillRect(rect(), palette().window());
   painter.drawImage(0, 0, picture_);
 }
 

@@ -178,3 +178,55 @@ TEST_F(PathFixture, RebuildsWhenThePlanChanges) {
 
 }  // namespace
 }  // namespace chromaflow
+
+namespace chromaflow {
+namespace {
+
+// Whatever edits the plan and its colours go through, the path reads the plan's cells as they
+// stand (no table kept from before an edit), and the rows stay sorted by their distance cells,
+// numbered and coloured from the colour table as it stands.
+TEST_F(PathFixture, ThePathAndTheRowsFollowEveryEdit) {
+  std::mt19937 random(11);
+  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto distance = [&] { return F2(0.5 * pick(12)); };  // few distances: many rows share one
+  for (int edit = 0; edit < 3000; ++edit) {
+    const int m = plan.proportionCount(), n = plan.surfaceCount();
+    switch (pick(10)) {
+      case 0: case 1: plan.appendProportion(distance(), pick(101)); break;
+      case 2: case 3: if (m > 0) plan.setProportion(1 + pick(m), distance(), pick(101)); break;
+      case 4: if (m > 0) plan.removeProportion(1 + pick(m)); break;
+      case 5: plan.appendSurface({0.5f + pick(4), 0.5f + pick(6)}); break;
+      case 6: if (n > 0) plan.setSurface(1 + pick(n), {0.5f + pick(4), 0.5f + pick(6)}); break;
+      case 7: if (n > 0) plan.removeSurface(1 + pick(n)); break;
+      case 8:
+        // A colour edit, then the refresh the documents run after it.
+        if (colours.rows().size() < 4) colours.addRow({25 * pick(5), pick(256), pick(256), pick(256)});
+        else if (pick(2)) colours.setRow(1 + pick(4), {25 * pick(5), pick(256), pick(256), pick(256)});
+        else colours.removeRow(1 + pick(4));
+        plan.RefreshProportions();
+        break;
+      default:
+        if (pick(4) == 0) plan.NewPlan();
+        else plan.RefreshProportions();
+    }
+    const PathTables& tables = path.tables();
+    ASSERT_EQ(tables.D.size(), static_cast<std::size_t>(plan.proportionCount())) << "edit " << edit;
+    ASSERT_EQ(tables.CL.size(), static_cast<std::size_t>(plan.surfaceCount())) << "edit " << edit;
+    for (int i = 1; i <= plan.surfaceCount(); ++i)
+      ASSERT_EQ(tables.CL[i - 1], value32(plan.surfaceCell(i, 4))) << "edit " << edit << ", surface " << i;
+    for (int j = 1; j <= plan.proportionCount(); ++j) {
+      const ProportionRow& row = plan.proportionRows()[j - 1];
+      ASSERT_EQ(tables.D[j - 1], value32(row[1])) << "edit " << edit << ", row " << j;
+      ASSERT_EQ(tables.P[j - 1], value32(row[2])) << "edit " << edit << ", row " << j;
+      if (j > 1) {
+        ASSERT_LE(value(plan.proportionRows()[j - 2][1]), value(row[1])) << "edit " << edit;
+      }
+      const ColourLookup colour = colours.ColourOfProportion(value32(row[2]));
+      ASSERT_EQ(row[0], std::to_string(j)) << "edit " << edit;
+      ASSERT_EQ(row[3], std::to_string(colour.colour)) << "edit " << edit << ", row " << j;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace chromaflow
