@@ -33,11 +33,12 @@ for tool in "$program" "$sim" "$@"; do
 done
 
 # Every option of the help is in the manual page (the page writes "-" as "\-").
-for tool in chromaflow chromaflow-sim; do
+live=$(for tool in "$@"; do [ "$(basename "$tool")" = chromaflow-live ] && echo "$tool"; done)
+for tool in chromaflow chromaflow-sim chromaflow-live; do
   page="$manuals/$tool.1"
   check "$tool.1 is there" '[ -s "$page" ]'
   sed 's/\\-/-/g' "$page" >"$work/page"
-  exe="$program"; [ "$tool" = chromaflow-sim ] && exe="$sim"
+  exe="$program"; [ "$tool" = chromaflow-sim ] && exe="$sim"; [ "$tool" = chromaflow-live ] && exe="$live"
   for option in $(env -u DISPLAY "$exe" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
     check "$tool.1 describes $option" 'grep -q -- "$option" "$work/page"'
   done
