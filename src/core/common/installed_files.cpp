@@ -20,4 +20,9 @@ std::filesystem::path installedExampleProject() {
   return folder.empty() ? folder : folder / "examples" / "wall.prv";
 }
 
+std::filesystem::path installedManual() {
+  const std::filesystem::path folder = installedDataFolder();
+  return folder.empty() ? folder : folder / "manual.html";
+}
+
 }  // namespace chromaflow

@@ -14,5 +14,7 @@ std::filesystem::path dataFolderOf(const std::filesystem::path& executable);
 std::filesystem::path installedDataFolder();
 // The example job (a wall of four surfaces with a sand-to-brick gradient), whether or not it is there.
 std::filesystem::path installedExampleProject();
+// The operator's manual, one HTML page, whether or not it is there.
+std::filesystem::path installedManual();
 
 }  // namespace chromaflow

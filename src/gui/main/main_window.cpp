@@ -1,5 +1,9 @@
 #include "gui/main/main_window.h"
 
+#include <filesystem>
+
+#include "core/common/installed_files.h"
+
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -415,6 +419,12 @@ void MainWindow::openManual() {
   };
   if (QFileInfo::exists(QStringLiteral("Notice.doc"))) {
     open(QStringLiteral("Notice.doc"));
+    return;
+  }
+  // Without the manual of old beside the program, the one installed with it, in the browser.
+  if (const std::filesystem::path manual = installedManual(); !manual.empty() && std::filesystem::exists(manual)) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string()))) && asker)
+      asker->showError("Le manuel " + manual.string() + " ne peut pas être ouvert : aucun navigateur de ce bureau ne l'affiche.");
     return;
   }
   if (!asker) return;

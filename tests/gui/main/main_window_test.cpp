@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDesktopServices>
+#include <QFile>
+#include <QUrl>
+
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
@@ -17,6 +21,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QDir>
 
 #include <functional>
@@ -636,17 +641,35 @@ TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
   EXPECT_EQ(rig.text("TrRoul"), stoppedAt);
 }
 
-TEST(MainWindow, ManualMissingOffersTheDocumentDialogOnly) {
+// Catches what the program asks the desktop to open, instead of a browser.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+ public:
+  OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+  ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls.push_back(url); }
+};
+
+TEST(MainWindow, TheInstalledManualOpensInTheBrowserWithoutAFileDialog) {
   ProgramRig rig;
+  OpenedUrls opened;
   const QString here = QDir::currentPath();
-  QDir::setCurrent(rig.folder.path());
+  QDir::setCurrent(rig.folder.path());  // no manual of old beside the program
   rig.action("MIHelpContentsItem")->trigger();
   QDir::setCurrent(here);
-  ASSERT_EQ(rig.asker.openAsked.size(), 1u);
-  EXPECT_EQ(rig.asker.openAsked[0].first, DocumentKind::Manual);
-  EXPECT_EQ(rig.asker.openAsked[0].second, "Noname");
+  EXPECT_TRUE(rig.asker.openAsked.empty());
   EXPECT_TRUE(rig.asker.errors.empty());
+  ASSERT_EQ(opened.urls.size(), 1);
+  const QString page = opened.urls[0].toLocalFile();
+  EXPECT_TRUE(page.endsWith(QStringLiteral("/share/chromaflow/manual.html"))) << page.toStdString();
+  QFile file(page);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("First run: the simulated machine"));
 }
 
 }  // namespace
 }  // namespace chromaflow::testing
+
+#include "main_window_test.moc"
