@@ -641,6 +641,31 @@ TEST(MainWindow, StartRunsTheSimulatedMachineAndTheFiguresMove) {
   EXPECT_EQ(rig.text("TrRoul"), stoppedAt);
 }
 
+// An alarm is listed where the roller was when it was raised, also after the operator looked at
+// the correction window half-way (its return used to start the job again at 0.00 m).
+TEST(MainWindow, AnAlarmIsRecordedWhereTheRollerWasWhenRaised) {
+  ProgramRig rig;
+  rig.openExample();
+  rig.find<QRadioButton>("RBStart")->click();
+  click(rig.find<QPushButton>("BPistolet"));
+  while (rig.session.state().Distance < 6) rig.run(1'000);
+  EXPECT_EQ(windowOpenedBy([&] { rig.action("Correctionautodesproportions1")->trigger(); }), "FcorrectionPct");
+  const float before = rig.session.state().Distance;
+  ASSERT_GE(before, 6.0f);
+
+  // The pumps' counts flicker about the alarm limits all along the wall: alarms come.
+  const std::size_t alarmsBefore = rig.session.jobRecord().alarms().size();
+  float raisedAt = -1;
+  for (int second = 0; second < 60 && raisedAt < 0; ++second) {
+    rig.run(1'000);
+    const auto& alarms = rig.session.jobRecord().alarms();
+    if (alarms.size() > alarmsBefore) raisedAt = alarms.back().startDistance;
+  }
+  EXPECT_GE(raisedAt, before);
+  EXPECT_LE(raisedAt, rig.session.state().Distance);
+
+}
+
 // Catches what the program asks the desktop to open, instead of a browser.
 class OpenedUrls : public QObject {
   Q_OBJECT
