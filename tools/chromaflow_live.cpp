@@ -219,7 +219,7 @@ int runLive(const LiveOptions& options) {
                 static_cast<double>(figures.longestIntervalMicroseconds) / 1000,
                 static_cast<unsigned long long>(made), static_cast<unsigned long long>(counted),
                 static_cast<unsigned long long>(lost), longestEdit, priorityName(figures.priority));
-  std::cout << line;
+  std::cout << line << std::flush;
   if (figures.priority == AcquisitionPriority::Normal) std::cerr << "chromaflow-live : " << figures.priorityRemedy << "\n";
   return lost == 0 ? 0 : 3;
 }
