@@ -20,9 +20,12 @@ class ScriptedAsker : public Asker {
   std::vector<std::pair<DocumentKind, std::string>> openAsked, saveAsked;
   std::vector<std::pair<std::string, std::string>> valueQuestions;  // caption, pre-filled text
   std::vector<std::string> warnings, errors;
+  // Explanations and questions in the order the operator met them ("explained: ...", "open: ...").
+  std::vector<std::string> met;
 
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) override {
     openAsked.emplace_back(kind, current);
+    met.push_back("open: " + current);
     return next(openAnswers);
   }
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override {
@@ -33,6 +36,7 @@ class ScriptedAsker : public Asker {
     valueQuestions.emplace_back(caption, text);
     return next(values);
   }
+  void explainBeforeAsking(const std::string& text) override { met.push_back("explained: " + text); }
   void warn(const std::string& text) override { warnings.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
 

@@ -19,6 +19,9 @@ class NameAsker {
   // The name the operator chose, starting from `current`; nothing when cancelled.
   virtual std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) = 0;
   virtual std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) = 0;
+  // Why the open dialog that follows is shown (a project's file that is not where it should be);
+  // the operator reads it before choosing.
+  virtual void explainBeforeAsking(const std::string& text) { (void)text; }
 };
 
 // "C:/jobs/wall.prv" -> "wall.prv": the name without its directory.

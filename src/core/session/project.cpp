@@ -15,6 +15,23 @@ Project::Project(SettingsDocument& settings, ColourTable& colours, Plan& plan)
 
 void Project::redraw() { redrawRequested.emit(); }
 
+namespace {
+
+// What the operator reads before the open dialog of a project's missing file, and what
+// "Annuler" then leaves.
+std::string missingSiblingText(DocumentKind kind, const std::string& expected) {
+  const std::string name = nameWithoutDirectory(expected);
+  switch (kind) {
+    case DocumentKind::Plan: return "Le plan " + name + " est introuvable : choisissez-le, ou Annuler pour un plan vide.";
+    case DocumentKind::Colours:
+      return "La table des couleurs " + name + " est introuvable : choisissez-la, ou Annuler pour une table vide.";
+    default: break;
+  }
+  return "Les réglages " + name + " sont introuvables : choisissez-les, ou Annuler pour les réglages par défaut.";
+}
+
+}  // namespace
+
 void Project::NewProject() {
   plan_.NewPlan();
   colours_.NewColours();
@@ -123,6 +140,7 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
         notes_.push_back({kind, *found, "ouvert à la place de " + nameWithoutDirectory(expected) +
                                             " (les noms ne diffèrent que par la casse)"});
     }
+    if (!found && asker) asker->explainBeforeAsking(missingSiblingText(kind, expected));
     try {
       const bool read = open(!found);
       if (!found)

@@ -54,6 +54,10 @@ std::optional<std::string> DialogAsker::askOpenName(DocumentKind kind, const std
   return askName(kind, current, false);
 }
 
+void DialogAsker::explainBeforeAsking(const std::string& text) {
+  QMessageBox::information(owner(), QStringLiteral("Chromaflow"), QString::fromStdString(text));
+}
+
 std::optional<std::string> DialogAsker::askSaveName(DocumentKind kind, const std::string& current) {
   return askName(kind, current, true);
 }

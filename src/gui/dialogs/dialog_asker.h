@@ -22,6 +22,7 @@ class DialogAsker : public Asker {
   DialogAsker(QWidget* parent, InsertValueDialog& valueDialog);
 
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) override;
+  void explainBeforeAsking(const std::string& text) override;
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override;
   std::optional<std::string> askValue(const std::string& caption, const std::string& text) override;
   void warn(const std::string& text) override;

@@ -180,6 +180,11 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     EXPECT_EQ(notes[0].kind, DocumentKind::Colours);
     EXPECT_EQ(notes[0].path, dir.file("wall.cov"));
     EXPECT_EQ(notes[0].what, "introuvable ; son dialogue d'ouverture a été proposé et rien n'a été ouvert");
+    // The operator reads why before the dialog comes up.
+    ASSERT_GE(asker.met.size(), 2u);
+    EXPECT_EQ(asker.met[asker.met.size() - 2],
+              "explained: La table des couleurs wall.cov est introuvable : choisissez-la, ou Annuler pour une table vide.");
+    EXPECT_EQ(asker.met.back(), "open: Noname.cov");
     asker.openAnswers.push_back(dir.file("kept.cov"));
     notes = open(other);
     ASSERT_EQ(notes.size(), 1u);
