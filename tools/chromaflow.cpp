@@ -23,7 +23,7 @@ namespace {
 using chromaflow::tools::UsageError;
 
 const char* const kUsage =
-    "usage : chromaflow [PROJET.prv]\n"
+    "usage : chromaflow [--acquisition MS] [PROJET.prv]\n"
     "        chromaflow --help | --version\n";
 
 std::string helpText() {
@@ -35,6 +35,8 @@ std::string helpText() {
                      "\n"
                      "  PROJET.prv         ouvert au démarrage comme « &Ouvrir... » du menu « &Projet », avec\n"
                      "                     ses fichiers .sev, .spv et .cov du même nom à côté\n"
+                     "  --acquisition MS   période de lecture des entrées de la carte, où chaque\n"
+                     "                     impulsion est comptée, de 1 à 5 ms (défaut 2)\n"
                      "  --help, --version  cette aide, la version\n"
                      "\n"
                      "Les options de Qt (-platform, -style, ...) sont aussi acceptées.\n"
@@ -45,16 +47,27 @@ std::string helpText() {
   return text;
 }
 
-// What is left once Qt has taken its own options: at most one project.
-std::optional<std::string> projectToOpen(int argc, char** argv) {
+// What is left once Qt has taken its own options: at most one project, and the acquisition's
+// period.
+struct CommandLine {
   std::optional<std::string> project;
+  int acquisitionMilliseconds = 2;
+};
+
+CommandLine readCommandLine(int argc, char** argv) {
+  CommandLine line;
   chromaflow::tools::ArgumentReader args(argc, argv);
   while (args.next()) {
+    if (args.name() == "--acquisition") {
+      line.acquisitionMilliseconds =
+          static_cast<int>(chromaflow::tools::boundedNumber(args.value(), "--acquisition", 1, 5));
+      continue;
+    }
     if (args.isOption()) throw UsageError{"option inconnue " + args.name()};
-    if (project) throw UsageError{"un seul projet à la fois : " + args.name()};
-    project = std::filesystem::absolute(args.name()).lexically_normal().string();
+    if (line.project) throw UsageError{"un seul projet à la fois : " + args.name()};
+    line.project = std::filesystem::absolute(args.name()).lexically_normal().string();
   }
-  return project;
+  return line;
 }
 
 }  // namespace
@@ -68,7 +81,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Chromaflow - Velmora "));
     QApplication::setDesktopFileName(QStringLiteral("chromaflow"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/chromaflow.svg")));
-    const std::optional<std::string> project = projectToOpen(argc, argv);
+    const CommandLine line = readCommandLine(argc, argv);
+    const std::optional<std::string>& project = line.project;
 
     chromaflow::QtTimerSource timers;
     QElapsedTimer clock;
@@ -76,6 +90,7 @@ int main(int argc, char** argv) {
     // The inputs are counted every 2 ms in a thread of their own, at real-time priority where
     // the system grants it, so that no pulse is lost while the window is busy.
     chromaflow::AcquisitionOptions acquisition;
+    acquisition.periodMicroseconds = line.acquisitionMilliseconds * 1000;
     acquisition.askRealtimeKit = chromaflow::askRealtimeKit;
     chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
