@@ -5,6 +5,7 @@
 
 #include "core/card/k8000_card.h"
 #include "core/card/recording_port.h"
+#include "core/control/input_acquisition.h"
 #include "sim/card/simulated_k8000.h"
 
 namespace {
@@ -36,6 +37,24 @@ void BM_ReadAllIoChips(benchmark::State& state) {
   measure(state, [](K8000Card& card, int) { card.ReadAllIoChips(); });
 }
 BENCHMARK(BM_ReadAllIoChips);
+
+// One period of the acquisition thread (both I/O chips read, every change counted), and the
+// reading cycle's capture of what was counted every tenth period.
+void BM_AcquisitionPeriod(benchmark::State& state) {
+  Rig rig;
+  InputAcquisition acquisition(rig.card, {.askRealTime = false});
+  rig.counter.clear();
+  std::int64_t now = 0;
+  int step = 0;
+  for (auto _ : state) {
+    rig.simulated.setPulledLowMask(static_cast<std::uint16_t>(step++ & 0x45));
+    acquisition.samplePeriod(now += 2000);
+    if (step % 10 == 0) benchmark::DoNotOptimize(acquisition.capture());
+  }
+  state.counters["port_accesses"] =
+      benchmark::Counter(static_cast<double>(rig.counter.accesses()), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_AcquisitionPeriod);
 
 void BM_WriteDaChannel(benchmark::State& state) {
   measure(state, [](K8000Card& card, int step) { card.WriteDaChannel(1, step & 0xFF); });
