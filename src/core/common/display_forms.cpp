@@ -2,10 +2,19 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace chromaflow {
 namespace {
+
+// 10^n; up to 10^22 from a table of the exact values, as std::pow gives them, without its cost
+// at every figure shown.
+double powerOfTen(int n) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  return n >= 0 && n < static_cast<int>(std::size(kExact)) ? kExact[n] : std::pow(10.0, n);
+}
 
 // True when x lies exactly halfway between two multiples of 10^q, i.e. when 2x / 10^q is an
 // odd integer. x = m * 2^k with m an odd integer; 10^q = 2^q * 5^q.
@@ -69,14 +78,14 @@ std::string formatFixed(double x, int decimals, int significant) {
   if (std::isnan(x)) return "NAN";
   if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
   // An integer part longer than the significant digits goes to exponent notation.
-  const double limit = std::pow(10.0, significant);
+  const double limit = powerOfTen(significant);
   const double magnitude = std::fabs(x);
   if (magnitude >= limit) return exponentForm(x, significant);
 
   // Rounding position 10^q: the coarser of `significant` digits and `decimals` decimals.
   // Powers of ten are exact in binary, so the comparisons find the integer digits exactly.
   int integerDigits = 1;
-  while (integerDigits < significant && magnitude >= std::pow(10.0, integerDigits)) ++integerDigits;
+  while (integerDigits < significant && magnitude >= powerOfTen(integerDigits)) ++integerDigits;
   const int q = std::max(-decimals, integerDigits - significant);
 
   std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));

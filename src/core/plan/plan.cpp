@@ -16,10 +16,15 @@ const char* const kSurfaceHeadings[] = {"", "H (m)", "L (m)", "S (m2)", "L repor
 const char* const kProportionHeadings[] = {"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"};
 const char* const kMixingLeadKey = "Compensation du mélange";
 
+// The cells of a grid row as a file line, made in one piece: a plan's rows are most of its file.
 template <std::size_t N>
 std::string joined(const std::array<std::string, N>& cells) {
-  std::string line = cells[0];
-  for (std::size_t c = 1; c < N; ++c) line += ";" + cells[c];
+  std::size_t size = N - 1;
+  for (const std::string& cell : cells) size += cell.size();
+  std::string line;
+  line.reserve(size);
+  line += cells[0];
+  for (std::size_t c = 1; c < N; ++c) line.append(";").append(cells[c]);
   return line;
 }
 
@@ -214,7 +219,9 @@ void Plan::NewPlan() {
 }
 
 std::vector<std::string> Plan::fileLines() const {
-  std::vector<std::string> lines{"Surf." + headingLine(kSurfaceHeadings)};
+  std::vector<std::string> lines;
+  lines.reserve(surfaceGrid_.size() + proportionGrid_.size() + 7);
+  lines.push_back("Surf." + headingLine(kSurfaceHeadings));
   for (const SurfaceRow& row : surfaceGrid_) lines.push_back(joined(row));
   lines.emplace_back();
   lines.push_back("Prop." + headingLine(kProportionHeadings));
@@ -230,7 +237,7 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
   enum class Section { None, Surfaces, Proportions } section = Section::None;
   for (const std::string& text : lines) {
     const DecodedLine line = DecodeLine(text);
-    const std::string& key = line.field(1).text;
+    const std::string_view key = line.field(1).text;
     if (line.is(1, 'S')) {
       if (key == "Surf.") {
         section = Section::Surfaces;

@@ -13,6 +13,14 @@ std::string_view withoutLeadingBlanks(std::string_view text) {
   return text;
 }
 
+// A field can read as a number only when, after its blanks and one sign, it starts with a digit,
+// a point or the "$" of a hexadecimal number: the rest of a file's text is typed at once.
+bool mayBeNumber(std::string_view text) {
+  text = withoutLeadingBlanks(text);
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  return !text.empty() && (isDigit(text.front()) || text.front() == '.' || text.front() == '$');
+}
+
 }  // namespace
 
 const DecodedField& DecodedLine::field(int n) const {
@@ -79,13 +87,14 @@ DecodedLine DecodeLine(std::string_view line) {
     if (cut == std::string_view::npos) cut = rest.find(';');
     DecodedField& field = decoded.fields[decoded.count++];
     if (cut == std::string_view::npos) {
-      field.text = std::string(rest);
+      field.text = rest;
       rest = {};
     } else {
-      field.text = std::string(rest.substr(0, cut));
+      field.text = rest.substr(0, cut);
       rest = rest.substr(cut + 1);
     }
-    if (integerOfField(field.text)) field.type = 'I';
+    if (!mayBeNumber(field.text)) field.type = 'S';
+    else if (integerOfField(field.text)) field.type = 'I';
     else if (realOfField(field.text)) field.type = 'R';
     else field.type = 'S';
   }

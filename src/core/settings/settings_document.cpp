@@ -1,6 +1,7 @@
 #include "core/settings/settings_document.h"
 
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 #include "core/common/display_forms.h"
@@ -73,10 +74,15 @@ void SettingsDocument::NewSettings() {
 }
 
 std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName) const {
-  std::vector<std::string> lines{"Chromaflow Velmora - Settings: " + nameWithoutDirectory(fileName)};
-  for (const FileKey& key : kFileKeys)
-    lines.push_back(std::string(key.key) + "=" +
-                    (key.text ? settings_.*key.text : std::to_string(settings_.*key.integer)));
+  std::vector<std::string> lines;
+  lines.reserve(1 + std::size(kFileKeys));
+  lines.push_back("Chromaflow Velmora - Settings: " + nameWithoutDirectory(fileName));
+  for (const FileKey& key : kFileKeys) {
+    const std::string value = key.text ? settings_.*key.text : std::to_string(settings_.*key.integer);
+    std::string& line = lines.emplace_back();
+    line.reserve(key.key.size() + 1 + value.size());
+    line.append(key.key).append("=").append(value);
+  }
   return lines;
 }
 
@@ -95,7 +101,7 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
                            typeName(key.type) + " est attendu ; le réglage garde sa valeur");
         continue;
       }
-      const std::string& value = decoded.field(2).text;
+      const std::string_view value = decoded.field(2).text;
       if (value.size() > kLongestValueText) {
         refused_.push_back(quotedLine(line) + " : une valeur de " + std::to_string(value.size()) +
                            " caractères, plus qu'aucun nombre n'en demande (" + std::to_string(kLongestValueText) +

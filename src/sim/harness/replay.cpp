@@ -232,22 +232,23 @@ std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = trimmed(lines[index]);
     if (line.empty() || line.front() == '#') continue;
-    const std::string where = "ligne " + std::to_string(index + 1) + " : ";
+    // Said only when the line is refused: most lines are not.
+    const auto where = [index] { return "ligne " + std::to_string(index + 1) + " : "; };
     auto fields = split(line, ';');
     for (auto& field : fields) field = trimmed(field);
-    if (fields.size() < 2 || fields.size() > 3) return where + "2 ou 3 champs séparés par « ; » attendus";
+    if (fields.size() < 2 || fields.size() > 3) return where() + "2 ou 3 champs séparés par « ; » attendus";
     ReplayStep step;
     step.line = static_cast<int>(index + 1);
     if (fields[0].size() != 4 || !readNumber(fields[0], step.pulledLow, 16))
-      return where + "le champ 1 doit avoir quatre chiffres hexadécimaux, pas « " + std::string(fields[0]) + " »";
+      return where() + "le champ 1 doit avoir quatre chiffres hexadécimaux, pas « " + std::string(fields[0]) + " »";
     unsigned analog = 0;
     if (!readNumber(fields[1], analog, 10) || analog > 255)
-      return where + "le champ 2 doit être un entier de 0 à 255, pas « " + std::string(fields[1]) + " »";
+      return where() + "le champ 2 doit être un entier de 0 à 255, pas « " + std::string(fields[1]) + " »";
     step.analogInput = static_cast<std::uint8_t>(analog);
     if (fields.size() == 3 && !fields[2].empty()) {
       for (std::string_view text : split(fields[2], ',')) {
         auto action = readAction(trimmed(text));
-        if (auto* problem = std::get_if<std::string>(&action)) return where + *problem;
+        if (auto* problem = std::get_if<std::string>(&action)) return where() + *problem;
         step.actions.push_back(std::get<ReplayAction>(std::move(action)));
       }
     }

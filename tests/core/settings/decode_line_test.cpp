@@ -7,7 +7,7 @@ namespace {
 
 std::string shape(const DecodedLine& line) {
   std::string out;
-  for (int n = 1; n <= line.count; ++n) out += "[" + line.field(n).text + "]" + line.field(n).type;
+  for (int n = 1; n <= line.count; ++n) out.append("[").append(line.field(n).text).append("]") += line.field(n).type;
   return out;
 }
 
