@@ -235,14 +235,28 @@ std::vector<std::string> Plan::fileLines() const {
 
 void Plan::applyFileLines(const std::vector<std::string>& lines) {
   enum class Section { None, Surfaces, Proportions } section = Section::None;
-  for (const std::string& text : lines) {
-    const DecodedLine line = DecodeLine(text);
+  leftOut_.clear();
+  leftOutCount_ = 0;
+  // A section's rows have fields after their number; its heading and blank lines are none, and
+  // are not said when they are not taken.
+  bool row = false;
+  const auto leaveOut = [&](std::size_t index, const char* why) {
+    if (!row) return;
+    if (leftOut_.size() < kLeftOutShown)
+      leftOut_.push_back("ligne " + std::to_string(index + 1) + " " + quotedFileLine(lines[index]) + " : " + why);
+    ++leftOutCount_;
+  };
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const DecodedLine line = DecodeLine(lines[index]);
     const std::string_view key = line.field(1).text;
+    bool heading = false;
     if (line.is(1, 'S')) {
       if (key == "Surf.") {
         section = Section::Surfaces;
+        heading = true;
       } else if (key == "Prop.") {
         section = Section::Proportions;
+        heading = true;
       } else if (key == "Etat tuyau") {
         section = Section::None;
         SelectHoseState(line.field(2).text == "vide" ? HoseState::Empty : HoseState::Full);
@@ -257,16 +271,30 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
         mixingLead_ = line.field(2).text == "Yes";
       }
     }
-    if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {
+    row = !heading && line.count >= 2;
+    if (section == Section::Surfaces) {
+      if (!line.is(2, 'R') || !line.is(3, 'R')) {
+        leaveOut(index, "la hauteur et la longueur s'écrivent en nombres à décimales");
+        continue;
+      }
       const auto height = static_cast<float>(*realOfField(line.field(2).text));
       const auto length = static_cast<float>(*realOfField(line.field(3).text));
-      if (height > 0 && length > 0) addSurface(surfaceCount() + 1, {height, length});  // a 101st is left out, as is 0.00
-    } else if (section == Section::Proportions && line.is(2, 'R') && line.is(3, 'I')) {
+      if (!(height > 0 && length > 0)) leaveOut(index, "une surface sans hauteur ou sans longueur");
+      else if (surfaceCount() >= kMaxSurfaces) leaveOut(index, "au-delà de la 100e surface");
+      else if (!addSurface(surfaceCount() + 1, {height, length}))
+        leaveOut(index, "une hauteur ou une longueur de 0.00 à deux décimales, ou plus grande que ce que 32 bits tiennent");
+    } else if (section == Section::Proportions) {
+      if (!line.is(2, 'R') || !line.is(3, 'I')) {
+        leaveOut(index, "la distance s'écrit en nombre à décimales et la proportion en nombre entier");
+        continue;
+      }
       const auto distance = static_cast<float>(*realOfField(line.field(2).text));
       const int proportion = *integerOfField(line.field(3).text);
       // A distance beyond what 32 bits hold could not be written back as a number.
-      if (distance >= 0 && std::isfinite(distance) && proportion >= 0 && proportion <= 100)
-        addProportionRow(formatFixed(distance, 2, 6), proportion);
+      if (!(distance >= 0) || !std::isfinite(distance))
+        leaveOut(index, "une distance négative ou plus grande que ce que 32 bits tiennent");
+      else if (proportion < 0 || proportion > 100) leaveOut(index, "une proportion hors de 0 à 100");
+      else addProportionRow(formatFixed(distance, 2, 6), proportion);
     }
   }
   RecomputeSurfaces();
