@@ -14,11 +14,14 @@ std::string_view withoutLeadingBlanks(std::string_view text) {
 }
 
 // A field can read as a number only when, after its blanks and one sign, it starts with a digit,
-// a point or the "$" of a hexadecimal number: the rest of a file's text is typed at once.
+// a point, the "$" of a hexadecimal number or a second minus ("--0" reads as the integer 0): the
+// rest of a file's text is typed at once.
 bool mayBeNumber(std::string_view text) {
   text = withoutLeadingBlanks(text);
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
-  return !text.empty() && (isDigit(text.front()) || text.front() == '.' || text.front() == '$');
+  if (text.empty()) return false;
+  const char first = text.front();
+  return isDigit(first) || first == '.' || first == '$' || first == '-';
 }
 
 }  // namespace
