@@ -1,5 +1,7 @@
 #include "core/common/display_forms.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -23,11 +25,9 @@ bool isExactTie(double x, int q) {
   int exponent = 0;
   double fraction = std::frexp(std::fabs(x), &exponent);          // x = fraction * 2^exponent
   auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));  // exact: 53-bit mantissa
-  int k = exponent - 53;
-  while ((m & 1u) == 0) {
-    m >>= 1;
-    ++k;
-  }
+  const int zeros = std::countr_zero(m);  // m is not 0: x is not
+  m >>= zeros;
+  const int k = exponent - 53 + zeros;
   // 2x / 10^q = m * 5^(-q) * 2^(k + 1 - q): an odd integer when the power of two vanishes and
   // 5^q divides m (for q > 0); for q <= 0, 5^(-q) is an odd integer already.
   if (k + 1 - q != 0) return false;
@@ -54,6 +54,19 @@ std::string printed(std::chars_format format, int precision, double x) {
   auto result = std::to_chars(buffer, buffer + sizeof buffer, x, format, precision);
   return std::string(buffer, result.ptr);
 }
+
+// The digits before the point of a number printed in fixed notation.
+std::size_t integerDigitsOf(const std::string& text) {
+  const std::size_t point = text.find('.');
+  return (point == std::string::npos ? text.size() : point) - (text[0] == '-' ? 1 : 0);
+}
+
+// The characters a number may be written with: digits, signs, a point and an exponent.
+constexpr std::array<bool, 256> kNumberCharacters = [] {
+  std::array<bool, 256> allowed{};
+  for (const char c : std::string_view("0123456789.-+eE")) allowed[static_cast<unsigned char>(c)] = true;
+  return allowed;
+}();
 
 bool isAllZeroDigits(const std::string& text) {
   for (char c : text)
@@ -89,7 +102,12 @@ std::string formatFixed(double x, int decimals, int significant) {
   const int q = std::max(-decimals, integerDigits - significant);
 
   std::string text = printed(std::chars_format::fixed, -q, awayOnTie(x, q));
-  if (std::fabs(value(text)) >= limit) return exponentForm(x, significant);
+  // Rounded up to 10^significant (99999.995 printed 100000.00): one integer digit too many. The
+  // text has fewer digits than a double holds, so the count is what reading it back would say.
+  const bool reachedLimit = significant + decimals < std::numeric_limits<double>::digits10
+                                ? integerDigitsOf(text) > static_cast<std::size_t>(significant)
+                                : std::fabs(value(text)) >= limit;
+  if (reachedLimit) return exponentForm(x, significant);
   if (-q < decimals) {
     if (-q == 0) text += '.';
     text.append(static_cast<std::size_t>(decimals + q), '0');
@@ -112,8 +130,7 @@ std::optional<double> tryValue(std::string_view text) {
   if (text.empty()) return std::nullopt;
   // Only digits, one sign, a point and an exponent: no "inf", "nan" or hexadecimal spellings.
   for (char c : text)
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
-      return std::nullopt;
+    if (!kNumberCharacters[static_cast<unsigned char>(c)]) return std::nullopt;
   double result = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result,
                                       std::chars_format::general);

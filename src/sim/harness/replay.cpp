@@ -39,7 +39,7 @@ using K = ReplayAction::Kind;
 enum class Value { Integer, Text, Panel, Spin, Correction, HoseState, OnOff };
 
 struct ActionForm {
-  const char* name;
+  std::string_view name;  // its length known, so that a line's action is told from the others at once
   K kind;
   std::vector<Value> values;  // none: the action is its name alone
   const char* usage = "";     // the values as the operator's manual names them
@@ -103,6 +103,7 @@ int hexDigit(char c) {
 // "2%2C5" as "2,5"; nothing when a "%" is not followed by two hexadecimal digits.
 std::optional<std::string> decoded(std::string_view text) {
   std::string value;
+  value.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%') {
       value += text[i];
@@ -208,7 +209,7 @@ std::optional<std::string> problemWith(const ReplayAction& action) {
 bool readInteger(const std::string& text, int& value) { return readNumber(std::string_view(text), value, 10); }
 
 std::string actionText(const ReplayAction& action) {
-  std::string text = formOf(action.kind).name;
+  std::string text(formOf(action.kind).name);
   for (std::size_t i = 0; i < action.values.size(); ++i) text += (i == 0 ? "=" : ":") + encoded(action.values[i]);
   return text;
 }
