@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -242,8 +243,12 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
   bool row = false;
   const auto leaveOut = [&](std::size_t index, const char* why) {
     if (!row) return;
-    if (leftOut_.size() < kLeftOutShown)
-      leftOut_.push_back("ligne " + std::to_string(index + 1) + " " + quotedFileLine(lines[index]) + " : " + why);
+    if (leftOut_.size() < kLeftOutShown) {
+      const std::string number = std::to_string(index + 1), quoted = quotedFileLine(lines[index]);
+      std::string& said = leftOut_.emplace_back();
+      said.reserve(6 + number.size() + 1 + quoted.size() + 3 + std::strlen(why));
+      said.append("ligne ").append(number).append(" ").append(quoted).append(" : ").append(why);
+    }
     ++leftOutCount_;
   };
   for (std::size_t index = 0; index < lines.size(); ++index) {

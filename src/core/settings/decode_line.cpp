@@ -85,8 +85,11 @@ std::optional<double> realOfField(std::string_view text) {
 DecodedLine DecodeLine(std::string_view line) {
   DecodedLine decoded;
   std::string_view rest = line;
+  // Where the next "=" is in the rest, looked for again only once the rest is cut at it: a row
+  // of ";" fields without any "=" is searched for one once, not once per field.
+  std::size_t equals = rest.find('=');
   while (!rest.empty() && decoded.count < DecodedLine::kMaxFields) {
-    std::size_t cut = rest.find('=');
+    std::size_t cut = equals;
     if (cut == std::string_view::npos) cut = rest.find(';');
     DecodedField& field = decoded.fields[decoded.count++];
     if (cut == std::string_view::npos) {
@@ -95,6 +98,7 @@ DecodedLine DecodeLine(std::string_view line) {
     } else {
       field.text = rest.substr(0, cut);
       rest = rest.substr(cut + 1);
+      if (equals != std::string_view::npos) equals = rest.find('=');  // it was cut at that "="
     }
     if (!mayBeNumber(field.text)) field.type = 'S';
     else if (integerOfField(field.text)) field.type = 'I';
