@@ -60,7 +60,9 @@ const char* const kHelp =
     "Le cœur du programme en temps virtuel, sur la carte K8000 simulée.\n"
     "\n"
     "  PROJET.prv           ouvert comme « &Ouvrir... » de la fenêtre principale ; seul, il est\n"
-    "                       ouvert et ses chiffres affichés\n"
+    "                       ouvert et ses chiffres affichés ; ce que l'ouverture a rencontré\n"
+    "                       (fichier manquant, valeur refusée, ligne laissée de côté) va sur la\n"
+    "                       sortie d'erreur\n"
     "  --replay FICHIER     une ligne par cycle de 20 ms : BROCHES;ANALOGIQUE[;ACTIONS]\n"
     "                       (voir man chromaflow-sim)\n"
     "  --machine            la machine simulée peint le plan : « Start » et pistolet en marche ; le\n"
@@ -241,7 +243,8 @@ class TraceWriter {
   std::unique_ptr<StreamedFile> stream_;
 };
 
-// What a project alone shows: the documents read and the job's figures.
+// What a project alone shows: the documents read and the job's figures (what the open met is on
+// standard error, as for every run).
 void describeProject(Simulation& simulation, const std::string& project) {
   const Session& session = simulation.session();
   const MainWindowFigures& m = session.main();
@@ -250,8 +253,6 @@ void describeProject(Simulation& simulation, const std::string& project) {
             << " m2\n"
             << "Peinture du plan      : P1 " << m.P1lTot << " l, P2 " << m.P2lTot << " l, en tout " << m.P1P2ltot
             << " l\n";
-  for (const DocumentNote& note : session.project().lastOpenNotes())
-    std::cout << "À l'ouverture         : " << note.path << " : " << note.what << "\n";
   if (const auto problem = simulation.planProblem()) std::cout << "Plan                  : " << *problem << "\n";
 }
 
@@ -369,7 +370,10 @@ int run(const Options& options) {
   }
 
   Simulation simulation;
-  if (options.project) simulation.openProject(*options.project);
+  if (options.project) {
+    simulation.openProject(*options.project);
+    tools::showOpenReport(simulation.openReport());
+  }
   if (options.mixingLead) simulation.session().setMixingLead(true);
   if (options.saveAs) {
     simulation.saveProjectAs(*options.saveAs);

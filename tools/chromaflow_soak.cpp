@@ -36,7 +36,8 @@ const char* const kHelp =
     "La machine simulée peint le plan du projet mur après mur pendant HEURES de temps simulé\n"
     "(10 par défaut, plus que 0 et au plus 10000), puis vérifie que rien ne dérive : les litres\n"
     "de chaque pompe contre ce que demande le plan, la distance comptée contre la vraie, la\n"
-    "mémoire occupée. Chaque option s'écrit aussi --option=valeur.\n"
+    "mémoire occupée. Ce que l'ouverture du projet a rencontré (fichier manquant, valeur refusée,\n"
+    "ligne laissée de côté) va sur la sortie d'erreur. Chaque option s'écrit aussi --option=valeur.\n"
     "Statut : 0 aucune dérive, 1 dérive ou échec, 2 ligne de commande refusée.\n";
 
 // AddressSanitizer keeps freed memory in quarantine, so the resident size says nothing there.
@@ -116,6 +117,7 @@ double litresCounted(const std::string& pulses, const std::string& perLitre) {
 int run(const Options& options) {
   sim::Simulation simulation;
   simulation.openProject(options.project);
+  tools::showOpenReport(simulation.openReport());
   if (const auto problem = simulation.planProblem())
     throw FileError("rien à peindre : " + *problem);
   simulation.start();

@@ -1,7 +1,8 @@
 #pragma once
 // What the three command-line tools share: reading "--option value" and "--option=value",
 // numbers refused unless finite and within their range, --help and --version, a progress line
-// on a terminal for runs that take a while, and standard output checked before saying "done".
+// on a terminal for runs that take a while, what an open met, and standard output checked before
+// saying "done".
 
 #include <unistd.h>
 
@@ -152,6 +153,13 @@ inline double boundedNumber(const std::string& text, const std::string& what, do
     throw UsageError{what + " : « " + text + " » n'est pas un nombre " + bound};
   }
   return value;
+}
+
+// What the open of a project met (files missing or unreadable, values refused, rows left out),
+// on standard error as the program's message after an open says it; the run goes on with what
+// was read, as the program does.
+inline void showOpenReport(const std::string& report) {
+  if (!report.empty()) std::cerr << report << '\n';
 }
 
 // A line on standard error, rewritten in place, once a run has taken more than a few seconds

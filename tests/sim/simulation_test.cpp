@@ -250,6 +250,28 @@ TEST(PlanProblem, NamesThePlanFileAndWhy) {
   EXPECT_NE(alone.planProblem()->find((dir.path() / "alone.spv").string()), std::string::npos) << *alone.planProblem();
 }
 
+TEST(OpenReport, KeptForTheToolNotTakenForTheFirstEditsWarning) {
+  const testing::TempDir dir;
+  const std::string project = (dir.path() / "alone.prv").string();
+  std::filesystem::copy_file(kExample, project);
+  Simulation alone;
+  alone.openProject(project);
+  EXPECT_EQ(alone.openReport().rfind("À l'ouverture de alone.prv :\n- ", 0), 0u) << alone.openReport();
+  for (const char* sibling : {"alone.sev", "alone.cov", "alone.spv"})
+    EXPECT_NE(alone.openReport().find((dir.path() / sibling).string() + " : introuvable"), std::string::npos) << sibling;
+
+  // The first replayed edit reports only what it met itself.
+  const auto steps = parseReplay({"0000;0;start,surface-ok=1:2:3"});
+  ASSERT_TRUE(std::holds_alternative<std::vector<ReplayStep>>(steps));
+  std::ostringstream messages;
+  alone.replay(std::get<std::vector<ReplayStep>>(steps).front(), messages);
+  EXPECT_EQ(messages.str(), "");
+
+  Simulation example;
+  example.openProject(kExample);
+  EXPECT_EQ(example.openReport(), "");
+}
+
 // A port that only counts what is written to it.
 class CountingPort : public PortAccess {
  public:

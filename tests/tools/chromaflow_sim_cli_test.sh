@@ -30,6 +30,21 @@ for ext in prv sev spv cov; do
   check "save-as writes the .$ext" '[ -s "$work/copy.$ext" ]'
 done
 
+# What the open met goes to standard error once, whatever the run: here a plan row whose
+# distance is not a number, and the colours' file missing.
+cp "$example" "$work/odd.prv"
+cp "$(dirname "$example")/wall.sev" "$work/odd.sev"
+sed 's/^3;9.00;100;/3;nan;100;/' "$(dirname "$example")/wall.spv" > "$work/odd.spv"
+for args in "--machine --seconds 1" "--save-as $work/odd-copy.prv"; do
+  "$sim" "$work/odd.prv" $args >"$work/out" 2>"$work/err"; code=$?
+  check "the open's report is on standard error [$args]" \
+    '[ $code -eq 0 ] && [ "$(grep -c "^À l.ouverture de odd.prv :$" "$work/err")" -eq 1 ] &&
+     grep -qx -- "- $work/odd.cov : introuvable ; son dialogue d.ouverture a été proposé et rien n.a été ouvert" "$work/err" &&
+     grep -q -- "^- $work/odd.spv : ligne 10 \"3;nan;100;.*\" : la distance .* ; la ligne est laissée de côté$" "$work/err" &&
+     ! grep -q "ouverture" "$work/out"'
+done
+check "the save goes on without the row left out" '[ -s "$work/odd-copy.spv" ] && ! grep -q "nan" "$work/odd-copy.spv"'
+
 # The operator's edits replayed, the project saved after them: the warnings on standard error,
 # the refused entry silent, the edits in the saved files, the files opened untouched.
 printf '0000;0;surface-ok=5:2.5:4,prop-ok=5:5:40\n0000;0;prop-ok=5:5%%2E0:50,panel=EditRetard:2%%2C5,panel=EditRetard:1.2\n' \

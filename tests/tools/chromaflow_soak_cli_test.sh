@@ -19,10 +19,13 @@ check "soak: no project prints the usage" '[ $code -eq 2 ] && grep -q "usage" "$
 "$soak" "$example" --bogus >/dev/null 2>&1; code=$?
 check "soak: an unknown option is an option error" '[ $code -eq 2 ]'
 
-# A project without a plan: a clear message at once, not an endless run.
+# A project without a plan: a clear message at once, not an endless run, after what the open met.
 cp "$example" "$work/noplan.prv"
 timeout 10 "$soak" "$work/noplan.prv" 1 >/dev/null 2>"$work/err"; code=$?
-check "soak: a project with no plan stops at once naming the plan" '[ $code -eq 1 ] && grep -q "noplan.spv" "$work/err"'
+check "soak: a project with no plan stops at once naming the plan" \
+  '[ $code -eq 1 ] && grep -q "rien à peindre : le plan $work/noplan.spv" "$work/err"'
+check "soak: the open's report names the missing files" \
+  '[ "$(head -1 "$work/err")" = "À l'"'"'ouverture de noplan.prv :" ] && grep -q "^- $work/noplan.sev : introuvable" "$work/err"'
 
 "$soak" --help >"$work/out"; code=$?
 check "soak: --help on standard output" '[ $code -eq 0 ] && grep -q "usage" "$work/out"'

@@ -1,11 +1,22 @@
 #include "core/common/display_forms.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace chromaflow {
 namespace {
+
+// 10^n; up to 10^22 from a table of the exact values, as std::pow gives them, without its cost
+// at every figure shown.
+double powerOfTen(int n) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  return n >= 0 && n < static_cast<int>(std::size(kExact)) ? kExact[n] : std::pow(10.0, n);
+}
 
 // True when x lies exactly halfway between two multiples of 10^q, i.e. when 2x / 10^q is an
 // odd integer. x = m * 2^k with m an odd integer; 10^q = 2^q * 5^q.
@@ -14,11 +25,9 @@ bool isExactTie(double x, int q) {
   int exponent = 0;
   double fraction = std::frexp(std::fabs(x), &exponent);          // x = fraction * 2^exponent
   auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));  // exact: 53-bit mantissa
-  int k = exponent - 53;
-  while ((m & 1u) == 0) {
-    m >>= 1;
-    ++k;
-  }
+  const int zeros = std::countr_zero(m);  // m is not 0: x is not
+  m >>= zeros;
+  const int k = exponent - 53 + zeros;
   // 2x / 10^q = m * 5^(-q) * 2^(k + 1 - q): an odd integer when the power of two vanishes and
   // 5^q divides m (for q > 0); for q <= 0, 5^(-q) is an odd integer already.
   if (k + 1 - q != 0) return false;
@@ -54,6 +63,13 @@ std::string printed(std::chars_format format, int precision, double x) {
   auto result = std::to_chars(buffer, buffer + sizeof buffer, x, format, precision);
   return std::string(buffer, result.ptr);
 }
+
+// The characters a number may be written with: digits, signs, a point and an exponent.
+constexpr std::array<bool, 256> kNumberCharacters = [] {
+  std::array<bool, 256> allowed{};
+  for (const char c : std::string_view("0123456789.-+eE")) allowed[static_cast<unsigned char>(c)] = true;
+  return allowed;
+}();
 
 bool isAllZeroDigits(const std::string& text) {
   for (char c : text)
@@ -115,8 +131,7 @@ std::optional<double> tryValue(std::string_view text) {
   if (text.empty()) return std::nullopt;
   // Only digits, one sign, a point and an exponent: no "inf", "nan" or hexadecimal spellings.
   for (char c : text)
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
-      return std::nullopt;
+    if (!kNumberCharacters[static_cast<unsigned char>(c)]) return std::nullopt;
   double result = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result,
                                       std::chars_format::general);

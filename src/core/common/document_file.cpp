@@ -21,4 +21,12 @@ bool saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const Save
   return true;
 }
 
+std::string quotedFileLine(const std::string& line) {
+  constexpr std::size_t kShown = 60;
+  if (line.size() <= kShown) return "\"" + line + "\"";
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + line.substr(0, cut) + "…\"";
+}
+
 }  // namespace chromaflow

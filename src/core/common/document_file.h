@@ -21,4 +21,8 @@ bool openDocumentFile(const DocumentName& name, bool ask, NameAsker* asker, cons
 // False when nothing was written (cancelled).
 bool saveDocumentFile(DocumentName& name, bool ask, NameAsker* asker, const SaveLines& lines);
 
+// A file's line as the open's report quotes it, in double quotes: a line of megabytes is cut
+// after its first characters (on a character's boundary), so that the report stays readable.
+std::string quotedFileLine(const std::string& line);
+
 }  // namespace chromaflow

@@ -60,7 +60,15 @@ class Signal {
   // Calls every listener subscribed when the event starts and still subscribed when its turn
   // comes; one that subscribes during the event hears the next one.
   void emit(const Args&... args) const {
-    const auto entries = state_->entries;
+    const auto& subscribed = state_->entries;
+    // Most events have no listener or one: the list is copied only when there are more.
+    if (subscribed.empty()) return;
+    if (subscribed.size() == 1) {
+      const std::shared_ptr<Entry> only = subscribed.front();  // kept should it leave meanwhile
+      if (only->alive) only->listener(args...);
+      return;
+    }
+    const auto entries = subscribed;
     for (const auto& entry : entries)
       if (entry->alive) entry->listener(args...);
   }

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -74,11 +75,32 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
 // A run of ASCII is the same in both encodings: it is copied whole, up to the first byte that
 // is not (the end when there is none).
 std::size_t copyAscii(std::string_view text, std::size_t from, std::string& out) {
-  const auto high = std::find_if(text.begin() + from, text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  const auto to = static_cast<std::size_t>(high - text.begin());
+  // Eight bytes at a time while none has its high bit set: most files are ASCII throughout.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t to = from;
+  for (std::uint64_t eight = 0; to + sizeof eight <= text.size(); to += sizeof eight) {
+    std::memcpy(&eight, text.data() + to, sizeof eight);
+    if ((eight & kHighBits) != 0) break;
+  }
+  while (to < text.size() && static_cast<unsigned char>(text[to]) < 0x80) ++to;
   out.append(text.substr(from, to - from));
   return to;
+}
+
+// The UTF-8 text in Windows-1252, appended to `out`: a whole file is written into one string
+// without a string made per line.
+void appendWindows1252(std::string& out, std::string_view text) {
+  for (std::size_t i = copyAscii(text, 0, out); i < text.size(); i = copyAscii(text, i, out)) {
+    const char32_t c = nextCodePoint(text, i);
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char replacement = '?';
+    for (std::size_t k = 0; k < kHighControls.size(); ++k)
+      if (kHighControls[k] == c) replacement = static_cast<char>(0x80 + k);
+    out += replacement;
+  }
 }
 
 class SystemByteSink : public ByteSink {
@@ -202,17 +224,7 @@ std::string utf8FromWindows1252(std::string_view bytes) {
 std::string windows1252FromUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = copyAscii(text, 0, out); i < text.size(); i = copyAscii(text, i, out)) {
-    const char32_t c = nextCodePoint(text, i);
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char replacement = '?';
-    for (std::size_t k = 0; k < kHighControls.size(); ++k)
-      if (kHighControls[k] == c) replacement = static_cast<char>(0x80 + k);
-    out += replacement;
-  }
+  appendWindows1252(out, text);
   return out;
 }
 
@@ -252,6 +264,8 @@ TextFileContents readTextFile(const std::string& path) {
 
 std::vector<std::string> linesOfBytes(std::string_view bytes) {
   std::vector<std::string> lines;
+  // One allocation for the row of lines, not one for each doubling of it.
+  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
@@ -266,9 +280,12 @@ std::vector<std::string> linesOfBytes(std::string_view bytes) {
 }
 
 std::string bytesOfLines(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;  // a character is never longer in Windows-1252
   std::string bytes;
+  bytes.reserve(size);
   for (const auto& line : lines) {
-    bytes += windows1252FromUtf8(line);
+    appendWindows1252(bytes, line);
     bytes += "\r\n";
   }
   return bytes;

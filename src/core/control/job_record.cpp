@@ -28,6 +28,7 @@ double RecordedStretch::laidProportion() const { return share(deliveredP1, deliv
 
 JobRecord::Stretches JobRecord::cut(const std::vector<float>& bounds) {
   Stretches stretches;
+  stretches.shown.reserve(bounds.size());  // 400 stretches of the profile: one allocation
   for (std::size_t i = 1; i < bounds.size(); ++i) {
     RecordedStretch stretch;
     stretch.from = bounds[i - 1];

@@ -12,10 +12,12 @@ constexpr double kLevel = 100.0 / (kLevels - 1);
 constexpr double kStartPenalty = 1e9;
 constexpr double kSnap = 1.5 * kLevel;
 
-// A cost over the levels, read between two levels on the straight line joining them.
-double costAt(const std::vector<double>& cost, double mix) {
+// A cost over the levels, read between two levels on the straight line joining them. It is read
+// a thousand times a step: the level below is taken as an int (0..1000), which the processor
+// converts at once, where a conversion to an unsigned size takes a detour.
+double costAt(const double* cost, double mix) {
   const double position = (mix < 0 ? 0 : mix > 100 ? 100 : mix) * (1 / kLevel);
-  std::size_t below = static_cast<std::size_t>(position);
+  int below = static_cast<int>(position);
   if (below > kLevels - 2) below = kLevels - 2;
   const double t = position - static_cast<double>(below);
   return cost[below] + (cost[below + 1] - cost[below]) * t;
@@ -51,13 +53,17 @@ void bestMixes(const std::vector<float>& plan, float step, float mixingArea, flo
   // best[k]: the mix before step k that costs least, ignoring where step k must reach.
   std::vector<double> best(steps);
   for (std::size_t k = 0; k < steps; ++k) {
-    best[k] = bestLevel(cost);
+    // Held apart from the tables, so that a cost written is not taken to change them.
+    const double unconstrained = bestLevel(cost);
+    best[k] = unconstrained;
     const double target = plan[k];
+    const double* const before = cost.data();
+    double* const after = next.data();
     for (int i = 0; i < kLevels; ++i) {
       const double level = i * kLevel;
       const double lowest = (level - push) * perKeep, highest = level * perKeep;
-      const double before = best[k] < lowest ? lowest : best[k] > highest ? highest : best[k];
-      next[static_cast<std::size_t>(i)] = costAt(cost, before) + std::abs(level - target) * step;
+      const double from = unconstrained < lowest ? lowest : unconstrained > highest ? highest : unconstrained;
+      after[i] = costAt(before, from) + std::abs(level - target) * step;
     }
     cost.swap(next);
   }

@@ -47,7 +47,12 @@ const PathTables& PathModel::tables() const {
 void PathModel::refresh() const {
   if (builtRevision_ == plan_.revision()) return;
   builtRevision_ = plan_.revision();
-  tables_ = readPathTables(plan_);
+  // A window shown or left refreshes the plan without changing it: the walk and the mixing lead
+  // made for these tables stand.
+  PathTables fresh = readPathTables(plan_);
+  if (tablesBuilt_ != 0 && fresh == tables_) return;
+  ++tablesBuilt_;
+  tables_ = std::move(fresh);
   breakpoints_.clear();
   const auto& t = tables_;
   if (t.CL.empty() || t.D.empty()) return;
@@ -158,7 +163,7 @@ const MixingLeadTable& PathModel::mixingLead() const {
   const float m2PerLitre = value32(settings_.M2Litre());
   // A full hose lays its own paint first; the lead starts with the paint pumped after it.
   const bool fullHose = plan_.hoseState() == HoseState::Full;
-  const LeadKey key{plan_.revision(), m2PerLitre * settingValue(s.Filtre),
+  const LeadKey key{tablesBuilt_, m2PerLitre * settingValue(s.Filtre),
                     fullHose ? m2PerLitre * settingValue(s.Retard) : 0.0f,
                     fullHose ? static_cast<float>(plan_.startProportion()) : ProportionAtDistance(0)};
   if (leadKey_ != key) {

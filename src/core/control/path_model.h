@@ -23,6 +23,7 @@ namespace chromaflow {
 struct PathTables {
   std::vector<float> H, CL, CS;  // per surface: height, cumulative length, cumulative area
   std::vector<float> D, P;       // per proportion row: distance, proportion
+  bool operator==(const PathTables&) const = default;
 };
 
 PathTables readPathTables(const Plan& plan);
@@ -85,10 +86,11 @@ class PathModel {
   const Plan& plan_;
   const SettingsDocument& settings_;
   mutable unsigned long long builtRevision_ = ~0ull;
+  mutable unsigned long long tablesBuilt_ = 0;  // counts the tables that differed from the ones before
   mutable PathTables tables_;
   mutable std::vector<Breakpoint> breakpoints_;
   struct LeadKey {
-    unsigned long long revision;
+    unsigned long long tables;
     float mixingArea, fromArea, startMix;
     bool operator==(const LeadKey&) const = default;
   };

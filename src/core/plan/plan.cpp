@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -19,10 +20,15 @@ const char* const kSurfaceHeadings[] = {"", "H (m)", "L (m)", "S (m2)", "L repor
 const char* const kProportionHeadings[] = {"", "Distance (m)", "Proportions (%)", "RGB", "R", "G", "B"};
 const char* const kMixingLeadKey = "Compensation du mélange";
 
+// The cells of a grid row as a file line, made in one piece: a plan's rows are most of its file.
 template <std::size_t N>
 std::string joined(const std::array<std::string, N>& cells) {
-  std::string line = cells[0];
-  for (std::size_t c = 1; c < N; ++c) line += ";" + cells[c];
+  std::size_t size = N - 1;
+  for (const std::string& cell : cells) size += cell.size();
+  std::string line;
+  line.reserve(size);
+  line += cells[0];
+  for (std::size_t c = 1; c < N; ++c) line.append(";").append(cells[c]);
   return line;
 }
 
@@ -260,7 +266,9 @@ void Plan::NewPlan() {
 }
 
 std::vector<std::string> Plan::fileLines() const {
-  std::vector<std::string> lines{"Surf." + headingLine(kSurfaceHeadings)};
+  std::vector<std::string> lines;
+  lines.reserve(surfaceGrid_.size() + proportionGrid_.size() + 7);
+  lines.push_back("Surf." + headingLine(kSurfaceHeadings));
   for (const SurfaceRow& row : surfaceGrid_) lines.push_back(joined(row));
   lines.emplace_back();
   lines.push_back("Prop." + headingLine(kProportionHeadings));
@@ -274,14 +282,32 @@ std::vector<std::string> Plan::fileLines() const {
 
 void Plan::applyFileLines(const std::vector<std::string>& lines) {
   enum class Section { None, Surfaces, Proportions } section = Section::None;
-  for (const std::string& text : lines) {
-    const DecodedLine line = DecodeLine(text);
-    const std::string& key = line.field(1).text;
+  leftOut_.clear();
+  leftOutCount_ = 0;
+  // A section's rows have fields after their number; its heading and blank lines are none, and
+  // are not said when they are not taken.
+  bool row = false;
+  const auto leaveOut = [&](std::size_t index, const char* why) {
+    if (!row) return;
+    if (leftOut_.size() < kLeftOutShown) {
+      const std::string number = std::to_string(index + 1), quoted = quotedFileLine(lines[index]);
+      std::string& said = leftOut_.emplace_back();
+      said.reserve(6 + number.size() + 1 + quoted.size() + 3 + std::strlen(why));
+      said.append("ligne ").append(number).append(" ").append(quoted).append(" : ").append(why);
+    }
+    ++leftOutCount_;
+  };
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const DecodedLine line = DecodeLine(lines[index]);
+    const std::string_view key = line.field(1).text;
+    bool heading = false;
     if (line.is(1, 'S')) {
       if (key == "Surf.") {
         section = Section::Surfaces;
+        heading = true;
       } else if (key == "Prop.") {
         section = Section::Proportions;
+        heading = true;
       } else if (key == "Etat tuyau") {
         section = Section::None;
         SelectHoseState(line.field(2).text == "vide" ? HoseState::Empty : HoseState::Full);
@@ -296,16 +322,30 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
         mixingLead_ = line.field(2).text == "Yes";
       }
     }
-    if (section == Section::Surfaces && line.is(2, 'R') && line.is(3, 'R')) {
+    row = !heading && line.count >= 2;
+    if (section == Section::Surfaces) {
+      if (!line.is(2, 'R') || !line.is(3, 'R')) {
+        leaveOut(index, "la hauteur et la longueur s'écrivent en nombres à décimales");
+        continue;
+      }
       const auto height = static_cast<float>(*realOfField(line.field(2).text));
       const auto length = static_cast<float>(*realOfField(line.field(3).text));
-      if (height > 0 && length > 0) addSurface(surfaceCount() + 1, {height, length});  // a 101st is left out, as is 0.00
-    } else if (section == Section::Proportions && line.is(2, 'R') && line.is(3, 'I')) {
+      if (!(height > 0 && length > 0)) leaveOut(index, "une surface sans hauteur ou sans longueur");
+      else if (surfaceCount() >= kMaxSurfaces) leaveOut(index, "au-delà de la 100e surface");
+      else if (!addSurface(surfaceCount() + 1, {height, length}))
+        leaveOut(index, "une hauteur ou une longueur de 0.00 à deux décimales, ou plus grande que ce que 32 bits tiennent");
+    } else if (section == Section::Proportions) {
+      if (!line.is(2, 'R') || !line.is(3, 'I')) {
+        leaveOut(index, "la distance s'écrit en nombre à décimales et la proportion en nombre entier");
+        continue;
+      }
       const auto distance = static_cast<float>(*realOfField(line.field(2).text));
       const int proportion = *integerOfField(line.field(3).text);
       // A distance beyond what 32 bits hold could not be written back as a number.
-      if (distance >= 0 && std::isfinite(distance) && proportion >= 0 && proportion <= 100)
-        addProportionRow(formatFixed(distance, 2, 6), proportion);
+      if (!(distance >= 0) || !std::isfinite(distance))
+        leaveOut(index, "une distance négative ou plus grande que ce que 32 bits tiennent");
+      else if (proportion < 0 || proportion > 100) leaveOut(index, "une proportion hors de 0 à 100");
+      else addProportionRow(formatFixed(distance, 2, 6), proportion);
     }
   }
   RecomputeSurfaces();

@@ -110,6 +110,13 @@ class Plan {
   // Reads a plan file's lines into the plan as it is (Open starts from New), then recomputes
   // and sorts once.
   void applyFileLines(const std::vector<std::string>& lines);
+  // The rows of the last file read that were left out (a height, length or distance that is not
+  // a number, of no size or beyond what 32 bits hold, a proportion outside 0..100, a surface
+  // beyond the 100th), each with its line number, quoted, and why: the first kLeftOutShown of
+  // them, and how many there were in all.
+  static constexpr std::size_t kLeftOutShown = 10;
+  const std::vector<std::string>& leftOutFileRows() const { return leftOut_; }
+  std::size_t leftOutFileRowCount() const { return leftOutCount_; }
 
  private:
   void changed() { ++revision_; }
@@ -132,6 +139,8 @@ class Plan {
   bool anticipation_ = true;
   bool mixingLead_ = false;
   DocumentName name_;
+  std::vector<std::string> leftOut_;
+  std::size_t leftOutCount_ = 0;
 };
 
 }  // namespace chromaflow

@@ -129,6 +129,13 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
     for (const std::string& refused : settings_.refusedFileValues())
       notes_.push_back({DocumentKind::Settings, settings_.name().current(), "valeur refusée : " + refused});
   };
+  const auto noteLeftOutRows = [&] {
+    for (const std::string& row : plan_.leftOutFileRows())
+      notes_.push_back({DocumentKind::Plan, plan_.name().current(), row + " ; la ligne est laissée de côté"});
+    if (const std::size_t more = plan_.leftOutFileRowCount() - plan_.leftOutFileRows().size())
+      notes_.push_back({DocumentKind::Plan, plan_.name().current(),
+                        "et " + std::to_string(more) + " autres lignes laissées de côté"});
+  };
   // A sibling that exists is read as it is, under its own name or one differing only in case
   // (a job copied from Windows); a missing one is asked for.
   auto openSibling = [&](DocumentKind kind, DocumentName& document, const char* extension, auto open) {
@@ -147,6 +154,7 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
         notes_.push_back({kind, expected, read ? "introuvable ; son dialogue d'ouverture a été proposé et " + document.current() + " a été ouvert"
                                                : "introuvable ; son dialogue d'ouverture a été proposé et rien n'a été ouvert"});
       if (read && kind == DocumentKind::Settings) noteRefusedSettings();
+      if (read && kind == DocumentKind::Plan) noteLeftOutRows();
     } catch (const FileError& error) {
       if (!found) notes_.push_back({kind, expected, "introuvable ; son dialogue d'ouverture a été proposé"});
       if (dynamic_cast<const ReadCutOff*>(&error) && kind == DocumentKind::Settings) noteRefusedSettings();

@@ -13,6 +13,17 @@ std::string_view withoutLeadingBlanks(std::string_view text) {
   return text;
 }
 
+// A field can read as a number only when, after its blanks and one sign, it starts with a digit,
+// a point, the "$" of a hexadecimal number or a second minus ("--0" reads as the integer 0): the
+// rest of a file's text is typed at once.
+bool mayBeNumber(std::string_view text) {
+  text = withoutLeadingBlanks(text);
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  if (text.empty()) return false;
+  const char first = text.front();
+  return isDigit(first) || first == '.' || first == '$' || first == '-';
+}
+
 }  // namespace
 
 const DecodedField& DecodedLine::field(int n) const {
@@ -74,18 +85,23 @@ std::optional<double> realOfField(std::string_view text) {
 DecodedLine DecodeLine(std::string_view line) {
   DecodedLine decoded;
   std::string_view rest = line;
+  // Where the next "=" is in the rest, looked for again only once the rest is cut at it: a row
+  // of ";" fields without any "=" is searched for one once, not once per field.
+  std::size_t equals = rest.find('=');
   while (!rest.empty() && decoded.count < DecodedLine::kMaxFields) {
-    std::size_t cut = rest.find('=');
+    std::size_t cut = equals;
     if (cut == std::string_view::npos) cut = rest.find(';');
     DecodedField& field = decoded.fields[decoded.count++];
     if (cut == std::string_view::npos) {
-      field.text = std::string(rest);
+      field.text = rest;
       rest = {};
     } else {
-      field.text = std::string(rest.substr(0, cut));
+      field.text = rest.substr(0, cut);
       rest = rest.substr(cut + 1);
+      if (equals != std::string_view::npos) equals = rest.find('=');  // it was cut at that "="
     }
-    if (integerOfField(field.text)) field.type = 'I';
+    if (!mayBeNumber(field.text)) field.type = 'S';
+    else if (integerOfField(field.text)) field.type = 'I';
     else if (realOfField(field.text)) field.type = 'R';
     else field.type = 'S';
   }

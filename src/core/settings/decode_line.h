@@ -1,18 +1,19 @@
 #pragma once
 // The line decoder of the program's four text files: a line is cut into at most ten fields,
 // at its first "=" while one remains, else at its first ";", and each field is typed "I"
-// (integer), "R" (real) or "S" (anything else, the empty field included).
+// (integer), "R" (real) or "S" (anything else, the empty field included). The fields are views
+// of the line: a file of a million rows is decoded without a copy of any field, and the decoded
+// line is used while the line it was cut from is still there.
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace chromaflow {
 
 struct DecodedField {
-  std::string text;
+  std::string_view text;  // a piece of the decoded line
   char type = 'S';
 };
 

@@ -1,6 +1,7 @@
 #include "core/settings/settings_document.h"
 
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 #include "core/common/display_forms.h"
@@ -37,16 +38,6 @@ const FileKey kFileKeys[] = {
     {"Analog input: Gain", 'R', &MachineSettings::PGain, nullptr, false},
 };
 
-// A file's line as a refusal quotes it: a line of megabytes is cut after its first characters
-// (on a character's boundary), so that the open report stays readable.
-std::string quotedLine(const std::string& line) {
-  constexpr std::size_t kShown = 60;
-  if (line.size() <= kShown) return "\"" + line + "\"";
-  std::size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + line.substr(0, cut) + "…\"";
-}
-
 // The working point of the roller chart: pulses per m² at thickness `litres` when the roller
 // stops at `maxFlow`. Without a highest flow the roller turns as when dry.
 float rollerPulsesAt(float litres, float maxFlow, int dryPulses) {
@@ -73,10 +64,15 @@ void SettingsDocument::NewSettings() {
 }
 
 std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName) const {
-  std::vector<std::string> lines{"Chromaflow Velmora - Settings: " + nameWithoutDirectory(fileName)};
-  for (const FileKey& key : kFileKeys)
-    lines.push_back(std::string(key.key) + "=" +
-                    (key.text ? settings_.*key.text : std::to_string(settings_.*key.integer)));
+  std::vector<std::string> lines;
+  lines.reserve(1 + std::size(kFileKeys));
+  lines.push_back("Chromaflow Velmora - Settings: " + nameWithoutDirectory(fileName));
+  for (const FileKey& key : kFileKeys) {
+    const std::string value = key.text ? settings_.*key.text : std::to_string(settings_.*key.integer);
+    std::string& line = lines.emplace_back();
+    line.reserve(key.key.size() + 1 + value.size());
+    line.append(key.key).append("=").append(value);
+  }
   return lines;
 }
 
@@ -91,13 +87,13 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
     for (const FileKey& key : kFileKeys) {
       if (name != key.key) continue;
       if (!decoded.is(2, key.type)) {
-        refused_.push_back(quotedLine(line) + " : " + typeName(decoded.field(2).type) + " là où " +
+        refused_.push_back(quotedFileLine(line) + " : " + typeName(decoded.field(2).type) + " là où " +
                            typeName(key.type) + " est attendu ; le réglage garde sa valeur");
         continue;
       }
-      const std::string& value = decoded.field(2).text;
+      const std::string_view value = decoded.field(2).text;
       if (value.size() > kLongestValueText) {
-        refused_.push_back(quotedLine(line) + " : une valeur de " + std::to_string(value.size()) +
+        refused_.push_back(quotedFileLine(line) + " : une valeur de " + std::to_string(value.size()) +
                            " caractères, plus qu'aucun nombre n'en demande (" + std::to_string(kLongestValueText) +
                            " au plus) ; le réglage garde sa valeur");
         continue;

@@ -39,7 +39,7 @@ using K = ReplayAction::Kind;
 enum class Value { Integer, Text, Panel, Spin, Correction, HoseState, OnOff };
 
 struct ActionForm {
-  const char* name;
+  std::string_view name;  // its length known, so that a line's action is told from the others at once
   K kind;
   std::vector<Value> values;  // none: the action is its name alone
   const char* usage = "";     // the values as the operator's manual names them
@@ -103,6 +103,7 @@ int hexDigit(char c) {
 // "2%2C5" as "2,5"; nothing when a "%" is not followed by two hexadecimal digits.
 std::optional<std::string> decoded(std::string_view text) {
   std::string value;
+  value.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%') {
       value += text[i];
@@ -208,7 +209,7 @@ std::optional<std::string> problemWith(const ReplayAction& action) {
 bool readInteger(const std::string& text, int& value) { return readNumber(std::string_view(text), value, 10); }
 
 std::string actionText(const ReplayAction& action) {
-  std::string text = formOf(action.kind).name;
+  std::string text(formOf(action.kind).name);
   for (std::size_t i = 0; i < action.values.size(); ++i) text += (i == 0 ? "=" : ":") + encoded(action.values[i]);
   return text;
 }
@@ -232,22 +233,23 @@ std::variant<std::vector<ReplayStep>, std::string> parseReplay(const std::vector
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = trimmed(lines[index]);
     if (line.empty() || line.front() == '#') continue;
-    const std::string where = "ligne " + std::to_string(index + 1) + " : ";
+    // Said only when the line is refused: most lines are not.
+    const auto where = [index] { return "ligne " + std::to_string(index + 1) + " : "; };
     auto fields = split(line, ';');
     for (auto& field : fields) field = trimmed(field);
-    if (fields.size() < 2 || fields.size() > 3) return where + "2 ou 3 champs séparés par « ; » attendus";
+    if (fields.size() < 2 || fields.size() > 3) return where() + "2 ou 3 champs séparés par « ; » attendus";
     ReplayStep step;
     step.line = static_cast<int>(index + 1);
     if (fields[0].size() != 4 || !readNumber(fields[0], step.pulledLow, 16))
-      return where + "le champ 1 doit avoir quatre chiffres hexadécimaux, pas « " + std::string(fields[0]) + " »";
+      return where() + "le champ 1 doit avoir quatre chiffres hexadécimaux, pas « " + std::string(fields[0]) + " »";
     unsigned analog = 0;
     if (!readNumber(fields[1], analog, 10) || analog > 255)
-      return where + "le champ 2 doit être un entier de 0 à 255, pas « " + std::string(fields[1]) + " »";
+      return where() + "le champ 2 doit être un entier de 0 à 255, pas « " + std::string(fields[1]) + " »";
     step.analogInput = static_cast<std::uint8_t>(analog);
     if (fields.size() == 3 && !fields[2].empty()) {
       for (std::string_view text : split(fields[2], ',')) {
         auto action = readAction(trimmed(text));
-        if (auto* problem = std::get_if<std::string>(&action)) return where + *problem;
+        if (auto* problem = std::get_if<std::string>(&action)) return where() + *problem;
         step.actions.push_back(std::get<ReplayAction>(std::move(action)));
       }
     }

@@ -71,7 +71,12 @@ void Simulation::throwReportedError() {
 
 void Simulation::openProject(const std::string& path) {
   projectPath_ = path;
+  openReport_.clear();
+  asker_.warnings.clear();
   session_.openProjectFile(path);
+  // The session warns once after an open; the window shows it in a message box.
+  for (const std::string& warning : asker_.warnings) openReport_ += (openReport_.empty() ? "" : "\n") + warning;
+  asker_.warnings.clear();
   throwReportedError();
 }
 

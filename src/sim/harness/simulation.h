@@ -68,6 +68,10 @@ class Simulation {
   // As the main window's "&Ouvrir...": the project, then its colour, plan and settings files;
   // a missing sibling leaves that document new. Throws FileError.
   void openProject(const std::string& path);
+  // What the last open warned the operator of, file by file, in the words of the program's
+  // message after an open (openReportText); empty when the open went plainly. It is not left
+  // among the warnings that a replay's first edits report.
+  const std::string& openReport() const { return openReport_; }
   // Why the plan has nothing to paint (no project, its plan file missing or without a surface),
   // naming the file; nothing when it has a surface.
   std::optional<std::string> planProblem() const;
@@ -117,6 +121,7 @@ class Simulation {
   long long ticks_ = 0;
   std::int64_t lastTickAt_ = 0;
   std::optional<std::string> projectPath_;
+  std::string openReport_;
   bool ticked_ = false;
   std::uint64_t daWritesAtTickStart_ = 0;
   std::optional<int> tickDa_;  // what the last tick wrote to the DA output

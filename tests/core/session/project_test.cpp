@@ -204,6 +204,31 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     EXPECT_EQ(other.settings.settings().P1trl, 300);  // the rest still applies
     restore();
   }
+  {  // plan rows that cannot be taken are left out, each said with its line, the first ten of them
+    std::vector<std::string> plan{"Surf.;H (m);L (m);S (m2);L report (m);S (m2)", "1;2.00;3.00;6.00;3.00;6.00"};
+    for (int i = 0; i < 100; ++i) plan.push_back("9;1.00;1.00");  // the last is the 101st surface
+    plan.insert(plan.end(), {"", "Prop.;Distance (m);Proportions (%)", "1;1.50;60", "2;nan;50", "2;1e39;50", "3;4.00;101"});
+    for (int i = 0; i < 9; ++i) plan.push_back("4;x;1");
+    plan.push_back("Etat tuyau=vide");
+    writeBytes(dir.file("wall.spv"), crlf(plan));
+    Documents other;
+    const auto notes = open(other);
+    ASSERT_EQ(notes.size(), 11u);
+    for (const DocumentNote& note : notes) {
+      EXPECT_EQ(note.kind, DocumentKind::Plan);
+      EXPECT_EQ(note.path, dir.file("wall.spv"));
+    }
+    const std::string leftOut = " ; la ligne est laissée de côté";
+    EXPECT_EQ(notes[0].what, "ligne 102 \"9;1.00;1.00\" : au-delà de la 100e surface" + leftOut);
+    EXPECT_EQ(notes[1].what, "ligne 106 \"2;nan;50\" : la distance s'écrit en nombre à décimales et la proportion en "
+                             "nombre entier" + leftOut);
+    EXPECT_EQ(notes[2].what, "ligne 107 \"2;1e39;50\" : une distance négative ou plus grande que ce que 32 bits tiennent" + leftOut);
+    EXPECT_EQ(notes[3].what, "ligne 108 \"3;4.00;101\" : une proportion hors de 0 à 100" + leftOut);
+    EXPECT_EQ(notes[10].what, "et 3 autres lignes laissées de côté");
+    EXPECT_EQ(other.plan.surfaceCount(), 100);  // the rest is read
+    EXPECT_EQ(other.plan.proportionCount(), 1);
+    restore();
+  }
   {  // a plan that cannot be read at all: the open stops there, after the colours
     std::filesystem::remove(dir.file("wall.spv"));
     std::filesystem::create_symlink("/proc/sys/vm/compact_memory", dir.file("wall.spv"));  // write-only, even for root

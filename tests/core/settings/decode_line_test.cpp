@@ -7,7 +7,7 @@ namespace {
 
 std::string shape(const DecodedLine& line) {
   std::string out;
-  for (int n = 1; n <= line.count; ++n) out += "[" + line.field(n).text + "]" + line.field(n).type;
+  for (int n = 1; n <= line.count; ++n) out.append("[").append(line.field(n).text).append("]") += line.field(n).type;
   return out;
 }
 
@@ -43,6 +43,7 @@ TEST(DecodeLine, TypesFollowTheWholeField) {
       {"1E3", 'R'}, {"2.5e-2", 'R'}, {" 1.5", 'R'}, {"99999999999", 'R'}, {"1,5", 'S'},
       {"1.5x", 'S'}, {"", 'S'}, {"e5", 'S'}, {"1e", 'S'}, {"0x", 'S'}, {"$", 'S'},
       {"nan", 'S'}, {"inf", 'S'}, {"vide", 'S'}, {"--1", 'S'}, {"1e999", 'S'},
+      {"--0", 'I'}, {"+-0", 'I'}, {" -x", 'S'}, {"+.5", 'R'},  // the quirks of the first characters
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeLine(std::string("k=") + c.text).field(2).type, c.type) << c.text;
   EXPECT_EQ(*integerOfField("$1F"), 31);
