@@ -40,15 +40,6 @@ bool isExactTie(double x, int q) {
   return m % five == 0;
 }
 
-// 10^n, exact: read from a table for the powers a double holds exactly (n up to 22), as pow
-// gives them, without its cost in the figures' formatting.
-double powerOfTen(int n) {
-  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  if (n >= 0 && n <= 22) return kExact[n];
-  return std::pow(10.0, n);
-}
-
 // to_chars rounds the exact binary value to nearest with ties to even; on an exact tie we step
 // one unit outward first so that the halfway case goes away from zero.
 double awayOnTie(double x, int q) {
