@@ -50,24 +50,30 @@ void bestMixes(const std::vector<float>& plan, float step, float mixingArea, flo
   const std::size_t steps = plan.size();
   std::vector<double> cost(kLevels), next(kLevels);
   for (int i = 0; i < kLevels; ++i) cost[static_cast<std::size_t>(i)] = kStartPenalty * std::abs(i * kLevel - startMix);
-  // best[k]: the mix before step k that costs least, ignoring where step k must reach.
+  // best[k]: the mix before step k that costs least, ignoring where step k must reach. The level
+  // that costs least is found while the costs are written, as the first of the least (the order
+  // bestLevel reads them in), not by reading them all again.
   std::vector<double> best(steps);
+  double unconstrained = bestLevel(cost);
   for (std::size_t k = 0; k < steps; ++k) {
-    // Held apart from the tables, so that a cost written is not taken to change them.
-    const double unconstrained = bestLevel(cost);
     best[k] = unconstrained;
     const double target = plan[k];
     const double* const before = cost.data();
     double* const after = next.data();
+    int least = 0;
+    double leastCost = 0;
     for (int i = 0; i < kLevels; ++i) {
       const double level = i * kLevel;
       const double lowest = (level - push) * perKeep, highest = level * perKeep;
       const double from = unconstrained < lowest ? lowest : unconstrained > highest ? highest : unconstrained;
-      after[i] = costAt(before, from) + std::abs(level - target) * step;
+      const double levelCost = costAt(before, from) + std::abs(level - target) * step;
+      after[i] = levelCost;
+      if (i == 0 || levelCost < leastCost) least = i, leastCost = levelCost;
     }
+    unconstrained = kLevel * least;
     cost.swap(next);
   }
-  double after = bestLevel(cost);
+  double after = unconstrained;
   for (std::size_t k = steps; k-- > 0;) {
     mix[k] = after;
     after = std::clamp(best[k], (after - push) * perKeep, after * perKeep);

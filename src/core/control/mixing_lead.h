@@ -47,7 +47,10 @@ MixingLeadTable leadTheMixSampled(const std::vector<float>& plan, float fromArea
 template <typename PlanAt>
 MixingLeadTable leadTheMix(PlanAt&& planAt, float fromArea, float toArea, float mixingArea, float startMix) {
   const double length = static_cast<double>(toArea) - fromArea;
-  if (!(length > 0) || !std::isfinite(length)) return MixingLeadTable{fromArea, toArea, 0, {}, {}};
+  // A wall without an end, or a mixing volume beyond what 32 bits hold (a filter of 1e38 litres),
+  // has no lead: the plan is asked rather than figures of no meaning.
+  if (!(length > 0) || !std::isfinite(length) || !std::isfinite(mixingArea))
+    return MixingLeadTable{fromArea, toArea, 0, {}, {}};
   // Steps of 0.02 m², coarser on a wall too large for kMostSteps of them: the table's size never
   // follows the wall's.
   const double fineSteps = length / 0.02;

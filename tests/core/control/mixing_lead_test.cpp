@@ -132,6 +132,13 @@ TEST_F(MixingLeadOnThePlan, ASurfaceOfAHundredMillionMetresIsLed) {
   EXPECT_TRUE(std::isfinite(path.LedLitresUpTo(15).P2));
 }
 
+TEST_F(MixingLeadOnThePlan, AMixingVolumeBeyond32BitsAsksThePlan) {
+  setting("Filtre(l)=3.0000E+38");  // accepted by the settings window; times 7.14 m²/l it overflows
+  EXPECT_FLOAT_EQ(path.LedProportionAtDistance(10), path.ProportionAtDistance(10));
+  const Litres led = path.LedLitresUpTo(40), plain = path.LitresUpTo(40);
+  EXPECT_EQ(led, plain);
+}
+
 TEST_F(MixingLeadOnThePlan, AFullHoseIsLaidFirstAndTheLeadStartsAfterIt) {
   plan.SelectHoseState(HoseState::Full);
   plan.setStartProportion(40);
