@@ -251,7 +251,7 @@ struct HandFed : ::testing::Test {
   }
 };
 
-TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
+TEST_F(HandFed, TurningBackAsksTheStretchAgainPaintsItOnceAndAResetCounterDeliversNothing) {
   const Litres fiveMetres = simulation.session().path().LitresUpTo(5);
   for (int i = 1; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
   EXPECT_NEAR(record.surfaces()[0].askedP1, fiveMetres.P1, 1e-6);
@@ -260,13 +260,19 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   EXPECT_NEAR(record.surfaces()[0].askedP1, 1.5 * fiveMetres.P1, 1e-5);
   EXPECT_NEAR(record.surfaces()[0].askedP2, 1.5 * fiveMetres.P2, 1e-5);
 
-  // The roller turning back paints again: 5 m, then 2.5 m of it once more, 2 m high.
-  for (float at : {2.5f, 5.0f, 2.5f, 5.0f}) {
+  // The distance set back and painted again covers the same wall: 5 m painted of 5, 2 m high,
+  // however often its second half is painted; the pieces painted apart are added.
+  for (float at : {2.5f, 5.0f, 2.5f, 5.0f, 1.0f, 2.0f}) {
     tick.distance = at;
     step(tick.anticipatedDistance, 0, 0);
   }
-  EXPECT_NEAR(record.surfaces()[0].distancePainted, 7.5, 1e-5);
-  EXPECT_NEAR(record.surfaces()[0].areaPainted, 15, 1e-4);
+  EXPECT_NEAR(record.surfaces()[0].distancePainted, 5, 1e-5);
+  EXPECT_NEAR(record.surfaces()[0].areaPainted, 10, 1e-4);
+  tick.distance = 7.0f;  // from 2 m: across the end of the first surface into the second
+  step(tick.anticipatedDistance, 0, 0);
+  EXPECT_NEAR(record.surfaces()[0].distancePainted, 5, 1e-5);
+  EXPECT_NEAR(record.surfaces()[1].distancePainted, 2, 1e-5);
+  EXPECT_NEAR(record.totals().distancePainted, 7, 1e-5);
 
   step(6.0f, 40, 60);
   tick.pulsesP1 = 0;  // the counter was reset: no pulses, no negative litres
@@ -285,6 +291,39 @@ TEST_F(HandFed, TurningBackAsksTheStretchAgainAndAResetCounterDeliversNothing) {
   record.restart(simulation.session().path(), tick);
   EXPECT_EQ(record.beyondEnd().pulsesP1, 0);
   EXPECT_EQ(record.beyondEnd().deliveredP1, 0);
+}
+
+// A thinner paint set half-way through a stretch: what was asked before stays asked, and from
+// there on the stretch is asked the new thickness's litres, never less than before.
+TEST_F(HandFed, ThePaintsThicknessChangedMidStretchKeepsWhatWasAsked) {
+  Session& s = simulation.session();
+  const Litres half = s.path().LitresUpTo(2.5f);
+  for (int i = 1; i <= 25; ++i) step(0.1f * static_cast<float>(i), 0, 0);
+  s.enterSettingsPanel(SettingsPanel::EditLitreM2, "0.07");
+  for (int i = 26; i <= 50; ++i) step(0.1f * static_cast<float>(i), 0, 0);
+  const Litres thinner = s.path().LitresUpTo(5);
+  EXPECT_NEAR(record.surfaces()[0].askedP1, half.P1 + thinner.P1 / 2, 1e-5);
+  EXPECT_NEAR(record.surfaces()[0].askedP2, half.P2 + thinner.P2 / 2, 1e-5);
+}
+
+// An operator setting the distance to and fro leaves the record bounded: past its pieces, the
+// narrowest gap counts as painted, and no stretch is painted beyond its length.
+TEST_F(HandFed, PiecesPaintedApartStayBounded) {
+  tick.distance = 9.5f;  // the roller starts at the far end
+  record.restart(simulation.session().path(), tick);
+  const std::size_t before = record.memoryBytes();
+  for (int i = 9000; i-- > 0;) {  // each piece set back before the last one, then painted
+    tick.distance = static_cast<float>(i) * 1e-3f;
+    step(tick.anticipatedDistance, 0, 0);
+    tick.distance += 4e-4f;
+    step(tick.anticipatedDistance, 0, 0);
+  }
+  EXPECT_LE(record.memoryBytes() - before, 2 * (JobRecord::kMaxCoverPieces + 1) * 2 * sizeof(float));
+  const RecordedStretch& first = record.surfaces()[0];
+  EXPECT_GE(first.distancePainted, 5000 * 4e-4f);
+  EXPECT_LE(first.distancePainted, 5.0f);
+  EXPECT_GE(record.surfaces()[1].distancePainted, 4000 * 4e-4f);
+  EXPECT_LE(record.totals().distancePainted, 9.0f);
 }
 
 // With no surface there is no path to cut: whatever the pumps give stays in the hose's line.

@@ -60,6 +60,16 @@ class LiteralPathModel {
     return std::clamp(p, 0.0f, 100.0f);
   }
 
+  // Past the last row at or before d.
+  float ProportionAfter(float d) const {
+    const std::size_t m = t_.D.size();
+    if (m == 0) return 0;
+    std::size_t r = 0;
+    while (r < m && t_.D[r] <= d) ++r;
+    float p = r == 0 ? t_.P[0] : r == m ? t_.P[m - 1] : Interpolate(d, t_.D[r - 1], t_.D[r], t_.P[r - 1], t_.P[r]);
+    return std::clamp(p, 0.0f, 100.0f);
+  }
+
   Litres LitresUpTo(float d) const {
     const std::size_t n = t_.CL.size(), m = t_.D.size();
     if (n == 0 || m == 0) return {};
@@ -75,7 +85,7 @@ class LiteralPathModel {
       else if (kind == 2) area = AreaAtDistance(b), ++j;
       else area = AreaAtDistance(b);
       const float dA = area - a0;
-      const float c = (ProportionAtDistance(d0) + ProportionAtDistance(b)) / 2 / 100;
+      const float c = (ProportionAfter(d0) + ProportionAtDistance(b)) / 2 / 100;
       a1 = a1 + (1 - c) * dA;
       a2 = a2 + c * dA;
       a0 = area;

@@ -36,7 +36,6 @@ JobRecord::Stretches JobRecord::cut(const std::vector<float>& bounds) {
     stretches.shown.push_back(stretch);
   }
   stretches.asked.resize(stretches.shown.size());
-  stretches.painted.resize(stretches.shown.size());
   return stretches;
 }
 
@@ -59,9 +58,12 @@ void JobRecord::restart(const PathModel& path, const JobTick& start) {
   bounds.clear();
   if (length > 0)
     for (int i = 0; i <= kProfileBins; ++i)
-      bounds.push_back(i == kProfileBins ? length : length * static_cast<float>(i) / kProfileBins);
+      // In double: a wall near the largest 32-bit length would overflow before the division.
+      bounds.push_back(i == kProfileBins ? length : static_cast<float>(static_cast<double>(length) * i / kProfileBins));
   profile_ = cut(bounds);
 
+  cover_.clear();
+  litresKey_ = path.litresKey();
   surfaceEnds_ = tables.CL;
   proportionDistances_ = tables.D;
   beyondEnd_ = RecordedStretch{};
@@ -89,11 +91,11 @@ std::size_t JobRecord::at(const Stretches& stretches, float x) {
   return after == shown.begin() ? 0 : static_cast<std::size_t>(after - shown.begin() - 1);
 }
 
-void JobRecord::advance(Stretches& stretches, float from, float to, const PathModel& path, bool painted) {
-  auto& covered = painted ? stretches.painted : stretches.asked;
+void JobRecord::advanceAsked(Stretches& stretches, float from, float to, const PathModel& path) {
+  auto& covered = stretches.asked;
   if (stretches.shown.empty() || to == from) return;
   if (to < from) {
-    // Turned back: what follows covers the stretches again, as new paint.
+    // Turned back: the paint pumped from there on is asked for those stretches again.
     for (Covered& c : covered) c.open = false;
     return;
   }
@@ -104,27 +106,60 @@ void JobRecord::advance(Stretches& stretches, float from, float to, const PathMo
     if (b <= a) continue;
     Covered& c = covered[k];
     if (!c.open || c.to != a) {
-      // A new stretch of coverage: what the last one covered is kept.
+      // A new stretch of coverage: what the last one asked is kept.
       c.bankedP1 = s.askedP1;
       c.bankedP2 = s.askedP2;
-      c.bankedLength = s.distancePainted;
-      c.bankedArea = s.areaPainted;
       c.open = true;
       c.from = a;
-      if (painted)
-        c.areaAtFrom = path.AreaAtDistance(a);
-      else
-        c.litresAtFrom = path.LitresUpTo(a);
+      c.litresAtFrom = path.LitresUpTo(a);
     }
     c.to = b;
-    if (painted) {
-      s.distancePainted = static_cast<float>(c.bankedLength + (b - c.from));
-      s.areaPainted = static_cast<float>(c.bankedArea + (path.AreaAtDistance(b) - c.areaAtFrom));
-    } else {
-      const Litres upTo = path.LitresUpTo(b);
-      s.askedP1 = c.bankedP1 + (static_cast<double>(upTo.P1) - c.litresAtFrom.P1);
-      s.askedP2 = c.bankedP2 + (static_cast<double>(upTo.P2) - c.litresAtFrom.P2);
+    const Litres upTo = path.LitresUpTo(b);
+    s.askedP1 = c.bankedP1 + (static_cast<double>(upTo.P1) - c.litresAtFrom.P1);
+    s.askedP2 = c.bankedP2 + (static_cast<double>(upTo.P2) - c.litresAtFrom.P2);
+  }
+}
+
+std::optional<JobRecord::CoveredPiece> JobRecord::addCover(float from, float to) {
+  // The pieces that end at or after `from` and start at or before `to` merge with it.
+  auto first = std::lower_bound(cover_.begin(), cover_.end(), from,
+                                [](const CoveredPiece& piece, float x) { return piece.to < x; });
+  auto last = first;
+  while (last != cover_.end() && last->from <= to) ++last;
+  if (first == last) {
+    cover_.insert(first, {from, to});
+  } else {
+    first->from = std::min(first->from, from);
+    first->to = std::max((last - 1)->to, to);
+    cover_.erase(first + 1, last);
+  }
+  if (cover_.size() <= kMaxCoverPieces) return std::nullopt;
+  // Bounded whatever the operator does: the narrowest gap counts as painted.
+  std::size_t narrowest = 1;
+  for (std::size_t i = 2; i < cover_.size(); ++i)
+    if (cover_[i].from - cover_[i - 1].to < cover_[narrowest].from - cover_[narrowest - 1].to) narrowest = i;
+  const CoveredPiece gap{cover_[narrowest - 1].to, cover_[narrowest].from};
+  cover_[narrowest - 1].to = cover_[narrowest].to;
+  cover_.erase(cover_.begin() + static_cast<std::ptrdiff_t>(narrowest));
+  return gap;
+}
+
+void JobRecord::showPainted(Stretches& stretches, float from, float to, const PathModel& path) const {
+  for (std::size_t k = at(stretches, from); k < stretches.shown.size(); ++k) {
+    RecordedStretch& s = stretches.shown[k];
+    if (s.from > to) break;
+    // The painted pieces within the stretch, each measured from its two ends: no drift in a long run.
+    double length = 0, area = 0;
+    auto piece = std::lower_bound(cover_.begin(), cover_.end(), s.from,
+                                  [](const CoveredPiece& p, float x) { return p.to <= x; });
+    for (; piece != cover_.end() && piece->from < s.to; ++piece) {
+      const float a = std::max(piece->from, s.from), b = std::min(piece->to, s.to);
+      if (b <= a) continue;
+      length += static_cast<double>(b) - a;
+      area += static_cast<double>(path.AreaAtDistance(b)) - path.AreaAtDistance(a);
     }
+    s.distancePainted = static_cast<float>(length);
+    s.areaPainted = static_cast<float>(area);
   }
 }
 
@@ -145,9 +180,25 @@ std::optional<std::uint64_t> JobRecord::pulsesLost() const {
 
 void JobRecord::record(const JobTick& tick, const PathModel& path) {
   if (!started_) restart(path, tick);
-  for (Stretches* stretches : {&surfaces_, &intervals_, &profile_}) {
-    advance(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path, false);
-    advance(*stretches, last_.distance, tick.distance, path, true);
+  // Other proportions or another thickness of paint: what each stretch was asked so far is kept,
+  // and the litres asked from here on are the path's as it now stands.
+  if (const auto key = path.litresKey(); key != litresKey_) {
+    litresKey_ = key;
+    for (Stretches* stretches : {&surfaces_, &intervals_, &profile_})
+      for (Covered& c : stretches->asked) c.open = false;
+  }
+  for (Stretches* stretches : {&surfaces_, &intervals_, &profile_})
+    advanceAsked(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path);
+  // A stretch painted twice (the distance set back, then painted again) is painted once: its
+  // painted length and area are those of the path the roller covered.
+  const float length = surfaceEnds_.empty() ? 0.0f : surfaceEnds_.back();
+  const float from = std::max(last_.distance, 0.0f), to = std::min(tick.distance, length);
+  if (to > from) {
+    const auto filled = addCover(from, to);
+    for (Stretches* stretches : {&surfaces_, &intervals_, &profile_}) {
+      showPainted(*stretches, from, to, path);
+      if (filled) showPainted(*stretches, filled->from, filled->to, path);
+    }
   }
   // A counter that went back was reset: nothing was pumped by it this tick.
   const long long p1 = std::max(0LL, tick.pulsesP1 - last_.pulsesP1);
@@ -204,8 +255,8 @@ std::size_t JobRecord::memoryBytes() const {
   std::size_t bytes = sizeof(*this) + alarms_.capacity() * sizeof(RecordedAlarm) +
                       (surfaceEnds_.capacity() + proportionDistances_.capacity()) * sizeof(float);
   for (const Stretches* s : {&surfaces_, &intervals_, &profile_})
-    bytes += s->shown.capacity() * sizeof(RecordedStretch) + (s->asked.capacity() + s->painted.capacity()) * sizeof(Covered);
-  return bytes;
+    bytes += s->shown.capacity() * sizeof(RecordedStretch) + s->asked.capacity() * sizeof(Covered);
+  return bytes + cover_.capacity() * sizeof(CoveredPiece);
 }
 
 }  // namespace chromaflow

@@ -10,7 +10,8 @@
 // Alarms are kept with when and where they were raised and how long they lasted.
 //
 // Memory is bounded whatever the length of the run: one aggregate per surface, per interval and
-// per profile bin, and at most kMaxAlarms alarms (the ones after are only counted).
+// per profile bin, at most kMaxCoverPieces pieces of painted path, and at most kMaxAlarms alarms
+// (the ones after are only counted).
 
 #include <array>
 #include <cstddef>
@@ -40,7 +41,7 @@ struct JobTick {
 // One surface, one proportion interval or one profile bin of the path: [from, to) in metres.
 struct RecordedStretch {
   float from = 0, to = 0;
-  float distancePainted = 0;  // m the roller travelled within it
+  float distancePainted = 0;  // m of it the roller painted (painted twice, counted once)
   float areaPainted = 0;      // m² it painted there
   double askedP1 = 0, askedP2 = 0;          // litres the plan asks for the paint pumped for it
   double deliveredP1 = 0, deliveredP2 = 0;  // litres counted from the pumps' pulses for it
@@ -75,6 +76,8 @@ class JobRecord {
   // An alarm raised again within this time after it cleared continues its entry.
   static constexpr std::int64_t kAlarmGapMilliseconds = 2'000;
   static constexpr int kProfileBins = 400;
+  // Pieces of painted path kept apart at most; past that the narrowest gap counts as painted.
+  static constexpr std::size_t kMaxCoverPieces = 256;
 
   // A new run from the start of the path: the stretches are the plan's as the path model reads
   // it, every figure zero. The tick given is where the run starts from.
@@ -105,23 +108,30 @@ class JobRecord {
 
  private:
   std::optional<std::uint64_t> pulsesLostAtStart_;
-  // How far along a stretch a distance has gone without turning back: what the plan asks (or the
-  // roller painted) there is the difference of the path's figures at the two ends, not a sum of
-  // small steps, so that a long run does not drift. A turn back banks it and starts another.
+  // How far along a stretch the anticipated distance has gone without turning back: what the plan
+  // asks there is the difference of the path's litres at the two ends, not a sum of small steps,
+  // so that a long run does not drift. A turn back banks it and starts another.
   struct Covered {
     bool open = false;
     float from = 0, to = 0;
     Litres litresAtFrom;
-    float areaAtFrom = 0;
-    double bankedP1 = 0, bankedP2 = 0, bankedLength = 0, bankedArea = 0;
+    double bankedP1 = 0, bankedP2 = 0;
   };
   struct Stretches {
     std::vector<RecordedStretch> shown;
-    std::vector<Covered> asked, painted;
+    std::vector<Covered> asked;
+  };
+  // A piece [from, to) of the path the roller has painted.
+  struct CoveredPiece {
+    float from = 0, to = 0;
   };
 
   static Stretches cut(const std::vector<float>& bounds);
-  static void advance(Stretches& stretches, float from, float to, const PathModel& path, bool painted);
+  static void advanceAsked(Stretches& stretches, float from, float to, const PathModel& path);
+  // Adds [from, to) to the painted pieces; the gap filled to keep them bounded, if one was.
+  std::optional<CoveredPiece> addCover(float from, float to);
+  // The painted length and area of the stretches that [from, to] touches, from the pieces.
+  void showPainted(Stretches& stretches, float from, float to, const PathModel& path) const;
   static std::size_t at(const Stretches& stretches, float x);
   static void addDelivered(RecordedStretch& stretch, const JobTick& tick, long long p1, long long p2);
   void followAlarms(const JobTick& tick);
@@ -130,6 +140,8 @@ class JobRecord {
   std::vector<float> surfaceEnds_, proportionDistances_;  // the path it was cut for
   JobTick last_;
   Stretches surfaces_, intervals_, profile_;
+  std::vector<CoveredPiece> cover_;  // sorted, disjoint, not touching
+  std::pair<unsigned long long, float> litresKey_{};  // the path's litres the open runs were asked from
   std::vector<RecordedAlarm> alarms_;
   RecordedStretch beyondEnd_;
   std::array<int, kAlarmCount> latest_{};  // index in alarms_ + 1 of each alarm's last entry, 0 none

@@ -143,9 +143,10 @@ void PaintingControl::countPump(const InputCapture& taken, int channel, bool& bo
     mainCounter = incremented(mainCounter);
     sinceReset = incremented(sinceReset);
   }
-  // A pump of 0 pulses per litre gives no litres: the figure stays as it was.
+  // A pump of no (or, from a damaged settings file, negative) pulses per litre gives no litres:
+  // the figure stays as it was, as the job record does.
   const int perLitre = integerLabel(pulsesPerLitre);
-  if (perLitre != 0)
+  if (perLitre > 0)
     litres = F2(static_cast<float>(counterValue(sinceReset)) / static_cast<float>(perLitre));
 }
 
@@ -264,10 +265,10 @@ void PaintingControl::showMeasuredLitres() {
     const long long p1 = counterValue(main_.TrP1), p2 = counterValue(main_.TrP2);
     main_.LitresP1Enabled = p1 > 0;
     main_.LitresP2Enabled = p2 > 0;
-    // A pump of 0 pulses per litre gives no litres: the panel stays as it was.
-    if (const int perLitre = integerLabel(main_.P1trl))
+    // A pump of no (or negative) pulses per litre gives no litres: the panel stays as it was.
+    if (const int perLitre = integerLabel(main_.P1trl); perLitre > 0)
       main_.LitresP1 = F2(static_cast<float>(p1) / static_cast<float>(perLitre));
-    if (const int perLitre = integerLabel(main_.P2trl))
+    if (const int perLitre = integerLabel(main_.P2trl); perLitre > 0)
       main_.LitresP2 = F2(static_cast<float>(p2) / static_cast<float>(perLitre));
   } else {
     // The pump counters restart with an empty hose.

@@ -61,7 +61,7 @@ void PathModel::refresh() const {
   // proportion rows by distance, a surface end before a proportion row at the same distance.
   std::size_t i = 0, j = 0;
   float previousArea = 0, a1 = 0, a2 = 0;
-  float previousProportion = ProportionAtDistance(0);  // at the previous breakpoint
+  float previousProportion = proportionAfter(0);  // just after the previous breakpoint
   breakpoints_.reserve(t.CL.size() + t.D.size());
   while (i < t.CL.size() || j < t.D.size()) {
     float b = 0, area = 0;
@@ -80,7 +80,7 @@ void PathModel::refresh() const {
     a1 = a1 + (1 - c) * dA;
     a2 = a2 + c * dA;
     previousArea = area;
-    previousProportion = proportion;
+    previousProportion = proportionAfter(b);
     breakpoints_.push_back({b, area, a1, a2});
   }
 }
@@ -134,6 +134,24 @@ float PathModel::ProportionAtDistance(float d) const {
   return std::clamp(p, 0.0f, 100.0f);
 }
 
+float PathModel::proportionAfter(float d) const {
+  const auto& t = tables_;
+  if (t.D.empty()) return 0;
+  // Past the last of the rows at or before d: the last of two rows at one distance is the one
+  // the path goes on from.
+  const auto r = static_cast<std::size_t>(std::upper_bound(t.D.begin(), t.D.end(), d) - t.D.begin());
+  float p = 0;
+  if (r == 0) p = t.P.front();
+  else if (r == t.D.size()) p = t.P.back();
+  else p = Interpolate(d, t.D[r - 1], t.D[r], t.P[r - 1], t.P[r]);
+  return std::clamp(p, 0.0f, 100.0f);
+}
+
+std::pair<unsigned long long, float> PathModel::litresKey() const {
+  refresh();
+  return {tablesBuilt_, settingValue(settings_.settings().LitreM2)};
+}
+
 Litres PathModel::LitresUpTo(float d) const {
   refresh();
   if (breakpoints_.empty()) return {};
@@ -150,7 +168,7 @@ Litres PathModel::LitresUpTo(float d) const {
   }
   const float area = AreaAtDistance(d);
   const float dA = area - previousArea;
-  const float c = (ProportionAtDistance(previousDistance) + ProportionAtDistance(d)) / 2 / 100;
+  const float c = (proportionAfter(previousDistance) + ProportionAtDistance(d)) / 2 / 100;
   a1 = a1 + (1 - c) * dA;
   a2 = a2 + c * dA;
   const float litresPerSquareMetre = settingValue(settings_.settings().LitreM2);

@@ -62,6 +62,9 @@ class PathModel {
 
   // The tables as the model sees them (rebuilt when the plan has changed).
   const PathTables& tables() const;
+  // What LitresUpTo reads: changes whenever the litres it gives may have (other tables, another
+  // thickness of paint).
+  std::pair<unsigned long long, float> litresKey() const;
 
   // The mixing lead over the wall for the plan's initial conditions and the settings as they
   // stand (rebuilt when any of them has changed).
@@ -74,6 +77,10 @@ class PathModel {
   Litres LedLitresUpTo(float d) const;
 
  private:
+  // The proportion the path goes on with from d: at two rows of one distance, the later row's
+  // (ProportionAtDistance gives the earlier's, the one the path arrives with). The litres of a
+  // stretch start from it, so that they grow along the path.
+  float proportionAfter(float d) const;
   struct Breakpoint {
     float distance;  // where the walk stops
     float area;      // the painted area there

@@ -53,6 +53,18 @@ std::optional<Surface> shownSurface(Surface surface) {
   return Surface{*height, *length};
 }
 
+// The path's lengths and areas, added up in 32 bits as the surface grid adds them, stay numbers:
+// a wall whose area no 32-bit real holds could be neither painted nor saved.
+bool addsUp(const std::vector<Surface>& surfaces) {
+  float length = 0, area = 0;
+  for (const Surface& s : surfaces) {
+    length = length + s.L;
+    area = area + s.H * s.L;
+    if (!std::isfinite(length) || !std::isfinite(area)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Plan::Plan(const ColourTable& colours)
@@ -63,8 +75,10 @@ Plan::Plan(const ColourTable& colours)
 bool Plan::addSurface(int before, Surface surface) {
   const auto held = shownSurface(surface);
   if (!held || surfaceCount() >= kMaxSurfaces || before < 1 || before > surfaceCount() + 1) return false;
-  surfaces_.insert(surfaces_.begin() + (before - 1), *held);
-  return true;
+  const auto at = surfaces_.insert(surfaces_.begin() + (before - 1), *held);
+  if (addsUp(surfaces_)) return true;
+  surfaces_.erase(at);
+  return false;
 }
 
 bool Plan::appendSurface(Surface surface) { return insertSurface(surfaceCount() + 1, surface); }
@@ -78,7 +92,12 @@ bool Plan::insertSurface(int before, Surface surface) {
 bool Plan::setSurface(int i, Surface surface) {
   const auto held = shownSurface(surface);
   if (!held || i < 1 || i > surfaceCount()) return false;
+  const Surface before = surfaces_[i - 1];
   surfaces_[i - 1] = *held;
+  if (!addsUp(surfaces_)) {
+    surfaces_[i - 1] = before;
+    return false;
+  }
   RecomputeSurfaces();
   return true;
 }
@@ -333,7 +352,7 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
       if (!(height > 0 && length > 0)) leaveOut(index, "une surface sans hauteur ou sans longueur");
       else if (surfaceCount() >= kMaxSurfaces) leaveOut(index, "au-delà de la 100e surface");
       else if (!addSurface(surfaceCount() + 1, {height, length}))
-        leaveOut(index, "une hauteur ou une longueur de 0.00 à deux décimales, ou plus grande que ce que 32 bits tiennent");
+        leaveOut(index, "une hauteur ou une longueur de 0.00 à deux décimales, ou un mur plus grand que ce que 32 bits tiennent");
     } else if (section == Section::Proportions) {
       if (!line.is(2, 'R') || !line.is(3, 'I')) {
         leaveOut(index, "la distance s'écrit en nombre à décimales et la proportion en nombre entier");

@@ -44,6 +44,9 @@ EditorOutcome ProportionEditor::store(int target) {
   refresh();
   const auto entered = typedMetres(distance_);
   if (!entered) return EditorOutcome::stay({"Veuillez entrer une distance"});
+  // The path starts at 0: a row before it could not be saved, since a plan file's reader leaves
+  // such a row out, and the job would lose it at the next open.
+  if (*entered < 0) return EditorOutcome::stay({"Veuillez entrer une distance d'au moins 0 m"});
   // Both distances read as the 32-bit reals the table's figures are.
   for (int j = 1; j <= plan_.proportionCount(); ++j) {
     if (j != target && static_cast<float>(plan_.distanceOf(j)) == *entered)

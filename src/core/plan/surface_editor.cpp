@@ -1,5 +1,6 @@
 #include "core/plan/surface_editor.h"
 
+#include <cmath>
 #include <utility>
 
 #include "core/common/display_forms.h"
@@ -45,7 +46,10 @@ void SurfaceEditor::leaveLongueur() {
 void SurfaceEditor::checkArea() {
   const auto height = typedMetres(hauteur_);
   const auto length = typedMetres(longueur_);
-  surface_ = height && length && *height > 0 && *length > 0 ? F2(*height * *length) : kNoSurface;
+  // An area beyond what 32 bits hold is no surface either.
+  surface_ = height && length && *height > 0 && *length > 0 && std::isfinite(*height * *length)
+                 ? F2(*height * *length)
+                 : kNoSurface;
 }
 
 Surface SurfaceEditor::entered() const { return {*typedMetres(hauteur_), *typedMetres(longueur_)}; }

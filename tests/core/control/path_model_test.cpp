@@ -77,6 +77,13 @@ TEST_F(PathFixture, LitresFollowTheMixOverTheArea) {
   const Litres before = path.LitresUpTo(10);
   proportions({{"0.00", 0}, {"5.00", 50}, {"10.00", 100}});
   EXPECT_EQ(path.LitresUpTo(10), before);
+
+  // Two rows at one distance: the path goes on from the later one, and the litres only grow.
+  surfaces({{2, 10}});
+  proportions({{"0.00", 0}, {"0.00", 94}, {"4.00", 30}, {"6.00", 30}, {"6.00", 80}});
+  EXPECT_NEAR(path.LitresUpTo(4).P2, 0.14 * 8 * (94 + 30) / 200.0, 1e-5);
+  EXPECT_NEAR(path.LitresUpTo(8).P2 - path.LitresUpTo(6).P2, 0.14 * 4 * 0.8, 1e-5);
+  for (float d = 0.1f; d < 10; d += 0.1f) EXPECT_GE(path.LitresUpTo(d).P2, path.LitresUpTo(d - 0.1f).P2) << d;
 }
 
 TEST_F(PathFixture, SurfacesOfAreaShownAsZeroGiveTheLowerEnd) {

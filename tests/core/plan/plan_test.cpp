@@ -112,6 +112,13 @@ TEST_F(PlanFixture, SurfacesAreHeldAsShownSoTheyReadBackTheSame) {
   plan.OpenPlan(true, &asker);
   EXPECT_EQ(save("second.spv"), first);
   EXPECT_FALSE(plan.appendSurface({0.004f, 1}));
+  // A wall whose area (or added-up area) no 32-bit real holds would be painted and saved as INF.
+  EXPECT_FALSE(plan.appendSurface({1e38f, 28}));
+  EXPECT_TRUE(plan.appendSurface({1e38f, 2}));
+  EXPECT_FALSE(plan.appendSurface({1e38f, 2}));
+  EXPECT_FALSE(plan.setSurface(1, {1e38f, 2}));
+  EXPECT_EQ(plan.surfaceRow(1)[1], "2.00");
+  EXPECT_EQ(plan.surfaceCount(), 3);
 }
 
 TEST_F(PlanFixture, TheTableHoldsAHundredSurfaces) {

@@ -75,6 +75,10 @@ TEST_F(ProportionEditorFixture, ADistanceThatIsNoNumberWarns) {
     EXPECT_EQ(outcome.warnings, std::vector<std::string>{"Veuillez entrer une distance"}) << typed;
   }
   EXPECT_EQ(plan.proportionCount(), 3);
+  // A distance before the path's start would be left out when the saved plan is read again.
+  open(4, "-5");
+  EXPECT_EQ(editor.insert().warnings, std::vector<std::string>{"Veuillez entrer une distance d'au moins 0 m"});
+  EXPECT_EQ(plan.proportionCount(), 3);
 }
 
 TEST_F(ProportionEditorFixture, NewRowsAreSortedAndRenumbered) {
