@@ -145,8 +145,12 @@ std::int64_t Round(double v) {
 }
 
 float Interpolate(float x, float x0, float x1, float y0, float y1) {
-  float slope_part = (x - x0) * (y1 - y0);
-  return y0 + slope_part / (x1 - x0);
+  const float slope_part = (x - x0) * (y1 - y0);
+  if (std::isfinite(slope_part) || !std::isfinite(x - x0) || !std::isfinite(y1 - y0))
+    return y0 + slope_part / (x1 - x0);
+  // Only the product went beyond 32 bits (a wall of 1e20 m or more): the same line in double,
+  // rather than an infinite area in the middle of a finite wall.
+  return static_cast<float>(y0 + static_cast<double>(x - x0) * (y1 - y0) / (x1 - x0));
 }
 
 }  // namespace chromaflow

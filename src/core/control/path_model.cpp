@@ -1,6 +1,7 @@
 #include "core/control/path_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/common/display_forms.h"
 
@@ -19,6 +20,14 @@ float between(float x, float x0, float x1, float y0, float y1) {
 }
 
 int roundToInt(double v) { return static_cast<int>(Round(v)); }
+
+// a x b / c in 32 bits, as the views scale their figures; where only the product goes beyond
+// 32 bits (a wall of 1e36 m), in double, rather than an infinite distance or pixel.
+float scaled(float a, float b, float c) {
+  const float product = a * b;
+  if (std::isfinite(product) || !std::isfinite(a) || !std::isfinite(b)) return product / c;
+  return static_cast<float>(static_cast<double>(a) * b / c);
+}
 
 }  // namespace
 
@@ -205,7 +214,10 @@ Litres PathModel::LedLitresUpTo(float d) const {
   const float area = AreaAtDistance(d);
   const float extra = settingValue(settings_.settings().LitreM2) *
                       static_cast<float>(lead.extraP2UpTo(area, ProportionAtDistance(d)));
-  return {plan.P1 - extra, plan.P2 + extra};
+  // The lead's steps on a wall of billions of m² are coarser than the plan's rows, and its extra
+  // litres within one step only approximate: neither pump is ever asked less than nothing.
+  const float laid = std::clamp(extra, -plan.P2, plan.P1);
+  return {plan.P1 - laid, plan.P2 + laid};
 }
 
 float PathModel::pathLength() const {
@@ -218,20 +230,20 @@ int PathModel::SurfaceX(float d, const ViewMetrics& view) const {
   if (d < 0 || tables_.CL.empty()) return 0;
   if (d > length) return view.surfaceWidth;
   if (length == 0) return 0;
-  return roundToInt(d * static_cast<float>(view.surfaceWidth) / length);
+  return roundToInt(scaled(d, static_cast<float>(view.surfaceWidth), length));
 }
 
 float PathModel::DistanceAtX(int x, const ViewMetrics& view) const {
   const float length = pathLength();
   if (x < 0 || tables_.CL.empty() || view.surfaceWidth <= 0) return 0;
   if (x > view.surfaceWidth) return length;
-  return length * static_cast<float>(x) / static_cast<float>(view.surfaceWidth);
+  return scaled(length, static_cast<float>(x), static_cast<float>(view.surfaceWidth));
 }
 
 int PathModel::SurfaceY(float h, float hMax, const ViewMetrics& view) const {
   if (h <= 0) return view.surfaceHeight;
   if (h >= hMax) return 0;
-  return view.surfaceHeight - roundToInt(h * static_cast<float>(view.surfaceHeight) / hMax);
+  return view.surfaceHeight - roundToInt(scaled(h, static_cast<float>(view.surfaceHeight), hMax));
 }
 
 int PathModel::ProportionY(float p, const ViewMetrics& view) const {
@@ -250,7 +262,7 @@ int PathModel::HoseX(float litres, const ViewMetrics& view) const {
   const float retard = settingValue(settings_.settings().Retard);
   if (litres < 0) return 0;
   if (litres > retard || retard == 0) return view.hoseWidth;
-  return roundToInt(litres * static_cast<float>(view.hoseWidth) / retard);
+  return roundToInt(scaled(litres, static_cast<float>(view.hoseWidth), retard));
 }
 
 float PathModel::HoseLitresAtX(int x, const ViewMetrics& view) const {
@@ -259,7 +271,7 @@ float PathModel::HoseLitresAtX(int x, const ViewMetrics& view) const {
   // At the bar's end the whole delay exactly: Retard x Wt / Wt may miss it by the last bit, and a
   // hose that is not quite full swallows the next roller pulse.
   if (x >= view.hoseWidth) return retard;
-  return retard * static_cast<float>(x) / static_cast<float>(view.hoseWidth);
+  return scaled(retard, static_cast<float>(x), static_cast<float>(view.hoseWidth));
 }
 
 }  // namespace chromaflow

@@ -123,6 +123,8 @@ TEST(Interpolate, IsComputedInThirtyTwoBits) {
   EXPECT_EQ(Interpolate(x, x0, x1, y0, y1), y0 + product / (x1 - x0));
   EXPECT_NE(static_cast<double>(Interpolate(x, x0, x1, y0, y1)),
             0.0 + (double(x) - x0) * (double(y1) - y0) / (double(x1) - x0));
+  // Half-way along a wall of 1e38 m and 1e38 m²: the product alone is beyond 32 bits.
+  EXPECT_FLOAT_EQ(Interpolate(5e37f, 0, 1e38f, 0, 1e38f), 5e37f);
 }
 
 }  // namespace

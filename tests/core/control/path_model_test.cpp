@@ -103,6 +103,10 @@ TEST_F(PathFixture, PixelConversions) {
   EXPECT_EQ(path.SurfaceX(11, view), 625);
   EXPECT_FLOAT_EQ(path.DistanceAtX(625, view), 10);
   EXPECT_FLOAT_EQ(path.DistanceAtX(700, view), 10);
+  surfaces({{1, 1e38f}});  // length x pixels is beyond 32 bits: the wall is still drawn and picked
+  EXPECT_FLOAT_EQ(path.DistanceAtX(125, view), 2e37f);
+  EXPECT_EQ(path.SurfaceX(2e37f, view), 125);
+  surfaces({{2, 10}});
   EXPECT_EQ(path.ProportionY(0, view), 115);
   EXPECT_EQ(path.SurfaceY(0, 2, view), 119);
   EXPECT_EQ(path.ProportionY(100, view), 0);
