@@ -1,11 +1,19 @@
 #include "core/control/job_record.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace chromaflow {
 namespace {
 
 double share(double p1, double p2) { return p1 + p2 > 0 ? 100.0 * p2 / (p1 + p2) : -1.0; }
+
+// The litres between two points of the path. A thickness of paint no 32-bit real holds (1e38 l/m²
+// typed in the settings) makes both ends infinite: such a stretch is asked nothing countable.
+double litresBetween(float from, float to) {
+  const double litres = static_cast<double>(to) - from;
+  return std::isfinite(litres) ? litres : 0;
+}
 
 }  // namespace
 
@@ -115,8 +123,8 @@ void JobRecord::advanceAsked(Stretches& stretches, float from, float to, const P
     }
     c.to = b;
     const Litres upTo = path.LitresUpTo(b);
-    s.askedP1 = c.bankedP1 + (static_cast<double>(upTo.P1) - c.litresAtFrom.P1);
-    s.askedP2 = c.bankedP2 + (static_cast<double>(upTo.P2) - c.litresAtFrom.P2);
+    s.askedP1 = c.bankedP1 + litresBetween(c.litresAtFrom.P1, upTo.P1);
+    s.askedP2 = c.bankedP2 + litresBetween(c.litresAtFrom.P2, upTo.P2);
   }
 }
 
@@ -156,7 +164,9 @@ void JobRecord::showPainted(Stretches& stretches, float from, float to, const Pa
       const float a = std::max(piece->from, s.from), b = std::min(piece->to, s.to);
       if (b <= a) continue;
       length += static_cast<double>(b) - a;
-      area += static_cast<double>(path.AreaAtDistance(b)) - path.AreaAtDistance(a);
+      // Interpolated in 32 bits, a surface's end may come out a quarter of a m² above the next
+      // surface's start on a wall of millions of m²: a piece never paints less than nothing.
+      area += std::max(0.0, static_cast<double>(path.AreaAtDistance(b)) - path.AreaAtDistance(a));
     }
     s.distancePainted = static_cast<float>(length);
     s.areaPainted = static_cast<float>(area);
