@@ -12,15 +12,17 @@
 namespace chromaflow::testing {
 
 // The operator's answers, given in advance: the open and save dialogs, the value entry dialog,
-// and the question to save changes answer from queues (an empty queue or nullopt is "Annuler");
-// questions, warnings and errors are kept for the test to read.
+// the question to save changes and the yes/no questions answer from queues (an empty queue,
+// nullopt, is "Annuler" or "Non"); questions, warnings and errors are kept for the test to read.
 class ScriptedAsker : public Asker {
  public:
   std::deque<std::optional<std::string>> openAnswers, saveAnswers, values;
   std::vector<std::pair<DocumentKind, std::string>> openAsked, saveAsked;
   std::vector<std::pair<std::string, std::string>> valueQuestions;  // caption, pre-filled text
   std::deque<SaveChoice> saveChoices;
+  std::deque<bool> confirmations;
   std::vector<std::string> saveChangesAsked;  // the document's name, as the question says it
+  std::vector<std::string> confirmAsked;
   std::vector<std::string> warnings, errors;
   // Explanations and questions in the order the operator met them ("explained: ...", "open: ...").
   std::vector<std::string> met;
@@ -42,6 +44,10 @@ class ScriptedAsker : public Asker {
     saveChangesAsked.push_back(documentName);
     met.push_back("save changes: " + documentName);
     return take(saveChoices, SaveChoice::Cancel);
+  }
+  bool confirm(const std::string& question) override {
+    confirmAsked.push_back(question);
+    return take(confirmations, false);
   }
   void explainBeforeAsking(const std::string& text) override { met.push_back("explained: " + text); }
   void warn(const std::string& text) override { warnings.push_back(text); }

@@ -229,7 +229,9 @@ class Session {
 
   // --- The row editors, opened on a cell of the plan window's grids (n + 1: the " +" row).
   // Their fields are the editors' own; the buttons change the plan and run the chain the
-  // outcome asks for (warnings to the asker, redraws, gauge colours).
+  // outcome asks for (warnings to the asker, redraws, gauge colours). "Supprimer tout" on a
+  // table that has rows asks the operator first; "Non" (or no asker) changes nothing and
+  // leaves the editor open.
   const SurfaceEditor& surfaceEditor() const { return surfaceEditor_; }
   void openSurfaceEditor(int row);
   void setHauteur(std::string text);
@@ -283,6 +285,8 @@ class Session {
   // it may go on (nothing to lose, saved with `save`, or lost on purpose).
   bool changesMayBeLost(bool modified, const std::string& shownName, const std::function<bool()>& save);
   bool mayReplaceSettings();  // the settings window's New and Open
+  // The operator's "Oui" to a question before a table is cleared; no asker answers "Non".
+  bool confirmed(const std::string& question);
 
   template <typename Action>
   void testAction(Action&& action);

@@ -101,6 +101,18 @@ SaveChoice DialogAsker::askSaveChanges(const std::string& documentName) {
   return SaveChoice::Cancel;
 }
 
+bool DialogAsker::confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Chromaflow"), QString::fromStdString(question),
+                  QMessageBox::NoButton, owner());
+  QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+  // What cannot be taken back is not done by a hurried Enter.
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
 void DialogAsker::warn(const std::string& text) {
   QMessageBox::warning(owner(), QStringLiteral("Avertissement"), QString::fromStdString(text));
 }

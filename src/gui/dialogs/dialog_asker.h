@@ -26,6 +26,7 @@ class DialogAsker : public Asker {
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override;
   std::optional<std::string> askValue(const std::string& caption, const std::string& text) override;
   SaveChoice askSaveChanges(const std::string& documentName) override;
+  bool confirm(const std::string& question) override;
   void warn(const std::string& text) override;
   void showError(const std::string& text) override;
 

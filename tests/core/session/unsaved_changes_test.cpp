@@ -1,6 +1,6 @@
 // Nothing of the operator's is lost without a question: which gestures make the job differ from
-// its files, the question New, Open and closing ask then and what each answer does, and the
-// settings window's own question.
+// its files, the question New, Open and closing ask then and what each answer does, the
+// settings window's own question, and "Supprimer tout".
 
 #include <gtest/gtest.h>
 
@@ -54,6 +54,12 @@ TEST(UnsavedChanges, WhatTheFilesHoldMarksTheJobAndNothingElseDoes) {
       {"hose state", [&] { s.selectHoseState(HoseState::Full); }},
       {"mixing lead", [&] { s.setMixingLead(true); }},
       {"user text", [&] { s.setUserText({"Mur est"}); }},
+      {"proportions all deleted",
+       [&] {
+         job.rig.asker.confirmations = {true};
+         s.openProportionEditor(1);
+         s.proportionEditorButton(EditorButton::DeleteAll);
+       }},
   };
   for (const Gesture& gesture : changes) {
     job.reopen();
@@ -200,6 +206,49 @@ TEST(UnsavedChanges, TheSettingsWindowAsksAboutTheSettingsAlone) {
   EXPECT_NE(readBytes(dir.file("machine.sev")).find("Filtre(l)=2.00\r\n"), std::string::npos);
   EXPECT_EQ(s.settings().settings().Filtre, "1.50");
   EXPECT_FALSE(s.settingsModified());
+}
+
+TEST(UnsavedChanges, SupprimerToutAsksBeforeEmptyingATable) {
+  ControlRig rig;
+  Session& s = rig.session;
+  rig.wall(2, 10, {{"0.00", 0}, {"10.00", 100}});
+  s.addColourRow({0, 255, 255, 255});
+
+  struct Table {
+    const char* question;
+    std::function<void()> open;
+    std::function<EditorOutcome()> deleteAll;
+    std::function<std::size_t()> rows;
+  };
+  const Table tables[] = {
+      {"Supprimer toutes les surfaces du plan ?", [&] { s.openSurfaceEditor(1); },
+       [&] { return s.surfaceEditorButton(EditorButton::DeleteAll); },
+       [&] { return s.plan().surfaces().size(); }},
+      {"Supprimer toutes les proportions du plan ?", [&] { s.openProportionEditor(1); },
+       [&] { return s.proportionEditorButton(EditorButton::DeleteAll); },
+       [&] { return s.plan().proportionRows().size(); }},
+      {"Supprimer toutes les couleurs de la table ?", [&] { s.openColourPicker(1); },
+       [&] { return s.colourPickerButton(EditorButton::DeleteAll); },
+       [&] { return s.colours().rows().size(); }},
+  };
+  for (const Table& table : tables) {
+    const std::size_t rows = table.rows();
+    ASSERT_GT(rows, 0u) << table.question;
+    table.open();
+    rig.asker.confirmAsked.clear();
+    // "Non": the rows stay and the editor stays open.
+    EXPECT_FALSE(table.deleteAll().closes) << table.question;
+    EXPECT_EQ(table.rows(), rows) << table.question;
+    EXPECT_EQ(rig.asker.confirmAsked, std::vector<std::string>{table.question});
+    // "Oui": emptied, and the editor closes as before.
+    rig.asker.confirmations = {true};
+    EXPECT_TRUE(table.deleteAll().closes) << table.question;
+    EXPECT_EQ(table.rows(), 0u) << table.question;
+    // An empty table has nothing to lose: no question.
+    table.open();
+    EXPECT_TRUE(table.deleteAll().closes) << table.question;
+    EXPECT_EQ(rig.asker.confirmAsked.size(), 2u) << table.question;
+  }
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ void answerMessageBox(const QString& answer, QString& text) {
   });
 }
 
-TEST(DialogAsker, SaveQuestionAnswersWithItsFrenchButtons) {
+TEST(DialogAsker, SaveQuestionAndConfirmationAnswerWithTheirFrenchButtons) {
   InsertValueDialog values;
   QWidget owner;
   DialogAsker asker(&owner, values);
@@ -104,6 +104,15 @@ TEST(DialogAsker, SaveQuestionAnswersWithItsFrenchButtons) {
     answerMessageBox(QString::fromUtf8(answer), text);
     EXPECT_EQ(asker.askSaveChanges("wall.prv"), choice) << answer;
     EXPECT_EQ(text.toStdString(), "Enregistrer les modifications de wall.prv ?");
+  }
+  // Only "Oui" clears a table; Enter alone does not.
+  const std::pair<const char*, bool> confirmations[] = {
+      {"Oui", true}, {"Non", false}, {"Escape", false}, {"Return", false}};
+  for (const auto& [answer, yes] : confirmations) {
+    QString text;
+    answerMessageBox(QString::fromUtf8(answer), text);
+    EXPECT_EQ(asker.confirm("Supprimer toutes les surfaces du plan ?"), yes) << answer;
+    EXPECT_EQ(text.toStdString(), "Supprimer toutes les surfaces du plan ?");
   }
 }
 
