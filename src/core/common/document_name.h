@@ -44,6 +44,9 @@ class DocumentName {
   DocumentKind kind() const { return kind_; }
   const std::string& current() const { return current_; }
   const std::string& title() const { return title_; }
+  // The name as the title shows it, without its directory ("wall.prv", or the start name
+  // "Noname1.sev" of a document never opened nor saved): how the operator knows the document.
+  std::string shownName() const { return nameWithoutDirectory(title_.substr(titlePrefix_.size())); }
   // The name becomes current and the title follows it.
   void set(const std::string& name);
 

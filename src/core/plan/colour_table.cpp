@@ -134,6 +134,7 @@ void ColourTable::NewColours() {
   name_.set("Noname.cov");
   rows_.clear();
   RefreshColourTable();
+  markSaved();
   ColoursChanged();
 }
 
@@ -164,12 +165,16 @@ bool ColourTable::OpenColours(bool ask, NameAsker* asker) {
     rows_.clear();
     name_.set(path);
     applyFileLines(lines);
+    // As read, also when the read broke off: the operator has changed nothing yet.
+    markSaved();
     ColoursChanged();
   });
 }
 
 bool ColourTable::SaveColours(bool ask, NameAsker* asker) {
-  return saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+  const bool saved = saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+  if (saved) markSaved();
+  return saved;
 }
 
 }  // namespace chromaflow

@@ -69,6 +69,10 @@ class ColourTable {
 
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
+  // Whether the rows differ from what the file last read or written holds (none since New).
+  bool modified() const { return rows_ != rowsInFile_; }
+  // The rows now stand in their file (the project wrote it beside the others).
+  void markSaved() { rowsInFile_ = rows_; }
   void NewColours();
   // Open and Save say whether a file was read or written; they throw FileError, after which the
   // rows read stay and the old file stays whole.
@@ -86,6 +90,7 @@ class ColourTable {
   void ColoursChanged();
 
   std::vector<ColourRow> rows_;
+  std::vector<ColourRow> rowsInFile_;
   DocumentName name_;
 };
 

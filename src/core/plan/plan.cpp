@@ -282,6 +282,12 @@ void Plan::NewPlan() {
   SelectHoseState(HoseState::Empty);
   anticipation_ = true;
   mixingLead_ = false;
+  markSaved();
+}
+
+Plan::Edition Plan::edition() const {
+  const bool empty = surfaces_.empty() && proportionGrid_.empty();
+  return {empty ? 0 : revision_, hoseState_, startProportion_, anticipation_, mixingLead_};
 }
 
 std::vector<std::string> Plan::fileLines() const {
@@ -376,11 +382,15 @@ bool Plan::OpenPlan(bool ask, NameAsker* asker) {
     NewPlan();
     name_.set(path);
     applyFileLines(lines);
+    // As read, also when the read broke off: the operator has changed nothing yet.
+    markSaved();
   });
 }
 
 bool Plan::SavePlan(bool ask, NameAsker* asker) {
-  return saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+  const bool saved = saveDocumentFile(name_, ask, asker, [this](const std::string&) { return fileLines(); });
+  if (saved) markSaved();
+  return saved;
 }
 
 }  // namespace chromaflow

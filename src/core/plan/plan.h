@@ -100,6 +100,24 @@ class Plan {
 
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
+
+  // What the plan's file holds, in short: the tables by their revision (one for all empty
+  // tables, however they were emptied) and the initial conditions. Within a run, two equal
+  // editions write the same file; comparing them costs nothing whatever the plan's size.
+  struct Edition {
+    unsigned long long tables = 0;
+    HoseState hoseState = HoseState::Empty;
+    int startProportion = 0;
+    bool anticipation = true;
+    bool mixingLead = false;
+    bool operator==(const Edition&) const = default;
+  };
+  Edition edition() const;
+  // Whether the plan differs from the file last read or written (from an empty plan since New).
+  bool modified() const { return edition() != inFile_; }
+  // The plan now stands in its file (the project wrote it beside the others).
+  void markSaved() { inFile_ = edition(); }
+
   void NewPlan();
   // Open and Save say whether a file was read or written; they throw FileError, after which
   // what was read stays and the old file stays whole.
@@ -139,6 +157,7 @@ class Plan {
   bool anticipation_ = true;
   bool mixingLead_ = false;
   DocumentName name_;
+  Edition inFile_;
   std::vector<std::string> leftOut_;
   std::size_t leftOutCount_ = 0;
 };

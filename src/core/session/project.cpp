@@ -11,9 +11,20 @@ namespace chromaflow {
 Project::Project(SettingsDocument& settings, ColourTable& colours, Plan& plan)
     : settings_(settings), colours_(colours), plan_(plan),
       name_(DocumentKind::Project, "Chromaflow Velmora - ", "Noname", "Chromaflow Velmora - Noname.prv",
-            true) {}
+            true) {
+  markSaved();
+}
 
 void Project::redraw() { redrawRequested.emit(); }
+
+bool Project::modified() const {
+  return !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
+         colours_.rows() != inFiles_.colours || userText_ != inFiles_.userText;
+}
+
+void Project::markSaved() {
+  inFiles_ = {settings_.settings(), colours_.rows(), plan_.edition(), userText_};
+}
 
 namespace {
 
@@ -40,6 +51,7 @@ void Project::NewProject() {
   userText_.clear();
   redraw();
   settings_.RefreshSettingsViews();
+  markSaved();
 }
 
 std::vector<std::string> Project::fileLines(const std::string& fileName) const {
@@ -114,14 +126,20 @@ void Project::settleInterruptedSave(const std::string& project) {
 bool Project::openChosen(const std::string& opened, NameAsker* asker) {
   DocumentName reading = name_;
   reading.set(opened);
+  // Once the project's file is read, whole or not, the job stands as opened however the open
+  // ends: the operator has changed nothing of it yet, and a question to save it would only
+  // offer to write what was read over what could not be.
+  bool read = false;
   try {
     openDocumentFile(reading, false, nullptr, [&](const std::string& path, const std::vector<std::string>& lines) {
       NewProject();
       name_.set(path);
+      read = true;
       applyFileLines(lines);
     });
   } catch (const FileError& error) {
     notes_.push_back({DocumentKind::Project, opened, whatFailed(error)});
+    if (read) markSaved();
     throw;
   }
 
@@ -159,6 +177,7 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
       if (!found) notes_.push_back({kind, expected, "introuvable ; son dialogue d'ouverture a été proposé"});
       if (dynamic_cast<const ReadCutOff*>(&error) && kind == DocumentKind::Settings) noteRefusedSettings();
       notes_.push_back({kind, found ? *found : document.current(), whatFailed(error)});
+      markSaved();
       throw;
     }
   };
@@ -167,6 +186,7 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
   openSibling(DocumentKind::Settings, settings_.name(), ".sev", [&](bool askName) { return settings_.OpenSettings(askName, asker); });
   redraw();
   settings_.RefreshSettingsViews();
+  markSaved();
   return true;
 }
 
@@ -186,6 +206,10 @@ bool Project::SaveProject(bool ask, NameAsker* asker) {
                       {coloursFile, bytesOfLines(colours_.fileLines())},
                       {planFile, bytesOfLines(plan_.fileLines())},
                       {*path, bytesOfLines(fileLines(*path))}});
+  settings_.markSaved();
+  colours_.markSaved();
+  plan_.markSaved();
+  markSaved();
   return true;
 }
 

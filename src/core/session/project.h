@@ -33,6 +33,11 @@ class Project {
   std::vector<std::string>& userText() { return userText_; }
   const std::vector<std::string>& userText() const { return userText_; }
 
+  // Whether the job differs from its files: the user text or what the settings, colour or plan
+  // file would hold changed since the project was last made new, opened or saved. A document
+  // opened, made new or saved from its own window counts by what it holds, not by its name.
+  bool modified() const;
+
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
   const std::string& title() const { return name_.title(); }  // the main window's title
@@ -62,6 +67,8 @@ class Project {
 
  private:
   bool openChosen(const std::string& opened, NameAsker* asker);
+  // The job as it now stands is what its files hold.
+  void markSaved();
   void settleInterruptedSave(const std::string& project);
   void redraw();
 
@@ -69,6 +76,13 @@ class Project {
   ColourTable& colours_;
   Plan& plan_;
   std::vector<std::string> userText_;
+  // What the job's files held at the project's last New, Open or Save.
+  struct InFiles {
+    MachineSettings settings;
+    std::vector<ColourRow> colours;
+    Plan::Edition plan;
+    std::vector<std::string> userText;
+  } inFiles_;
   DocumentName name_;
   std::vector<DocumentNote> notes_;
 };

@@ -69,6 +69,12 @@ Session::~Session() {
 
 void Session::finish() {
   if (--depth_ > 0 || pending_.empty()) return;
+  // An edit, or a save, that changed whether the job differs from its files changes the
+  // main window's caption.
+  if (const bool modified = documents_.project.modified(); modified != shownModified_) {
+    shownModified_ = modified;
+    note(Changed::DocumentNames);
+  }
   const Change change = std::exchange(pending_, Change{});
   changed.emit(change);
 }

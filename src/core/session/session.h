@@ -6,6 +6,7 @@
 // it (recompute, redraw, dosing, correction reset) and then tells the listeners, once, what
 // changed. The windows only show what the session holds and forward gestures.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -158,14 +159,28 @@ class Session {
   void testRunningLight(bool checked);             // CBtestOutput: one step per tick of its timer
 
   // --- Project menu and user text.
-  void newProject();
-  bool openProject(bool ask);  // false when nothing was opened or the file broke off
-  bool openProjectFile(const std::string& path);  // a project named on the command line
+  // New, Open and the closing of the project ("&Quitter", the main window's close box) would
+  // lose the job's changes not yet saved: the operator is asked first whether to save them
+  // ("Enregistrer", as the menu's own, asking a name when the project has none), to lose them
+  // or to give up the gesture; a save cancelled or failed gives it up too. Without an asker
+  // the answer is "Annuler". Each says whether the gesture went on.
+  bool newProject();
+  bool openProject(bool ask);  // false also when nothing was opened or the file broke off
+  bool mayCloseProject();
+  bool openProjectFile(const std::string& path);  // a project named on the command line, at start
   bool saveProject(bool ask);  // false when nothing was written
   void setUserText(std::vector<std::string> lines);
+  // The job differs from its files (any document or the user text); the settings alone differ
+  // from their own file, which the settings window's New and Open look at.
+  bool projectModified() const { return documents_.project.modified(); }
+  bool settingsModified() const { return documents_.settings.modified(); }
+  // The main window's caption: the project's title, followed by "*" while the job differs from
+  // its files.
+  std::string mainWindowTitle() const;
 
-  // --- Settings window.
-  void newSettings();
+  // --- Settings window. New and Open ask first about the settings' changes not yet saved, as
+  // the project's do, and say whether they went on.
+  bool newSettings();
   bool openSettings(bool ask);
   bool saveSettings(bool ask);
   void clickSettingsPanel(SettingsPanel panel);
@@ -214,7 +229,9 @@ class Session {
 
   // --- The row editors, opened on a cell of the plan window's grids (n + 1: the " +" row).
   // Their fields are the editors' own; the buttons change the plan and run the chain the
-  // outcome asks for (warnings to the asker, redraws, gauge colours).
+  // outcome asks for (warnings to the asker, redraws, gauge colours). "Supprimer tout" on a
+  // table that has rows asks the operator first; "Non" (or no asker) changes nothing and
+  // leaves the editor open.
   const SurfaceEditor& surfaceEditor() const { return surfaceEditor_; }
   void openSurfaceEditor(int row);
   void setHauteur(std::string text);
@@ -264,6 +281,12 @@ class Session {
   bool fileOperation(Changed changes, Open&& open);
   // A project opened with files skipped, refused or asked for says so once, after the open.
   void reportWhatTheOpenMet();
+  // Before a gesture that would lose the changes of a document known as `shownName`: true when
+  // it may go on (nothing to lose, saved with `save`, or lost on purpose).
+  bool changesMayBeLost(bool modified, const std::string& shownName, const std::function<bool()>& save);
+  bool mayReplaceSettings();  // the settings window's New and Open
+  // The operator's "Oui" to a question before a table is cleared; no asker answers "Non".
+  bool confirmed(const std::string& question);
 
   template <typename Action>
   void testAction(Action&& action);
@@ -300,6 +323,7 @@ class Session {
 
   int depth_ = 0;
   bool inTick_ = false;
+  bool shownModified_ = false;  // whether the title last shown marked the job as modified
   Change pending_;
   std::vector<Subscription> wiring_;
 };

@@ -13,16 +13,47 @@ constexpr Changed kAllDocuments = Changed::SurfaceRows | Changed::ProportionRows
 
 }  // namespace
 
-// --- Project menu and user text.
+// --- Changes not yet saved.
 
-void Session::newProject() {
+bool Session::changesMayBeLost(bool modified, const std::string& shownName, const std::function<bool()>& save) {
+  if (!modified) return true;
+  if (!asker_) return false;
+  switch (asker_->askSaveChanges(shownName)) {
+    case SaveChoice::Save: return save();
+    case SaveChoice::DontSave: return true;
+    case SaveChoice::Cancel: break;
+  }
+  return false;
+}
+
+std::string Session::mainWindowTitle() const {
+  return documents_.project.title() + (documents_.project.modified() ? "*" : "");
+}
+
+bool Session::mayCloseProject() {
+  return changesMayBeLost(projectModified(), documents_.project.name().shownName(),
+                          [this] { return saveProject(false); });
+}
+
+bool Session::mayReplaceSettings() {
+  return changesMayBeLost(settingsModified(), documents_.settings.name().shownName(),
+                          [this] { return saveSettings(false); });
+}
+
+// --- Project menu and user text. New and Open put the job away as "&Quitter" does, and ask
+// about its changes the same way first.
+
+bool Session::newProject() {
+  if (!mayCloseProject()) return false;
   operation([this] {
     documents_.project.NewProject();
     note(kAllDocuments);
   });
+  return true;
 }
 
 bool Session::openProject(bool ask) {
+  if (!mayCloseProject()) return false;
   const bool opened = fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
   if (opened) reportWhatTheOpenMet();
   return opened;
@@ -54,15 +85,18 @@ void Session::setUserText(std::vector<std::string> lines) {
 // --- Settings window. A setting changed reaches the dosing at once; the main window's views
 // follow when the window closes.
 
-void Session::newSettings() {
+bool Session::newSettings() {
+  if (!mayReplaceSettings()) return false;
   operation([this] {
     documents_.settings.NewSettings();
     control_.DosingUpdate();
     note(Changed::Settings | Changed::DocumentNames | Changed::Figures);
   });
+  return true;
 }
 
 bool Session::openSettings(bool ask) {
+  if (!mayReplaceSettings()) return false;
   return fileOperation(Changed::Settings | Changed::DocumentNames,
                        [&] { return documents_.settings.OpenSettings(ask, asker_); });
 }

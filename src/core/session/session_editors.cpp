@@ -43,6 +43,8 @@ EditorOutcome Session::followEditor(EditorOutcome outcome, Changed rows) {
   return outcome;
 }
 
+bool Session::confirmed(const std::string& question) { return asker_ && asker_->confirm(question); }
+
 void Session::chooseThicknessUnit(ThicknessUnit unit) { editorField([&] { thicknessUnit_.choose(unit); }); }
 
 BarPointer Session::pointStartProportionBar(int x, int width, bool leftButtonDown) {
@@ -67,6 +69,9 @@ void Session::leaveHauteur() { editorField([this] { surfaceEditor_.leaveHauteur(
 void Session::leaveLongueur() { editorField([this] { surfaceEditor_.leaveLongueur(); }); }
 
 EditorOutcome Session::surfaceEditorButton(EditorButton button) {
+  if (button == EditorButton::DeleteAll && documents_.plan.surfaceCount() > 0 &&
+      !confirmed("Supprimer toutes les surfaces du plan ?"))
+    return {};
   return operation([&] { return followEditor(press(surfaceEditor_, button), Changed::SurfaceRows); });
 }
 
@@ -94,6 +99,9 @@ BarPointer Session::pointEditorProportionBar(int x, int width, bool leftButtonDo
 }
 
 EditorOutcome Session::proportionEditorButton(EditorButton button) {
+  if (button == EditorButton::DeleteAll && documents_.plan.proportionCount() > 0 &&
+      !confirmed("Supprimer toutes les proportions du plan ?"))
+    return {};
   return operation([&] { return followEditor(press(proportionEditor_, button), Changed::ProportionRows); });
 }
 
@@ -147,6 +155,9 @@ PickResult Session::pickColour(int x, int y, const std::function<Rgb(int, int)>&
 }
 
 EditorOutcome Session::colourPickerButton(EditorButton button) {
+  if (button == EditorButton::DeleteAll && !documents_.colours.rows().empty() &&
+      !confirmed("Supprimer toutes les couleurs de la table ?"))
+    return {};
   return operation(
       [&] { return followEditor(press(picker_, button), Changed::ColourRows | Changed::ProportionRows); });
 }

@@ -50,6 +50,7 @@ float rollerPulsesAt(float litres, float maxFlow, int dryPulses) {
 SettingsDocument::SettingsDocument()
     : name_(DocumentKind::Settings, "Propriétés - ", "Noname", "Propriétés - Noname1.sev") {
   RefreshSettingsViews();
+  markSaved();
 }
 
 void SettingsDocument::notifyMirrors() { mirrorsChanged.emit(); }
@@ -61,6 +62,15 @@ void SettingsDocument::NewSettings() {
   name_.set("Noname.sev");
   notifyMirrors();
   RefreshSettingsViews();
+  markSaved();
+}
+
+bool SettingsDocument::holdsAsInFile(const MachineSettings& other) const {
+  for (const FileKey& key : kFileKeys) {
+    if (key.text ? settings_.*key.text != other.*key.text : settings_.*key.integer != other.*key.integer)
+      return false;
+  }
+  return true;
 }
 
 std::vector<std::string> SettingsDocument::fileLines(const std::string& fileName) const {
@@ -115,12 +125,17 @@ bool SettingsDocument::OpenSettings(bool ask, NameAsker* asker) {
     applyFileLines(lines);
     notifyMirrors();
     RefreshSettingsViews();
+    // As read, also when the read broke off: the operator has changed nothing yet.
+    markSaved();
     opened.emit();
   });
 }
 
 bool SettingsDocument::SaveSettings(bool ask, NameAsker* asker) {
-  return saveDocumentFile(name_, ask, asker, [this](const std::string& path) { return fileLines(path); });
+  const bool saved =
+      saveDocumentFile(name_, ask, asker, [this](const std::string& path) { return fileLines(path); });
+  if (saved) markSaved();
+  return saved;
 }
 
 void SettingsDocument::RefreshSettingsViews() {

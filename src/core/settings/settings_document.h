@@ -41,6 +41,14 @@ class SettingsDocument {
   DocumentName& name() { return name_; }
   const DocumentName& name() const { return name_; }
 
+  // Whether the record differs from what its file holds: the file last read or written, or the
+  // defaults since New. PFreqMax is not in the file: changing it changes nothing here.
+  bool modified() const { return !holdsAsInFile(atFile_); }
+  // Whether the file would hold the same values for the record as for `other`.
+  bool holdsAsInFile(const MachineSettings& other) const;
+  // The record now stands in its file (the project wrote it beside the others).
+  void markSaved() { atFile_ = settings_; }
+
   // Every setting but PFreqMax back to its default, and the views and charts with them.
   void NewSettings();
   // Throws FileError when the file cannot be read; a read that breaks off keeps what it read.
@@ -84,6 +92,7 @@ class SettingsDocument {
   void notifyMirrors();
 
   MachineSettings settings_;
+  MachineSettings atFile_;  // the record as its file holds it
   std::string m2Litre_ = "7.14";
   std::string micron_ = "1.4";
   std::string debitView_ = "0.14";

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include "core/common/installed_files.h"
@@ -82,6 +83,34 @@ std::optional<std::string> DialogAsker::askName(DocumentKind kind, const std::st
 
 std::optional<std::string> DialogAsker::askValue(const std::string& caption, const std::string& text) {
   return valueDialog_.ask(caption, text);
+}
+
+SaveChoice DialogAsker::askSaveChanges(const std::string& documentName) {
+  // The buttons say what they do, in French whatever the language of the main window.
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Chromaflow"),
+                  QStringLiteral("Enregistrer les modifications de %1 ?").arg(QString::fromStdString(documentName)),
+                  QMessageBox::NoButton, owner());
+  QPushButton* save = box.addButton(QStringLiteral("Enregistrer"), QMessageBox::AcceptRole);
+  QPushButton* dontSave = box.addButton(QStringLiteral("Ne pas enregistrer"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == dontSave) return SaveChoice::DontSave;
+  return SaveChoice::Cancel;
+}
+
+bool DialogAsker::confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Chromaflow"), QString::fromStdString(question),
+                  QMessageBox::NoButton, owner());
+  QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+  // What cannot be taken back is not done by a hurried Enter.
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 void DialogAsker::warn(const std::string& text) {

@@ -1,6 +1,6 @@
 #pragma once
 // The operator asked through the desktop's dialogs: file dialogs with each document's filter,
-// the entry dialog FInsertValue, and message boxes for warnings and errors.
+// the entry dialog FInsertValue, and message boxes for the questions, warnings and errors.
 
 #include <QString>
 
@@ -25,6 +25,8 @@ class DialogAsker : public Asker {
   void explainBeforeAsking(const std::string& text) override;
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override;
   std::optional<std::string> askValue(const std::string& caption, const std::string& text) override;
+  SaveChoice askSaveChanges(const std::string& documentName) override;
+  bool confirm(const std::string& question) override;
   void warn(const std::string& text) override;
   void showError(const std::string& text) override;
 

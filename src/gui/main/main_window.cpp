@@ -216,6 +216,14 @@ void MainWindow::showEvent(QShowEvent* event) {
   session_.activateMainWindow();
 }
 
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!session_.mayCloseProject()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui_->ClientArea && event->type() == QEvent::MouseMove) setStatus(std::string(), std::string());
   return QMainWindow::eventFilter(watched, event);
@@ -320,7 +328,9 @@ void MainWindow::showPort() {
   f.MIMachineSimulee->setVisible(machine_ && machine_() != nullptr);
 }
 
-void MainWindow::showNames() { setWindowTitle(qtText(session_.project().title())); }
+// The marker of changes not yet saved is written into the caption here rather than through
+// Qt's "[*]": the caption stays the project's title as it is, whatever its path holds.
+void MainWindow::showNames() { setWindowTitle(qtText(session_.mainWindowTitle())); }
 
 void MainWindow::showHoseConditions() {
   // The hose bar and the proportion bar only mean something while the dosing anticipates.

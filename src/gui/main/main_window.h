@@ -81,6 +81,9 @@ class MainWindow : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // "&Quitter" and the close box: the job's changes not yet saved are asked about first, and
+  // "Annuler" keeps the window open.
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

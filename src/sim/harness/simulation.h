@@ -34,8 +34,9 @@ struct AlarmRecord {
 // proportion of the mix the plan and the hose predict there.
 constexpr double kLaidMixTolerance = 1.0;
 
-// Answers the project's file dialog with one name and cancels every other question; keeps the
-// errors the session reports, for the tool to print.
+// Answers the project's file dialog with one name and cancels every other question but one:
+// "Supprimer tout" in a replay is the operator's gesture as written, so its question is answered
+// "Oui". Keeps the errors the session reports, for the tool to print.
 class HarnessAsker : public Asker {
  public:
   std::optional<std::string> projectName;
@@ -45,6 +46,8 @@ class HarnessAsker : public Asker {
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string&) override { return answer(kind); }
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string&) override { return answer(kind); }
   std::optional<std::string> askValue(const std::string&, const std::string&) override { return std::nullopt; }
+  SaveChoice askSaveChanges(const std::string&) override { return SaveChoice::Cancel; }
+  bool confirm(const std::string&) override { return true; }
   void warn(const std::string& text) override { warnings.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
 

@@ -59,7 +59,11 @@ TEST_F(SessionEvents, EachEditIsHeardOnceWithWhatItChanged) {
       {"language", [](Session& s) { s.applyLanguage(2); }, {Changed::Language}, {Changed::Figures}},
       {"new plan", [](Session& s) { s.newPlan(); },
        {Changed::SurfaceRows, Changed::ProportionRows, Changed::SurfaceView, Changed::ProportionViews}, {}},
-      {"new project", [](Session& s) { s.newProject(); },
+      {"new project",
+       [this](Session& s) {
+         rig.asker.saveChoices = {SaveChoice::DontSave};  // the edits above are let go
+         s.newProject();
+       },
        {Changed::DocumentNames, Changed::SurfaceView, Changed::ProportionViews, Changed::Settings}, {}},
   };
   for (const Case& c : cases) {
@@ -155,6 +159,7 @@ TEST(SessionChain, SettingsReachTheDosingAndTheCharts) {
   EXPECT_FLOAT_EQ(rig.session.state().HoseFill, 2);
   rig.session.enterSettingsPanel(SettingsPanel::Zero, "-10");
   EXPECT_EQ(rig.session.settings().charts().sortieAnalog[1], (ChartPoint{0, -10}));
+  rig.asker.saveChoices = {SaveChoice::DontSave};
   rig.session.newSettings();
   EXPECT_EQ(rig.session.settings().charts().sortieAnalog[1], (ChartPoint{0, 5}));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -70,6 +71,49 @@ TEST(DialogAsker, FiltersNameTheDocumentsFiles) {
   EXPECT_EQ(fileFilter(DocumentKind::Bitmap).toStdString(), "Bitmaps (*.bmp)");
   EXPECT_EQ(fileFilter(DocumentKind::Manual).toStdString(), "Projet Velmora (*.doc)");
   EXPECT_EQ(defaultSuffix(DocumentKind::Settings).toStdString(), "sev");
+}
+
+// The message box the asker opens, answered once it shows: a button clicked by its caption, or a
+// key pressed ("Escape", "Return"). Its text is kept.
+void answerMessageBox(const QString& answer, QString& text) {
+  QTimer::singleShot(0, [answer, &text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    if (answer == QStringLiteral("Escape") || answer == QStringLiteral("Return")) {
+      QTest::keyClick(box, answer == QStringLiteral("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+      return;
+    }
+    for (QAbstractButton* button : box->buttons())
+      if (button->text() == answer) return button->click();
+    ADD_FAILURE() << "no button " << answer.toStdString();
+    box->reject();
+  });
+}
+
+TEST(DialogAsker, SaveQuestionAndConfirmationAnswerWithTheirFrenchButtons) {
+  InsertValueDialog values;
+  QWidget owner;
+  DialogAsker asker(&owner, values);
+  const std::pair<const char*, SaveChoice> saves[] = {{"Enregistrer", SaveChoice::Save},
+                                                      {"Ne pas enregistrer", SaveChoice::DontSave},
+                                                      {"Annuler", SaveChoice::Cancel},
+                                                      {"Escape", SaveChoice::Cancel}};
+  for (const auto& [answer, choice] : saves) {
+    QString text;
+    answerMessageBox(QString::fromUtf8(answer), text);
+    EXPECT_EQ(asker.askSaveChanges("wall.prv"), choice) << answer;
+    EXPECT_EQ(text.toStdString(), "Enregistrer les modifications de wall.prv ?");
+  }
+  // Only "Oui" clears a table; Enter alone does not.
+  const std::pair<const char*, bool> confirmations[] = {
+      {"Oui", true}, {"Non", false}, {"Escape", false}, {"Return", false}};
+  for (const auto& [answer, yes] : confirmations) {
+    QString text;
+    answerMessageBox(QString::fromUtf8(answer), text);
+    EXPECT_EQ(asker.confirm("Supprimer toutes les surfaces du plan ?"), yes) << answer;
+    EXPECT_EQ(text.toStdString(), "Supprimer toutes les surfaces du plan ?");
+  }
 }
 
 TEST(UserTextWindow, TypingGoesIntoTheProjectAndAnOpenedProjectShowsItsText) {

@@ -8,6 +8,8 @@
 #include <QUrl>
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QPlainTextEdit>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -346,6 +348,43 @@ TEST(MainWindow, SaveAsWritesTheJobAndAnUnwritableSaveShowsTheError) {
   // "&Enregistrer" on a named job asks nothing.
   rig.action("MISave")->trigger();
   EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
+}
+
+TEST(MainWindow, TheCaptionMarksChangesAndClosingAsksBeforeLosingThem) {
+  ProgramRig rig;
+  rig.openExample();
+  const QString caption = QString::fromUtf8("Chromaflow Velmora - " CHROMAFLOW_EXAMPLES "/wall.prv");
+  EXPECT_EQ(rig.window.windowTitle(), caption);
+  // An edit anywhere in the job: a line typed in the user text.
+  auto* memo = rig.program.userText().findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  ASSERT_NE(memo, nullptr);
+  memo->appendPlainText(QStringLiteral("Deuxième couche demain."));
+  EXPECT_EQ(rig.window.windowTitle(), caption + "*");
+
+  // "&Quitter", then "Annuler": the window stays, with the job as it was.
+  rig.action("MIExit")->trigger();
+  EXPECT_TRUE(rig.window.isVisible());
+  EXPECT_EQ(rig.asker.saveChangesAsked, std::vector<std::string>{"wall.prv"});
+  EXPECT_EQ(rig.session.project().userText().back(), "Deuxième couche demain.");
+  // "&Nouveau", then "Annuler": nothing renewed.
+  rig.action("MINew")->trigger();
+  EXPECT_EQ(rig.asker.saveChangesAsked.size(), 2u);
+  EXPECT_EQ(rig.window.windowTitle(), caption + "*");
+  // The close box, then "Ne pas enregistrer": the window may close.
+  rig.asker.saveChoices = {SaveChoice::DontSave};
+  QCloseEvent closing;
+  QApplication::sendEvent(&rig.window, &closing);
+  EXPECT_TRUE(closing.isAccepted());
+  EXPECT_EQ(rig.asker.saveChangesAsked.size(), 3u);
+
+  // Saved under another name, the job is as its files: the mark goes and nothing is asked.
+  rig.asker.saveAnswers.push_back(rig.path("copie.prv"));
+  rig.action("MISaveAs")->trigger();
+  EXPECT_EQ(rig.window.windowTitle().toStdString(), "Chromaflow Velmora - " + rig.path("copie.prv"));
+  QCloseEvent closingSaved;
+  QApplication::sendEvent(&rig.window, &closingSaved);
+  EXPECT_TRUE(closingSaved.isAccepted());
+  EXPECT_EQ(rig.asker.saveChangesAsked.size(), 3u);
 }
 
 TEST(MainWindow, PrintsTheClientAreaOnOnePage) {

@@ -376,6 +376,7 @@ TEST_F(ImageFormTest, CancelStoresNothingAndDeleteAllEmptiesTheTable) {
   EXPECT_EQ(rig.session.colours().rows(), (std::vector<ColourRow>{{0, 255, 255, 255}, {100, 0, 0, 255}}));
 
   form.openOnRow(1);
+  rig.asker.confirmations = {true};  // "Oui" to the question
   press("DeleteAll");
   EXPECT_TRUE(rig.session.colours().rows().empty());
   EXPECT_FALSE(form.isVisible());

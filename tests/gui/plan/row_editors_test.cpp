@@ -282,13 +282,20 @@ TEST_F(RowEditorsTest, ANewSmallestDistanceLandsFirstAndTheSpinRewritesTheDistan
   EXPECT_EQ(plan.proportionCell(1, 0), "1");
   EXPECT_EQ(plan.proportionCell(4, 0), "4");
 
-  // "Supprimer" on the " +" row removes nothing; "Supprimer tout" empties the table.
+  // "Supprimer" on the " +" row removes nothing; "Supprimer tout" asks first: "Non" keeps the
+  // rows and the editor, "Oui" empties the table.
   open(proportions, 5);
   click(proportions, "DeleteBtn");
   EXPECT_EQ(plan.proportionCount(), 4);
   open(proportions, 1);
   click(proportions, "DeleteAllBtn");
+  EXPECT_EQ(rig.asker.confirmAsked, std::vector<std::string>{"Supprimer toutes les proportions du plan ?"});
+  EXPECT_EQ(plan.proportionCount(), 4);
+  EXPECT_TRUE(proportions.isVisible());
+  rig.asker.confirmations = {true};
+  click(proportions, "DeleteAllBtn");
   EXPECT_EQ(plan.proportionCount(), 0);
+  EXPECT_FALSE(proportions.isVisible());
 }
 
 TEST_F(RowEditorsTest, DraggingTheProportionBarSetsTheSpinAndTheColour) {

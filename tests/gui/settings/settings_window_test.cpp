@@ -199,6 +199,7 @@ TEST_F(SettingsWindowTest, SpinFieldsKeepTheirBoundsAndReachTheMainWindow) {
   EXPECT_EQ(rig.text("P2trl"), "-3");
 
   // A change made elsewhere shows in the fields without coming back as an entry.
+  rig.asker.saveChoices = {SaveChoice::DontSave};
   rig.session.newSettings();
   EXPECT_EQ(p1->value(), 220);
   EXPECT_EQ(roul->value(), 100);
@@ -247,6 +248,7 @@ TEST_F(SettingsWindowTest, ChartsFollowEveryChangeAlsoWhileClosed) {
 
   // Closed, the settings opened from a file, shown again: the charts show the file's.
   window.close();
+  rig.asker.saveChoices = {SaveChoice::DontSave};
   rig.asker.openAnswers.push_back(std::string(CHROMAFLOW_EXAMPLES) + "/wall.sev");
   rig.session.openSettings(true);
   window.show();
