@@ -15,6 +15,8 @@ void RecordedStretch::extendBy(const RecordedStretch& next) {
   areaPainted += next.areaPainted;
   askedP1 += next.askedP1;
   askedP2 += next.askedP2;
+  dosedP1 += next.dosedP1;
+  dosedP2 += next.dosedP2;
   deliveredP1 += next.deliveredP1;
   deliveredP2 += next.deliveredP2;
   pulsesP1 += next.pulsesP1;
@@ -25,6 +27,7 @@ void RecordedStretch::extendBy(const RecordedStretch& next) {
 
 double RecordedStretch::askedProportion() const { return share(askedP1, askedP2); }
 double RecordedStretch::laidProportion() const { return share(deliveredP1, deliveredP2); }
+double RecordedStretch::dosedProportion() const { return share(dosedP1, dosedP2); }
 
 JobRecord::Stretches JobRecord::cut(const std::vector<float>& bounds) {
   Stretches stretches;
@@ -89,7 +92,8 @@ std::size_t JobRecord::at(const Stretches& stretches, float x) {
   return after == shown.begin() ? 0 : static_cast<std::size_t>(after - shown.begin() - 1);
 }
 
-void JobRecord::advance(Stretches& stretches, float from, float to, const PathModel& path, bool painted) {
+void JobRecord::advance(Stretches& stretches, float from, float to, const PathModel& path, bool painted,
+                        bool ledMix) {
   auto& covered = painted ? stretches.painted : stretches.asked;
   if (stretches.shown.empty() || to == from) return;
   if (to < from) {
@@ -107,14 +111,18 @@ void JobRecord::advance(Stretches& stretches, float from, float to, const PathMo
       // A new stretch of coverage: what the last one covered is kept.
       c.bankedP1 = s.askedP1;
       c.bankedP2 = s.askedP2;
+      c.bankedDosedP1 = s.dosedP1;
+      c.bankedDosedP2 = s.dosedP2;
       c.bankedLength = s.distancePainted;
       c.bankedArea = s.areaPainted;
       c.open = true;
       c.from = a;
       if (painted)
         c.areaAtFrom = path.AreaAtDistance(a);
-      else
+      else {
         c.litresAtFrom = path.LitresUpTo(a);
+        c.dosedAtFrom = ledMix ? path.LedLitresUpTo(a) : c.litresAtFrom;
+      }
     }
     c.to = b;
     if (painted) {
@@ -124,6 +132,9 @@ void JobRecord::advance(Stretches& stretches, float from, float to, const PathMo
       const Litres upTo = path.LitresUpTo(b);
       s.askedP1 = c.bankedP1 + (static_cast<double>(upTo.P1) - c.litresAtFrom.P1);
       s.askedP2 = c.bankedP2 + (static_cast<double>(upTo.P2) - c.litresAtFrom.P2);
+      const Litres dosedUpTo = ledMix ? path.LedLitresUpTo(b) : upTo;
+      s.dosedP1 = c.bankedDosedP1 + (static_cast<double>(dosedUpTo.P1) - c.dosedAtFrom.P1);
+      s.dosedP2 = c.bankedDosedP2 + (static_cast<double>(dosedUpTo.P2) - c.dosedAtFrom.P2);
     }
   }
 }
@@ -146,7 +157,10 @@ std::optional<std::uint64_t> JobRecord::pulsesLost() const {
 void JobRecord::record(const JobTick& tick, const PathModel& path) {
   if (!started_) restart(path, tick);
   for (Stretches* stretches : {&surfaces_, &intervals_, &profile_}) {
-    advance(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path, false);
+    // The lead turned on or off: what the dosing asks is measured from here by the other rule.
+    if (tick.ledMix != last_.ledMix)
+      for (Covered& c : stretches->asked) c.open = false;
+    advance(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path, false, tick.ledMix);
     advance(*stretches, last_.distance, tick.distance, path, true);
   }
   // A counter that went back was reset: nothing was pumped by it this tick.

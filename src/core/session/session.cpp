@@ -118,6 +118,7 @@ JobTick Session::jobTick() const {
   tick.pulsesPerLitreP1 = static_cast<int>(counterValue(main.P1trl));
   tick.pulsesPerLitreP2 = static_cast<int>(counterValue(main.P2trl));
   tick.correction = value32(main.Correction);
+  tick.ledMix = documents_.plan.leadsTheMix();
   tick.alarms = control_.correction().alarms;
   tick.pulsesLost = pulsesLost();
   return tick;
