@@ -1,5 +1,7 @@
 #include "core/session/session.h"
 
+#include <cmath>
+
 #include "core/card/machine_wiring.h"
 #include "core/common/display_forms.h"
 #include "core/session/language_table.h"
@@ -122,6 +124,18 @@ JobTick Session::jobTick() const {
   tick.alarms = control_.correction().alarms;
   tick.pulsesLost = pulsesLost();
   return tick;
+}
+
+JobVerdict Session::jobVerdict() const {
+  return judgeJob(record_, verdictTolerance_, settingValue(documents_.settings.settings().Filtre));
+}
+
+void Session::setVerdictTolerance(double points) {
+  if (!(points > 0) || !std::isfinite(points) || points == verdictTolerance_) return;
+  operation([&] {
+    verdictTolerance_ = points;
+    note(Changed::Verdict);
+  });
 }
 
 void Session::followJobRecord() {
