@@ -53,9 +53,9 @@ TEST(JobVerdict, TheExampleHoldsItsProportionAndAStoppedPumpIsFoundWhereItsPaint
   ASSERT_GT(stopped.laidFromAtFault, 10);
   ASSERT_EQ(stopped.verdict.stretches.size(), 1u) << verdictText(stopped.verdict);
   const OutOfTolerance& off = stopped.verdict.stretches[0];
-  // Judged over the roller's 1.5 l (4.3 m of this wall) about each place: its start within a
-  // sixth of that.
-  EXPECT_NEAR(off.from, stopped.laidFromAtFault, 0.7);
+  // Judged over 200 pulses (2.6 m of this wall) about each place: its start within a fifth of
+  // that.
+  EXPECT_NEAR(off.from, stopped.laidFromAtFault, 0.5);
   EXPECT_EQ(off.to, 14.0);
   EXPECT_LT(off.worstDeviation, -5);
 }

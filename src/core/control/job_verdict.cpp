@@ -43,7 +43,7 @@ std::string signedPoints(double deviation) { return (deviation > 0 ? "+" : "") +
 
 }  // namespace
 
-JobVerdict judgeJob(const JobRecord& record, double tolerance, double mixingLitres) {
+JobVerdict judgeJob(const JobRecord& record, double tolerance) {
   JobVerdict verdict;
   verdict.tolerance = tolerance;
   const std::vector<RecordedStretch>& bins = record.profile();
@@ -57,10 +57,10 @@ JobVerdict judgeJob(const JobRecord& record, double tolerance, double mixingLitr
   // A window holds what the pumps were asked for it, counted in their pulses: a pump that stopped
   // there does not widen it.
   const double perLitre = pulsesPerLitre(bins);
-  const double pulseLitres = perLitre > 0 ? static_cast<double>(JobVerdict::kWindowPulses) / perLitre : 0;
-  verdict.enoughToJudge = verdict.painted && perLitre > 0 && dosed >= pulseLitres;
+  const double windowLitres = perLitre > 0 ? static_cast<double>(JobVerdict::kWindowPulses) / perLitre : 0;
+  verdict.enoughToJudge = verdict.painted && perLitre > 0 && dosed >= windowLitres;
   if (!verdict.enoughToJudge) return verdict;
-  const double windowLitres = std::max(pulseLitres, std::isfinite(mixingLitres) ? mixingLitres : 0.0);
+  verdict.windowLitres = windowLitres;
 
   // Each place's deviation, judged over the window about it; none where it is not judged.
   struct Judged {
@@ -118,16 +118,9 @@ JobVerdict judgeJob(const JobRecord& record, double tolerance, double mixingLitr
       runs.push_back({k, k, deviation});
     }
   }
-  // A window straddling the edge of a fault sees part of it: the deviation rises across a whole
-  // window. The edge is where it has risen halfway to the run's worst, so a run's ends are moved
-  // in to there; a fault shorter than a window is then given a window's length about it.
-  for (Run& run : runs) {
-    const double edge = std::max(tolerance, std::abs(run.worst) / 2);
-    const auto inside = [&](std::size_t k) { return judged[k].judged && std::abs(judged[k].deviation) >= edge; };
-    while (run.first < run.last && !inside(run.first)) ++run.first;
-    while (run.last > run.first && !inside(run.last)) --run.last;
-    verdict.stretches.push_back({bins[run.first].from, bins[run.last].to, run.worst});
-  }
+  // A window straddling the edge of a fault sees part of it, so a run may begin and end up to half
+  // a window outside the fault that made it: the judgement errs on the side of the client.
+  for (const Run& run : runs) verdict.stretches.push_back({bins[run.first].from, bins[run.last].to, run.worst});
   verdict.withinTolerance = verdict.stretches.empty();
   return verdict;
 }

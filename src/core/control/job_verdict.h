@@ -8,11 +8,12 @@
 // lead's when it leads the mix). The pumps give paint in pulses, so a proportion is only as fine
 // as the pulses it is made of: on a long thin path a profile bin holds two or three pulses, and
 // one pulse more or less moves its proportion by tens of points. Each place along the path is
-// therefore judged over the paint asked around it until that paint fills the roller's mixing
-// volume (the settings' "Filtre", litres) and stands for kWindowPulses pulses at least. The roller
-// mixes the paint over that volume anyway, so a deviation shorter than it is diluted on the wall
-// as it is in the judgement. The window does not follow the tolerance: a place found within one
-// tolerance is within any wider one.
+// therefore judged over the paint asked around it until it stands for kWindowPulses pulses: one
+// pulse then moves the proportion by half a point at most, a quarter of the usual tolerance (on
+// the example wall, 0.9 litre or 2.6 m). A window wider still, the roller's mixing volume, would
+// place a fault less well for no steadier a judgement. The window follows neither the tolerance
+// (a place found within one tolerance is within any wider one) nor the settings: the verdict is
+// the record's alone.
 //
 // A plain value: the job history keeps it beside the job.
 
@@ -43,12 +44,13 @@ struct JobVerdict {
   double paintedLength = 0;      // m of the path the roller painted
   double judgedLength = 0;       // m of it painted with paint pumped for it, and judged
   double judgedLitres = 0;       // delivered by the pumps for the stretches judged
+  double windowLitres = 0;       // the paint each place was judged over, kWindowPulses of it
   std::vector<OutOfTolerance> stretches;  // in order along the path, adjacent ones merged
   bool operator==(const JobVerdict&) const = default;
 };
 
-// Judges the record's profile; `mixingLitres` is the roller's mixing volume.
-JobVerdict judgeJob(const JobRecord& record, double tolerance, double mixingLitres);
+// Judges the record's profile.
+JobVerdict judgeJob(const JobRecord& record, double tolerance);
 
 // The verdict in one line of French, as the report and the job sheet head with it (UTF-8).
 std::string verdictText(const JobVerdict& verdict);

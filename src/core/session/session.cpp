@@ -127,7 +127,7 @@ JobTick Session::jobTick() const {
 }
 
 JobVerdict Session::jobVerdict() const {
-  return judgeJob(record_, verdictTolerance_, settingValue(documents_.settings.settings().Filtre));
+  return judgeJob(record_, verdictTolerance_);
 }
 
 void Session::setVerdictTolerance(double points) {

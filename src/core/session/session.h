@@ -79,8 +79,8 @@ class Session {
   const JobRecord& jobRecord() const { return record_; }
   // What the last reading-cycle tick showed the job record.
   JobTick jobTick() const;
-  // The job's verdict: the record judged at the tolerance set, over the settings' mixing volume.
-  // The report and the job sheet both head with it.
+  // The job's verdict: the record judged at the tolerance set. The report and the job sheet both
+  // head with it.
   JobVerdict jobVerdict() const;
   double verdictTolerance() const { return verdictTolerance_; }
   // Points of proportion either way; a tolerance not above 0 is ignored. Not saved: every start
