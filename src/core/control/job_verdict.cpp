@@ -34,12 +34,20 @@ double pulsesPerLitre(const std::vector<RecordedStretch>& bins) {
   return p1 > 0 && p2 > 0 ? std::min(p1, p2) : std::max(p1, p2);
 }
 
-// "2", "0.5": the tolerance as the operator set it.
-std::string points(double tolerance) {
-  return tolerance == std::floor(tolerance) ? formatFixed(tolerance, 0) : F1(tolerance);
+// "1 point", "2 points": a plural from 2 on, as French writes it.
+std::string pointsAfter(const std::string& number, double value) {
+  return number + (std::abs(value) < 2 ? " point" : " points");
 }
 
-std::string signedPoints(double deviation) { return (deviation > 0 ? "+" : "") + F1(deviation); }
+// "±2 points", "±0.5 point": the tolerance as the operator set it.
+std::string tolerancePoints(double tolerance) {
+  return "±" + pointsAfter(tolerance == std::floor(tolerance) ? formatFixed(tolerance, 0) : F1(tolerance), tolerance);
+}
+
+// "+6.5 points", "-3.0 points".
+std::string deviationPoints(double deviation) {
+  return pointsAfter((deviation > 0 ? "+" : "") + F1(deviation), deviation);
+}
 
 }  // namespace
 
@@ -126,7 +134,7 @@ JobVerdict judgeJob(const JobRecord& record, double tolerance) {
 }
 
 std::string verdictText(const JobVerdict& verdict) {
-  const std::string tolerance = "±" + points(verdict.tolerance) + " points";
+  const std::string tolerance = tolerancePoints(verdict.tolerance);
   if (!verdict.painted) return "Rien n'a été peint : pas de proportion à juger.";
   if (!verdict.enoughToJudge)
     return "Trop peu de peinture posée pour juger la proportion (" + std::to_string(JobVerdict::kWindowPulses) +
@@ -143,7 +151,7 @@ std::string verdictText(const JobVerdict& verdict) {
   for (std::size_t i = 0; i < std::min(count, kStretchesNamed); ++i) {
     const OutOfTolerance& s = verdict.stretches[i];
     if (i > 0) text += ", ";
-    text += F2(s.from) + "–" + F2(s.to) + " m (écart " + signedPoints(s.worstDeviation) + " points)";
+    text += F2(s.from) + "–" + F2(s.to) + " m (écart " + deviationPoints(s.worstDeviation) + ")";
   }
   if (count > kStretchesNamed) text += ", et " + std::to_string(count - kStretchesNamed) + " autres";
   return text + ".";

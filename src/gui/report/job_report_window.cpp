@@ -252,6 +252,7 @@ void JobReportWindow::showVerdict() {
     const QSignalBlocker quiet(ui_->SpinTolerance);
     ui_->SpinTolerance->setValue(static_cast<int>(std::lround(session_.verdictTolerance())));
   }
+  ui_->SpinTolerance->setSuffix(ui_->SpinTolerance->value() < 2 ? QStringLiteral(" point") : QStringLiteral(" points"));
   showOutOfTolerance(verdict);
 }
 

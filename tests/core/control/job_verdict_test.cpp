@@ -84,6 +84,7 @@ TEST_F(Verdict, AStretchLaidSixPointsOffIsFoundWithItsBoundsUntilTheToleranceTak
   EXPECT_TRUE(within.stretches.empty());
   EXPECT_EQ(verdictText(within), "Proportion tenue à ±7 points sur 40.00 m peints.");
   EXPECT_EQ(judgeJob(record, 5.5).stretches.size(), 1u);
+  EXPECT_EQ(verdictText(judgeJob(record, 1)).rfind("Proportion hors tolérance (±1 point) sur 1 tronçon", 0), 0u);
 
   // Too little P2 is the other way, and a stretch of its own beside too much.
   record.restart(path, tick = JobTick{.pulsesPerLitreP1 = 220, .pulsesPerLitreP2 = 220});
