@@ -23,6 +23,8 @@ void RecordedStretch::extendBy(const RecordedStretch& next) {
   areaPainted += next.areaPainted;
   askedP1 += next.askedP1;
   askedP2 += next.askedP2;
+  dosedP1 += next.dosedP1;
+  dosedP2 += next.dosedP2;
   deliveredP1 += next.deliveredP1;
   deliveredP2 += next.deliveredP2;
   pulsesP1 += next.pulsesP1;
@@ -33,6 +35,7 @@ void RecordedStretch::extendBy(const RecordedStretch& next) {
 
 double RecordedStretch::askedProportion() const { return share(askedP1, askedP2); }
 double RecordedStretch::laidProportion() const { return share(deliveredP1, deliveredP2); }
+double RecordedStretch::dosedProportion() const { return share(dosedP1, dosedP2); }
 
 JobRecord::Stretches JobRecord::cut(const std::vector<float>& bounds) {
   Stretches stretches;
@@ -99,7 +102,7 @@ std::size_t JobRecord::at(const Stretches& stretches, float x) {
   return after == shown.begin() ? 0 : static_cast<std::size_t>(after - shown.begin() - 1);
 }
 
-void JobRecord::advanceAsked(Stretches& stretches, float from, float to, const PathModel& path) {
+void JobRecord::advanceAsked(Stretches& stretches, float from, float to, const PathModel& path, bool ledMix) {
   auto& covered = stretches.asked;
   if (stretches.shown.empty() || to == from) return;
   if (to < from) {
@@ -117,14 +120,20 @@ void JobRecord::advanceAsked(Stretches& stretches, float from, float to, const P
       // A new stretch of coverage: what the last one asked is kept.
       c.bankedP1 = s.askedP1;
       c.bankedP2 = s.askedP2;
+      c.bankedDosedP1 = s.dosedP1;
+      c.bankedDosedP2 = s.dosedP2;
       c.open = true;
       c.from = a;
       c.litresAtFrom = path.LitresUpTo(a);
+      c.dosedAtFrom = ledMix ? path.LedLitresUpTo(a) : c.litresAtFrom;
     }
     c.to = b;
     const Litres upTo = path.LitresUpTo(b);
     s.askedP1 = c.bankedP1 + litresBetween(c.litresAtFrom.P1, upTo.P1);
     s.askedP2 = c.bankedP2 + litresBetween(c.litresAtFrom.P2, upTo.P2);
+    const Litres dosedUpTo = ledMix ? path.LedLitresUpTo(b) : upTo;
+    s.dosedP1 = c.bankedDosedP1 + litresBetween(c.dosedAtFrom.P1, dosedUpTo.P1);
+    s.dosedP2 = c.bankedDosedP2 + litresBetween(c.dosedAtFrom.P2, dosedUpTo.P2);
   }
 }
 
@@ -190,15 +199,15 @@ std::optional<std::uint64_t> JobRecord::pulsesLost() const {
 
 void JobRecord::record(const JobTick& tick, const PathModel& path) {
   if (!started_) restart(path, tick);
-  // Other proportions or another thickness of paint: what each stretch was asked so far is kept,
-  // and the litres asked from here on are the path's as it now stands.
-  if (const auto key = path.litresKey(); key != litresKey_) {
+  // Other proportions or another thickness of paint, or the lead turned on or off: what each
+  // stretch was asked so far is kept, and the litres asked from here on are measured anew.
+  if (const auto key = path.litresKey(); key != litresKey_ || tick.ledMix != last_.ledMix) {
     litresKey_ = key;
     for (Stretches* stretches : {&surfaces_, &intervals_, &profile_})
       for (Covered& c : stretches->asked) c.open = false;
   }
   for (Stretches* stretches : {&surfaces_, &intervals_, &profile_})
-    advanceAsked(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path);
+    advanceAsked(*stretches, last_.anticipatedDistance, tick.anticipatedDistance, path, tick.ledMix);
   // A stretch painted twice (the distance set back, then painted again) is painted once: its
   // painted length and area are those of the path the roller covered.
   const float length = surfaceEnds_.empty() ? 0.0f : surfaceEnds_.back();

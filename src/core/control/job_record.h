@@ -7,6 +7,8 @@
 // counters. The litres the plan asks are the plan's litres between two anticipated distances; the
 // litres delivered are the pulses counted in that tick, laid where the anticipated distance is.
 // The proportion laid is P2's share of what was delivered for a stretch, as the plan writes it.
+// Beside the plan's litres, the record keeps the litres the dosing asked of the pumps: the same,
+// but where the mixing lead asks ahead of the plan so that the roller's mix lays it.
 // Alarms are kept with when and where they were raised and how long they lasted.
 //
 // Memory is bounded whatever the length of the run: one aggregate per surface, per interval and
@@ -32,6 +34,7 @@ struct JobTick {
   long long pulsesP1 = 0, pulsesP2 = 0;  // the pumps' counters
   int pulsesPerLitreP1 = 0, pulsesPerLitreP2 = 0;
   float correction = 0;  // % the automatic correction applies to the mix
+  bool ledMix = false;   // the dosing asks the mixing lead's proportion, not the plan's
   std::array<bool, kAlarmCount> alarms{};
   // The roller's and the pumps' pulses the machine made and the acquisition never counted,
   // where the machine tells them (the simulated one, live).
@@ -44,6 +47,7 @@ struct RecordedStretch {
   float distancePainted = 0;  // m of it the roller painted (painted twice, counted once)
   float areaPainted = 0;      // m² it painted there
   double askedP1 = 0, askedP2 = 0;          // litres the plan asks for the paint pumped for it
+  double dosedP1 = 0, dosedP2 = 0;          // litres the dosing asked of the pumps for it
   double deliveredP1 = 0, deliveredP2 = 0;  // litres counted from the pumps' pulses for it
   long long pulsesP1 = 0, pulsesP2 = 0;    // counted for it
   double correctionSum = 0;                 // of the correction at each tick pumping for it
@@ -54,6 +58,8 @@ struct RecordedStretch {
   // value when nothing was asked (delivered) there.
   double askedProportion() const;
   double laidProportion() const;
+  // The proportion the pumps were asked for it: the plan's, or the mixing lead's.
+  double dosedProportion() const;
   // The stretch continued by the one that follows it: its figures added, its end moved there.
   void extendBy(const RecordedStretch& next);
   double meanCorrection() const { return correctionTicks ? correctionSum / static_cast<double>(correctionTicks) : 0; }
@@ -114,8 +120,8 @@ class JobRecord {
   struct Covered {
     bool open = false;
     float from = 0, to = 0;
-    Litres litresAtFrom;
-    double bankedP1 = 0, bankedP2 = 0;
+    Litres litresAtFrom, dosedAtFrom;
+    double bankedP1 = 0, bankedP2 = 0, bankedDosedP1 = 0, bankedDosedP2 = 0;
   };
   struct Stretches {
     std::vector<RecordedStretch> shown;
@@ -127,7 +133,8 @@ class JobRecord {
   };
 
   static Stretches cut(const std::vector<float>& bounds);
-  static void advanceAsked(Stretches& stretches, float from, float to, const PathModel& path);
+  // What the plan and the dosing asked of the stretches the anticipated distance went over.
+  static void advanceAsked(Stretches& stretches, float from, float to, const PathModel& path, bool ledMix);
   // Adds [from, to) to the painted pieces; the gap filled to keep them bounded, if one was.
   std::optional<CoveredPiece> addCover(float from, float to);
   // The painted length and area of the stretches that [from, to] touches, from the pieces.

@@ -21,6 +21,7 @@ enum class Changed : std::uint32_t {
   Language = 1u << 12,        // the main window's labels
   Port = 1u << 13,            // the parallel port in use, its access and the card's answer
   Editors = 1u << 14,         // the row editors', colour picker's and unit choice's own fields
+  Verdict = 1u << 15,         // the tolerance the job is judged at
 };
 
 struct Change {

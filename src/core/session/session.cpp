@@ -1,5 +1,7 @@
 #include "core/session/session.h"
 
+#include <cmath>
+
 #include "core/card/machine_wiring.h"
 #include "core/common/display_forms.h"
 #include "core/session/language_table.h"
@@ -124,9 +126,22 @@ JobTick Session::jobTick() const {
   tick.pulsesPerLitreP1 = static_cast<int>(counterValue(main.P1trl));
   tick.pulsesPerLitreP2 = static_cast<int>(counterValue(main.P2trl));
   tick.correction = value32(main.Correction);
+  tick.ledMix = documents_.plan.leadsTheMix();
   tick.alarms = control_.correction().alarms;
   tick.pulsesLost = pulsesLost();
   return tick;
+}
+
+JobVerdict Session::jobVerdict() const {
+  return judgeJob(record_, verdictTolerance_);
+}
+
+void Session::setVerdictTolerance(double points) {
+  if (!(points > 0) || !std::isfinite(points) || points == verdictTolerance_) return;
+  operation([&] {
+    verdictTolerance_ = points;
+    note(Changed::Verdict);
+  });
 }
 
 void Session::followJobRecord() {

@@ -22,6 +22,7 @@
 #include "core/common/signal.h"
 #include "core/control/input_acquisition.h"
 #include "core/control/job_record.h"
+#include "core/control/job_verdict.h"
 #include "core/control/painting_control.h"
 #include "core/control/timer.h"
 #include "core/plan/colour_picker.h"
@@ -79,6 +80,13 @@ class Session {
   const JobRecord& jobRecord() const { return record_; }
   // What the last reading-cycle tick showed the job record.
   JobTick jobTick() const;
+  // The job's verdict: the record judged at the tolerance set. The report and the job sheet both
+  // head with it.
+  JobVerdict jobVerdict() const;
+  double verdictTolerance() const { return verdictTolerance_; }
+  // Points of proportion either way; a tolerance not above 0 is ignored. Not saved: every start
+  // judges at the default.
+  void setVerdictTolerance(double points);
   // The roller's and the pumps' pulses made and never counted, where the machine tells them.
   std::optional<std::uint64_t> pulsesLost() const;
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
@@ -317,6 +325,7 @@ class Session {
   bool hoseDragging_ = false;    // the hose-filling marker is being moved
   std::optional<Rgb> surfacePick_;
   JobRecord record_;
+  double verdictTolerance_ = JobVerdict::kDefaultTolerance;
   std::int64_t runMilliseconds_ = 0;
   std::optional<std::uint64_t> shownPulsesLost_;  // reading-cycle time since the record started
   unsigned long long recordedPlanRevision_ = 0;

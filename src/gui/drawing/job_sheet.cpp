@@ -31,6 +31,22 @@ QString distance(double m) { return text(F2(m)); }
 QString area(double m2) { return text(F1(m2)); }
 QString percent(double p) { return text(F1(p)); }
 
+// The headline: the verdict on the proportion, in green when held, in red when not.
+void placeVerdict(SheetLayout& layout, const JobVerdict& verdict, const SheetFonts& fonts) {
+  const QColor colour = !verdict.enoughToJudge ? QColor(60, 60, 60)
+                        : verdict.withinTolerance ? QColor(0, 110, 0)
+                                                  : QColor(190, 0, 0);
+  layout.placeText(text(verdictText(verdict)), fonts.section, colour);
+  if (verdict.enoughToJudge)
+    layout.placeText(QStringLiteral("Proportion : la part de P2 que les pompes ont livrée, comparée à celle qui leur "
+                                    "était demandée, en chaque point sur les %1 litres de peinture qui l'entourent "
+                                    "(%2 impulsions des pompes : une de plus ou de moins la déplace d'un demi-point "
+                                    "au plus).")
+                         .arg(litres(verdict.windowLitres))
+                         .arg(JobVerdict::kWindowPulses),
+                     fonts.small, kQuiet);
+}
+
 // A proportion of the mix (P2's share, as the plan writes it); a dash where nothing was asked or
 // laid.
 QString proportion(double share) { return share < 0 ? QStringLiteral("–") : percent(share); }
@@ -150,16 +166,23 @@ void placeSurfaceTable(SheetLayout& layout, const JobRecord& record, const Sheet
                    fonts.small, kQuiet);
 }
 
+// The correction's indicators: raised by a hundredth of a litre, they steer the correction and
+// are not the verdict.
 void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
+  const QString title = QStringLiteral("Indicateurs de la correction (seuils fins)");
+  const QString meaning = QStringLiteral("Levés dès un centième de litre d'écart entre une pompe et le plan, pour que la "
+                                         "correction agisse ; à eux seuls, ils ne disent pas que le travail est mauvais.");
   if (record.alarms().empty()) {
-    placeSectionTitle(layout, QStringLiteral("Alarmes"), fonts, lineHeight(fonts.body, layout.device()));
-    layout.placeText(QStringLiteral("Aucune alarme pendant ce travail."), fonts.body);
+    placeSectionTitle(layout, title, fonts, lineHeight(fonts.body, layout.device()) * 2);
+    layout.placeText(meaning, fonts.small, kQuiet);
+    layout.placeText(QStringLiteral("Aucun indicateur levé pendant ce travail."), fonts.body);
     return;
   }
   SheetTable table;
-  table.title = QStringLiteral("Alarmes");
+  table.title = title;
+  table.note = meaning;
   table.columns = {{QStringLiteral("N°"), 0.6, Qt::AlignHCenter},
-                   {QStringLiteral("Alarme"), 4, Qt::AlignLeft},
+                   {QStringLiteral("Indicateur"), 4, Qt::AlignLeft},
                    {QStringLiteral("Début (h:mm:ss)"), 1.4},
                    {QStringLiteral("Distance (m)"), 1.2},
                    {QStringLiteral("Durée (s)"), 1.5},
@@ -174,7 +197,7 @@ void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts&
   }
   placeTable(layout, table, fonts);
   if (record.alarmsNotKept() > 0)
-    layout.placeText(QStringLiteral("%1 alarmes de plus ont été levées après celles-ci sans être gardées.")
+    layout.placeText(QStringLiteral("%1 indicateurs de plus ont été levés après ceux-ci sans être gardés.")
                          .arg(record.alarmsNotKept()),
                      fonts.body);
 }
@@ -182,9 +205,12 @@ void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts&
 void placeSheet(SheetLayout& layout, const Session& session, const SheetFonts& fonts) {
   const QPaintDevice& device = layout.device();
   const JobRecord& record = session.jobRecord();
+  const JobVerdict verdict = session.jobVerdict();
   const qreal gap = millimetres(device, 6);
 
   placeHeader(layout, session, fonts);
+  layout.skip(gap);
+  placeVerdict(layout, verdict, fonts);
   layout.skip(gap);
   placeSectionTitle(layout, QStringLiteral("Le mur"), fonts, millimetres(device, 30));
   placeWall(layout, session, fonts);
@@ -205,7 +231,7 @@ void placeSheet(SheetLayout& layout, const Session& session, const SheetFonts& f
   placeSurfaceTable(layout, record, fonts);
   layout.skip(gap);
   placeSectionTitle(layout, QStringLiteral("Proportion le long du chemin"), fonts, millimetres(device, 80));
-  placeProportionChart(layout, record, fonts);
+  placeProportionChart(layout, record, verdict, fonts);
   layout.skip(gap);
   placeAlarms(layout, record, fonts);
 }

@@ -9,6 +9,7 @@
 
 #include "core/common/display_forms.h"
 #include "core/control/job_record.h"
+#include "core/control/job_verdict.h"
 #include "core/session/session.h"
 #include "gui/drawing/main_pictures.h"
 
@@ -30,6 +31,7 @@ constexpr long long kPulsesPerLaidPoint = 50;
 const QColor kAsked(0, 0, 0);
 const QColor kLaid(0, 90, 200);
 const QColor kAlarm(220, 0, 0);
+const QColor kOutOfTolerance(230, 0, 0, 50);
 const QColor kGrid(200, 200, 200);
 const QColor kFrame(90, 90, 90);
 
@@ -189,7 +191,8 @@ void placeWall(SheetLayout& layout, const Session& session, const SheetFonts& fo
   layout.placeText(note, fonts.small, QColor(60, 60, 60), room.left);
 }
 
-void placeProportionChart(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
+void placeProportionChart(SheetLayout& layout, const JobRecord& record, const JobVerdict& verdict,
+                          const SheetFonts& fonts) {
   const QPaintDevice& device = layout.device();
   const std::vector<RecordedStretch>& profile = record.profile();
   const double length = profile.empty() ? 0 : profile.back().to;
@@ -207,10 +210,17 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Sh
   for (const RecordedStretch& s : record.surfaces()) surfaceEnds.push_back(s.to);
   std::vector<double> alarmStarts;
   for (const RecordedAlarm& a : record.alarms()) alarmStarts.push_back(a.startDistance);
+  const std::vector<OutOfTolerance> outOfTolerance = verdict.stretches;
 
   layout.place(top + chartHeight + axisBand, [=](QPainter& painter, const QRectF& block) {
     const QRectF plot = room.within(block.adjusted(0, top, 0, -axisBand));
     painter.setRenderHint(QPainter::Antialiasing);
+    // The stretches laid out of tolerance, shaded behind everything.
+    for (const OutOfTolerance& s : outOfTolerance) {
+      const qreal from = plot.left() + plot.width() * std::clamp(s.from, 0.0, length) / length;
+      const qreal to = plot.left() + plot.width() * std::clamp(s.to, 0.0, length) / length;
+      painter.fillRect(QRectF(QPointF(from, plot.top()), QPointF(to, plot.bottom())), kOutOfTolerance);
+    }
     // The surfaces' ends, faint, so the chart reads against the wall above.
     painter.setPen(QPen(kGrid, tick * 0.1, Qt::DotLine));
     for (double end : surfaceEnds)
@@ -248,6 +258,7 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Sh
 
   // The legend: a sample of each line and of the alarm's mark.
   const qreal legendHeight = lineHeight(fonts.small, device) * 1.4;
+  const bool outShown = !outOfTolerance.empty();
   layout.place(legendHeight, [=, font = fonts.small](QPainter& painter, const QRectF& rect) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(font);
@@ -259,7 +270,7 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Sh
       const qreal width = painter.fontMetrics().horizontalAdvance(text);
       painter.setPen(Qt::black);
       painter.drawText(QRectF(x, rect.top(), width + tick, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
-      x += width + tick * 5;
+      x += width + tick * 3;
     };
     const auto lineSample = [&](const QColor& colour, qreal width) {
       return [&painter, colour, width, y, tick](qreal at) {
@@ -269,7 +280,11 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Sh
     };
     entry(QStringLiteral("Proportion demandée par le plan"), lineSample(kAsked, tick * 0.35));
     entry(QStringLiteral("Proportion posée (pompes)"), lineSample(kLaid, tick * 0.3));
-    entry(QStringLiteral("Début d'une alarme"), [&](qreal at) {
+    if (outShown)
+      entry(QStringLiteral("Hors tolérance"), [&](qreal at) {
+        painter.fillRect(QRectF(at, y - tick * 0.8, tick * 4.5, tick * 1.6), kOutOfTolerance);
+      });
+    entry(QStringLiteral("Indicateur levé"), [&](qreal at) {
       QPainterPath mark;
       const qreal cx = at + tick * 2.25;
       mark.moveTo(cx, y + tick * 0.6);

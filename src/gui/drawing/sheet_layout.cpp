@@ -21,6 +21,7 @@ QFont sheetFont(qreal points, bool bold = false) {
 const QColor kHeadingFill(225, 225, 225);
 const QColor kStripeFill(245, 245, 245);
 const QColor kRule(120, 120, 120);
+const QColor kNote(60, 60, 60);
 
 // Room around a cell's text, as a share of its line height.
 constexpr qreal kCellPadding = 0.25;
@@ -156,6 +157,7 @@ void placeTable(SheetLayout& layout, const SheetTable& table, const SheetFonts& 
   };
   const auto placeHeading = [&](bool continued) {
     placeSectionTitle(layout, continued ? table.title + QStringLiteral(" (suite)") : table.title, fonts, 0);
+    if (!continued && !table.note.isEmpty()) layout.placeText(table.note, fonts.small, kNote);
     layout.place(headingHeight,
                  [=, columns = table.columns, font = fonts.tableBold](QPainter& painter, const QRectF& rect) {
                    painter.fillRect(rect, kHeadingFill);
@@ -171,7 +173,12 @@ void placeTable(SheetLayout& layout, const SheetTable& table, const SheetFonts& 
   const qreal titleHeight = sectionTitleHeight(fonts, device);
   const std::size_t kept =
       std::min<std::size_t>(table.rows.size(), static_cast<std::size_t>(std::max(table.keepRows, 1)));
-  layout.keep(titleHeight + headingHeight + static_cast<qreal>(kept) * rowHeight);
+  const qreal noteHeight =
+      table.note.isEmpty()
+          ? 0
+          : static_cast<qreal>(wrappedLines(table.note, fonts.small, device, layout.width()).size()) *
+                lineHeight(fonts.small, device);
+  layout.keep(titleHeight + noteHeight + headingHeight + static_cast<qreal>(kept) * rowHeight);
   placeHeading(false);
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
     if (layout.remaining() < rowHeight) {

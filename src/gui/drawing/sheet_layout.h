@@ -93,6 +93,7 @@ struct SheetRow {
 
 struct SheetTable {
   QString title;  // the section's title; "(suite)" is added on the pages it continues on
+  QString note;   // a line in small print under the title, on the first page only
   std::vector<SheetColumn> columns;
   std::vector<SheetRow> rows;
   int keepRows = 3;  // the title and heading go to a new page unless this many rows follow them

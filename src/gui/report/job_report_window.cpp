@@ -1,5 +1,6 @@
 #include "gui/report/job_report_window.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QFont>
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QValueAxis>
 
@@ -124,7 +127,7 @@ JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget*
   ui_->GridSurfaces->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   ui_->GridSurfaces->horizontalHeader()->setSectionResizeMode(ColSurface, QHeaderView::ResizeToContents);
   ui_->GridSurfaces->horizontalHeader()->setSectionResizeMode(ColFromTo, QHeaderView::ResizeToContents);
-  setHeadings(*ui_->GridAlarmes, {QStringLiteral("Alarme"), QStringLiteral("Heure"), QStringLiteral("Distance m"),
+  setHeadings(*ui_->GridAlarmes, {QStringLiteral("Indicateur"), QStringLiteral("Heure"), QStringLiteral("Distance m"),
                                   QStringLiteral("Durée"), QStringLiteral("Fois")});
   // The alarm's name takes the room; the figures keep a width that holds them, set once, so that
   // a long list is not measured again at every refresh.
@@ -141,6 +144,13 @@ JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget*
   ui_->SplitterRapport->setStretchFactor(2, 0);
   makeChart();
 
+  // The tolerance lives in the session, so that the job sheet judges as the window shows; a new
+  // one judges the record again at once.
+  ui_->SpinTolerance->setValue(static_cast<int>(std::lround(session_.verdictTolerance())));
+  connect(ui_->SpinTolerance, &QSpinBox::valueChanged, this, [this](int points) {
+    session_.setVerdictTolerance(points);
+    showVerdict();
+  });
   connect(ui_->ButExportCsv, &QPushButton::clicked, this, &JobReportWindow::exportCsv);
   connect(ui_->ButExportPdf, &QPushButton::clicked, this, &JobReportWindow::exportPdf);
   connect(ui_->ButFermer, &QPushButton::clicked, this, &QDialog::close);
@@ -170,7 +180,7 @@ void JobReportWindow::makeChart() {
   chart->addAxis(distanceAxis_, Qt::AlignBottom);
   // As on the main window's chart and the job sheet: 0 % at the bottom, 100 % at the top; the
   // alarms in a strip above.
-  auto* proportionAxis = new QValueAxis;
+  auto* proportionAxis = proportionAxis_ = new QValueAxis;
   proportionAxis->setObjectName(QStringLiteral("AxeProportion"));
   proportionAxis->setTitleText(QStringLiteral("Proportion %"));
   proportionAxis->setRange(0, kProportionAxisTop);
@@ -224,10 +234,56 @@ void JobReportWindow::showEvent(QShowEvent* event) {
 
 void JobReportWindow::refresh() {
   stale_ = false;
+  showVerdict();
   showState();
   showSurfaces();
   showChart();
   showAlarms();
+}
+
+void JobReportWindow::showVerdict() {
+  const JobVerdict verdict = session_.jobVerdict();
+  ui_->LVerdict->setText(QString::fromStdString(verdictText(verdict)));
+  const QColor colour = !verdict.enoughToJudge ? QColor(60, 60, 60)
+                        : verdict.withinTolerance ? QColor(0, 110, 0)
+                                                  : QColor(190, 0, 0);
+  ui_->LVerdict->setStyleSheet(QStringLiteral("color: %1").arg(colour.name()));
+  if (static_cast<double>(ui_->SpinTolerance->value()) != session_.verdictTolerance()) {
+    const QSignalBlocker quiet(ui_->SpinTolerance);
+    ui_->SpinTolerance->setValue(static_cast<int>(std::lround(session_.verdictTolerance())));
+  }
+  ui_->SpinTolerance->setSuffix(ui_->SpinTolerance->value() < 2 ? QStringLiteral(" point") : QStringLiteral(" points"));
+  showOutOfTolerance(verdict);
+}
+
+void JobReportWindow::showOutOfTolerance(const JobVerdict& verdict) {
+  if (verdict.stretches == stretchesShown_) return;
+  stretchesShown_ = verdict.stretches;
+  QChart& chart = *ui_->ChartRapport->chart();
+  for (QAreaSeries* band : outOfTolerance_) {
+    chart.removeSeries(band);
+    delete band;
+  }
+  outOfTolerance_.clear();
+  // A band from 0 to 100 % behind the lines over each stretch; the first one alone in the legend.
+  for (const OutOfTolerance& stretch : stretchesShown_) {
+    auto* top = new QLineSeries;
+    top->append({{stretch.from, 100}, {stretch.to, 100}});
+    auto* bottom = new QLineSeries;
+    bottom->append({{stretch.from, 0}, {stretch.to, 0}});
+    auto* band = new QAreaSeries(top, bottom);
+    top->setParent(band);
+    bottom->setParent(band);
+    band->setName(QStringLiteral("Hors tolérance"));
+    band->setColor(QColor(230, 0, 0, 45));
+    band->setBorderColor(QColor(230, 0, 0, 0));
+    chart.addSeries(band);
+    band->attachAxis(distanceAxis_);
+    band->attachAxis(proportionAxis_);
+    const QList<QLegendMarker*> markers = chart.legend()->markers(band);
+    for (QLegendMarker* marker : markers) marker->setVisible(outOfTolerance_.empty());
+    outOfTolerance_.push_back(band);
+  }
 }
 
 void JobReportWindow::showState() {
@@ -367,10 +423,10 @@ void JobReportWindow::showAlarms() {
   alarmRowsShown_ = alarms.size();
   recordMillisecondsShown_ = record.milliseconds();
 
-  QString heading =
-      alarms.empty() ? QStringLiteral("Alarmes : aucune") : QStringLiteral("Alarmes : %1").arg(alarms.size());
+  QString heading = QStringLiteral("Indicateurs de la correction (seuils fins) : ") +
+                    (alarms.empty() ? QStringLiteral("aucun") : QString::number(alarms.size()));
   if (record.alarmsNotKept() > 0)
-    heading += QStringLiteral(" (et %1 de plus, non gardées)").arg(record.alarmsNotKept());
+    heading += QStringLiteral(" (et %1 de plus, non gardés)").arg(record.alarmsNotKept());
   if (const auto lost = record.pulsesLost())
     heading += QStringLiteral(" — impulsions perdues par le comptage : %1").arg(static_cast<qulonglong>(*lost));
   ui_->LAlarmes->setText(heading);

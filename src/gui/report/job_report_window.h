@@ -1,8 +1,10 @@
 #pragma once
 // FRapportChantier, "Rapport de chantier": what was laid since the operator last started from the
-// beginning of the path ("->|<-"), surface by surface, against what the plan asked; the
-// proportion asked and laid along the path with the alarms where they were raised; the alarms
-// with when, where and how long. Not modal: the operator keeps it open beside the main window
+// beginning of the path ("->|<-"). At its head the job's verdict, whether the proportion laid
+// stayed within the tolerance the operator sets beside it, and where not; then surface by surface
+// what was laid against what the plan asked; the proportion asked and laid along the path with
+// the stretches out of tolerance shaded and the correction's indicators where they were raised;
+// last the indicators with when, where and how long. Not modal: the operator keeps it open beside the main window
 // while painting. Created once at start, it follows the session's job record while shown, a few
 // times a second at most, so that the reading cycle stays fast.
 
@@ -14,11 +16,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/common/document_name.h"
 #include "core/common/signal.h"
 #include "core/control/figures.h"
+#include "core/control/job_verdict.h"
 
+class QAreaSeries;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -51,9 +56,11 @@ class JobReportWindow : public QDialog {
  private:
   void makeChart();
   void recordChanged();
+  void showVerdict();
   void showState();
   void showSurfaces();
   void showChart();
+  void showOutOfTolerance(const JobVerdict& verdict);
   void showAlarms();
   void exportCsv();
   void exportPdf();
@@ -67,6 +74,10 @@ class JobReportWindow : public QDialog {
   QLineSeries* asked_ = nullptr;
   QLineSeries* laid_ = nullptr;
   std::array<QScatterSeries*, kAlarmCount> alarmMarks_{};
+  QValueAxis* proportionAxis_ = nullptr;
+  // One shaded band per stretch out of tolerance, as the verdict last found them.
+  std::vector<QAreaSeries*> outOfTolerance_;
+  std::vector<OutOfTolerance> stretchesShown_;
   // What the alarm grid shows, so that a refresh rewrites only the rows that can have moved.
   std::size_t alarmRowsShown_ = 0;
   std::int64_t recordMillisecondsShown_ = -1;

@@ -149,11 +149,20 @@ TEST(JobSheet, TheExampleJobReadsWithItsFiguresSurfaceBySurface) {
   EXPECT_TRUE(inOrder(lineWith(first, "Surface peinte :"), {F1(total.areaPainted) + " m²"}));
   EXPECT_TRUE(inOrder(lineWith(first, "Distance parcourue :"), {F2(total.distancePainted) + " m", "14.00 m"}));
 
-  // Every alarm kept is listed, with its caption and where it was raised.
+  // The headline is the verdict, at the tolerance the session judges at; the correction's
+  // indicators, raised all the same, stand apart under their own heading after the chart.
+  EXPECT_NE(lineWith(first, "Proportion tenue à ±2 points sur").find(" m peints."), std::string::npos) << first;
+  EXPECT_LT(first.find("Proportion tenue"), first.find("Le mur"));
+  EXPECT_GT(all.find("Indicateurs de la correction (seuils fins)"), all.find("Proportion le long du chemin"));
+  // Every indicator kept is listed, with its caption and where it was raised.
   EXPECT_EQ(occurrences(all, "Alarme: "), record.alarms().size());
   const RecordedAlarm& last = record.alarms().back();
   EXPECT_TRUE(inOrder(lineWith(pages.back(), " " + std::to_string(record.alarms().size()) + " "),
                       {alarmCaption(last.alarm), F2(last.startDistance)}));
+
+  simulation.session().setVerdictTolerance(5);
+  writeJobSheet(simulation.session(), pdf);
+  EXPECT_FALSE(lineWith(pageTexts(pdf).at(0), "Proportion tenue à ±5 points sur").empty());
 }
 
 TEST(JobSheet, AHundredSurfacesGoOnOverPagesWithTheirHeadingRepeated) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScatterSeries>
+#include <QSpinBox>
 #include <QValueAxis>
 #include <QTableWidget>
 
@@ -207,6 +208,36 @@ TEST_F(JobReportTest, AStoppedPumpIsListedAndMarkedWhereItWasRaised) {
   QTest::mouseClick(rig.find<QPushButton>("ButRemplissage_Full"), Qt::LeftButton);
   rig.run(JobReportWindow::kRefreshMilliseconds * 2);
   EXPECT_EQ(alarms().rowCount(), static_cast<int>(record.alarms().size()));
+}
+
+TEST_F(JobReportTest, TheHeadlineJudgesTheProportionAtTheToleranceSetBesideIt) {
+  report.show();
+  auto* headline = in<QLabel>("LVerdict");
+  auto* tolerance = in<QSpinBox>("SpinTolerance");
+  ASSERT_TRUE(headline && tolerance);
+  EXPECT_EQ(headline->text().toStdString(), "Rien n'a été peint : pas de proportion à juger.");
+  EXPECT_EQ(tolerance->value(), 2);
+
+  // P2 gives a fifth less than asked, the correction off: 4 to 6 points too little P2 wherever
+  // the plan mixes the two pumps.
+  rig.session.enterCorrectionParameter(CorrectionParameter::PCorrectMaxPct, "0");
+  startPainting();
+  rig.program.machine()->setConfig({.faults = {{sim::MachineFault::Target::P2, 0.8, 0}}});
+  paintTheWall();
+  const std::string off = headline->text().toStdString();
+  EXPECT_EQ(off.rfind("Proportion hors tolérance (±2 points) sur ", 0), 0u) << off;
+  EXPECT_EQ(off, verdictText(rig.session.jobVerdict()));
+  // The indicators stand apart, under their own heading.
+  EXPECT_EQ(in<QLabel>("LAlarmes")->text().toStdString().rfind("Indicateurs de la correction (seuils fins) : ", 0), 0u);
+
+  // A wider tolerance judges again at once, for the job sheet too.
+  tolerance->setValue(8);
+  const std::string within = headline->text().toStdString();
+  EXPECT_EQ(within.rfind("Proportion tenue à ±8 points sur ", 0), 0u) << within;
+  EXPECT_EQ(rig.session.verdictTolerance(), 8);
+  EXPECT_EQ(within, verdictText(rig.session.jobVerdict()));
+  tolerance->setValue(2);
+  EXPECT_EQ(headline->text().toStdString(), off);
 }
 
 TEST_F(JobReportTest, TheExportsWriteWhereTheOperatorSaidAndShowWhatFailed) {
