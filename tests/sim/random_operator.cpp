@@ -133,12 +133,32 @@ std::string RandomOperator::step() {
   if (pick < 92) return saveAndReopen();
   if (pick < 97) return machineGesture();
   if (pick < 98) {
+    const std::string answer = answerSaveChanges();
     rig_.session.newProject();
-    return "new";
+    forgetAnswers();
+    return "new" + answer;
   }
   const int language = uniform(0, 5);
   rig_.session.applyLanguage(language);
   return "language=" + std::to_string(language);
+}
+
+// Unsaved changes about to be lost: "Enregistrer" (under a name of the walk's when there is none),
+// "Ne pas enregistrer" or "Annuler".
+std::string RandomOperator::answerSaveChanges() {
+  const int answer = uniform(0, 2);
+  rig_.asker.saveChoices.assign({answer == 0 ? SaveChoice::Save : answer == 1 ? SaveChoice::DontSave : SaveChoice::Cancel});
+  rig_.asker.saveAnswers.assign({(fs::path(folder_) / "kept.prv").string()});
+  return answer == 0 ? " (Enregistrer)" : answer == 1 ? " (Ne pas enregistrer)" : " (Annuler)";
+}
+
+void RandomOperator::forgetAnswers() {
+  rig_.asker.saveChoices.clear();
+  rig_.asker.saveAnswers.clear();
+  rig_.asker.openAnswers.clear();
+  rig_.asker.confirmations.clear();
+  rig_.asker.warnings.clear();
+  rig_.asker.errors.clear();
 }
 
 std::string RandomOperator::mainWindowGesture() {
@@ -219,11 +239,16 @@ std::string RandomOperator::operatorEdit() {
     case Kind::MixingLead: v = {chance(0.5) ? "on" : "off"}; break;
     default: break;
   }
-  const std::string text = sim::actionText(action);
+  std::string text = sim::actionText(action);
   if (sim::problemWith(action)) return text + " (not made)";
+  if (chance(0.3)) {  // "Supprimer tout" asks first; the operator sometimes says "Non"
+    rig_.asker.confirmations.assign({false});
+    text += " (Non)";
+  } else {
+    rig_.asker.confirmations.assign({true});
+  }
   sim::makeOperatorEdit(rig_.session, action);
-  rig_.asker.warnings.clear();
-  rig_.asker.errors.clear();
+  forgetAnswers();
   return text;
 }
 
@@ -247,14 +272,13 @@ std::string RandomOperator::ticks() {
 
 std::string RandomOperator::openSomeProject() {
   const std::string& path = projects_[static_cast<std::size_t>(uniform(0, static_cast<int>(projects_.size()) - 1))];
+  const std::string answer = answerSaveChanges();
   rig_.asker.openAnswers.assign({path});
   // A missing sibling is asked for: sometimes the operator picks the example's, mostly "Annuler".
   if (chance(0.3)) rig_.asker.openAnswers.push_back(std::string(CHROMAFLOW_EXAMPLES) + "/wall.spv");
   rig_.session.openProject(true);
-  rig_.asker.openAnswers.clear();
-  rig_.asker.warnings.clear();
-  rig_.asker.errors.clear();
-  return "open=" + fs::path(path).filename().string();
+  forgetAnswers();
+  return "open=" + fs::path(path).filename().string() + answer;
 }
 
 // "Enregistrer sous...", then the same project opened in a second program: it reads back as the
@@ -266,10 +290,12 @@ std::string RandomOperator::saveAndReopen() {
   rig_.asker.saveAnswers.clear();
   rig_.asker.errors.clear();
   if (!saved) return "save-as (not saved)";
+  if (rig_.session.projectModified() && !saveMismatch_) saveMismatch_ = path + " saved, yet the title still marks changes";
   if (std::find(projects_.begin(), projects_.end(), path) == projects_.end()) projects_.push_back(path);
   ControlRig other;
   other.asker.openAnswers.assign({path});
   other.session.openProject(true);
+  if (other.session.projectModified() && !saveMismatch_) saveMismatch_ = path + " just opened, yet marked as changed";
   const std::vector<std::string> before = documentLines(rig_.session), after = documentLines(other.session);
   if (before != after && !saveMismatch_) {
     const auto [b, a] = std::mismatch(before.begin(), before.end(), after.begin(), after.end());

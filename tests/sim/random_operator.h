@@ -41,6 +41,8 @@ class RandomOperator {
   std::string saveAndReopen();
   std::string machineGesture();
 
+  std::string answerSaveChanges();
+  void forgetAnswers();
   int uniform(int low, int high);  // low..high, both included
   bool chance(double p);
   std::string someNumberText();
