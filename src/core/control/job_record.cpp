@@ -8,11 +8,13 @@ namespace {
 
 double share(double p1, double p2) { return p1 + p2 > 0 ? 100.0 * p2 / (p1 + p2) : -1.0; }
 
-// The litres between two points of the path. A thickness of paint no 32-bit real holds (1e38 l/m²
-// typed in the settings) makes both ends infinite: such a stretch is asked nothing countable.
+// The litres between two points of the path, the second further along. A thickness of paint no
+// 32-bit real holds (1e38 l/m² typed in the settings) makes both ends infinite: such a stretch is
+// asked nothing countable. On a wall of millions of m² the 32-bit litres at a surface's end may
+// come out a last bit above the next point's: never less than nothing.
 double litresBetween(float from, float to) {
   const double litres = static_cast<double>(to) - from;
-  return std::isfinite(litres) ? litres : 0;
+  return std::isfinite(litres) ? std::max(0.0, litres) : 0;
 }
 
 }  // namespace
