@@ -36,7 +36,7 @@ struct AcquisitionOptions {
   bool askRealTime = true;        // SCHED_FIFO, else the desktop's RealtimeKit, else normal
   // Asks the desktop's RealtimeKit to raise the thread (by its kernel thread id); true when
   // granted. Nothing: the desktop is not asked.
-  std::function<bool(long threadId)> askRealtimeKit;
+  std::function<bool(long threadId)> askRealtimeKit{};
   int gunValveChannel = 9;
 };
 
