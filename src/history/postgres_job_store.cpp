@@ -208,6 +208,9 @@ void PostgresJobStore::open() {
     fail(why, nullptr, "connexion");
   }
   PQsetClientEncoding(conn_, "UTF8");
+  // The server's notices (a table already there, a shutdown coming) are no concern of the
+  // operator's; its errors come back with each statement.
+  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
   migrate();
 }
 
