@@ -19,6 +19,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/control/figures.h"
@@ -76,6 +79,12 @@ struct RecordedAlarm {
   bool standing = false;
 };
 
+// Bytes that do not hold a kept record: damaged, cut short, or of a later program.
+class StoredRecordError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class JobRecord {
  public:
   static constexpr std::size_t kMaxAlarms = 10'000;
@@ -111,6 +120,18 @@ class JobRecord {
   RecordedStretch totals() const;
   // Bytes the record holds, for the soak's memory figure.
   std::size_t memoryBytes() const;
+
+  // Everything the record holds, for the job history to keep: plain ASCII text, one item a line,
+  // its format's version on the first line; every figure written so that it reads back to the
+  // same bits.
+  std::string stored() const;
+  // The record kept in those bytes, showing what it showed when it was kept. Recorded further, it
+  // measures what the plan asks anew from its next tick, as after a change of proportions. Any
+  // bytes may be given: those that hold no record (damaged, cut short, a later format) throw
+  // StoredRecordError, saying what is wrong, in French.
+  static JobRecord fromStored(std::string_view bytes);
+  // The version of the format stored() writes.
+  static constexpr int kStoredVersion = 1;
 
  private:
   std::optional<std::uint64_t> pulsesLostAtStart_;

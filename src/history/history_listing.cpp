@@ -1,0 +1,93 @@
+#include "history/history_listing.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <ostream>
+
+#include "core/common/display_forms.h"
+#include "history/postgres_job_store.h"
+#include "history/sqlite_job_store.h"
+
+namespace chromaflow {
+namespace {
+
+bool namesServer(const std::string& target) {
+  return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0 ||
+         target.find('=') != std::string::npos;
+}
+
+// Tabs and line ends inside a text would break the line into false columns.
+std::string cell(std::string text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+}  // namespace
+
+std::unique_ptr<JobStore> jobStoreFor(const std::string& target) {
+  if (namesServer(target)) return std::make_unique<PostgresJobStore>(target);
+  return std::make_unique<SqliteJobStore>(target);
+}
+
+std::optional<std::int64_t> historyDate(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  char separator = ' ', end = 0;
+  const int read = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%c", &year, &month, &day, &separator, &hour,
+                               &minute, &end);
+  const bool dateOnly = read == 3 && text.size() == 10;
+  const bool withTime = read == 6 && (separator == ' ' || separator == 'T') && text.size() == 16;
+  if (!dateOnly && !withTime) return std::nullopt;
+  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || hour < 0 || minute < 0)
+    return std::nullopt;
+  std::tm local{};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_isdst = -1;
+  const std::time_t seconds = std::mktime(&local);
+  // 31 February comes back as 3 March: not a date.
+  if (seconds == static_cast<std::time_t>(-1) || local.tm_mday != day || local.tm_mon != month - 1) return std::nullopt;
+  return static_cast<std::int64_t>(seconds) * 1000;
+}
+
+std::string jobListLine(const JobSummary& job) {
+  const std::time_t seconds = static_cast<std::time_t>(job.startedMs / 1000);
+  std::tm local{};
+  char date[32] = "?";
+  if (::localtime_r(&seconds, &local)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
+  std::string verdict = cell(job.verdictText);
+  if (job.status != JobStatus::Finished) verdict = "[" + std::string(statusText(job.status)) + "] " + verdict;
+  return std::string(date) + "\t" + cell(job.machine) + "\t" + cell(job.projectName) + "\t" + F2(job.figures.areaPainted) +
+         "\t" + F2(job.figures.litresP1) + "\t" + F2(job.figures.litresP2) + "\t" + verdict;
+}
+
+int listHistory(const std::string& target, const std::optional<std::string>& since, std::ostream& out,
+                std::ostream& err) {
+  std::optional<std::int64_t> sinceMs;
+  if (since) {
+    sinceMs = historyDate(*since);
+    if (!sinceMs) {
+      err << "Date illisible : « " << *since << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM).\n";
+      return 1;
+    }
+  }
+  if (!namesServer(target) && !std::filesystem::exists(target)) {
+    err << "L'historique des travaux « " << target << " » n'existe pas.\n";
+    return 1;
+  }
+  try {
+    const std::unique_ptr<JobStore> store = jobStoreFor(target);
+    store->open();
+    for (const JobSummary& job : store->list(sinceMs, "")) out << jobListLine(job) << '\n';
+  } catch (const HistoryError& error) {
+    err << error.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace chromaflow

@@ -1,0 +1,36 @@
+#pragma once
+// The job history listed without a window, one job a line, for chromaflow-sim and scripts:
+//
+//   2024-05-03 14:12<TAB>atelier-1<TAB>Hall<TAB>32.40<TAB>2.51<TAB>1.02<TAB>Proportion tenue à ...
+//
+// the start (local time), the machine, the project, m² painted, litres of P1 and of P2
+// delivered, and the verdict's line; a job not finished says so before its verdict
+// ("[en cours] ...", "[interrompu] ..."). Newest first.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/history/job_store.h"
+
+namespace chromaflow {
+
+// The store a target names, not yet opened: a PostgreSQL server for "postgresql://...",
+// "postgres://..." or libpq's "key=value" words, the SQLite file of that path otherwise.
+std::unique_ptr<JobStore> jobStoreFor(const std::string& target);
+
+// "2024-05-03" (its midnight) or "2024-05-03 14:30" / "2024-05-03T14:30", local time, as
+// milliseconds since 1970 UTC; nothing for a text that is no such date.
+std::optional<std::int64_t> historyDate(const std::string& text);
+
+// One job's line, without its line end.
+std::string jobListLine(const JobSummary& job);
+
+// Lists the target's jobs started since the date given (all without one) to `out`; returns 0,
+// or says what went wrong to `err` and returns 1. A file that is not there is not made.
+int listHistory(const std::string& target, const std::optional<std::string>& since, std::ostream& out,
+                std::ostream& err);
+
+}  // namespace chromaflow

@@ -1,0 +1,15 @@
+#pragma once
+// Where the workshop PC keeps its job history, and the name its jobs carry.
+
+#include <string>
+
+namespace chromaflow {
+
+// $XDG_DATA_HOME/chromaflow/history.sqlite, or ~/.local/share/chromaflow/history.sqlite when
+// XDG_DATA_HOME is not set (or not a full path, which the standard says to ignore).
+std::string defaultHistoryPath();
+
+// The PC's host name ("poste" when it has none).
+std::string hostName();
+
+}  // namespace chromaflow

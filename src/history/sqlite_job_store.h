@@ -1,0 +1,64 @@
+#pragma once
+// The job history in one SQLite file on the workshop PC.
+//
+// Written ahead (WAL) and flushed to the disk at every commit (synchronous=FULL): a job written
+// is still there after the PC loses its power. Each write of a job is one transaction, so a
+// program killed part-way leaves the job's last whole state. The tables carry their version
+// (chromaflow_schema); a file of an earlier version is brought forward when it is opened, one of
+// a later version is not touched.
+//
+// The list reads the table of jobs only; the settings, the verdict's stretches and the record,
+// the bulk of a job, are in a table of their own that only load() reads.
+
+#include <memory>
+#include <string>
+
+#include "core/history/job_store.h"
+
+struct sqlite3;
+
+namespace chromaflow {
+
+class SqliteJobStore : public JobStore {
+ public:
+  explicit SqliteJobStore(std::string path, JobStoreOptions options = {});
+  ~SqliteJobStore() override;
+  SqliteJobStore(const SqliteJobStore&) = delete;
+  SqliteJobStore& operator=(const SqliteJobStore&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  std::string target() const override;
+  void open() override;
+  std::int64_t beginJob(const StoredJob& job) override;
+  void updateJob(std::int64_t id, const StoredJob& job) override;
+  void finishJob(std::int64_t id, const StoredJob& job) override;
+  int closeUnfinished() override;
+  std::vector<JobSummary> list(std::optional<std::int64_t> sinceMs, const std::string& search,
+                               std::size_t limit = kNoLimit) override;
+  StoredJob load(std::int64_t id) override;
+  std::int64_t putJob(const StoredJob& job) override;
+  std::vector<std::int64_t> waitingJobs() override;
+  void markCopied(std::int64_t id) override;
+
+ private:
+  class Statement;
+  class Transaction;
+
+  sqlite3* db();
+  void close();
+  [[noreturn]] void fail(int code, const std::string& doing);
+  void execute(const char* sql, const std::string& doing);
+  int schemaVersion();
+  void migrate();
+  std::int64_t insertJob(const StoredJob& job, JobStatus status);
+  // Writes the job's columns and details over the row `id`; false when there is no such row
+  // (or, with `runningOnly`, none still running).
+  bool rewriteJob(std::int64_t id, const StoredJob& job, JobStatus status, bool runningOnly);
+
+  std::string path_;
+  JobStoreOptions options_;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace chromaflow
