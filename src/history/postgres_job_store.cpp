@@ -92,13 +92,6 @@ std::string fromExcluded(const std::string& columns) {
   return set;
 }
 
-StoredJob completed(const StoredJob& job, const std::string& machine) {
-  StoredJob full = job;
-  if (full.machine.empty()) full.machine = machine;
-  if (full.uid.empty()) full.uid = newJobUid(full.machine, full.startedMs);
-  return full;
-}
-
 }  // namespace
 
 // A statement's result, cleared when it goes.
@@ -304,7 +297,7 @@ bool PostgresJobStore::rewriteJob(std::int64_t id, const StoredJob& job, JobStat
 std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
-  const std::int64_t id = insertJob(completed(job, options_.machine), JobStatus::Running, false);
+  const std::int64_t id = insertJob(withMachineAndUid(job, options_.machine), JobStatus::Running, false);
   transaction.commit();
   return id;
 }
@@ -312,7 +305,7 @@ std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
 void PostgresJobStore::updateJob(std::int64_t id, const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
-  rewriteJob(id, completed(job, options_.machine), JobStatus::Running, true);
+  rewriteJob(id, withMachineAndUid(job, options_.machine), JobStatus::Running, true);
   transaction.commit();
 }
 
@@ -320,7 +313,7 @@ void PostgresJobStore::finishJob(std::int64_t id, const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
   const JobStatus status = job.status == JobStatus::Interrupted ? JobStatus::Interrupted : JobStatus::Finished;
-  if (!rewriteJob(id, completed(job, options_.machine), status, false))
+  if (!rewriteJob(id, withMachineAndUid(job, options_.machine), status, false))
     throw HistoryError(HistoryProblem::NotFound,
                        "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique partagé " + target_ + ".");
   transaction.commit();
@@ -410,7 +403,7 @@ StoredJob PostgresJobStore::load(std::int64_t id) {
 std::int64_t PostgresJobStore::putJob(const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "copie d'un travail");
-  const StoredJob full = completed(job, options_.machine);
+  const StoredJob full = withMachineAndUid(job, options_.machine);
   const std::int64_t id = insertJob(full, full.status, true);
   transaction.commit();
   return id;

@@ -261,14 +261,6 @@ void bindJob(S& s, int first, const StoredJob& job, JobStatus status, bool waiti
   s.bind(at++, static_cast<std::int64_t>(waiting));
 }
 
-// The job with what a store fills in when the caller left it out.
-StoredJob completed(const StoredJob& job, const std::string& machine) {
-  StoredJob full = job;
-  if (full.machine.empty()) full.machine = machine;
-  if (full.uid.empty()) full.uid = newJobUid(full.machine, full.startedMs);
-  return full;
-}
-
 }  // namespace
 
 std::int64_t SqliteJobStore::insertJob(const StoredJob& job, JobStatus status) {
@@ -304,21 +296,21 @@ bool SqliteJobStore::rewriteJob(std::int64_t id, const StoredJob& job, JobStatus
 
 std::int64_t SqliteJobStore::beginJob(const StoredJob& job) {
   Transaction transaction(*this, "écriture d'un travail");
-  const std::int64_t id = insertJob(completed(job, options_.machine), JobStatus::Running);
+  const std::int64_t id = insertJob(withMachineAndUid(job, options_.machine), JobStatus::Running);
   transaction.commit();
   return id;
 }
 
 void SqliteJobStore::updateJob(std::int64_t id, const StoredJob& job) {
   Transaction transaction(*this, "écriture d'un travail");
-  rewriteJob(id, completed(job, options_.machine), JobStatus::Running, true);
+  rewriteJob(id, withMachineAndUid(job, options_.machine), JobStatus::Running, true);
   transaction.commit();
 }
 
 void SqliteJobStore::finishJob(std::int64_t id, const StoredJob& job) {
   Transaction transaction(*this, "écriture d'un travail");
   const JobStatus status = job.status == JobStatus::Interrupted ? JobStatus::Interrupted : JobStatus::Finished;
-  if (!rewriteJob(id, completed(job, options_.machine), status, false))
+  if (!rewriteJob(id, withMachineAndUid(job, options_.machine), status, false))
     throw HistoryError(HistoryProblem::NotFound, "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique " +
                                                      named(path_) + ".");
   transaction.commit();
@@ -409,7 +401,7 @@ StoredJob SqliteJobStore::load(std::int64_t id) {
 }
 
 std::int64_t SqliteJobStore::putJob(const StoredJob& given) {
-  const StoredJob job = completed(given, options_.machine);
+  const StoredJob job = withMachineAndUid(given, options_.machine);
   Transaction transaction(*this, "copie d'un travail");
   Statement find(*this, "SELECT id FROM jobs WHERE uid = ?", "copie d'un travail");
   find.bind(1, asUtf8(job.uid));

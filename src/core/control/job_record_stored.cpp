@@ -27,6 +27,7 @@
 #include <limits>
 
 #include "core/control/job_record.h"
+#include "core/control/stored_words.h"
 
 namespace chromaflow {
 namespace {
@@ -35,9 +36,7 @@ constexpr std::string_view kMagic = "chromaflow-job-record";
 
 template <typename T>
 void put(std::string& out, T value) {
-  char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  out.append(text, result.ptr);
+  putNumber(out, value);
 }
 
 void putStretch(std::string& out, const RecordedStretch& s) {
@@ -57,58 +56,12 @@ void putOptional(std::string& out, const std::optional<std::uint64_t>& value) {
     out += '-';
 }
 
+constexpr const char* kWhat = "Relevé de chantier";
+
 // The words of the stored text, one after the other; any fault throws StoredRecordError.
-class Words {
- public:
-  explicit Words(std::string_view bytes) : bytes_(bytes) {}
-
-  std::string_view next() {
-    while (at_ < bytes_.size() && (bytes_[at_] == ' ' || bytes_[at_] == '\n')) ++at_;
-    const std::size_t start = at_;
-    while (at_ < bytes_.size() && bytes_[at_] != ' ' && bytes_[at_] != '\n') ++at_;
-    if (start == at_) fail("il s'arrête avant sa fin");
-    return bytes_.substr(start, at_ - start);
-  }
-  void expect(std::string_view word) {
-    if (next() != word) fail("« " + std::string(word) + " » manque");
-  }
-  template <typename T>
-  T number() {
-    const std::string_view word = next();
-    T value{};
-    const auto result = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (result.ec != std::errc() || result.ptr != word.data() + word.size())
-      fail("« " + std::string(word.substr(0, 24)) + " » n'est pas un nombre");
-    return value;
-  }
-  // A count of items each taking at least `bytesEach` of what is left, and at most `most`.
-  std::size_t count(std::size_t bytesEach, std::size_t most = std::numeric_limits<std::size_t>::max()) {
-    const auto n = number<unsigned long long>();
-    if (n > most || n > (bytes_.size() - at_) / bytesEach) fail("un nombre d'éléments hors de ses limites");
-    return static_cast<std::size_t>(n);
-  }
-  std::optional<std::uint64_t> optional() {
-    const std::string_view word = next();
-    if (word == "-") return std::nullopt;
-    at_ -= word.size();
-    return number<std::uint64_t>();
-  }
-  bool flag() {
-    const auto v = number<int>();
-    if (v != 0 && v != 1) fail("un indicateur n'est ni 0 ni 1");
-    return v == 1;
-  }
-  bool atEnd() {
-    while (at_ < bytes_.size() && (bytes_[at_] == ' ' || bytes_[at_] == '\n')) ++at_;
-    return at_ == bytes_.size();
-  }
-  [[noreturn]] static void fail(const std::string& why) {
-    throw StoredRecordError("Relevé de chantier illisible : " + why + ".");
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
+struct Words : StoredWords {
+  explicit Words(std::string_view bytes) : StoredWords(bytes, kWhat) {}
+  [[noreturn]] static void fail(const std::string& why) { StoredWords({}, kWhat).fail(why); }
 };
 
 RecordedStretch readStretch(Words& words) {

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/common/text_file.h"
+#include "core/control/stored_words.h"
 
 namespace chromaflow {
 namespace {
@@ -14,10 +15,8 @@ constexpr int kVerdictVersion = 1;
 
 template <typename T>
 void put(std::string& out, T value) {
-  char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, value);
   out += ' ';
-  out.append(text, result.ptr);
+  putNumber(out, value);
 }
 
 [[noreturn]] void unreadable(const std::string& why) {
@@ -25,38 +24,8 @@ void put(std::string& out, T value) {
 }
 
 // The words of a stored verdict, one after the other.
-class Words {
- public:
-  explicit Words(std::string_view bytes) : bytes_(bytes) {}
-  std::string_view next() {
-    while (at_ < bytes_.size() && (bytes_[at_] == ' ' || bytes_[at_] == '\n')) ++at_;
-    const std::size_t start = at_;
-    while (at_ < bytes_.size() && bytes_[at_] != ' ' && bytes_[at_] != '\n') ++at_;
-    if (start == at_) unreadable("il s'arrête avant sa fin");
-    return bytes_.substr(start, at_ - start);
-  }
-  template <typename T>
-  T number() {
-    const std::string_view word = next();
-    T value{};
-    const auto result = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (result.ec != std::errc() || result.ptr != word.data() + word.size()) unreadable("un nombre illisible");
-    return value;
-  }
-  bool flag() {
-    const int v = number<int>();
-    if (v != 0 && v != 1) unreadable("un indicateur n'est ni 0 ni 1");
-    return v == 1;
-  }
-  std::size_t left() const { return bytes_.size() - at_; }
-  bool atEnd() {
-    while (at_ < bytes_.size() && (bytes_[at_] == ' ' || bytes_[at_] == '\n')) ++at_;
-    return at_ == bytes_.size();
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
+struct Words : StoredWords {
+  explicit Words(std::string_view bytes) : StoredWords(bytes, "Verdict du chantier") {}
 };
 
 }  // namespace
@@ -120,10 +89,8 @@ JobVerdict verdictFromStored(std::string_view bytes) {
   for (bool* flag : {&v.painted, &v.enoughToJudge, &v.withinTolerance}) *flag = words.flag();
   for (double* figure : {&v.tolerance, &v.paintedLength, &v.judgedLength, &v.judgedLitres, &v.windowLitres})
     *figure = words.number<double>();
-  const auto count = words.number<unsigned long long>();
   // Three numbers of two bytes at least each.
-  if (count > words.left() / 6) unreadable("un nombre de tronçons hors de ses limites");
-  v.stretches.resize(static_cast<std::size_t>(count));
+  v.stretches.resize(words.count(6));
   for (OutOfTolerance& s : v.stretches) {
     s.from = words.number<double>();
     s.to = words.number<double>();
@@ -186,6 +153,13 @@ std::string newJobUid(std::string_view machine, std::int64_t startedMs) {
   const auto value = random();
   const auto end = std::to_chars(part, part + 16, value, 16).ptr;
   return std::string(machine) + "-" + std::to_string(startedMs) + "-" + std::string(part, end);
+}
+
+StoredJob withMachineAndUid(const StoredJob& job, const std::string& machine) {
+  StoredJob full = job;
+  if (full.machine.empty()) full.machine = machine;
+  if (full.uid.empty()) full.uid = newJobUid(full.machine, full.startedMs);
+  return full;
 }
 
 }  // namespace chromaflow

@@ -82,5 +82,7 @@ bool isUtf8(std::string_view text);
 // A name for a new job that no other job of any machine has: its machine, its start and a
 // random part.
 std::string newJobUid(std::string_view machine, std::int64_t startedMs);
+// The job with what a store fills in when the caller left it out: the machine, and a uid.
+StoredJob withMachineAndUid(const StoredJob& job, const std::string& machine);
 
 }  // namespace chromaflow

@@ -1,0 +1,83 @@
+#pragma once
+// The texts the job history keeps (a job record, a verdict): numbers written in their shortest
+// form that reads back to the same bits, and read back word by word from any bytes. Any fault
+// throws StoredRecordError naming what was read and why, in French.
+
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/control/job_record.h"
+
+namespace chromaflow {
+
+template <typename T>
+void putNumber(std::string& out, T value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  out.append(text, result.ptr);
+}
+
+class StoredWords {
+ public:
+  // `what`: the kept text's name as the message says it, "Relevé de chantier".
+  StoredWords(std::string_view bytes, std::string what) : bytes_(bytes), what_(std::move(what)) {}
+
+  std::string_view next() {
+    skipBlanks();
+    const std::size_t start = at_;
+    while (at_ < bytes_.size() && bytes_[at_] != ' ' && bytes_[at_] != '\n') ++at_;
+    if (start == at_) fail("il s'arrête avant sa fin");
+    return bytes_.substr(start, at_ - start);
+  }
+  void expect(std::string_view word) {
+    if (next() != word) fail("« " + std::string(word) + " » manque");
+  }
+  template <typename T>
+  T number() {
+    const std::string_view word = next();
+    T value{};
+    const auto result = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (result.ec != std::errc() || result.ptr != word.data() + word.size())
+      fail("« " + std::string(word.substr(0, 24)) + " » n'est pas un nombre");
+    return value;
+  }
+  // A count of items each taking at least `bytesEach` of what is left, and at most `most`.
+  std::size_t count(std::size_t bytesEach, std::size_t most = std::numeric_limits<std::size_t>::max()) {
+    const auto n = number<unsigned long long>();
+    if (n > most || n > (bytes_.size() - at_) / bytesEach) fail("un nombre d'éléments hors de ses limites");
+    return static_cast<std::size_t>(n);
+  }
+  // A number, or "-" for none.
+  std::optional<std::uint64_t> optional() {
+    const std::string_view word = next();
+    if (word == "-") return std::nullopt;
+    at_ -= word.size();
+    return number<std::uint64_t>();
+  }
+  bool flag() {
+    const auto v = number<int>();
+    if (v != 0 && v != 1) fail("un indicateur n'est ni 0 ni 1");
+    return v == 1;
+  }
+  bool atEnd() {
+    skipBlanks();
+    return at_ == bytes_.size();
+  }
+  [[noreturn]] void fail(const std::string& why) const { throw StoredRecordError(what_ + " illisible : " + why + "."); }
+
+ private:
+  void skipBlanks() {
+    while (at_ < bytes_.size() && (bytes_[at_] == ' ' || bytes_[at_] == '\n')) ++at_;
+  }
+
+  std::string_view bytes_;
+  std::string what_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace chromaflow
