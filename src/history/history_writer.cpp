@@ -20,6 +20,11 @@ std::string HistoryState::text() const {
   return line;
 }
 
+bool HistoryWriter::inTrouble() const {
+  const HistoryState now = state();
+  return !now.reachable || !now.lastError.empty();
+}
+
 HistoryWriter::HistoryWriter(std::unique_ptr<JobStore> local, std::unique_ptr<JobStore> shared,
                              HistoryWriterOptions options)
     : local_(std::move(local)), shared_(std::move(shared)), options_(std::move(options)), retry_(options_.firstRetry) {

@@ -23,6 +23,7 @@
 #include <string>
 #include <thread>
 
+#include "core/history/job_history.h"
 #include "core/history/job_store.h"
 
 namespace chromaflow {
@@ -51,9 +52,8 @@ struct HistoryWriterOptions {
   std::function<void(const HistoryState&)> stateChanged;
 };
 
-class HistoryWriter {
+class HistoryWriter : public JobHistory {
  public:
-  using Ticket = std::uint64_t;
 
   // `local` is the PC's store, opened by the writer's thread (marked with marksWaiting when a
   // `shared` store is given); `shared` is the firm's, or none.
@@ -61,19 +61,22 @@ class HistoryWriter {
                          HistoryWriterOptions options = {});
   // Writes what is still queued, copies it to the shared store if that answered last time, then
   // stops the thread.
-  ~HistoryWriter();
+  ~HistoryWriter() override;
   HistoryWriter(const HistoryWriter&) = delete;
   HistoryWriter& operator=(const HistoryWriter&) = delete;
 
   // A job starts; the ticket names it in what follows. A job with no uid or machine is given them
   // here, so that every store knows it by the same uid.
-  Ticket begin(StoredJob job);
+  Ticket begin(StoredJob job) override;
   // Its state now (ignored once it is finished), known by the uid and machine of its begin.
-  void update(Ticket ticket, StoredJob job);
+  void update(Ticket ticket, StoredJob job) override;
   // Its last state.
-  void finish(Ticket ticket, StoredJob job);
+  void finish(Ticket ticket, StoredJob job) override;
 
   HistoryState state() const;
+  std::string statusLine() const override { return state().text(); }
+  // The shared history does not answer, or the last write failed.
+  bool inTrouble() const override;
   // Waits until every state handed over is written and, with a shared store that answers, copied;
   // false if that did not happen within `most`.
   bool settle(std::chrono::milliseconds most);

@@ -101,6 +101,8 @@ class JobRecord {
   void record(const JobTick& tick, const PathModel& path);
 
   bool started() const { return started_; }
+  // Whether the roller painted any of the path yet.
+  bool painted() const { return !cover_.empty(); }
   // Whether the record was cut for the path as it now stands (an edit of the plan that moves a
   // surface end or a proportion row makes another job).
   bool cutFor(const PathModel& path) const;

@@ -22,6 +22,7 @@ enum class Changed : std::uint32_t {
   Port = 1u << 13,            // the parallel port in use, its access and the card's answer
   Editors = 1u << 14,         // the row editors', colour picker's and unit choice's own fields
   Verdict = 1u << 15,         // the tolerance the job is judged at
+  Job = 1u << 16,             // a job of the history began or ended
 };
 
 struct Change {

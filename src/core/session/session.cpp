@@ -1,5 +1,6 @@
 #include "core/session/session.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "core/card/machine_wiring.h"
@@ -9,6 +10,11 @@
 
 namespace chromaflow {
 namespace {
+
+std::int64_t systemTimeOfDay() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 const char* pumpLitresCaption(Pump pump) {
   return pump == Pump::P1 ? "Consommation pompe P1 (litres)" : "Consommation pompe P2 (litres)";
@@ -37,7 +43,8 @@ Session::Session(SessionSetup setup)
       acquisition_(setup.acquisition ? std::make_unique<InputAcquisition>(card_, *setup.acquisition) : nullptr),
       // Live, the gun valve is pulsed by the acquisition thread, whatever the window does.
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
-               {cycleTimer_, acquisition_ ? acquisition_->gunPulseTimer() : pulseTimer_, refreshTimer_}) {
+               {cycleTimer_, acquisition_ ? acquisition_->gunPulseTimer() : pulseTimer_, refreshTimer_}),
+      jobs_(setup.timeOfDay ? std::move(setup.timeOfDay) : systemTimeOfDay) {
   if (acquisition_) {
     card_.setBusOwner(acquisition_.get());
     control_.takeInputsFrom(acquisition_.get());
@@ -62,6 +69,8 @@ Session::Session(SessionSetup setup)
 }
 
 Session::~Session() {
+  // The program quits: the job ends with it.
+  jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
   // The thread lets go of the bus before the card and the ports go.
   if (acquisition_) {
     acquisition_->stop();
@@ -154,9 +163,51 @@ void Session::followJobRecord() {
   if (sameJob) {
     record_.record(jobTick(), path);
   } else {
+    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
     runMilliseconds_ = 0;
     record_.restart(path, jobTick());
   }
+  const bool wasRunning = jobs_.running();
+  jobs_.follow(record_, verdictTolerance_, [this] { return describeJob(); });
+  if (jobs_.running() != wasRunning) note(Changed::Job);
+}
+
+void Session::restartRecord() {
+  runMilliseconds_ = 0;
+  recordedPlanRevision_ = documents_.plan.revision();
+  record_.restart(control_.path(), jobTick());
+}
+
+void Session::setJobHistory(JobHistory* history) {
+  operation([&] {
+    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+    jobs_.setHistory(history);
+    note(Changed::Job);
+  });
+}
+
+void Session::finishJob() {
+  if (!jobs_.running()) return;
+  operation([this] { putJobAway(describeJob()); });
+}
+
+void Session::putJobAway(const JobDescription& description) {
+  if (!jobs_.running()) return;
+  jobs_.end(record_, verdictTolerance_, [&] { return description; });
+  restartRecord();
+  note(Changed::Job | Changed::Figures);
+}
+
+JobDescription Session::describeJob() const {
+  const Project& project = documents_.project;
+  JobDescription job;
+  job.projectPath = project.name().current();
+  job.projectName = project.name().shownName();
+  job.userText = project.userText().empty() ? std::string() : project.userText().front();
+  const std::string settingsPath = documents_.settings.name().current();
+  for (const std::string& line : documents_.settings.fileLines(settingsPath)) job.settingsText += line + "\r\n";
+  job.backend = jobBackend_;
+  return job;
 }
 
 void Session::redrawViews() {
@@ -237,10 +288,10 @@ void Session::hoseEmptyButton() {
 void Session::hoseFullButton() {
   operation([this] {
     control_.hoseFullButton();
-    // A new run from the start of the path: a new record.
-    runMilliseconds_ = 0;
-    recordedPlanRevision_ = documents_.plan.revision();
-    record_.restart(control_.path(), jobTick());
+    // A new run from the start of the path: a new record, and the job of the last one ends.
+    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+    restartRecord();
+    note(Changed::Job);
     note(Changed::Figures);
   });
 }

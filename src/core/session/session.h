@@ -30,6 +30,7 @@
 #include "core/plan/surface_editor.h"
 #include "core/session/change.h"
 #include "core/session/documents.h"
+#include "core/session/job_keeping.h"
 #include "core/session/main_view_sources.h"
 #include "core/session/pointer_editing.h"
 #include "core/settings/settings_entry.h"
@@ -47,6 +48,8 @@ struct SessionSetup {
   // The program running live: the acquisition thread owns the card's bus and counts the
   // pulses. Nothing: one reading of the card per tick, as replays and tests need.
   std::optional<AcquisitionOptions> acquisition{};
+  // The time of day for the job history, UTC milliseconds since 1970; nothing: the system's.
+  std::function<std::int64_t()> timeOfDay{};
 };
 
 class Session {
@@ -87,6 +90,20 @@ class Session {
   // Points of proportion either way; a tolerance not above 0 is ignored. Not saved: every start
   // judges at the default.
   void setVerdictTolerance(double points);
+  // --- The job history. Every job painted is handed to the history set (none: not kept); see
+  // JobKeeping for when a job starts and ends.
+  void setJobHistory(JobHistory* history);
+  JobHistory* jobHistory() const { return jobs_.history(); }
+  // What paints, as the history keeps it: "carte K8000 sur Lpt1", "machine simulée (...)".
+  void setJobBackend(std::string backend) { jobBackend_ = std::move(backend); }
+  const std::string& jobBackend() const { return jobBackend_; }
+  // A job is running: painted since the project was opened or the last job ended.
+  bool jobRunning() const { return jobs_.running(); }
+  // "Terminer le chantier": the running job is ended and kept, and the record starts anew.
+  void finishJob();
+  // What the history keeps of the job besides its record.
+  JobDescription describeJob() const;
+
   // The roller's and the pumps' pulses made and never counted, where the machine tells them.
   std::optional<std::uint64_t> pulsesLost() const;
   ParallelPortKind selectedPort() const { return bus_.selectedPort(); }
@@ -281,12 +298,19 @@ class Session {
 
   void readingCycleTick();
   void followJobRecord();
+  // The record starts anew from where the roller is: a new run of the path.
+  void restartRecord();
+  // Ends the running job, told as `description`, and starts the record anew.
+  void putJobAway(const JobDescription& description);
   void redrawViews();            // surface view, then proportion views
   void redrawProportionViews();  // proportion views only
   void afterColourRowEdit();
   // A document operation that may fail on the file system: the error goes to the asker.
   template <typename Open>
   bool fileOperation(Changed changes, Open&& open);
+  // Opens a project in place of this one (`open` reads it), ending the job of this one.
+  template <typename Open>
+  bool openAnotherProject(Open&& open);
   // A project opened with files skipped, refused or asked for says so once, after the open.
   void reportWhatTheOpenMet();
   // Before a gesture that would lose the changes of a document known as `shownName`: true when
@@ -325,6 +349,8 @@ class Session {
   bool hoseDragging_ = false;    // the hose-filling marker is being moved
   std::optional<Rgb> surfacePick_;
   JobRecord record_;
+  JobKeeping jobs_;
+  std::string jobBackend_;
   double verdictTolerance_ = JobVerdict::kDefaultTolerance;
   std::int64_t runMilliseconds_ = 0;
   std::optional<std::uint64_t> shownPulsesLost_;  // reading-cycle time since the record started

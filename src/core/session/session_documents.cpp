@@ -46,6 +46,7 @@ bool Session::mayReplaceSettings() {
 bool Session::newProject() {
   if (!mayCloseProject()) return false;
   operation([this] {
+    putJobAway(describeJob());
     documents_.project.NewProject();
     note(kAllDocuments);
   });
@@ -54,14 +55,23 @@ bool Session::newProject() {
 
 bool Session::openProject(bool ask) {
   if (!mayCloseProject()) return false;
-  const bool opened = fileOperation(kAllDocuments, [&] { return documents_.project.OpenProject(ask, asker_); });
-  if (opened) reportWhatTheOpenMet();
-  return opened;
+  return openAnotherProject([&] { return documents_.project.OpenProject(ask, asker_); });
 }
 
 bool Session::openProjectFile(const std::string& path) {
-  const bool opened =
-      fileOperation(kAllDocuments, [&] { return documents_.project.OpenProjectFile(path, asker_); });
+  return openAnotherProject([&] { return documents_.project.OpenProjectFile(path, asker_); });
+}
+
+template <typename Open>
+bool Session::openAnotherProject(Open&& open) {
+  // The job ends with its project, told as it was before the other one replaced it; an open
+  // given up before anything was read leaves it running.
+  const bool running = jobs_.running();
+  const JobDescription before = running ? describeJob() : JobDescription{};
+  const unsigned long long planRevision = documents_.plan.revision();
+  const bool opened = fileOperation(kAllDocuments, std::forward<Open>(open));
+  if (running && (opened || documents_.plan.revision() != planRevision))
+    operation([&] { putJobAway(before); });
   if (opened) reportWhatTheOpenMet();
   return opened;
 }
