@@ -206,7 +206,8 @@ JobDescription Session::describeJob() const {
   job.userText = project.userText().empty() ? std::string() : project.userText().front();
   const std::string settingsPath = documents_.settings.name().current();
   for (const std::string& line : documents_.settings.fileLines(settingsPath)) job.settingsText += line + "\r\n";
-  job.backend = jobBackend_;
+  // The card on the port in use, unless what paints said otherwise (the simulated machine).
+  job.backend = jobBackend_.empty() ? "carte K8000 : " + portSummary(selectedPort()) : jobBackend_;
   return job;
 }
 

@@ -50,6 +50,7 @@ bool sameConfig(const MachineConfig& a, const MachineConfig& b) {
 
 AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::function<std::int64_t()> nowMilliseconds)
     : session_(session), card_(card), now_(std::move(nowMilliseconds)), configSetAt_(now_()) {
+  session_.setJobBackend(machineBackendText(config_));
   wiring_.push_back(session_.changed.subscribe([this](const Change& change) {
     // Only noted here: the machine is set up again at the next tick, never in the middle of the
     // operation that changed the documents.
@@ -80,6 +81,7 @@ AttachedMachine::AttachedMachine(Session& session, SimulatedK8000& card, std::fu
 }
 
 AttachedMachine::~AttachedMachine() {
+  session_.setJobBackend({});
   if (live_)
     live_->runOwned([this] {
       live_->setBeforeSample(nullptr);
@@ -90,6 +92,7 @@ AttachedMachine::~AttachedMachine() {
 void AttachedMachine::setConfig(MachineConfig config) {
   if (sameConfig(config, config_)) return;
   config_ = std::move(config);
+  session_.setJobBackend(machineBackendText(config_));
   configSetAt_ = now_();
   configChanged_ = true;
 }

@@ -1,6 +1,7 @@
 #include "sim/harness/simulation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <ostream>
@@ -44,7 +45,10 @@ std::string alarmWithoutPrefix(Alarm alarm) {
 }  // namespace
 
 Simulation::Simulation()
-    : session_({clock_,
+    : startedAt_(std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::system_clock::now().time_since_epoch())
+                     .count()),
+      session_({clock_,
                 [this](ParallelPortKind kind) {
                   // The simulated card on Lpt1; nothing attached to the other ports.
                   PortChoice choice;
@@ -54,7 +58,10 @@ Simulation::Simulation()
                   choice.device = "Carte K8000 simulée";
                   return choice;
                 },
-                &asker_}) {
+                &asker_,
+                {},
+                // Job times run with the simulated clock, from when the simulation was made.
+                [this] { return startedAt_ + clock_.now(); }}) {
   wiring_.push_back(clock_.beforeTick.subscribe([this] {
     if (machine_) machine_->advanceTo(clock_.now(), session_.state().Running);
   }));
@@ -100,6 +107,7 @@ void Simulation::saveProjectAs(const std::string& path) {
 void Simulation::start() { session_.activateMainWindow(); }
 
 void Simulation::startMachine(MachineConfig config) {
+  session_.setJobBackend(machineBackendText(config));
   machine_ =
       std::make_unique<PaintMachine>(card_, machineJobOf(session_.plan(), session_.settings()), std::move(config));
   session_.setRunning(true);

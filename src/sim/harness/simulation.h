@@ -118,6 +118,7 @@ class Simulation {
   SimulatedK8000& card_ = *cardToPlug_;
   VirtualClock clock_;
   HarnessAsker asker_;
+  std::int64_t startedAt_;  // the time of day the simulation was made, ms since 1970
   Session session_;
   std::vector<Subscription> wiring_;
   std::unique_ptr<PaintMachine> machine_;

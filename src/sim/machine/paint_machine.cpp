@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "core/card/machine_wiring.h"
 
@@ -26,7 +27,29 @@ MachineConstants physical(MachineConstants m) {
   return m;
 }
 
+// A figure as the operator writes it: no trailing zeros.
+std::string shortFigure(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
 }  // namespace
+
+std::string machineBackendText(const MachineConfig& config) {
+  std::string text = "machine simulée (" + shortFigure(config.speedMetresPerMinute) + " m/min";
+  for (const MachineFault& fault : config.faults) {
+    text += " ; ";
+    const std::string from = " dès " + shortFigure(fault.fromSeconds) + " s";
+    if (fault.target == MachineFault::Target::Roller) {
+      text += "rouleau arrêté" + from;
+      continue;
+    }
+    text += fault.target == MachineFault::Target::P1 ? "P1" : "P2";
+    text += fault.factor == 0 ? " arrêtée" + from : " à " + shortFigure(fault.factor * 100) + " %" + from;
+  }
+  return text + ")";
+}
 
 PaintMachine::PaintMachine(SimulatedK8000& card, MachineJob job, MachineConfig config)
     : card_(card),

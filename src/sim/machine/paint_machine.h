@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sim/machine/machine_job.h"
@@ -31,6 +32,10 @@ struct MachineConfig {
   double barPerValvePulse = 2.0;      // what one opening of the gun valve adds
   double pressureTimeConstant = 5.0;  // s, how fast the pressure falls back
 };
+
+// The machine as the job history names what painted: "machine simulée (10 m/min ; P1 à 110 %
+// dès 30 s)".
+std::string machineBackendText(const MachineConfig& config);
 
 class PaintMachine {
  public:
