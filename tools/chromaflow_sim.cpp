@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +20,8 @@
 #include "core/common/streamed_file.h"
 #include "core/common/text_file.h"
 #include "core/control/job_record_csv.h"
+#include "history/history_listing.h"
+#include "history/history_writer.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
@@ -52,7 +55,8 @@ const char* const kUsage =
     "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--mixing-lead] [--seconds S]\n"
     "                       [--speed M_PAR_MIN] [--fault PANNE]... [--trace FICHIER] [--save-as FICHIER.prv]\n"
     "                       [--save-after FICHIER.prv] [--render DOSSIER [--render-width L]]\n"
-    "                       [--report FICHIER.csv|FICHIER.pdf]\n"
+    "                       [--report FICHIER.csv|FICHIER.pdf] [--history CIBLE]\n"
+    "        chromaflow-sim --history-list CIBLE [--since DATE]\n"
     "        chromaflow-sim --help | --version\n";
 
 const char* const kHelp =
@@ -89,6 +93,14 @@ const char* const kHelp =
     "  --render-width L     avec --render : L pixels de large (1 à 10000) pour ImageSurf et ImageProp\n"
     "  --report FICHIER     écrit à la fin le rapport de chantier : un tableau CSV (.csv) ou une fiche\n"
     "                       PDF (.pdf, outil construit avec Qt) de ce qui a été posé, surface par surface\n"
+    "  --history CIBLE      garde le chantier peint dans l'historique des chantiers CIBLE : un fichier\n"
+    "                       SQLite (créé s'il manque ; celui du programme est\n"
+    "                       ~/.local/share/chromaflow/history.sqlite) ou un serveur PostgreSQL\n"
+    "                       (postgresql://utilisateur@hôte/base) ; avec --machine ou --replay\n"
+    "  --history-list CIBLE liste les chantiers de l'historique CIBLE, un par ligne, du plus récent :\n"
+    "                       début, machine, projet, m², litres P1, litres P2, verdict\n"
+    "  --since DATE         avec --history-list : les chantiers commencés depuis DATE\n"
+    "                       (2026-12-01 ou « 2026-12-01 14:30 », heure locale)\n"
     "  --help, --version    cette aide, la version\n"
     "\n"
     "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
@@ -102,6 +114,7 @@ std::string exampleLine() {
 
 struct Options {
   std::optional<std::string> project, replay, trace, saveAs, saveAfter, render, report;
+  std::optional<std::string> history, historyList, since;
   std::optional<int> renderWidth;
   bool machine = false;
   bool mixingLead = false;
@@ -150,6 +163,9 @@ Options parse(int argc, char** argv) {
     else if (arg == "--save-after") options.saveAfter = args.value();
     else if (arg == "--render") options.render = args.value();
     else if (arg == "--report") options.report = args.value();
+    else if (arg == "--history") options.history = args.value();
+    else if (arg == "--history-list") options.historyList = args.value();
+    else if (arg == "--since") options.since = args.value();
     else if (arg == "--render-width") {
       const std::string text = args.value();
       const double width = tools::boundedNumber(text, "--render-width", 1, kMaxRenderWidth);
@@ -162,6 +178,18 @@ Options parse(int argc, char** argv) {
     else if (options.project) throw UsageError{"un seul projet à la fois (" + *options.project + ", " + arg + ")"};
     else options.project = arg;
   }
+  if (options.historyList) {
+    if (options.project || options.replay || options.machine || options.seconds || options.history ||
+        options.trace || options.saveAs || options.saveAfter || options.render || options.report ||
+        !machineOnly.empty() || options.mixingLead)
+      throw UsageError{"--history-list ne va qu'avec --since"};
+    if (options.since && !historyDate(*options.since))
+      throw UsageError{"--since : « " + *options.since + " » n'est pas une date (2026-12-01 ou « 2026-12-01 14:30 »)"};
+    return options;
+  }
+  if (options.since) throw UsageError{"--since ne vaut qu'avec --history-list"};
+  if (options.history && !options.machine && !options.replay)
+    throw UsageError{"--history : rien à garder sans --machine ou --replay"};
   if (options.replay && options.machine) throw UsageError{"--replay et --machine s'excluent"};
   // A replay carries its own inputs and its own length: these would be silently ignored.
   if (options.replay && options.seconds) throw UsageError{"--seconds ne va pas avec --replay : le rejeu dure ses lignes"};
@@ -359,7 +387,33 @@ std::string deviationTheOtherWay(const Options& options, bool lead) {
   return text;
 }
 
+// The job painted, handed to the history and written before the tool ends; a history that
+// could not keep it fails the run.
+class KeptJob {
+ public:
+  KeptJob(const std::optional<std::string>& target, Session& session) : session_(session) {
+    if (!target) return;
+    writer_ = std::make_unique<HistoryWriter>(jobStoreFor(*target));
+    session_.setJobHistory(writer_.get());
+  }
+  void finish(std::ostream& out) {
+    if (!writer_) return;
+    const bool painted = session_.jobRunning();
+    session_.setJobHistory(nullptr);  // ends the job
+    writer_->settle(std::chrono::seconds(30));
+    const HistoryState state = writer_->state();
+    if (!state.lastError.empty()) throw FileError("--history : " + state.lastError);
+    out << (painted ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ")
+        << state.target << "\n";
+  }
+
+ private:
+  Session& session_;
+  std::unique_ptr<HistoryWriter> writer_;
+};
+
 int run(const Options& options) {
+  if (options.historyList) return listHistory(*options.historyList, options.since, std::cout, std::cerr);
   std::vector<ReplayStep> steps;
   if (options.replay) {
     const TextFileContents contents = readTextFile(*options.replay);
@@ -409,6 +463,7 @@ int run(const Options& options) {
     std::snprintf(text, sizeof text, "%.0f s simulées", static_cast<double>(simulation.clock().now()) / 1000);
     return std::string(text);
   };
+  KeptJob kept(options.history, simulation.session());
   simulation.start();
   if (options.machine) simulation.startMachine(options.config);
   trace.line(simulation.traceHeader());
@@ -441,6 +496,7 @@ int run(const Options& options) {
   trace.finish();
   // The summary goes where the trace does not.
   std::ostream& summary = options.trace && *options.trace == "-" ? std::cerr : std::cout;
+  kept.finish(summary);
   saveAfterIfAsked(options, simulation, summary);
   std::string text = simulation.summary();
   if (options.machine && options.project) {

@@ -183,5 +183,21 @@ if ! grep -q "sans Qt" "$work/err"; then
   check "--report writes a PDF that opens" '[ $code -eq 0 ] && pdfinfo "$work/r.pdf" | grep -q "^Pages: *2"'
 fi
 
+# The job history: two simulated jobs kept in a new SQLite file and listed back, newest first;
+# a history that cannot be written fails the run.
+"$sim" "$example" --machine --fault p2=0.8@20 --history "$work/h.sqlite" >"$work/out" 2>&1; code=$?
+check "--history keeps the job" '[ $code -eq 0 ] && grep -q "Chantier gardé dans l.historique" "$work/out"'
+"$sim" "$example" --machine --speed 20 --history "$work/h.sqlite" >/dev/null 2>&1
+"$sim" --history-list "$work/h.sqlite" >"$work/list" 2>&1; code=$?
+check "--history-list lists both jobs" '[ $code -eq 0 ] && [ $(wc -l <"$work/list") -eq 2 ]'
+check "the faulty job is judged out of tolerance" 'grep -q "wall.prv.*32\.[34].*hors tolérance" "$work/list"'
+"$sim" --history-list "$work/h.sqlite" --since 2999-01-01 >"$work/list" 2>&1; code=$?
+check "--since leaves the older jobs out" '[ $code -eq 0 ] && [ ! -s "$work/list" ]'
+"$sim" --history-list "$work/none.sqlite" >/dev/null 2>&1; code=$?
+check "a missing history is an error and is not made" '[ $code -eq 1 ] && [ ! -e "$work/none.sqlite" ]'
+head -c 4096 /dev/urandom >"$work/damaged.sqlite"
+"$sim" "$example" --machine --history "$work/damaged.sqlite" >"$work/out" 2>&1; code=$?
+check "a damaged history fails the run, saying so" '[ $code -eq 1 ] && grep -q -- "--history" "$work/out"'
+
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures
