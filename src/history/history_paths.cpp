@@ -8,21 +8,25 @@
 
 namespace chromaflow {
 
-std::string defaultHistoryPath() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  std::string folder;
-  if (data && data[0] == '/') {
-    folder = data;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-      const passwd* user = ::getpwuid(::getuid());
-      home = user && user->pw_dir ? user->pw_dir : "/tmp";
-    }
-    folder = std::string(home) + "/.local/share";
+namespace {
+
+// The user's folder an XDG variable names, or its default under the home folder.
+std::string userFolder(const char* variable, const char* underHome) {
+  const char* set = std::getenv(variable);
+  if (set && set[0] == '/') return set;
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') {
+    const passwd* user = ::getpwuid(::getuid());
+    home = user && user->pw_dir ? user->pw_dir : "/tmp";
   }
-  return folder + "/chromaflow/history.sqlite";
+  return std::string(home) + underHome;
 }
+
+}  // namespace
+
+std::string defaultHistoryPath() { return userFolder("XDG_DATA_HOME", "/.local/share") + "/chromaflow/history.sqlite"; }
+
+std::string historyPlacePath() { return userFolder("XDG_CONFIG_HOME", "/.config") + "/chromaflow/history.conf"; }
 
 std::string hostName() {
   char name[HOST_NAME_MAX + 1] = {};

@@ -22,7 +22,9 @@
 #include "core/session/port_status.h"
 #include "core/session/session.h"
 #include "gui/dialogs/about_box.h"
+#include "gui/dialogs/history_settings_dialog.h"
 #include "gui/dialogs/simulated_machine_dialog.h"
+#include "history/history_paths.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/shown_text.h"
 #include "gui/widgets/status_panel.h"
@@ -72,6 +74,12 @@ MainWindow::MainWindow(Session& session, MachineAccess machine, QWidget* parent)
     return dialog.exec() == QDialog::Accepted;
   };
   wiring_.push_back(session_.changed.subscribe([this](const Change& change) { onChanged(change); }));
+  // The history's writer works on its own thread: its state is looked at twice a second.
+  wiring_.push_back(session_.ticked.subscribe([this] {
+    if (++ticksSinceHistoryShown_ < 25) return;
+    ticksSinceHistoryShown_ = 0;
+    showHistoryState();
+  }));
 
   // Everything as the session holds it now.
   dialogsLanguage_.follow(session_.language());
@@ -80,6 +88,7 @@ MainWindow::MainWindow(Session& session, MachineAccess machine, QWidget* parent)
   showPort();
   showNames();
   showHoseConditions();
+  showJob();
 }
 
 MainWindow::~MainWindow() = default;
@@ -113,8 +122,11 @@ void MainWindow::makeStatusPanels() {
   panel1_ = panel("StatusPanel1", 50, 50);
   // The port's status with its remedy can be long: the panel shows its start, the tip the whole.
   portPanel_ = panel("StatusPanelPort", 200, 520);
+  // Where the jobs go, and whether they get there: the start shown, the tip the whole.
+  historyPanel_ = panel("StatusPanelHistorique", 220, 520);
   ui_->StatusBar1->addWidget(panel0_);
   ui_->StatusBar1->addWidget(panel1_, 1);
+  ui_->StatusBar1->addPermanentWidget(historyPanel_);
   ui_->StatusBar1->addPermanentWidget(portPanel_);
   // Moving over the bare window, outside every image, empties both read-outs.
   ui_->ClientArea->setMouseTracking(true);
@@ -146,6 +158,9 @@ void MainWindow::wireMenus() {
     windows_.jobReport->activateWindow();
   });
   connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
+  connect(f.MITerminerChantier, &QAction::triggered, this, [this] { session_.finishJob(); });
+  connect(f.MIHistoriqueReglages, &QAction::triggered, this, &MainWindow::editHistoryPlace);
+  f.MIHistoriqueReglages->setVisible(false);
   connect(f.MIHelpContentsItem, &QAction::triggered, this, &MainWindow::openManual);
   connect(f.MIHelpAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
 
@@ -237,6 +252,7 @@ void MainWindow::onChanged(const Change& change) {
       change.has(Changed::ProportionRows) || change.has(Changed::HoseConditions))
     showFigures();
   if (change.has(Changed::Port)) showPort();
+  if (change.has(Changed::Job)) showJob();
   if (change.has(Changed::DocumentNames)) showNames();
   if (change.has(Changed::HoseConditions)) showHoseConditions();
   if (change.has(Changed::Language)) relabel();
@@ -373,6 +389,38 @@ void MainWindow::hoseFull() {
   session_.hoseFullButton();
   // On the simulated machine the operator has set the roller back at the start, hose full.
   if (sim::AttachedMachine* machine = machine_ ? machine_() : nullptr) machine->rollerBackAtStart();
+}
+
+void MainWindow::showJob() {
+  ui_->MITerminerChantier->setEnabled(session_.jobRunning());
+  showHistoryState();
+}
+
+void MainWindow::showHistoryState() {
+  const JobHistory* history = session_.jobHistory();
+  historyPanel_->setVisible(history != nullptr);
+  if (!history) return;
+  const std::string line = history->statusLine();
+  showText(historyPanel_, line);
+  historyPanel_->setToolTip(qtText(line));
+  const QString style = history->inTrouble() ? QStringLiteral("color: #b00000;") : QString();
+  if (historyPanel_->styleSheet() != style) historyPanel_->setStyleSheet(style);
+}
+
+void MainWindow::setHistoryPlaceAccess(HistoryPlaceAccess access) {
+  historyPlace_ = std::move(access);
+  ui_->MIHistoriqueReglages->setVisible(historyPlace_.current && historyPlace_.choose);
+  showHistoryState();
+}
+
+void MainWindow::editHistoryPlace() {
+  if (!historyPlace_.current || !historyPlace_.choose) return;
+  const JobHistory* history = session_.jobHistory();
+  HistorySettingsDialog dialog(this);
+  if (auto place = dialog.edit(historyPlace_.current(), defaultHistoryPath(), hostName(),
+                               history ? history->statusLine() : std::string()))
+    historyPlace_.choose(*place);
+  showHistoryState();
 }
 
 void MainWindow::editSimulatedMachine() {

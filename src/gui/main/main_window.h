@@ -16,6 +16,7 @@
 #include "core/common/signal.h"
 #include "gui/drawing/main_pictures.h"
 #include "gui/widgets/standard_dialogs_language.h"
+#include "history/history_writer.h"
 
 class QAction;
 class QActionGroup;
@@ -52,6 +53,12 @@ struct OtherWindows {
 // How the program reaches the simulated machine when the simulated card is in use; null or
 // returning null when there is none.
 using MachineAccess = std::function<sim::AttachedMachine*()>;
+// How the program reaches the place of its job history: what it is, and the operator's new
+// choice to keep and move to. Empty when the program keeps no history.
+struct HistoryPlaceAccess {
+  std::function<HistoryPlace()> current;
+  std::function<void(const HistoryPlace&)> choose;
+};
 // The print dialog: true when the operator confirms printing on `printer`.
 using PrintConfirmation = std::function<bool(QPrinter& printer)>;
 
@@ -67,6 +74,7 @@ class MainWindow : public QMainWindow {
 
   void attach(const OtherWindows& windows);
   void setPrintConfirmation(PrintConfirmation confirm) { confirmPrint_ = std::move(confirm); }
+  void setHistoryPlaceAccess(HistoryPlaceAccess access);
 
   // What coming back from another window does. A window that can change the card or a document
   // (card test, settings, plan, colours) re-activates the main window: card initialised, hose
@@ -99,6 +107,9 @@ class MainWindow : public QMainWindow {
   void showBars();
   void showRunState();
   void showPort();
+  void showJob();
+  void showHistoryState();
+  void editHistoryPlace();
   void showNames();
   void showHoseConditions();
   void relabel();
@@ -135,6 +146,9 @@ class MainWindow : public QMainWindow {
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   QLabel* portPanel_ = nullptr;
+  QLabel* historyPanel_ = nullptr;
+  int ticksSinceHistoryShown_ = 0;
+  HistoryPlaceAccess historyPlace_;
   QMenu* popupSurface_ = nullptr;
   QMenu* popupChart_ = nullptr;
   QAction* insertAction_ = nullptr;

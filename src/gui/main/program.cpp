@@ -1,5 +1,6 @@
 #include "gui/main/program.h"
 
+#include "core/common/text_file.h"
 #include "core/session/session.h"
 #include "gui/card_test/card_test_window.h"
 #include "gui/correction/correction_window.h"
@@ -18,6 +19,8 @@
 #include "gui/plan/view_form.h"
 #include "gui/report/job_report_window.h"
 #include "gui/settings/settings_window.h"
+#include "history/history_place.h"
+#include "history/program_history.h"
 #include "sim/card/simulated_k8000.h"
 #include "sim/harness/attached_machine.h"
 
@@ -58,6 +61,11 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
     dialogs_ = std::make_unique<DialogAsker>(main_.get(), *insertValue_);
     session_->setAsker(dialogs_.get());
   }
+  if (setup_.history) {
+    session_->setJobHistory(setup_.history);
+    main_->setHistoryPlaceAccess({[this] { return setup_.history->place(); },
+                                  [this](const HistoryPlace& place) { moveHistory(place); }});
+  }
   // A gesture that fails beyond what the session catches is told through the same asker.
   if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
     application->setFailureReport([this](const std::string& text) {
@@ -65,7 +73,24 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
     });
 }
 
+void Program::moveHistory(const HistoryPlace& place) {
+  if (!setup_.history) return;
+  try {
+    if (!setup_.historyPlaceFile.empty()) writeHistoryPlace(setup_.historyPlaceFile, place);
+  } catch (const FileError& error) {
+    if (Asker* asker = session_->asker())
+      asker->showError(std::string("Le choix de l'historique n'a pas pu être gardé pour les prochains "
+                                   "démarrages : ") + error.what());
+  }
+  // The job running ends in the history it began in; the next one goes to the new place.
+  session_->setJobHistory(nullptr);
+  setup_.history->moveTo(place);
+  session_->setJobHistory(setup_.history);
+}
+
 Program::~Program() {
+  // The job running ends here, told as what painted it, before the simulated machine goes.
+  session_->setJobHistory(nullptr);
   if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
     application->setFailureReport(nullptr);
   // The windows go before the session they listen to.

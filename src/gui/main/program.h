@@ -8,11 +8,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/card/port_choice.h"
 #include "core/common/asker.h"
 #include "core/control/input_acquisition.h"
 #include "core/control/timer.h"
+#include "history/history_writer.h"
 
 namespace chromaflow {
 
@@ -38,6 +40,7 @@ class CardTestWindow;
 class ColourWindow;
 class PlanWindow;
 class DialogAsker;
+class ProgramHistory;
 
 struct ProgramSetup {
   TimerSource& timers;
@@ -50,6 +53,10 @@ struct ProgramSetup {
   // The program on a real clock: the acquisition thread owns the card's bus and counts the
   // pulses, the simulated machine moves with the wall clock. Nothing: one reading per tick.
   std::optional<AcquisitionOptions> acquisition{};
+  // Where every job painted is kept, and where the operator's choice of place is written; none:
+  // no job is kept.
+  ProgramHistory* history = nullptr;
+  std::string historyPlaceFile{};
 };
 
 class Program {
@@ -79,6 +86,10 @@ class Program {
   sim::SimulatedK8000* simulatedCard() { return simulatedCard_; }
 
  private:
+  // The operator chose another place for the history in the "Historique" dialog: it is kept for
+  // the next runs, and the jobs go there from now on.
+  void moveHistory(const HistoryPlace& place);
+
   ProgramSetup setup_;
   sim::SimulatedK8000* simulatedCard_ = nullptr;  // owned by the session's port
   std::unique_ptr<Session> session_;

@@ -586,6 +586,7 @@ TEST(MainWindow, EveryEntryOfTheMenusIsReachedFromTheMenuBar) {
       {{"&Edition", "&Surface"}, "MISurface", "", "FSurfProp"},
       {{"&Edition", "&Couleur=f(%)"}, "MIColorf", "", "FColFProp"},
       {{"&Edition", "Texte utilisateur"}, "Texteutilisateur1", "", "FTexteUtilisateur"},
+      {{"&Edition", "Terminer le chantier"}, "MITerminerChantier", "", nullptr},
       {{"Pr&opriétés"}, "MIProprietes", "", "FSettings"},
       {{"&Interface", "&Port parallèle", "Prn"}, "MIPrn", "", nullptr},
       {{"&Interface", "&Port parallèle", "Lpt1"}, "MILpt1", "", nullptr},

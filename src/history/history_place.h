@@ -1,0 +1,29 @@
+#pragma once
+// The operator's choice of where the job history goes, kept between runs in a small file of its
+// own (historyPlacePath()):
+//
+//   partage=postgresql://peintre@atelier/chromaflow
+//   machine=atelier-1
+//
+// An empty or missing "partage" keeps the history on this PC only. The file may hold the
+// server's password, so it is readable by its owner alone.
+
+#include <optional>
+#include <string>
+
+#include "history/history_writer.h"
+
+namespace chromaflow {
+
+// What a shared history's connection text lacks to be one: nothing when it is empty (no shared
+// history) or reads as a server ("postgresql://...", "postgres://..." or libpq's "key=value"
+// words); otherwise why not, in French.
+std::optional<std::string> sharedHistoryProblem(const std::string& connection);
+
+// The choice kept in `path`; this PC only when there is none. A file that cannot be read, or
+// holds a choice that is not one, gives this PC only and says why in `problem`.
+HistoryPlace readHistoryPlace(const std::string& path, std::string* problem = nullptr);
+// Keeps the choice in `path` (its folder made if missing), whole or not at all; throws FileError.
+void writeHistoryPlace(const std::string& path, const HistoryPlace& place);
+
+}  // namespace chromaflow

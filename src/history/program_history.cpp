@@ -1,0 +1,38 @@
+#include "history/program_history.h"
+
+#include <utility>
+
+namespace chromaflow {
+
+ProgramHistory::ProgramHistory(HistoryPlace place, MakeReader makeReader, MakeWriter makeWriter)
+    : place_(std::move(place)),
+      makeReader_(std::move(makeReader)),
+      makeWriter_(makeWriter ? std::move(makeWriter)
+                             : MakeWriter([](const HistoryPlace& at) { return startHistoryWriter(at); })) {
+  writer_ = makeWriter_(place_);
+  reader_ = makeReader_(place_);
+}
+
+ProgramHistory::~ProgramHistory() = default;
+
+void ProgramHistory::moveTo(HistoryPlace place) {
+  place_ = std::move(place);
+  // The old ones are kept until the program ends: a writer still sending to a server that does
+  // not answer would hold the window up to its timeout, and a reader may still be answering.
+  retired_.push_back(std::exchange(writer_, makeWriter_(place_)));
+  retiredReaders_.push_back(std::exchange(reader_, makeReader_(place_)));
+}
+
+JobHistory::Ticket ProgramHistory::begin(StoredJob job) { return writer_->begin(std::move(job)); }
+void ProgramHistory::update(Ticket ticket, StoredJob job) { writer_->update(ticket, std::move(job)); }
+void ProgramHistory::finish(Ticket ticket, StoredJob job) { writer_->finish(ticket, std::move(job)); }
+std::string ProgramHistory::statusLine() const { return writer_->statusLine(); }
+bool ProgramHistory::inTrouble() const { return writer_->inTrouble(); }
+
+void ProgramHistory::list(std::optional<std::int64_t> sinceMs, std::string search, std::function<void(Listed)> done) {
+  reader_->list(sinceMs, std::move(search), std::move(done));
+}
+
+void ProgramHistory::load(std::int64_t id, std::function<void(Loaded)> done) { reader_->load(id, std::move(done)); }
+
+}  // namespace chromaflow

@@ -1,0 +1,152 @@
+// The program keeping its jobs: a job painted on the simulated machine lands in the history file,
+// "Terminer le chantier" ends it, the status bar tells where the jobs go and when they do not get
+// there, and the "Historique" dialog moves them elsewhere, for this run and the next ones.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fstream>
+
+#include "core/control/virtual_clock.h"
+#include "core/session/session.h"
+#include "gui/dialogs/history_settings_dialog.h"
+#include "gui/main/main_window.h"
+#include "gui/main/program.h"
+#include "history/history_place.h"
+#include "history/program_history.h"
+#include "history/sqlite_job_store.h"
+#include "support/scripted_asker.h"
+
+namespace chromaflow::testing {
+namespace {
+
+struct HistoryRig {
+  QTemporaryDir folder;
+  std::string file = folder.filePath("history.sqlite").toStdString();
+  std::string placeFile = folder.filePath("config/history.conf").toStdString();
+  ProgramHistory history{HistoryPlace{file, "", "atelier-1"}, [](const HistoryPlace&) { return nullptr; }};
+  VirtualClock clock;
+  ScriptedAsker asker;
+  Program program{{clock, [this] { return clock.now(); },
+                   PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false}, &asker, {}, &history,
+                   placeFile}};
+  Session& session = program.session();
+  MainWindow& window = program.mainWindow();
+
+  HistoryRig() {
+    window.resize(1100, 720);
+    window.show();
+    QApplication::processEvents();
+  }
+  template <typename Widget = QWidget>
+  Widget* find(const char* name) const {
+    auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QAction* action(const char* name) const { return find<QAction>(name); }
+  std::string statusLine() const { return find<QLabel>("StatusPanelHistorique")->text().toStdString(); }
+  void run(std::int64_t milliseconds) {
+    clock.advanceTo(clock.now() + milliseconds);
+    QApplication::processEvents();
+  }
+  void paintTheExample(std::int64_t milliseconds) {
+    asker.openAnswers.push_back(std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv");
+    action("MIOpen")->trigger();
+    find<QRadioButton>("RBStart")->click();
+    find<QPushButton>("BPistolet")->click();
+    run(milliseconds);
+  }
+  // The jobs in the PC's file, once the writer has written what it was handed (a shared history
+  // that does not answer: the wait is cut short, the jobs being kept here first).
+  std::vector<JobSummary> kept(bool shared = false) {
+    EXPECT_EQ(history.settle(std::chrono::seconds(shared ? 2 : 10)), !shared);
+    SqliteJobStore store(file);
+    store.open();
+    return store.list(std::nullopt, "");
+  }
+};
+
+TEST(KeptJobs, AJobPaintedIsKeptAndTheOperatorEndsIt) {
+  HistoryRig rig;
+  EXPECT_FALSE(rig.action("MITerminerChantier")->isEnabled());
+  rig.paintTheExample(40'000);
+  ASSERT_TRUE(rig.session.jobRunning());
+  EXPECT_TRUE(rig.action("MITerminerChantier")->isEnabled());
+  EXPECT_EQ(rig.statusLine(), "Historique : " + rig.file);
+  std::vector<JobSummary> jobs = rig.kept();
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].status, JobStatus::Running);
+  EXPECT_EQ(jobs[0].projectName, "wall.prv");
+
+  rig.action("MITerminerChantier")->trigger();
+  EXPECT_FALSE(rig.action("MITerminerChantier")->isEnabled());
+  jobs = rig.kept();
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].status, JobStatus::Finished);
+  EXPECT_EQ(jobs[0].machine, "atelier-1");
+  EXPECT_GT(jobs[0].figures.areaPainted, 1);
+  SqliteJobStore store(rig.file);
+  store.open();
+  EXPECT_EQ(store.load(jobs[0].id).backend, "machine simulée (10 m/min)");
+}
+
+TEST(KeptJobs, ADamagedHistoryIsToldInRedAndThePaintingGoesOn) {
+  HistoryRig rig;
+  {
+    std::ofstream damaged(rig.file, std::ios::binary);
+    damaged << std::string(4096, '\x5a');
+  }
+  rig.paintTheExample(40'000);
+  EXPECT_GT(rig.session.state().Distance, 1.0f);
+  EXPECT_TRUE(rig.session.jobRunning());
+  rig.history.settle(std::chrono::seconds(10));
+  rig.run(1'000);
+  const std::string line = rig.statusLine();
+  EXPECT_NE(line.find(rig.file), std::string::npos) << line;
+  EXPECT_NE(line.find(" — "), std::string::npos) << line;  // the store's message follows
+  EXPECT_NE(rig.find<QLabel>("StatusPanelHistorique")->styleSheet().indexOf("#b00000"), -1);
+  rig.run(10'000);
+  EXPECT_GT(rig.session.state().Distance, 3.0f);
+}
+
+TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
+  HistoryRig rig;
+  rig.paintTheExample(20'000);
+  ASSERT_TRUE(rig.session.jobRunning());
+  // A server that does not answer: the jobs wait on this PC.
+  const std::string server = "postgresql://peintre@127.0.0.1:1/chromaflow?connect_timeout=1";
+  QTimer::singleShot(0, [&] {
+    auto* dialog = dynamic_cast<HistorySettingsDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QCheckBox*>(QStringLiteral("CBPartage"))->setChecked(true);
+    auto* serverField = dialog->findChild<QLineEdit*>(QStringLiteral("EditServeur"));
+    auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"));
+    serverField->setText(QStringLiteral("atelier"));
+    ok->click();  // not a server: said, and the dialog stays
+    EXPECT_TRUE(dialog->isVisible());
+    serverField->setText(QString::fromStdString(server));
+    ok->click();
+  });
+  rig.action("MIHistoriqueReglages")->trigger();
+  // The job running ended in the history it began in; the next one goes to the new place.
+  EXPECT_FALSE(rig.session.jobRunning());
+  EXPECT_EQ(rig.history.place().shared, server);
+  EXPECT_EQ(readHistoryPlace(rig.placeFile).shared, server);
+  rig.run(5'000);
+  ASSERT_TRUE(rig.session.jobRunning());
+  EXPECT_EQ(rig.kept(true).size(), 2u);
+  rig.run(1'000);
+  EXPECT_NE(rig.statusLine().find("injoignable"), std::string::npos) << rig.statusLine();
+}
+
+}  // namespace
+}  // namespace chromaflow::testing
