@@ -68,9 +68,12 @@ class SqliteJobStore::Statement {
   Statement& bind(int at, const std::string& text) {
     return check(sqlite3_bind_text(statement_, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
   }
+  // The bytes are not copied (a job's record is megabytes on the longest plans): the caller keeps
+  // them until the statement has run.
   Statement& bindBlob(int at, const std::string& bytes) {
-    return check(sqlite3_bind_blob(statement_, at, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT));
+    return check(sqlite3_bind_blob(statement_, at, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC));
   }
+  Statement& bindBlob(int at, std::string&& bytes) = delete;
   // True while a row is there to read.
   bool step() {
     const int code = sqlite3_step(statement_);
@@ -190,6 +193,10 @@ void SqliteJobStore::open() {
     sqlite3_extended_result_codes(db_, 1);
     // Another connection (the history window's) may be writing: wait for it rather than fail.
     sqlite3_busy_timeout(db_, 5000);
+    // Large pages for a new file: a job's record spans megabytes on the longest plans, written
+    // again every few seconds, and fewer pages to chain and to free make each write cheaper.
+    // A file that already holds tables keeps its own.
+    execute("PRAGMA page_size=65536", "ouverture");
     execute("PRAGMA journal_mode=WAL", "ouverture");
     execute("PRAGMA synchronous=FULL", "ouverture");
     execute("PRAGMA foreign_keys=ON", "ouverture");
@@ -272,7 +279,8 @@ std::int64_t SqliteJobStore::insertJob(const StoredJob& job, JobStatus status) {
   const std::int64_t id = sqlite3_last_insert_rowid(db());
   Statement details(*this, "INSERT INTO job_details (job_id, settings, verdict, record) VALUES (?,?,?,?)",
                     "écriture d'un travail");
-  details.bind(1, id).bind(2, asUtf8(job.settingsText)).bind(3, storedVerdict(job.verdict)).bindBlob(4, job.record.stored());
+  const std::string record = job.record.stored();
+  details.bind(1, id).bind(2, asUtf8(job.settingsText)).bind(3, storedVerdict(job.verdict)).bindBlob(4, record);
   details.step();
   return id;
 }
@@ -289,7 +297,8 @@ bool SqliteJobStore::rewriteJob(std::int64_t id, const StoredJob& job, JobStatus
   if (sqlite3_changes(db()) == 0) return false;
   Statement details(*this, "UPDATE job_details SET settings = ?, verdict = ?, record = ? WHERE job_id = ?",
                     "écriture d'un travail");
-  details.bind(1, asUtf8(job.settingsText)).bind(2, storedVerdict(job.verdict)).bindBlob(3, job.record.stored()).bind(4, id);
+  const std::string record = job.record.stored();
+  details.bind(1, asUtf8(job.settingsText)).bind(2, storedVerdict(job.verdict)).bindBlob(3, record).bind(4, id);
   details.step();
   return true;
 }

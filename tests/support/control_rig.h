@@ -33,7 +33,9 @@ struct ControlRig {
                      if (kind == ParallelPortKind::Lpt1 && cardToPlug) choice.port = std::move(cardToPlug);
                      return choice;
                    },
-                   &asker, live}};
+                   &asker, live,
+                   // Jobs kept in a history are timed by the virtual clock.
+                   [this] { return clock.now(); }}};
   const PaintingControl& control = session.control();
   const Timer& pulse = control.gunPulseTimer();
 
