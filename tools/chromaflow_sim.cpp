@@ -393,7 +393,7 @@ class KeptJob {
  public:
   KeptJob(const std::optional<std::string>& target, Session& session) : session_(session) {
     if (!target) return;
-    writer_ = std::make_unique<HistoryWriter>(jobStoreFor(*target));
+    writer_ = writerFor(*target);
     session_.setJobHistory(writer_.get());
   }
   void finish(std::ostream& out) {

@@ -10,12 +10,13 @@
 #include "history/sqlite_job_store.h"
 
 namespace chromaflow {
-namespace {
 
 bool namesServer(const std::string& target) {
   return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0 ||
          target.find('=') != std::string::npos;
 }
+
+namespace {
 
 // Tabs and line ends inside a text would break the line into false columns.
 std::string cell(std::string text) {
@@ -29,6 +30,15 @@ std::string cell(std::string text) {
 std::unique_ptr<JobStore> jobStoreFor(const std::string& target) {
   if (namesServer(target)) return std::make_unique<PostgresJobStore>(target);
   return std::make_unique<SqliteJobStore>(target);
+}
+
+std::unique_ptr<HistoryWriter> writerFor(const std::string& target) {
+  HistoryWriterOptions options;
+  if (namesServer(target))
+    options.closesCutOffJobs = false;  // the program's running jobs may be there, under this machine's name
+  else
+    options.writersLock = target + ".writers";
+  return std::make_unique<HistoryWriter>(jobStoreFor(target), nullptr, std::move(options));
 }
 
 std::optional<std::int64_t> historyDate(const std::string& text) {

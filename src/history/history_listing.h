@@ -14,12 +14,18 @@
 #include <string>
 
 #include "core/history/job_store.h"
+#include "history/history_writer.h"
 
 namespace chromaflow {
 
 // The store a target names, not yet opened: a PostgreSQL server for "postgresql://...",
 // "postgres://..." or libpq's "key=value" words, the SQLite file of that path otherwise.
 std::unique_ptr<JobStore> jobStoreFor(const std::string& target);
+bool namesServer(const std::string& target);
+// The writer a tool keeps its jobs with in the target: beside a program writing the same SQLite
+// file it leaves the program's running jobs alone; on a server it never closes cut-off jobs,
+// which the program of this machine does at its next start.
+std::unique_ptr<HistoryWriter> writerFor(const std::string& target);
 
 // "2024-05-03" (its midnight) or "2024-05-03 14:30" / "2024-05-03T14:30", local time, as
 // milliseconds since 1970 UTC; nothing for a text that is no such date.

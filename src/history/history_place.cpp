@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/common/text_file.h"
+#include "history/history_listing.h"
 
 namespace chromaflow {
 
@@ -23,9 +24,7 @@ std::optional<std::string> sharedHistoryProblem(const std::string& connection) {
   if (connection.empty()) return std::nullopt;
   if (connection.find_first_of("\r\n") != std::string::npos)
     return "La connexion au serveur tient sur une ligne.";
-  if (startsWith(connection, "postgresql://") || startsWith(connection, "postgres://") ||
-      connection.find('=') != std::string::npos)
-    return std::nullopt;
+  if (namesServer(connection)) return std::nullopt;
   return "« " + connection +
          " » ne désigne pas un serveur PostgreSQL : écrivez postgresql://utilisateur@hôte/base ou "
          "host=hôte dbname=base.";

@@ -1,5 +1,9 @@
 #include "history/history_writer.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "history/history_paths.h"
@@ -42,6 +46,7 @@ HistoryWriter::~HistoryWriter() {
   }
   wake_.notify_all();
   thread_.join();
+  if (writersLock_ >= 0) ::close(writersLock_);
 }
 
 HistoryWriter::Ticket HistoryWriter::begin(StoredJob job) {
@@ -169,6 +174,18 @@ void HistoryWriter::run() {
   settled_.notify_all();
 }
 
+bool HistoryWriter::aloneOnThisPc() {
+  if (options_.writersLock.empty()) return true;
+  writersLock_ = ::open(options_.writersLock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A lock that cannot be made (a read-only folder): the jobs running are left as they are.
+  if (writersLock_ < 0) return false;
+  // Every writer holds the lock shared while it lives, and the system lets go of it when its
+  // program ends, however it ends: the lock taken whole means no other writer is alive.
+  const bool alone = ::flock(writersLock_, LOCK_EX | LOCK_NB) == 0;
+  ::flock(writersLock_, LOCK_SH);
+  return alone;
+}
+
 bool HistoryWriter::openLocal() {
   if (localOpen_) return true;
   if (!local_) return false;
@@ -177,7 +194,8 @@ bool HistoryWriter::openLocal() {
     localOpen_ = true;
     if (!localChecked_) {
       localChecked_ = true;
-      const int closed = local_->closeUnfinished();
+      alone_ = options_.closesCutOffJobs && aloneOnThisPc();
+      const int closed = alone_ ? local_->closeUnfinished() : 0;
       changed([&](HistoryState& s) { s.closedAtStart = closed; });
     }
     localError_.clear();
@@ -249,7 +267,7 @@ void HistoryWriter::copyToShared() {
       if (!sharedChecked_) {
         // This machine's jobs left running on the server by a run that never came back.
         sharedChecked_ = true;
-        shared_->closeUnfinished();
+        if (alone_) shared_->closeUnfinished();
       }
     }
     if (localOpen_) {
@@ -304,8 +322,9 @@ std::unique_ptr<HistoryWriter> startHistoryWriter(const HistoryPlace& place, His
   if (!place.machine.empty()) options.machine = place.machine;
   if (options.machine.empty()) options.machine = hostName();
   const JobStoreOptions storeOptions{options.machine, !place.shared.empty()};
-  auto local = std::make_unique<SqliteJobStore>(place.localPath.empty() ? defaultHistoryPath() : place.localPath,
-                                                storeOptions);
+  const std::string localPath = place.localPath.empty() ? defaultHistoryPath() : place.localPath;
+  if (options.writersLock.empty()) options.writersLock = localPath + ".writers";
+  auto local = std::make_unique<SqliteJobStore>(localPath, storeOptions);
   std::unique_ptr<JobStore> shared;
   if (!place.shared.empty()) shared = std::make_unique<PostgresJobStore>(place.shared, JobStoreOptions{options.machine});
   return std::make_unique<HistoryWriter>(std::move(local), std::move(shared), std::move(options));

@@ -48,6 +48,13 @@ struct HistoryWriterOptions {
   std::size_t queueLength = 64;
   std::chrono::milliseconds firstRetry{1000};
   std::chrono::milliseconds longestRetry{30'000};
+  // At its start the writer closes as "interrompu" the jobs left running by a program that was
+  // killed or lost its power. With a `writersLock` file, only when no other writer on this PC
+  // still holds it (another program writing the same history, chromaflow-sim beside it): their
+  // running jobs are alive. Without closing (chromaflow-sim), jobs cut off wait for the program's
+  // next start.
+  bool closesCutOffJobs = true;
+  std::string writersLock;
   // Told of every change of the state, on the writer's thread.
   std::function<void(const HistoryState&)> stateChanged;
 };
@@ -92,6 +99,8 @@ class HistoryWriter : public JobHistory {
   void run();
   void write(Item& item);
   bool openLocal();
+  // Whether no other writer holds the writers' lock; the lock is held shared from then on.
+  bool aloneOnThisPc();
   void copyToShared();
   void changed(const std::function<void(HistoryState&)>& change);
   std::size_t waitingNow();
@@ -122,6 +131,8 @@ class HistoryWriter : public JobHistory {
   std::map<std::string, StoredJob> unsent_;  // by uid: jobs the PC's store could not keep
   std::string localError_, sharedError_;
   std::chrono::milliseconds retry_;
+  int writersLock_ = -1;  // the lock file, held shared while the writer lives
+  bool alone_ = false;
 
   std::thread thread_;
 };

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "fake_job_store.h"
+#include "history/sqlite_job_store.h"
 #include "history_test_jobs.h"
+#include "support/test_files.h"
 
 namespace chromaflow {
 namespace {
@@ -228,6 +231,47 @@ TEST(HistoryWriter, StoppingDoesNotWaitOnASharedStoreThatDoesNotAnswer) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
   ASSERT_EQ(local->all().size(), 1u);
   EXPECT_EQ(local->waiting.begin()->second, true) << "left marked for the next start";
+}
+
+}  // namespace
+}  // namespace chromaflow
+
+namespace chromaflow {
+namespace {
+
+// A second program (or chromaflow-sim) writing the PC's file beside a first one leaves the first
+// one's running job alone; a job whose program is gone is closed by the next writer.
+TEST(HistoryWriter, OnlyJobsOfProgramsNoLongerRunningAreClosedAtStart) {
+  testing::TempDir dir;
+  const HistoryPlace place{dir.file("history.sqlite"), "", "atelier-1"};
+  auto first = startHistoryWriter(place, quick());
+  const HistoryWriter::Ticket painting = first->begin(jobAt(5));
+  ASSERT_TRUE(first->settle(3s));
+  {
+    auto beside = startHistoryWriter(place, quick());
+    beside->begin(jobAt(6));
+    ASSERT_TRUE(beside->settle(3s));
+    EXPECT_EQ(beside->state().closedAtStart, 0);
+  }
+  first->update(painting, jobAt(7));
+  first->finish(painting, jobAt(8));
+  ASSERT_TRUE(first->settle(3s));
+  first.reset();
+  {
+    SqliteJobStore store(place.localPath);
+    store.open();
+    std::vector<JobSummary> jobs = store.list(std::nullopt, "");
+    ASSERT_EQ(jobs.size(), 2u);
+    std::sort(jobs.begin(), jobs.end(), [](auto& a, auto& b) { return a.figures.areaPainted < b.figures.areaPainted; });
+    EXPECT_EQ(jobs[0].status, JobStatus::Running);  // the one beside, gone without a finish
+    EXPECT_EQ(jobs[1].status, JobStatus::Finished);
+    EXPECT_EQ(jobs[1].figures.areaPainted, 8);
+    store.beginJob(jobAt(9));  // as a program killed mid-job leaves it
+  }
+  auto next = startHistoryWriter(place, quick());
+  next->begin(jobAt(10));
+  ASSERT_TRUE(next->settle(3s));
+  EXPECT_EQ(next->state().closedAtStart, 2);
 }
 
 }  // namespace
