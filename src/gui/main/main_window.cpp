@@ -96,6 +96,7 @@ void MainWindow::attach(const OtherWindows& windows) {
   ui_->MIProprietes->setEnabled(windows_.settings != nullptr);
   ui_->MIFullcardtest->setEnabled(windows_.cardTest != nullptr);
   ui_->MIRapport->setEnabled(windows_.jobReport != nullptr);
+  ui_->MIHistorique->setEnabled(windows_.history != nullptr);
 }
 
 void MainWindow::showOther(QDialog* window, OnReturn onReturn) {
@@ -145,13 +146,20 @@ void MainWindow::wireMenus() {
     windows_.jobReport->raise();
     windows_.jobReport->activateWindow();
   });
+  // The history too: reading old jobs leaves the one on the machine where it stands.
+  connect(f.MIHistorique, &QAction::triggered, this, [this] {
+    if (!windows_.history) return;
+    windows_.history->show();
+    windows_.history->raise();
+    windows_.history->activateWindow();
+  });
   connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
   connect(f.MIHelpContentsItem, &QAction::triggered, this, &MainWindow::openManual);
   connect(f.MIHelpAboutItem, &QAction::triggered, this, &MainWindow::showAbout);
 
   // Until the other windows are attached, the entries that open them are disabled.
   for (QAction* opener : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest, f.Texteutilisateur1,
-                          f.Correctionautodesproportions1, f.MIRapport})
+                          f.Correctionautodesproportions1, f.MIRapport, f.MIHistorique})
     opener->setEnabled(false);
 
   ports_ = new QActionGroup(this);

@@ -27,6 +27,8 @@ class InsertValueDialog;
 class UserTextWindow;
 class CorrectionWindow;
 class JobReportWindow;
+class HistoryWindow;
+class HistoryReading;
 class FullColourView;
 class SurfaceEditorWindow;
 class ViewForm;
@@ -50,6 +52,8 @@ struct ProgramSetup {
   // The program on a real clock: the acquisition thread owns the card's bus and counts the
   // pulses, the simulated machine moves with the wall clock. Nothing: one reading per tick.
   std::optional<AcquisitionOptions> acquisition{};
+  // Who reads the job history for its window; nothing: the window says there is none.
+  HistoryReading* historyReading = nullptr;
 };
 
 class Program {
@@ -73,6 +77,7 @@ class Program {
   CorrectionWindow& correction() { return *correction_; }
   FullColourView& fullColourView() { return *fullColourView_; }
   JobReportWindow& jobReport() { return *jobReport_; }
+  HistoryWindow& historyWindow() { return *history_; }
   // The simulated machine, while the simulated card is the card in use.
   sim::AttachedMachine* machine();
   // The simulated card, once the program has fallen back on it.
@@ -99,6 +104,7 @@ class Program {
   UserTextWindow* userText_ = nullptr;
   CorrectionWindow* correction_ = nullptr;
   JobReportWindow* jobReport_ = nullptr;
+  HistoryWindow* history_ = nullptr;
   std::unique_ptr<DialogAsker> dialogs_;
 };
 
