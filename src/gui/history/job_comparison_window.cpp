@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/common/display_forms.h"
+#include "gui/drawing/job_sheet_figures.h"
 #include "gui/report/proportion_lines.h"
 #include "ui_job_comparison_window.h"
 
@@ -27,18 +28,23 @@ JobComparisonWindow::JobComparisonWindow(QWidget* parent)
   setModal(false);
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("Proportion posée le long du parcours"));
-  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->legend()->setAlignment(Qt::AlignRight);
   chart->setMargins(QMargins(4, 4, 4, 4));
   ui_->ChartComparaison->setChart(chart);
   ui_->ChartComparaison->setRenderHint(QPainter::Antialiasing);
   distanceAxis_ = new QValueAxis;
   distanceAxis_->setTitleText(QStringLiteral("Distance le long du parcours (m)"));
   distanceAxis_->setLabelFormat(QStringLiteral("%.1f"));
+  distanceAxis_->setTickType(QValueAxis::TicksDynamic);
+  distanceAxis_->setTickAnchor(0);
   chart->addAxis(distanceAxis_, Qt::AlignBottom);
   proportionAxis_ = new QValueAxis;
   proportionAxis_->setTitleText(QStringLiteral("Proportion %"));
-  proportionAxis_->setRange(0, 100);
-  proportionAxis_->setTickCount(6);
+  // 100 % a little below the top, so that a line along it stays in sight.
+  proportionAxis_->setRange(0, 105);
+  proportionAxis_->setTickType(QValueAxis::TicksDynamic);
+  proportionAxis_->setTickAnchor(0);
+  proportionAxis_->setTickInterval(20);
   proportionAxis_->setLabelFormat(QStringLiteral("%.0f"));
   chart->addAxis(proportionAxis_, Qt::AlignLeft);
   connect(ui_->ButFermer, &QPushButton::clicked, this, &QDialog::close);
@@ -69,6 +75,7 @@ void JobComparisonWindow::compare(const StoredJob& first, const StoredJob& secon
   add(first, QColor(0, 90, 200));
   add(second, QColor(215, 100, 0));
   distanceAxis_->setRange(0, length > 0 ? length : 1);
+  distanceAxis_->setTickInterval(axisStep(length > 0 ? length : 1, 8));
 
   const auto line = [](const StoredJob& job) {
     return QStringLiteral("%1, %2 : %3 m², %4").arg(jobCaption(job), QString::fromStdString(job.machine),
