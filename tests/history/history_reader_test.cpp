@@ -66,12 +66,18 @@ TEST(HistoryReader, TheCallerNeverWaitsAndOnlyTheNewestListIsRead) {
   HistoryReader reader(std::make_unique<FakeJobStore>(state));
   Answers<HistoryReading::Listed> lists;
 
-  const auto start = std::chrono::steady_clock::now();
-  reader.list(std::nullopt, "", lists.to("first"));
-  std::this_thread::sleep_for(20ms);  // the thread takes it and waits on the store
-  reader.list(std::nullopt, "ha", lists.to("moot"));
-  reader.list(kMay2024, "qu", lists.to("newest"));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 40ms);
+  std::chrono::steady_clock::duration longest{};
+  const auto timed = [&](auto&& call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+  };
+  timed([&] { reader.list(std::nullopt, "", lists.to("first")); });
+  std::this_thread::sleep_for(100ms);  // the thread takes it and waits on the store
+  timed([&] { reader.list(std::nullopt, "ha", lists.to("moot")); });
+  timed([&] { reader.list(kMay2024, "qu", lists.to("newest")); });
+  timed([&] { reader.load(1, [](HistoryReading::Loaded) {}); });
+  EXPECT_LT(longest, 20ms);
 
   state->hold(false);
   std::this_thread::sleep_for(20ms);
@@ -143,7 +149,7 @@ TEST(HistoryReader, StopsOnceTheCallUnderWayReturnsAndAnswersNothingMore) {
   {
     auto reader = std::make_unique<HistoryReader>(std::make_unique<FakeJobStore>(state));
     reader->list(std::nullopt, "", lists.to("under way"));
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(100ms);
     reader->load(1, loads.to("waiting"));
     reader->list(std::nullopt, "", lists.to("waiting"));
     auto release = std::async(std::launch::async, [&] {
