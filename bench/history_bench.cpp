@@ -1,54 +1,128 @@
-// What keeping the job in the history adds to the reading cycle on the largest plan: the job
-// handed to the writer every 10 s of painting, written to a SQLite file by the writer's thread.
-// Each iteration is 10 s of painting (500 ticks) and waits for the writer to be done, so that the
-// time per iteration holds everything the recording costs; "CPU" counts every thread of the
-// process, the writer's included.
+// The history window on a big history: 100,000 kept jobs shown in its grid (the model filled
+// and sorted from a list already read) and re-sorted by area; one job of the largest plan opened
+// in its report (read from the SQLite file, its record rebuilt, the report window filled).
+// Offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <QApplication>
+#include <QTableView>
+
 #include <filesystem>
-#include <memory>
+#include <string>
+#include <vector>
 
-#include "history/history_writer.h"
+#include "core/control/virtual_clock.h"
+#include "core/history/job_history.h"
+#include "core/session/session.h"
+#include "gui/history/history_list_model.h"
+#include "gui/history/history_window.h"
+#include "gui/main/program.h"
+#include "gui/report/job_report_window.h"
+#include "history/sqlite_job_store.h"
 #include "largest_job.h"
-#include "support/control_rig.h"
+#include "offscreen_program.h"
 
+namespace chromaflow {
 namespace {
 
-using namespace chromaflow;
+// A reader that is never asked: the list is handed to the window directly.
+struct NoReading : HistoryReading {
+  void list(std::optional<std::int64_t>, std::string, std::function<void(Listed)>) override {}
+  void load(std::int64_t, std::function<void(Loaded)>) override {}
+};
 
-constexpr int kTicksPerWrite = 500;  // 10 s of 20 ms ticks
-
-void BM_TenSecondsOfPainting(benchmark::State& state) {
-  const bool kept = state.range(0) != 0;
-  chromaflow::testing::ControlRig rig;
+// The record of the largest plan after 400 s of painting.
+JobRecord largestRecord() {
+  testing::ControlRig rig;
   bench::openLargestPlan(rig);
-  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-history-bench";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::unique_ptr<HistoryWriter> writer;
-  if (kept) {
-    writer = startHistoryWriter({(folder / "history.sqlite").string(), "", "banc"});
-    rig.session.setJobHistory(writer.get());
-  }
   std::uint16_t pins = 0;
-  for (auto _ : state) {
-    for (int i = 0; i < kTicksPerWrite; ++i) rig.tick(pins = bench::nextPins(pins));
-    if (writer) writer->settle(std::chrono::minutes(1));
-  }
-  state.counters["ticks"] = kTicksPerWrite;
-  state.counters["record_kB"] = static_cast<double>(rig.session.jobRecord().stored().size()) / 1000;
-  rig.session.setJobHistory(nullptr);
-  writer.reset();
-  std::filesystem::remove_all(folder);
+  for (int i = 0; i < 20'000; ++i) rig.tick(pins = bench::nextPins(pins));
+  return rig.session.jobRecord();
 }
-BENCHMARK(BM_TenSecondsOfPainting)
-    ->ArgName("kept")
-    ->Arg(0)
-    ->Arg(1)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+
+std::vector<JobSummary> manyJobs(std::size_t count) {
+  std::vector<JobSummary> jobs(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    JobSummary& job = jobs[i];
+    job.id = static_cast<std::int64_t>(count - i);
+    job.startedMs = 1'714'521'600'000 - static_cast<std::int64_t>(i) * 3'600'000;
+    job.endedMs = job.startedMs + 1'800'000;
+    job.status = i % 50 == 0 ? JobStatus::Interrupted : JobStatus::Finished;
+    job.machine = "atelier-" + std::to_string(i % 7);
+    job.projectName = "Chantier " + std::to_string(i % 997);
+    job.userText = "Client " + std::to_string(i % 331);
+    job.figures = {static_cast<double>((i * 7919) % 100'000) / 100, 1.5 + static_cast<double>(i % 13),
+                   0.5 + static_cast<double>(i % 11), static_cast<long long>(i % 17)};
+    job.withinTolerance = i % 3 != 0;
+    job.verdictText = job.withinTolerance ? "Proportion tenue à ±2 points" : "Proportion hors tolérance sur 1,2 m";
+  }
+  return jobs;
+}
+
+// 100,000 jobs shown, newest first, from a list already read.
+void HistoryListed(benchmark::State& state) {
+  VirtualClock clock;
+  Program program(bench::setupOn(clock, nullptr));
+  NoReading reading;
+  HistoryWindow window(&reading, program.session(), clock);
+  window.resize(1180, 640);
+  window.show();
+  QApplication::processEvents();
+  const std::vector<JobSummary> jobs = manyJobs(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    window.showList({jobs, {}, "/home/peintre/history.sqlite"});
+    window.repaint();
+  }
+  state.counters["rows"] = window.model().rowCount();
+}
+BENCHMARK(HistoryListed)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// The same grid sorted again by area, as the operator's click on the heading does.
+void HistorySortedByArea(benchmark::State& state) {
+  VirtualClock clock;
+  Program program(bench::setupOn(clock, nullptr));
+  NoReading reading;
+  HistoryWindow window(&reading, program.session(), clock);
+  window.show();
+  window.showList({manyJobs(100'000), {}, "/home/peintre/history.sqlite"});
+  auto* grid = window.findChild<QTableView*>(QStringLiteral("GridHistorique"));
+  bool ascending = true;
+  for (auto _ : state) {
+    grid->sortByColumn(HistoryListModel::ColArea, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    ascending = !ascending;
+    window.repaint();
+  }
+}
+BENCHMARK(HistorySortedByArea)->Unit(benchmark::kMillisecond);
+
+// One job of the largest plan opened: read from the file, its record rebuilt, its report filled.
+void HistoryJobOpened(benchmark::State& state) {
+  const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-history.sqlite";
+  std::filesystem::remove(path);
+  SqliteJobStore store(path.string(), {.machine = "atelier-1"});
+  store.open();
+  StoredJob kept;
+  kept.projectName = "Plus grand plan";
+  kept.startedMs = 1'714'521'600'000;
+  takeFromRecord(kept, largestRecord());
+  const std::int64_t id = store.beginJob(kept);
+  store.finishJob(id, kept);
+
+  VirtualClock clock;
+  Program program(bench::setupOn(clock, nullptr));
+  JobReportWindow report(program.session(), clock, nullptr, JobReportWindow::Shows::KeptJob);
+  report.resize(1040, 760);
+  report.show();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    report.showKeptJob(store.load(id));
+    report.repaint();
+  }
+  state.counters["record_kB"] = static_cast<double>(kept.record.stored().size()) / 1024;
+  std::filesystem::remove(path);
+}
+BENCHMARK(HistoryJobOpened)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+}  // namespace chromaflow

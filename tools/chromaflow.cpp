@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QScreen>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,13 +18,17 @@
 #include "gui/main/program.h"
 #include "gui/main/realtime_kit.h"
 #include "gui/widgets/qt_timers.h"
+#include "history/history_paths.h"
+#include "history/history_place.h"
+#include "history/history_reader.h"
+#include "history/program_history.h"
 
 namespace {
 
 using chromaflow::tools::UsageError;
 
 const char* const kUsage =
-    "usage : chromaflow [--acquisition MS] [PROJET.prv]\n"
+    "usage : chromaflow [--acquisition MS] [--history SERVEUR] [PROJET.prv]\n"
     "        chromaflow --help | --version\n";
 
 std::string helpText() {
@@ -37,6 +42,9 @@ std::string helpText() {
                      "                     ses fichiers .sev, .spv et .cov du même nom à côté\n"
                      "  --acquisition MS   période de lecture des entrées de la carte, où chaque\n"
                      "                     impulsion est comptée, de 1 à 5 ms (défaut 2)\n"
+                     "  --history SERVEUR  partage l'historique des chantiers sur ce serveur PostgreSQL,\n"
+                     "                     pour cette fois (postgresql://utilisateur@hôte/base), au lieu\n"
+                     "                     du choix gardé par « &Interface » > « Historique... »\n"
                      "  --help, --version  cette aide, la version\n"
                      "\n"
                      "Les options de Qt (-platform, -style, ...) sont aussi acceptées.\n"
@@ -52,6 +60,7 @@ std::string helpText() {
 struct CommandLine {
   std::optional<std::string> project;
   int acquisitionMilliseconds = 2;
+  std::optional<std::string> sharedHistory;
 };
 
 CommandLine readCommandLine(int argc, char** argv) {
@@ -61,6 +70,13 @@ CommandLine readCommandLine(int argc, char** argv) {
     if (args.name() == "--acquisition") {
       line.acquisitionMilliseconds =
           static_cast<int>(chromaflow::tools::boundedNumber(args.value(), "--acquisition", 1, 5));
+      continue;
+    }
+    if (args.name() == "--history") {
+      line.sharedHistory = args.value();
+      if (line.sharedHistory->empty()) throw UsageError{"--history : donnez le serveur (postgresql://utilisateur@hôte/base)"};
+      if (const auto problem = chromaflow::sharedHistoryProblem(*line.sharedHistory))
+        throw UsageError{"--history : " + *problem};
       continue;
     }
     if (args.isOption()) throw UsageError{"option inconnue " + args.name()};
@@ -92,13 +108,25 @@ int main(int argc, char** argv) {
     chromaflow::AcquisitionOptions acquisition;
     acquisition.periodMicroseconds = line.acquisitionMilliseconds * 1000;
     acquisition.askRealtimeKit = chromaflow::askRealtimeKit;
-    chromaflow::Program program({timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition});
+    // Every job painted is kept: on this PC, and on the firm's server when one is chosen.
+    std::string placeProblem;
+    const std::string placeFile = chromaflow::historyPlacePath();
+    chromaflow::HistoryPlace place = chromaflow::readHistoryPlace(placeFile, &placeProblem);
+    if (line.sharedHistory) place.shared = *line.sharedHistory;
+    chromaflow::ProgramHistory history(
+        place, [](const chromaflow::HistoryPlace& at) { return std::make_unique<chromaflow::HistoryReader>(at); });
+    chromaflow::Program program(
+        {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       program.mainWindow().setGeometry(screen->availableGeometry());
     program.mainWindow().showMaximized();
     // A project named on the command line (or opened from the file manager) opens as "&Ouvrir..."
     // would open it; a missing or broken file is reported in the program's error box.
+    if (!placeProblem.empty())
+      application.runGuarded([&] {
+        if (chromaflow::Asker* asker = program.session().asker()) asker->warn(placeProblem);
+      });
     if (project) application.runGuarded([&] { program.session().openProjectFile(*project); });
     return QApplication::exec();
   });

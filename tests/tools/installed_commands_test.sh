@@ -13,7 +13,7 @@ failures=0
 check() { if ! eval "$2"; then echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help >"$work/help" 2>&1; code=$?
-check "chromaflow --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : chromaflow \[--acquisition MS\] \[PROJET.prv\]" "$work/help"'
+check "chromaflow --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : chromaflow \[--acquisition MS\] \[--history SERVEUR\] \[PROJET.prv\]" "$work/help"'
 check "chromaflow --help names the example job where it lies" \
   'grep -q "^Chantier d.exemple : .*/share/chromaflow/examples/wall.prv$" "$work/help" && [ -f "$(sed -n "s/^Chantier d.exemple : //p" "$work/help")" ]'
 QT_QPA_PLATFORM=offscreen "$program" --bogus >/dev/null 2>"$work/err"; code=$?

@@ -7,7 +7,7 @@
 namespace chromaflow {
 
 HistorySettingsDialog::HistorySettingsDialog(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::FHistorique>()) {
+    : QDialog(parent), ui_(std::make_unique<Ui::FHistoriqueReglages>()) {
   ui_->setupUi(this);
   connect(ui_->OKBtn, &QPushButton::clicked, this, &HistorySettingsDialog::accept);
   connect(ui_->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -18,7 +18,7 @@ HistorySettingsDialog::~HistorySettingsDialog() = default;
 
 void HistorySettingsDialog::showPlace(const HistoryPlace& current, const std::string& localPath,
                                       const std::string& defaultMachine, const std::string& state) {
-  Ui::FHistorique& f = *ui_;
+  Ui::FHistoriqueReglages& f = *ui_;
   localPath_ = current.localPath.empty() ? localPath : current.localPath;
   f.LFichierLocal->setText(QStringLiteral("Sur ce poste : ") + qtText(localPath_));
   f.CBPartage->setChecked(!current.shared.empty());

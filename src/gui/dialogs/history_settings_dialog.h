@@ -1,5 +1,5 @@
 #pragma once
-// FHistorique, "Historique": where the job history goes. Always the file on this PC; with the box
+// FHistoriqueReglages, "Historique": where the job history goes. Always the file on this PC; with the box
 // ticked, also the PostgreSQL server the firm's machines share, and the name this machine's jobs
 // carry there. The dialog only edits the choice; the program keeps it and moves the history.
 
@@ -12,7 +12,7 @@
 #include "history/history_writer.h"
 
 namespace Ui {
-class FHistorique;
+class FHistoriqueReglages;
 }
 
 namespace chromaflow {
@@ -38,7 +38,7 @@ class HistorySettingsDialog : public QDialog {
  private:
   void followSharing();
 
-  std::unique_ptr<Ui::FHistorique> ui_;
+  std::unique_ptr<Ui::FHistoriqueReglages> ui_;
   std::string localPath_;
 };
 

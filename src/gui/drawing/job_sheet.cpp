@@ -80,20 +80,17 @@ QString frenchDate(const QDateTime& when) {
       .arg(when.time().toString(QStringLiteral("HH:mm")));
 }
 
-QString projectFileName(const Session& session) {
-  return text(nameWithoutDirectory(session.project().name().current()));
-}
-
-void placeHeader(SheetLayout& layout, const Session& session, const SheetFonts& fonts) {
+void placeHeader(SheetLayout& layout, const JobSheetText& job, const SheetFonts& fonts) {
   const QPaintDevice& device = layout.device();
   layout.place(lineHeight(fonts.title, device) * 1.5, [font = fonts.title](QPainter& painter, const QRectF& rect) {
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Rapport de chantier"));
   });
-  layout.placeText(QStringLiteral("Projet : ") + projectFileName(session), fonts.bodyBold);
+  layout.placeText(QStringLiteral("Projet : ") + text(job.project), fonts.bodyBold);
+  if (!job.painted.empty()) layout.placeText(text(job.painted), fonts.body);
   layout.placeText(QStringLiteral("Exporté le ") + frenchDate(QDateTime::currentDateTime()), fonts.body, kQuiet);
-  const std::vector<std::string>& userText = session.project().userText();
+  const std::vector<std::string>& userText = job.userText;
   if (!userText.empty()) {
     layout.skip(millimetres(device, 4));
     for (const std::string& line : userText) layout.placeText(text(line), fonts.body);
@@ -202,19 +199,20 @@ void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts&
                      fonts.body);
 }
 
-void placeSheet(SheetLayout& layout, const Session& session, const SheetFonts& fonts) {
+void placeSheet(SheetLayout& layout, const JobRecord& record, const JobVerdict& verdict, const JobSheetText& job,
+                const Session* wall, const SheetFonts& fonts) {
   const QPaintDevice& device = layout.device();
-  const JobRecord& record = session.jobRecord();
-  const JobVerdict verdict = session.jobVerdict();
   const qreal gap = millimetres(device, 6);
 
-  placeHeader(layout, session, fonts);
+  placeHeader(layout, job, fonts);
   layout.skip(gap);
   placeVerdict(layout, verdict, fonts);
   layout.skip(gap);
-  placeSectionTitle(layout, QStringLiteral("Le mur"), fonts, millimetres(device, 30));
-  placeWall(layout, session, fonts);
-  layout.skip(gap);
+  if (wall) {
+    placeSectionTitle(layout, QStringLiteral("Le mur"), fonts, millimetres(device, 30));
+    placeWall(layout, *wall, fonts);
+    layout.skip(gap);
+  }
 
   if (!record.started()) {
     layout.placeText(QStringLiteral("Aucun travail n'est enregistré : la machine n'a rien peint depuis le dernier "
@@ -222,7 +220,7 @@ void placeSheet(SheetLayout& layout, const Session& session, const SheetFonts& f
                      fonts.bodyBold);
     return;
   }
-  if (!record.cutFor(session.path()))
+  if (wall && !record.cutFor(wall->path()))
     layout.placeText(QStringLiteral("Le plan a été modifié depuis ce travail : le mur est dessiné d'après le plan "
                                     "actuel, les chiffres sont ceux du travail enregistré."),
                      fonts.bodyBold);
@@ -257,7 +255,8 @@ class DrawingApplication {
   std::unique_ptr<QGuiApplication> application_;
 };
 
-QByteArray jobSheetPdf(const Session& session, const std::string& path) {
+QByteArray jobSheetPdf(const JobRecord& record, const JobVerdict& verdict, const JobSheetText& job, const Session* wall,
+                       const std::string& path) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -265,14 +264,14 @@ QByteArray jobSheetPdf(const Session& session, const std::string& path) {
   writer.setResolution(kDotsPerInch);
   writer.setPageLayout(
       QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMarginsMm, QPageLayout::Millimeter));
-  const QString project = projectFileName(session);
+  const QString project = text(job.project);
   writer.setTitle(QStringLiteral("Rapport de chantier - ") + project);
   writer.setCreator(QStringLiteral("Chromaflow"));
 
   const SheetFonts fonts = sheetFonts();
   const QRect content = writer.pageLayout().paintRectPixels(kDotsPerInch);
   SheetLayout layout(writer, QSizeF(content.size()), lineHeight(fonts.small, writer) * 2.5);
-  placeSheet(layout, session, fonts);
+  placeSheet(layout, record, verdict, job, wall, fonts);
 
   QPainter painter;
   if (!painter.begin(&writer)) throw FileError(path + " : la fiche de chantier n'a pas pu être dessinée");
@@ -294,14 +293,20 @@ QByteArray jobSheetPdf(const Session& session, const std::string& path) {
 
 }  // namespace
 
-void writeJobSheet(const Session& session, const std::string& path) {
+void writeJobSheet(const JobRecord& record, const JobVerdict& verdict, const JobSheetText& text, const Session* wall,
+                   const std::string& path) {
   // The target is checked and its temporary file made before anything is drawn; the file takes
   // the target's place only once the whole sheet is in it.
   StagedFile file(path);
   const DrawingApplication application(path);
-  const QByteArray pdf = jobSheetPdf(session, path);
+  const QByteArray pdf = jobSheetPdf(record, verdict, text, wall, path);
   file.write(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
   file.commit();
+}
+
+void writeJobSheet(const Session& session, const std::string& path) {
+  const JobSheetText text{nameWithoutDirectory(session.project().name().current()), session.project().userText(), {}};
+  writeJobSheet(session.jobRecord(), session.jobVerdict(), text, &session, path);
 }
 
 }  // namespace chromaflow

@@ -7,12 +7,26 @@
 // heading of their own.
 
 #include <string>
+#include <vector>
 
 namespace chromaflow {
 
+class JobRecord;
 class Session;
+struct JobVerdict;
 
-// Written whole or not at all; throws FileError naming the file.
+// What the sheet says of a job besides its record.
+struct JobSheetText {
+  std::string project;                // the project's file name, without its folder
+  std::vector<std::string> userText;  // the project's text, line by line
+  std::string painted;                // a kept job's machine, date and state; empty for the job on screen
+};
+
+// Written whole or not at all; throws FileError naming the file. The wall is drawn from the
+// plan of `wall`'s session when one is given (a kept job has no plan with it).
+void writeJobSheet(const JobRecord& record, const JobVerdict& verdict, const JobSheetText& text, const Session* wall,
+                   const std::string& path);
+// The session's job, judged at its tolerance, its wall drawn from its plan.
 void writeJobSheet(const Session& session, const std::string& path);
 
 }  // namespace chromaflow

@@ -105,6 +105,7 @@ void MainWindow::attach(const OtherWindows& windows) {
   ui_->MIProprietes->setEnabled(windows_.settings != nullptr);
   ui_->MIFullcardtest->setEnabled(windows_.cardTest != nullptr);
   ui_->MIRapport->setEnabled(windows_.jobReport != nullptr);
+  ui_->MIHistorique->setEnabled(windows_.history != nullptr);
 }
 
 void MainWindow::showOther(QDialog* window, OnReturn onReturn) {
@@ -157,6 +158,13 @@ void MainWindow::wireMenus() {
     windows_.jobReport->raise();
     windows_.jobReport->activateWindow();
   });
+  // The history too: reading old jobs leaves the one on the machine where it stands.
+  connect(f.MIHistorique, &QAction::triggered, this, [this] {
+    if (!windows_.history) return;
+    windows_.history->show();
+    windows_.history->raise();
+    windows_.history->activateWindow();
+  });
   connect(f.MIMachineSimulee, &QAction::triggered, this, &MainWindow::editSimulatedMachine);
   connect(f.MITerminerChantier, &QAction::triggered, this, [this] { session_.finishJob(); });
   connect(f.MIHistoriqueReglages, &QAction::triggered, this, &MainWindow::editHistoryPlace);
@@ -166,7 +174,7 @@ void MainWindow::wireMenus() {
 
   // Until the other windows are attached, the entries that open them are disabled.
   for (QAction* opener : {f.MISurface, f.MIColorf, f.MIProprietes, f.MIFullcardtest, f.Texteutilisateur1,
-                          f.Correctionautodesproportions1, f.MIRapport})
+                          f.Correctionautodesproportions1, f.MIRapport, f.MIHistorique})
     opener->setEnabled(false);
 
   ports_ = new QActionGroup(this);

@@ -48,6 +48,7 @@ struct OtherWindows {
   QDialog* settings = nullptr;        // FSettings
   QDialog* cardTest = nullptr;        // FTestInterface
   QWidget* jobReport = nullptr;       // FRapportChantier, not modal
+  QWidget* history = nullptr;         // FHistorique, not modal
 };
 
 // How the program reaches the simulated machine when the simulated card is in use; null or

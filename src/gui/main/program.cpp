@@ -17,6 +17,7 @@
 #include "gui/plan/selected_colour_view.h"
 #include "gui/plan/surface_editor_window.h"
 #include "gui/plan/view_form.h"
+#include "gui/history/history_window.h"
 #include "gui/report/job_report_window.h"
 #include "gui/settings/settings_window.h"
 #include "history/history_place.h"
@@ -55,7 +56,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
   userText_ = new UserTextWindow(*session_, owner);
   correction_ = new CorrectionWindow(*session_, owner);
   jobReport_ = new JobReportWindow(*session_, setup_.timers, owner);
-  main_->attach({correction_, userText_, fullColourView_, plan_, colours_, settings_, cardTest_, jobReport_});
+  history_ = new HistoryWindow(setup_.history, *session_, setup_.timers, owner);
+  main_->attach({correction_, userText_, fullColourView_, plan_, colours_, settings_, cardTest_, jobReport_, history_});
 
   if (!setup_.asker) {
     dialogs_ = std::make_unique<DialogAsker>(main_.get(), *insertValue_);

@@ -29,6 +29,8 @@ class InsertValueDialog;
 class UserTextWindow;
 class CorrectionWindow;
 class JobReportWindow;
+class HistoryWindow;
+class HistoryReading;
 class FullColourView;
 class SurfaceEditorWindow;
 class ViewForm;
@@ -80,6 +82,7 @@ class Program {
   CorrectionWindow& correction() { return *correction_; }
   FullColourView& fullColourView() { return *fullColourView_; }
   JobReportWindow& jobReport() { return *jobReport_; }
+  HistoryWindow& historyWindow() { return *history_; }
   // The simulated machine, while the simulated card is the card in use.
   sim::AttachedMachine* machine();
   // The simulated card, once the program has fallen back on it.
@@ -110,6 +113,7 @@ class Program {
   UserTextWindow* userText_ = nullptr;
   CorrectionWindow* correction_ = nullptr;
   JobReportWindow* jobReport_ = nullptr;
+  HistoryWindow* history_ = nullptr;
   std::unique_ptr<DialogAsker> dialogs_;
 };
 

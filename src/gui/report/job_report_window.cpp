@@ -3,6 +3,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QFont>
 #include <QHeaderView>
 #include <QLegendMarker>
@@ -26,6 +27,7 @@
 #include "core/control/job_record_csv.h"
 #include "core/session/session.h"
 #include "gui/drawing/job_sheet.h"
+#include "gui/report/proportion_lines.h"
 #include "ui_job_report_window.h"
 
 namespace chromaflow {
@@ -50,10 +52,6 @@ enum AlarmColumn { ColAlarm, ColTime, ColWhere, ColDuration, ColRaisings, AlarmC
 // Where the alarm marks stand on the chart: a strip above the 100 % line, as on the job sheet.
 constexpr double kAlarmStrip = 106;
 constexpr double kProportionAxisTop = 112;
-// A profile bin holds a few pump pulses only, so one bin's proportion laid jumps between 0, 50
-// and 100 %: the laid line joins bins until they hold this many pulses (a pulse is then at most
-// a 3 % step).
-constexpr long long kPulsesPerLaidPoint = 30;
 // The surface grid grows with the plan up to this many rows before it scrolls.
 constexpr int kSurfaceRowsShown = 12;
 
@@ -107,9 +105,10 @@ void setHeadings(QTableWidget& grid, const QStringList& headings) {
 
 }  // namespace
 
-JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget* parent)
+JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget* parent, Shows shows)
     : QDialog(parent),
       session_(session),
+      shows_(shows),
       ui_(std::make_unique<Ui::FRapportChantier>()),
       refreshTimer_(timers.makeTimer(kRefreshMilliseconds, false, [this] {
         refreshTimer_.setEnabled(false);
@@ -146,9 +145,15 @@ JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget*
 
   // The tolerance lives in the session, so that the job sheet judges as the window shows; a new
   // one judges the record again at once.
+  // A kept job is judged at the window's own tolerance: looking at an old job leaves the one
+  // painted now as the operator set it.
   ui_->SpinTolerance->setValue(static_cast<int>(std::lround(session_.verdictTolerance())));
+  keptTolerance_ = session_.verdictTolerance();
   connect(ui_->SpinTolerance, &QSpinBox::valueChanged, this, [this](int points) {
-    session_.setVerdictTolerance(points);
+    if (shows_ == Shows::KeptJob)
+      keptTolerance_ = points;
+    else
+      session_.setVerdictTolerance(points);
     showVerdict();
   });
   connect(ui_->ButExportCsv, &QPushButton::clicked, this, &JobReportWindow::exportCsv);
@@ -157,10 +162,37 @@ JobReportWindow::JobReportWindow(Session& session, TimerSource& timers, QWidget*
 
   // Every tick of a run changes the record: while shown, the window catches up a few times a
   // second; hidden, it only notes that it is behind.
-  changed_ = session_.changed.subscribe([this](Change) { recordChanged(); });
+  if (shows_ == Shows::SessionsJob) changed_ = session_.changed.subscribe([this](Change) { recordChanged(); });
 }
 
 JobReportWindow::~JobReportWindow() { refreshTimer_.setEnabled(false); }
+
+void JobReportWindow::showKeptJob(StoredJob job) {
+  kept_ = std::move(job);
+  keptTolerance_ = session_.verdictTolerance();
+  // Another job's alarms: the grid is written anew.
+  alarmRowsShown_ = 0;
+  recordMillisecondsShown_ = -1;
+  ui_->GridAlarmes->setRowCount(0);
+  setWindowTitle(QStringLiteral("Rapport de chantier — %1, %2, %3")
+                     .arg(QString::fromStdString(kept_->projectName), QString::fromStdString(kept_->machine),
+                          QDateTime::fromMSecsSinceEpoch(kept_->startedMs).toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
+  refresh();
+}
+
+const JobRecord& JobReportWindow::record() const {
+  static const JobRecord none;
+  if (shows_ == Shows::SessionsJob) return session_.jobRecord();
+  return kept_ ? kept_->record : none;
+}
+
+double JobReportWindow::tolerance() const {
+  return shows_ == Shows::KeptJob ? keptTolerance_ : session_.verdictTolerance();
+}
+
+JobVerdict JobReportWindow::verdict() const {
+  return shows_ == Shows::KeptJob ? judgeJob(record(), keptTolerance_) : session_.jobVerdict();
+}
 
 void JobReportWindow::makeChart() {
   auto* chart = new QChart;
@@ -242,15 +274,15 @@ void JobReportWindow::refresh() {
 }
 
 void JobReportWindow::showVerdict() {
-  const JobVerdict verdict = session_.jobVerdict();
+  const JobVerdict verdict = this->verdict();
   ui_->LVerdict->setText(QString::fromStdString(verdictText(verdict)));
   const QColor colour = !verdict.enoughToJudge ? QColor(60, 60, 60)
                         : verdict.withinTolerance ? QColor(0, 110, 0)
                                                   : QColor(190, 0, 0);
   ui_->LVerdict->setStyleSheet(QStringLiteral("color: %1").arg(colour.name()));
-  if (static_cast<double>(ui_->SpinTolerance->value()) != session_.verdictTolerance()) {
+  if (static_cast<double>(ui_->SpinTolerance->value()) != tolerance()) {
     const QSignalBlocker quiet(ui_->SpinTolerance);
-    ui_->SpinTolerance->setValue(static_cast<int>(std::lround(session_.verdictTolerance())));
+    ui_->SpinTolerance->setValue(static_cast<int>(std::lround(tolerance())));
   }
   ui_->SpinTolerance->setSuffix(ui_->SpinTolerance->value() < 2 ? QStringLiteral(" point") : QStringLiteral(" points"));
   showOutOfTolerance(verdict);
@@ -287,7 +319,7 @@ void JobReportWindow::showOutOfTolerance(const JobVerdict& verdict) {
 }
 
 void JobReportWindow::showState() {
-  const JobRecord& record = session_.jobRecord();
+  const JobRecord& record = this->record();
   const RecordedStretch total = record.totals();
   const double delivered = total.deliveredP1 + total.deliveredP2 + record.beyondEnd().deliveredP1 +
                            record.beyondEnd().deliveredP2;
@@ -302,7 +334,7 @@ void JobReportWindow::showState() {
 }
 
 void JobReportWindow::showSurfaces() {
-  const JobRecord& record = session_.jobRecord();
+  const JobRecord& record = this->record();
   QTableWidget& grid = *ui_->GridSurfaces;
   const int surfaces = static_cast<int>(record.surfaces().size());
   const int hoseRow = surfaces, totalRow = surfaces + 1;
@@ -353,26 +385,10 @@ void JobReportWindow::showSurfaces() {
 }
 
 void JobReportWindow::showChart() {
-  const JobRecord& record = session_.jobRecord();
-  QList<QPointF> asked, laid;
-  asked.reserve(static_cast<qsizetype>(record.profile().size()));
-  RecordedStretch joined;  // bins joined for the laid line
-  bool joining = false;
-  for (const RecordedStretch& bin : record.profile()) {
-    if (!bin.pumped()) continue;
-    if (bin.askedProportion() >= 0)
-      asked.append({(bin.from + bin.to) / 2.0, bin.askedProportion()});
-    if (!joining) joined = RecordedStretch{.from = bin.from};
-    joining = true;
-    joined.extendBy(bin);
-    if (joined.pulsesP1 + joined.pulsesP2 < kPulsesPerLaidPoint) continue;
-    laid.append({(joined.from + joined.to) / 2.0, joined.laidProportion()});
-    joining = false;
-  }
-  if (joining && joined.laidProportion() >= 0)
-    laid.append({(joined.from + joined.to) / 2.0, joined.laidProportion()});
-  asked_->replace(asked);
-  laid_->replace(laid);
+  const JobRecord& record = this->record();
+  const ProportionLines lines = proportionLines(record);
+  asked_->replace(lines.asked);
+  laid_->replace(lines.laid);
   const double length = record.profile().empty() ? 0.0 : record.profile().back().to;
   distanceAxis_->setRange(0, length > 0 ? length : 1);
   distanceAxis_->setTickInterval(tickStep(length > 0 ? length : 1));
@@ -388,7 +404,7 @@ void JobReportWindow::showChart() {
 }
 
 void JobReportWindow::showAlarms() {
-  const JobRecord& record = session_.jobRecord();
+  const JobRecord& record = this->record();
   const auto& alarms = record.alarms();
   QTableWidget& grid = *ui_->GridAlarmes;
   // Rows already shown stay as they are but for each alarm's last entry, which may still stand
@@ -433,12 +449,19 @@ void JobReportWindow::showAlarms() {
 }
 
 void JobReportWindow::exportCsv() {
-  exportAs(DocumentKind::RecordCsv, ".csv",
-           [this](const std::string& name) { writeJobRecordCsv(session_.jobRecord(), name); });
+  exportAs(DocumentKind::RecordCsv, ".csv", [this](const std::string& name) { writeJobRecordCsv(record(), name); });
 }
 
 void JobReportWindow::exportPdf() {
-  exportAs(DocumentKind::JobSheet, ".pdf", [this](const std::string& name) { writeJobSheet(session_, name); });
+  exportAs(DocumentKind::JobSheet, ".pdf", [this](const std::string& name) {
+    if (shows_ == Shows::SessionsJob) return writeJobSheet(session_, name);
+    if (!kept_) return;
+    const QString when = QDateTime::fromMSecsSinceEpoch(kept_->startedMs).toString(QStringLiteral("dd/MM/yyyy à HH:mm"));
+    std::string painted = "Peint sur " + kept_->machine + " le " + when.toStdString();
+    if (kept_->status != JobStatus::Finished) painted += std::string(" (") + statusText(kept_->status) + ")";
+    // The kept job's text is its first line; its plan is not kept, so its wall is not drawn.
+    writeJobSheet(kept_->record, verdict(), {kept_->projectName, {kept_->userText}, painted}, nullptr, name);
+  });
 }
 
 // The name asked beside the project's, then the file written; a failure is shown, not thrown.
@@ -446,7 +469,15 @@ void JobReportWindow::exportAs(DocumentKind kind, const char* extension,
                                const std::function<void(const std::string&)>& write) {
   Asker* asker = session_.asker();
   if (!asker) return;
-  const auto name = asker->askSaveName(kind, withExtension(session_.project().name().current(), extension));
+  // A kept job's file is named for its project and its start.
+  const std::string suggested =
+      shows_ == Shows::SessionsJob
+          ? session_.project().name().current()
+          : (kept_ ? kept_->projectName + QDateTime::fromMSecsSinceEpoch(kept_->startedMs)
+                                              .toString(QStringLiteral(" yyyy-MM-dd HHmm"))
+                                              .toStdString()
+                   : std::string());
+  const auto name = asker->askSaveName(kind, withExtension(suggested, extension));
   if (!name) return;
   try {
     write(*name);

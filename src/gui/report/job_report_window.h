@@ -7,6 +7,10 @@
 // last the indicators with when, where and how long. Not modal: the operator keeps it open beside the main window
 // while painting. Created once at start, it follows the session's job record while shown, a few
 // times a second at most, so that the reading cycle stays fast.
+//
+// The same window shows a job kept in the history (JobReportWindow::Shows::KeptJob): its record
+// as it was kept, judged at the window's own tolerance (the session's when the job is opened),
+// its title naming the project, the machine and the date; its exports write that job.
 
 #include <QDialog>
 
@@ -15,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +27,7 @@
 #include "core/common/signal.h"
 #include "core/control/figures.h"
 #include "core/control/job_verdict.h"
+#include "core/history/stored_job.h"
 
 class QAreaSeries;
 class QLineSeries;
@@ -40,9 +46,16 @@ class TimerSource;
 
 class JobReportWindow : public QDialog {
  public:
+  enum class Shows { SessionsJob, KeptJob };
+
   // The refresh is paced by a timer made from `timers` (the program's clock).
-  JobReportWindow(Session& session, TimerSource& timers, QWidget* parent = nullptr);
+  JobReportWindow(Session& session, TimerSource& timers, QWidget* parent = nullptr,
+                  Shows shows = Shows::SessionsJob);
   ~JobReportWindow() override;
+
+  // A kept job's window: shows this job from now on.
+  void showKeptJob(StoredJob job);
+  const std::optional<StoredJob>& keptJob() const { return kept_; }
 
   // The time between two refreshes while the record keeps changing.
   static constexpr int kRefreshMilliseconds = 250;
@@ -54,6 +67,9 @@ class JobReportWindow : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  const JobRecord& record() const;
+  JobVerdict verdict() const;
+  double tolerance() const;
   void makeChart();
   void recordChanged();
   void showVerdict();
@@ -67,6 +83,9 @@ class JobReportWindow : public QDialog {
   void exportAs(DocumentKind kind, const char* extension, const std::function<void(const std::string&)>& write);
 
   Session& session_;
+  const Shows shows_;
+  std::optional<StoredJob> kept_;
+  double keptTolerance_ = JobVerdict::kDefaultTolerance;
   std::unique_ptr<Ui::FRapportChantier> ui_;
   Timer& refreshTimer_;
   bool stale_ = true;

@@ -1,0 +1,54 @@
+// What keeping the job in the history adds to the reading cycle on the largest plan: the job
+// handed to the writer every 10 s of painting, written to a SQLite file by the writer's thread.
+// Each iteration is 10 s of painting (500 ticks) and waits for the writer to be done, so that the
+// time per iteration holds everything the recording costs; "CPU" counts every thread of the
+// process, the writer's included.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+#include "history/history_writer.h"
+#include "largest_job.h"
+#include "support/control_rig.h"
+
+namespace {
+
+using namespace chromaflow;
+
+constexpr int kTicksPerWrite = 500;  // 10 s of 20 ms ticks
+
+void BM_TenSecondsOfPainting(benchmark::State& state) {
+  const bool kept = state.range(0) != 0;
+  chromaflow::testing::ControlRig rig;
+  bench::openLargestPlan(rig);
+  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-history-bench";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  std::unique_ptr<HistoryWriter> writer;
+  if (kept) {
+    writer = startHistoryWriter({(folder / "history.sqlite").string(), "", "banc"});
+    rig.session.setJobHistory(writer.get());
+  }
+  std::uint16_t pins = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < kTicksPerWrite; ++i) rig.tick(pins = bench::nextPins(pins));
+    if (writer) writer->settle(std::chrono::minutes(1));
+  }
+  state.counters["ticks"] = kTicksPerWrite;
+  state.counters["record_kB"] = static_cast<double>(rig.session.jobRecord().stored().size()) / 1000;
+  rig.session.setJobHistory(nullptr);
+  writer.reset();
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_TenSecondsOfPainting)
+    ->ArgName("kept")
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
