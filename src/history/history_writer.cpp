@@ -20,7 +20,21 @@ std::string HistoryState::text() const {
            " dès son retour";
   else if (shared && waiting > 0)
     line += ", " + std::to_string(waiting) + (waiting > 1 ? " travaux" : " travail") + " à envoyer";
-  if (!lastError.empty()) line += " — " + lastError;
+  if (closedAtStart > 0)
+    line += closedAtStart > 1 ? ", " + std::to_string(closedAtStart) + " chantiers interrompus retrouvés"
+                              : ", 1 chantier interrompu retrouvé";
+  if (!lastError.empty()) {
+    // One line: the server's own message comes on several, indented.
+    line += " — ";
+    bool blank = false;
+    for (char c : lastError) {
+      const bool space = c == '\n' || c == '\r' || c == '\t' || c == ' ';
+      if (!space) line += c;
+      else if (!blank) line += ' ';
+      blank = space;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+  }
   return line;
 }
 
@@ -140,6 +154,13 @@ void HistoryWriter::changed(const std::function<void(HistoryState&)>& change) {
 
 void HistoryWriter::run() {
   std::unique_lock lock(mutex_);
+  // At once, not at the first job: the PC's store opened (or why not told), the jobs a killed
+  // program left running closed, and those waiting for the shared store sent.
+  busy_ = true;
+  lock.unlock();
+  openLocal();
+  lock.lock();
+  busy_ = false;
   bool lastCopyTried = false;
   for (;;) {
     if (!queue_.empty()) {

@@ -198,6 +198,8 @@ void SqliteJobStore::open() {
     // A file that already holds tables keeps its own.
     execute("PRAGMA page_size=65536", "ouverture");
     execute("PRAGMA journal_mode=WAL", "ouverture");
+    // The log is copied back into the file every 4 MB, as with the usual pages.
+    execute("PRAGMA wal_autocheckpoint=64", "ouverture");
     execute("PRAGMA synchronous=FULL", "ouverture");
     execute("PRAGMA foreign_keys=ON", "ouverture");
     migrate();

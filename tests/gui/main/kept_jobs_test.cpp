@@ -32,6 +32,8 @@ struct HistoryRig {
   QTemporaryDir folder;
   std::string file = folder.filePath("history.sqlite").toStdString();
   std::string placeFile = folder.filePath("config/history.conf").toStdString();
+  std::string foundAtStart;  // what the history file holds before the program starts
+  bool prepared = prepare();
   ProgramHistory history{HistoryPlace{file, "", "atelier-1"}, [](const HistoryPlace&) { return nullptr; }};
   VirtualClock clock;
   ScriptedAsker asker;
@@ -41,10 +43,15 @@ struct HistoryRig {
   Session& session = program.session();
   MainWindow& window = program.mainWindow();
 
-  HistoryRig() {
+  explicit HistoryRig(std::string before = {}) : foundAtStart(std::move(before)) {
     window.resize(1100, 720);
     window.show();
     QApplication::processEvents();
+  }
+  bool prepare() {
+    if (foundAtStart.empty()) return false;
+    std::ofstream(file, std::ios::binary) << foundAtStart;
+    return true;
   }
   template <typename Widget = QWidget>
   Widget* find(const char* name) const {
@@ -100,11 +107,7 @@ TEST(KeptJobs, AJobPaintedIsKeptAndTheOperatorEndsIt) {
 }
 
 TEST(KeptJobs, ADamagedHistoryIsToldInRedAndThePaintingGoesOn) {
-  HistoryRig rig;
-  {
-    std::ofstream damaged(rig.file, std::ios::binary);
-    damaged << std::string(4096, '\x5a');
-  }
+  HistoryRig rig(std::string(4096, '\x5a'));
   rig.paintTheExample(40'000);
   EXPECT_GT(rig.session.state().Distance, 1.0f);
   EXPECT_TRUE(rig.session.jobRunning());
