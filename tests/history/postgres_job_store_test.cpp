@@ -7,10 +7,17 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <sstream>
 #include <thread>
+#include <variant>
 
+#include "core/common/text_file.h"
+#include "history/history_listing.h"
 #include "history/history_writer.h"
 #include "history/sqlite_job_store.h"
+#include "sim/harness/replay.h"
+#include "sim/harness/simulation.h"
 #include "history_test_jobs.h"
 #include "postgres_server.h"
 #include "support/test_files.h"
@@ -70,6 +77,71 @@ TEST_F(SharedHistory, TheSameJobsListAndReadBackAsInThePCsFile) {
   }
   EXPECT_EQ(shared.closeUnfinished(), 1);
   EXPECT_EQ(shared.load(all[3].id).status, JobStatus::Interrupted);
+}
+
+// Every state of a job handed to two histories at once.
+class BothHistories : public JobHistory {
+ public:
+  BothHistories(JobHistory& a, JobHistory& b) : a_(a), b_(b) {}
+  Ticket begin(StoredJob job) override {
+    job.uid = newJobUid("atelier-1", job.startedMs);  // the same job in both
+    tickets_.emplace_back(a_.begin(job), b_.begin(job));
+    return tickets_.size() - 1;
+  }
+  void update(Ticket t, StoredJob job) override {
+    a_.update(tickets_[t].first, job);
+    b_.update(tickets_[t].second, std::move(job));
+  }
+  void finish(Ticket t, StoredJob job) override {
+    a_.finish(tickets_[t].first, job);
+    b_.finish(tickets_[t].second, std::move(job));
+  }
+  std::string statusLine() const override { return a_.statusLine(); }
+  bool inTrouble() const override { return a_.inTrouble() || b_.inTrouble(); }
+
+ private:
+  JobHistory &a_, &b_;
+  std::vector<std::pair<Ticket, Ticket>> tickets_;
+};
+
+TEST_F(SharedHistory, TheKeptReplaysAreListedAlikeFromThePCsFileAndTheServer) {
+  testing::TempDir dir;
+  const std::string file = dir.file("history.sqlite");
+  {
+    auto onFile = writerFor(file);
+    auto onServer = writerFor(server.connection());
+    BothHistories both(*onFile, *onServer);
+    const std::string golden = CHROMAFLOW_GOLDEN;
+    for (const auto& [project, replay] : {std::pair{std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv", golden + "/painting.replay"},
+                                          std::pair{golden + "/full_hose.prv", golden + "/full_hose.replay"}}) {
+      sim::Simulation simulation;
+      simulation.session().setJobHistory(&both);
+      simulation.openProject(project);
+      const auto steps = std::get<std::vector<sim::ReplayStep>>(sim::parseReplay(readTextFile(replay).lines));
+      std::ostringstream errors;
+      for (const sim::ReplayStep& step : steps) simulation.replay(step, errors);
+      simulation.session().setJobHistory(nullptr);
+    }
+    ASSERT_TRUE(onFile->settle(10s));
+    ASSERT_TRUE(onServer->settle(10s));
+  }
+  std::ostringstream fromFile, fromServer, errors;
+  ASSERT_EQ(listHistory(file, std::nullopt, fromFile, errors), 0) << errors.str();
+  ASSERT_EQ(listHistory(server.connection(), std::nullopt, fromServer, errors), 0) << errors.str();
+  const std::string listed = fromFile.str();
+  EXPECT_EQ(fromServer.str(), listed);
+  EXPECT_GE(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;
+  SqliteJobStore kept(file);
+  PostgresJobStore shared(server.connection());
+  kept.open();
+  shared.open();
+  const std::vector<JobSummary> jobs = kept.list(std::nullopt, "");
+  ASSERT_EQ(shared.list(std::nullopt, ""), jobs);
+  for (const JobSummary& job : jobs) {
+    const StoredJob there = shared.load(job.id), here = kept.load(job.id);
+    expectSameJob(there, here);
+    EXPECT_EQ(there.record.stored(), here.record.stored());
+  }
 }
 
 TEST_F(SharedHistory, AJobWrittenWhileTheServerIsDownArrivesOnceItIsBack) {
