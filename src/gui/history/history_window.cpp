@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "core/control/timer.h"
+#include "core/session/session.h"
 #include "gui/history/history_list_model.h"
 #include "gui/history/job_comparison_window.h"
 #include "gui/report/job_report_window.h"
@@ -92,6 +93,11 @@ HistoryWindow::HistoryWindow(HistoryReading* reading, Session& session, TimerSou
   connect(grid.selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryWindow::selectionChanged);
   connect(ui_->ButFermer, &QPushButton::clicked, this, &QDialog::close);
   selectionChanged();
+
+  // A job that begins or ends while the list is shown appears in it, as it now stands.
+  jobs_ = session.changed.subscribe([this](const Change& change) {
+    if (change.has(Changed::Job) && isVisible()) refresh();
+  });
 
   if (!reading_) {
     for (QWidget* widget : std::initializer_list<QWidget*>{ui_->EditRecherche, ui_->CheckDepuis, ui_->DateDepuis,

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/common/signal.h"
 #include "core/history/job_history.h"
 
 namespace Ui {
@@ -73,6 +74,8 @@ class HistoryWindow : public QDialog {
   int loadAsked_ = 0;
   std::vector<std::optional<StoredJob>> loading_;
   bool listed_ = false;
+  // Last, so that the window stops listening before its widgets go.
+  Subscription jobs_;
 };
 
 }  // namespace chromaflow
