@@ -17,20 +17,26 @@
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
 #include "gui/widgets/picture_view.h"
+#include "history/program_history.h"
 #include "support/scripted_asker.h"
 
 namespace chromaflow::testing {
 
 struct ProgramRig {
+  // The program keeps its jobs in `history` (none: it keeps none) and the operator's choice of
+  // its place in `placeFile`.
+  ProgramHistory* history = nullptr;
+  std::string placeFile;
   VirtualClock clock;
   ScriptedAsker asker;
   Program program{{clock, [this] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false},
-                   &asker}};
+                   &asker, {}, history, placeFile}};
   Session& session = program.session();
   MainWindow& window = program.mainWindow();
   QTemporaryDir folder;
 
-  ProgramRig() {
+  explicit ProgramRig(ProgramHistory* keptIn = nullptr, std::string placeFile = {})
+      : history(keptIn), placeFile(std::move(placeFile)) {
     window.resize(1100, 720);
     window.show();
     QApplication::processEvents();

@@ -18,7 +18,7 @@
 namespace chromaflow {
 namespace {
 
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;  // 2024-05-01 00:00 UTC
+using testing::kMay2024;
 constexpr std::int64_t kHour = 3600LL * 1000;
 
 // Local time is UTC for these cases.

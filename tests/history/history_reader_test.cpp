@@ -22,7 +22,7 @@ using namespace std::chrono_literals;
 using testing::FakeJobStore;
 using testing::FakeStoreState;
 
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;
+using testing::kMay2024;
 
 // The answers a case waits for, taken from the reader's thread.
 template <typename Answer>

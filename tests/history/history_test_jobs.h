@@ -12,6 +12,8 @@
 
 namespace chromaflow::testing {
 
+inline constexpr std::int64_t kMay2024 = 1'714'521'600'000;  // 2024-05-01 00:00 UTC
+
 // The record after `seconds` of painting (to the wall's end with 0).
 inline JobRecord paintedRecord(double seconds = 0) {
   sim::Simulation simulation;

@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 using testing::FakeJobStore;
 using testing::FakeStoreState;
 
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;
+using testing::kMay2024;
 
 // A job, told apart by its area.
 StoredJob jobAt(double area, const std::string& project = "Hall") {

@@ -31,7 +31,7 @@ using testing::PostgresServer;
 using testing::sampleJob;
 
 constexpr std::int64_t kDay = 24LL * 3600 * 1000;
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;
+using testing::kMay2024;
 
 struct SharedHistory : ::testing::Test {
   PostgresServer server;

@@ -27,7 +27,7 @@ using testing::sampleJob;
 using testing::TempDir;
 
 constexpr std::int64_t kDay = 24LL * 3600 * 1000;
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;  // 2024-05-01 00:00 UTC
+using testing::kMay2024;
 
 // Runs statements on the file as another program would.
 void rawSql(const std::string& path, const std::string& sql) {

@@ -32,7 +32,6 @@
 namespace chromaflow::testing {
 namespace {
 
-constexpr std::int64_t kMay2024 = 1'714'521'600'000;
 
 // A reader whose answers the case gives when it wants, as the reader's thread would.
 struct FakeReading : HistoryReading {

@@ -15,7 +15,6 @@
 
 #include <fstream>
 
-#include "core/control/virtual_clock.h"
 #include "core/session/session.h"
 #include "gui/dialogs/history_settings_dialog.h"
 #include "gui/main/main_window.h"
@@ -23,51 +22,30 @@
 #include "history/history_place.h"
 #include "history/program_history.h"
 #include "history/sqlite_job_store.h"
-#include "support/scripted_asker.h"
+#include "gui/program_rig.h"
 
 namespace chromaflow::testing {
 namespace {
 
-struct HistoryRig {
-  QTemporaryDir folder;
-  std::string file = folder.filePath("history.sqlite").toStdString();
-  std::string placeFile = folder.filePath("config/history.conf").toStdString();
-  std::string foundAtStart;  // what the history file holds before the program starts
-  bool prepared = prepare();
-  ProgramHistory history{HistoryPlace{file, "", "atelier-1"}, [](const HistoryPlace&) { return nullptr; }};
-  VirtualClock clock;
-  ScriptedAsker asker;
-  Program program{{clock, [this] { return clock.now(); },
-                   PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false}, &asker, {}, &history,
-                   placeFile}};
-  Session& session = program.session();
-  MainWindow& window = program.mainWindow();
+// The history the program keeps its jobs in, made before the program.
+struct KeptHistory {
+  QTemporaryDir historyFolder;
+  std::string file = historyFolder.filePath("history.sqlite").toStdString();
+  std::string choiceFile = historyFolder.filePath("config/history.conf").toStdString();
+  bool foundAtStart;
+  ProgramHistory jobs{HistoryPlace{file, "", "atelier-1"}, [](const HistoryPlace&) { return nullptr; }};
 
-  explicit HistoryRig(std::string before = {}) : foundAtStart(std::move(before)) {
-    window.resize(1100, 720);
-    window.show();
-    QApplication::processEvents();
-  }
-  bool prepare() {
-    if (foundAtStart.empty()) return false;
-    std::ofstream(file, std::ios::binary) << foundAtStart;
-    return true;
-  }
-  template <typename Widget = QWidget>
-  Widget* find(const char* name) const {
-    auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  QAction* action(const char* name) const { return find<QAction>(name); }
+  // `before`: what the history file holds before the program starts (nothing: no file).
+  explicit KeptHistory(const std::string& before)
+      : foundAtStart(!before.empty() && (std::ofstream(file, std::ios::binary) << before)) {}
+};
+
+struct HistoryRig : KeptHistory, ProgramRig {
+  explicit HistoryRig(const std::string& before = {}) : KeptHistory(before), ProgramRig(&jobs, choiceFile) {}
+
   std::string statusLine() const { return find<QLabel>("StatusPanelHistorique")->text().toStdString(); }
-  void run(std::int64_t milliseconds) {
-    clock.advanceTo(clock.now() + milliseconds);
-    QApplication::processEvents();
-  }
   void paintTheExample(std::int64_t milliseconds) {
-    asker.openAnswers.push_back(std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv");
-    action("MIOpen")->trigger();
+    openExample();
     find<QRadioButton>("RBStart")->click();
     find<QPushButton>("BPistolet")->click();
     run(milliseconds);
@@ -75,7 +53,7 @@ struct HistoryRig {
   // The jobs in the PC's file, once the writer has written what it was handed (a shared history
   // that does not answer: the wait is cut short, the jobs being kept here first).
   std::vector<JobSummary> kept(bool shared = false) {
-    EXPECT_EQ(history.settle(std::chrono::seconds(shared ? 2 : 10)), !shared);
+    EXPECT_EQ(jobs.settle(std::chrono::seconds(shared ? 2 : 10)), !shared);
     SqliteJobStore store(file);
     store.open();
     return store.list(std::nullopt, "");
@@ -111,7 +89,7 @@ TEST(KeptJobs, ADamagedHistoryIsToldInRedAndThePaintingGoesOn) {
   rig.paintTheExample(40'000);
   EXPECT_GT(rig.session.state().Distance, 1.0f);
   EXPECT_TRUE(rig.session.jobRunning());
-  rig.history.settle(std::chrono::seconds(10));
+  rig.jobs.settle(std::chrono::seconds(10));
   rig.run(1'000);
   const std::string line = rig.statusLine();
   EXPECT_NE(line.find(rig.file), std::string::npos) << line;
@@ -142,7 +120,7 @@ TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
   rig.action("MIHistoriqueReglages")->trigger();
   // The job running ended in the history it began in; the next one goes to the new place.
   EXPECT_FALSE(rig.session.jobRunning());
-  EXPECT_EQ(rig.history.place().shared, server);
+  EXPECT_EQ(rig.jobs.place().shared, server);
   EXPECT_EQ(readHistoryPlace(rig.placeFile).shared, server);
   rig.run(5'000);
   ASSERT_TRUE(rig.session.jobRunning());
