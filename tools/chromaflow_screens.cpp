@@ -23,6 +23,7 @@
 #include "core/session/session.h"
 #include "gui/card_test/card_test_window.h"
 #include "gui/correction/correction_window.h"
+#include "gui/dialogs/history_settings_dialog.h"
 #include "gui/history/history_list_model.h"
 #include "gui/history/history_window.h"
 #include "gui/history/job_comparison_window.h"
@@ -196,6 +197,15 @@ int pictureWindows(int, char** argv) {
     saved &= waitFor([&] { return comparison.isVisible(); });
     comparison.resize(1100, 600);
     saved &= save(comparison, folder, "history-compare.png");
+    // "Historique": the history shared on the firm's server, which does not answer.
+    HistorySettingsDialog place(&window);
+    place.showPlace({"/home/peintre/.local/share/chromaflow/history.sqlite", "postgresql://peintre@atelier/chromaflow",
+                     "atelier-1"},
+                    "/home/peintre/.local/share/chromaflow/history.sqlite", "atelier-1",
+                    "Historique partagé injoignable (PostgreSQL atelier:5432/chromaflow) : 2 travaux gardés sur ce "
+                    "poste, envois dès son retour");
+    place.show();
+    saved &= save(place, folder, "history-place.png");
   }
 
   saved &= picture(program.planWindow(), folder, "plan.png");
