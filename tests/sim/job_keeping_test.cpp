@@ -75,7 +75,7 @@ TEST(JobKeeping, AJobBeginsWhenTheRollerPaintsIsWrittenEveryTenSecondsAndEndsWhe
   simulation.startMachine(config);
   while (!simulation.session().jobRecord().painted()) simulation.tick();
   ASSERT_EQ(history.heard.size(), 1u);
-  const StoredJob& begun = history.heard[0].job;
+  const StoredJob begun = history.heard[0].job;  // a copy: the list grows
   EXPECT_EQ(history.heard[0].kind, Kind::Begin);
   EXPECT_EQ(begun.projectName, "wall.prv");
   EXPECT_EQ(begun.projectPath, kExample);
@@ -95,7 +95,7 @@ TEST(JobKeeping, AJobBeginsWhenTheRollerPaintsIsWrittenEveryTenSecondsAndEndsWhe
 
   simulation.session().finishJob();
   ASSERT_EQ(history.heard.back().kind, Kind::Finish);
-  const StoredJob& finished = history.heard.back().job;
+  const StoredJob finished = history.heard.back().job;
   EXPECT_NEAR(static_cast<double>(finished.endedMs - begun.startedMs), 65'000, 40);
   EXPECT_GT(finished.figures.areaPainted, 10);
   EXPECT_EQ(finished.verdictText, verdictText(finished.verdict));
