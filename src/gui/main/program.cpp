@@ -88,6 +88,8 @@ void Program::moveHistory(const HistoryPlace& place) {
   session_->setJobHistory(nullptr);
   setup_.history->moveTo(place);
   session_->setJobHistory(setup_.history);
+  // The list shown is read again from the new place.
+  if (history_->isVisible()) history_->refresh();
 }
 
 Program::~Program() {
