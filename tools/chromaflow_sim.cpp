@@ -395,21 +395,30 @@ class KeptJob {
     if (!target) return;
     writer_ = writerFor(*target);
     session_.setJobHistory(writer_.get());
+    begun_ = session_.changed.subscribe([this](const Change& change) {
+      if (change.has(Changed::Job) && session_.jobRunning()) anyJob_ = true;
+    });
+  }
+  // A run that failed still ends its job before the writer goes.
+  ~KeptJob() {
+    if (writer_) session_.setJobHistory(nullptr);
   }
   void finish(std::ostream& out) {
     if (!writer_) return;
-    const bool painted = session_.jobRunning();
     session_.setJobHistory(nullptr);  // ends the job
-    writer_->settle(std::chrono::seconds(30));
+    const bool written = writer_->settle(std::chrono::seconds(30));
     const HistoryState state = writer_->state();
     if (!state.lastError.empty()) throw FileError("--history : " + state.lastError);
-    out << (painted ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ")
+    if (!written) throw FileError("--history : " + state.target + " n'a pas fini d'écrire le chantier en 30 s");
+    out << (anyJob_ ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ")
         << state.target << "\n";
   }
 
  private:
   Session& session_;
   std::unique_ptr<HistoryWriter> writer_;
+  bool anyJob_ = false;
+  Subscription begun_;
 };
 
 int run(const Options& options) {

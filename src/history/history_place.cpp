@@ -1,6 +1,11 @@
 #include "history/history_place.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -56,13 +61,17 @@ void writeHistoryPlace(const std::string& path, const HistoryPlace& place) {
     throw FileError("Le nom de la machine tient sur une ligne.");
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  // The connection may carry the server's password: the file is its owner's alone before it
+  // holds anything, and the new one takes its mode.
+  const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (made >= 0) ::close(made);
+  if (::chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0)
+    throw FileError("Le choix de l'historique ne peut pas être gardé dans " + path + " : " + std::strerror(errno));
   std::ostringstream text;
   text << kShared << place.shared << "\n" << kMachine << place.machine << "\n";
   StagedFile file(path);
   file.write(text.str());
   file.commit();
-  // The connection may carry the server's password.
-  ::chmod(path.c_str(), S_IRUSR | S_IWUSR);
 }
 
 }  // namespace chromaflow

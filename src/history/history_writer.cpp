@@ -201,10 +201,15 @@ bool HistoryWriter::aloneOnThisPc() {
   // A lock that cannot be made (a read-only folder): the jobs running are left as they are.
   if (writersLock_ < 0) return false;
   // Every writer holds the lock shared while it lives, and the system lets go of it when its
-  // program ends, however it ends: the lock taken whole means no other writer is alive.
-  const bool alone = ::flock(writersLock_, LOCK_EX | LOCK_NB) == 0;
+  // program ends, however it ends: the lock taken whole means no other writer is alive. It is
+  // held whole until the jobs cut off are closed (shareWritersLock), or shared at once.
+  if (::flock(writersLock_, LOCK_EX | LOCK_NB) == 0) return true;
   ::flock(writersLock_, LOCK_SH);
-  return alone;
+  return false;
+}
+
+void HistoryWriter::shareWritersLock() {
+  if (writersLock_ >= 0) ::flock(writersLock_, LOCK_SH);
 }
 
 bool HistoryWriter::openLocal() {
@@ -216,7 +221,15 @@ bool HistoryWriter::openLocal() {
     if (!localChecked_) {
       localChecked_ = true;
       alone_ = options_.closesCutOffJobs && aloneOnThisPc();
-      const int closed = alone_ ? local_->closeUnfinished() : 0;
+      int closed = 0;
+      try {
+        if (alone_) closed = local_->closeUnfinished();
+      } catch (...) {
+        shareWritersLock();
+        throw;
+      }
+      // Only now may another writer start beside this one.
+      shareWritersLock();
       changed([&](HistoryState& s) { s.closedAtStart = closed; });
     }
     localError_.clear();

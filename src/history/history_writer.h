@@ -99,8 +99,10 @@ class HistoryWriter : public JobHistory {
   void run();
   void write(Item& item);
   bool openLocal();
-  // Whether no other writer holds the writers' lock; the lock is held shared from then on.
+  // Whether no other writer holds the writers' lock: then it is held whole, until
+  // shareWritersLock; otherwise shared from then on.
   bool aloneOnThisPc();
+  void shareWritersLock();
   void copyToShared();
   void changed(const std::function<void(HistoryState&)>& change);
   std::size_t waitingNow();

@@ -136,11 +136,34 @@ TEST(JobKeeping, AJobEndsWithItsProjectTheRunFromTheStartAndTheProgram) {
   simulation->startNextWall();
   EXPECT_EQ(history.count(Kind::Finish), 2u);
 
-  // The program quits while painting: the job ends with it.
+  // Moved to another history while painting: the job ends in the first, and the other gets only
+  // what is painted from then on.
   paintSome(*simulation);
-  ASSERT_EQ(history.count(Kind::Begin), 3u);
+  tickFor(*simulation, 10);
+  HeardHistory other;
+  simulation->session().setJobHistory(&other);
+  ASSERT_EQ(history.heard.back().kind, Kind::Finish);
+  EXPECT_EQ(history.count(Kind::Begin), 3u);
+  const double keptThere = history.heard.back().job.figures.areaPainted;
+  EXPECT_GT(keptThere, 1);
+  EXPECT_FALSE(simulation->session().jobRecord().painted());
+  paintSome(*simulation);
+  ASSERT_EQ(other.count(Kind::Begin), 1u);
+  EXPECT_LT(other.heard.back().job.figures.areaPainted, keptThere / 2);
+  // Left without a history and given one again, the record already kept begins nothing until
+  // it starts anew.
+  simulation->session().setJobHistory(nullptr);
+  simulation->session().setJobHistory(&history);
+  tickFor(*simulation, 2);
+  EXPECT_FALSE(simulation->session().jobRunning());
+  simulation->startNextWall();
+  paintSome(*simulation);
+  ASSERT_TRUE(simulation->session().jobRunning());
+
+  // The program quits while painting: the job ends with it.
+  const std::size_t finished = history.count(Kind::Finish);
   simulation.reset();
-  EXPECT_EQ(history.count(Kind::Finish), 3u);
+  EXPECT_EQ(history.count(Kind::Finish), finished + 1);
   EXPECT_EQ(history.heard.back().job.backend, "machine simulée (10 m/min)");
 }
 

@@ -12,7 +12,7 @@ void JobKeeping::setHistory(JobHistory* history) { history_ = history; }
 void JobKeeping::follow(const JobRecord& record, double tolerance, const Describe& describe) {
   if (!history_) return;
   if (!ticket_) {
-    if (!record.painted()) return;
+    if (recordKept_ || !record.painted()) return;
     startedMs_ = lastWrittenMs_ = now_();
     ticket_ = history_->begin(state(record, tolerance, describe, startedMs_));
     return;
@@ -27,6 +27,7 @@ void JobKeeping::follow(const JobRecord& record, double tolerance, const Describ
 void JobKeeping::end(const JobRecord& record, double tolerance, const Describe& describe) {
   if (!ticket_) return;
   const JobHistory::Ticket ticket = *std::exchange(ticket_, std::nullopt);
+  recordKept_ = true;
   if (history_) history_->finish(ticket, state(record, tolerance, describe, now_()));
 }
 

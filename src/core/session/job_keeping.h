@@ -40,8 +40,11 @@ class JobKeeping {
   // At each reading-cycle tick, after the record took it: begins the job once the record holds a
   // stretch painted, then hands its state over when kWriteEveryMilliseconds have gone by.
   void follow(const JobRecord& record, double tolerance, const Describe& describe);
-  // Ends the running job, if any, with the record as it stands.
+  // Ends the running job, if any, with the record as it stands. What that record holds is kept:
+  // no job begins again from it, only from the record started anew.
   void end(const JobRecord& record, double tolerance, const Describe& describe);
+  // The record started anew (a run from the start of the path, or after a job ended).
+  void recordRestarted() { recordKept_ = false; }
 
  private:
   StoredJob state(const JobRecord& record, double tolerance, const Describe& describe, std::int64_t now) const;
@@ -51,6 +54,7 @@ class JobKeeping {
   std::optional<JobHistory::Ticket> ticket_;
   std::int64_t startedMs_ = 0;
   std::int64_t lastWrittenMs_ = 0;
+  bool recordKept_ = false;  // the record holds a job already ended
 };
 
 }  // namespace chromaflow

@@ -70,7 +70,7 @@ Session::Session(SessionSetup setup)
 
 Session::~Session() {
   // The program quits: the job ends with it.
-  jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+  jobs_.end(record_, verdictTolerance_, [this] { return jobDescription(); });
   // The thread lets go of the bus before the card and the ports go.
   if (acquisition_) {
     acquisition_->stop();
@@ -163,12 +163,13 @@ void Session::followJobRecord() {
   if (sameJob) {
     record_.record(jobTick(), path);
   } else {
-    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+    jobs_.end(record_, verdictTolerance_, [this] { return jobDescription(); });
     runMilliseconds_ = 0;
     record_.restart(path, jobTick());
+    jobs_.recordRestarted();
   }
   const bool wasRunning = jobs_.running();
-  jobs_.follow(record_, verdictTolerance_, [this] { return describeJob(); });
+  jobs_.follow(record_, verdictTolerance_, [this] { return jobDescription(); });
   if (jobs_.running() != wasRunning) note(Changed::Job);
 }
 
@@ -176,19 +177,26 @@ void Session::restartRecord() {
   runMilliseconds_ = 0;
   recordedPlanRevision_ = documents_.plan.revision();
   record_.restart(control_.path(), jobTick());
+  jobs_.recordRestarted();
 }
 
 void Session::setJobHistory(JobHistory* history) {
   operation([&] {
-    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+    const bool moving = jobs_.running() && history;
+    jobs_.end(record_, verdictTolerance_, [this] { return jobDescription(); });
     jobs_.setHistory(history);
-    note(Changed::Job);
+    // Moved to another history while painting: the job there holds what is painted from now on,
+    // not what the one just ended holds.
+    if (moving) restartRecord();
+    note(moving ? Changed::Job | Changed::Figures : Changed::Job);
   });
 }
 
+JobDescription Session::jobDescription() const { return openingFrom_ ? *openingFrom_ : describeJob(); }
+
 void Session::finishJob() {
   if (!jobs_.running()) return;
-  operation([this] { putJobAway(describeJob()); });
+  operation([this] { putJobAway(jobDescription()); });
 }
 
 void Session::putJobAway(const JobDescription& description) {
@@ -290,7 +298,7 @@ void Session::hoseFullButton() {
   operation([this] {
     control_.hoseFullButton();
     // A new run from the start of the path: a new record, and the job of the last one ends.
-    jobs_.end(record_, verdictTolerance_, [this] { return describeJob(); });
+    jobs_.end(record_, verdictTolerance_, [this] { return jobDescription(); });
     restartRecord();
     note(Changed::Job);
     note(Changed::Figures);

@@ -302,6 +302,9 @@ class Session {
   void restartRecord();
   // Ends the running job, told as `description`, and starts the record anew.
   void putJobAway(const JobDescription& description);
+  // The job as the history is told it: while another project is being opened (its dialogs let
+  // the reading cycle tick), as the project it painted.
+  JobDescription jobDescription() const;
   void redrawViews();            // surface view, then proportion views
   void redrawProportionViews();  // proportion views only
   void afterColourRowEdit();
@@ -351,6 +354,7 @@ class Session {
   JobRecord record_;
   JobKeeping jobs_;
   std::string jobBackend_;
+  std::optional<JobDescription> openingFrom_;  // the project being replaced by an open
   double verdictTolerance_ = JobVerdict::kDefaultTolerance;
   std::int64_t runMilliseconds_ = 0;
   std::optional<std::uint64_t> shownPulsesLost_;  // reading-cycle time since the record started

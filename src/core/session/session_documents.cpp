@@ -69,7 +69,15 @@ bool Session::openAnotherProject(Open&& open) {
   const bool running = jobs_.running();
   const JobDescription before = running ? describeJob() : JobDescription{};
   const unsigned long long planRevision = documents_.plan.revision();
-  const bool opened = fileOperation(kAllDocuments, std::forward<Open>(open));
+  if (running) openingFrom_ = before;
+  bool opened = false;
+  try {
+    opened = fileOperation(kAllDocuments, std::forward<Open>(open));
+  } catch (...) {
+    openingFrom_.reset();
+    throw;
+  }
+  openingFrom_.reset();
   if (running && (opened || documents_.plan.revision() != planRevision))
     operation([&] { putJobAway(before); });
   if (opened) reportWhatTheOpenMet();

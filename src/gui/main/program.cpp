@@ -77,6 +77,9 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
 
 void Program::moveHistory(const HistoryPlace& place) {
   if (!setup_.history) return;
+  // "OK" on the choice as it was moves nothing, and ends no job.
+  const HistoryPlace& now = setup_.history->place();
+  if (place.localPath == now.localPath && place.shared == now.shared && place.machine == now.machine) return;
   try {
     if (!setup_.historyPlaceFile.empty()) writeHistoryPlace(setup_.historyPlaceFile, place);
   } catch (const FileError& error) {
