@@ -87,10 +87,10 @@ void Program::moveHistory(const HistoryPlace& place) {
       asker->showError(std::string("Le choix de l'historique n'a pas pu être gardé pour les prochains "
                                    "démarrages : ") + error.what());
   }
-  // The job running ends in the history it began in; the next one goes to the new place.
-  session_->setJobHistory(nullptr);
+  // The job running ends in the history it began in, as "Terminer le chantier" ends it; the
+  // next one goes to the new place.
+  session_->finishJob();
   setup_.history->moveTo(place);
-  session_->setJobHistory(setup_.history);
   // The list shown is read again from the new place.
   if (history_->isVisible()) history_->refresh();
 }
