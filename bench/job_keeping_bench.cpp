@@ -51,4 +51,28 @@ BENCHMARK(BM_TenSecondsOfPainting)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
+// "Terminer le chantier" on the largest plan, as the operator's gesture: the job's last state
+// built (its record copied and judged) and handed to the writer, the record started anew. Between
+// two, the roller paints until the next job has begun.
+void BM_JobEndedByTheOperator(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  bench::openLargestPlan(rig);
+  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-history-bench-end";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  auto writer = startHistoryWriter({(folder / "history.sqlite").string(), "", "banc"});
+  rig.session.setJobHistory(writer.get());
+  std::uint16_t pins = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    while (!rig.session.jobRunning()) rig.tick(pins = bench::nextPins(pins));
+    state.ResumeTiming();
+    rig.session.finishJob();
+  }
+  rig.session.setJobHistory(nullptr);
+  writer.reset();
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_JobEndedByTheOperator)->Unit(benchmark::kMillisecond);
+
 }  // namespace
