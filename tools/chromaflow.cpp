@@ -41,7 +41,7 @@ std::string helpText() {
                      "  PROJET.prv         ouvert au démarrage comme « &Ouvrir... » du menu « &Projet », avec\n"
                      "                     ses fichiers .sev, .spv et .cov du même nom à côté\n"
                      "  --acquisition MS   période de lecture des entrées de la carte, où chaque\n"
-                     "                     impulsion est comptée, de 1 à 5 ms (défaut 2)\n"
+                     "                     impulsion est comptée, nombre entier de 1 à 5 ms (défaut 2)\n"
                      "  --history SERVEUR  partage l'historique des chantiers sur ce serveur PostgreSQL,\n"
                      "                     pour cette fois (postgresql://utilisateur@hôte/base), au lieu\n"
                      "                     du choix gardé par « &Interface » > « Historique... »\n"
@@ -68,8 +68,7 @@ CommandLine readCommandLine(int argc, char** argv) {
   chromaflow::tools::ArgumentReader args(argc, argv);
   while (args.next()) {
     if (args.name() == "--acquisition") {
-      line.acquisitionMilliseconds =
-          static_cast<int>(chromaflow::tools::boundedNumber(args.value(), "--acquisition", 1, 5));
+      line.acquisitionMilliseconds = chromaflow::tools::boundedWholeNumber(args.value(), "--acquisition", 1, 5);
       continue;
     }
     if (args.name() == "--history") {

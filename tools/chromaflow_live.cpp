@@ -49,7 +49,7 @@ const char* const kHelp =
     "  --edits            un opérateur déplace un point du graphique des proportions toutes les\n"
     "                     100 ms et le remet en place ; edit_max_ms est le plus long\n                     de ces gestes\n"
     "  --speed M_PAR_MIN  vitesse du rouleau, de 0.1 à 200 m/min (défaut 10)\n"
-    "  --period MS        période de l'acquisition, de 1 à 5 ms (défaut 2)\n"
+    "  --period MS        période de l'acquisition, nombre entier de 1 à 5 ms (défaut 2)\n"
     "  --help, --version  cette aide, la version\n"
     "\n"
     "priority : fifo (temps réel), rtkit (temps réel accordé par RealtimeKit) ou normal.\n"
@@ -76,7 +76,7 @@ LiveOptions readOptions(int argc, char** argv) {
     } else if (name == "--speed") {
       options.speed = tools::boundedNumber(args.value(), "--speed", 0.1, 200);
     } else if (name == "--period") {
-      options.periodMilliseconds = static_cast<int>(tools::boundedNumber(args.value(), "--period", 1, 5));
+      options.periodMilliseconds = tools::boundedWholeNumber(args.value(), "--period", 1, 5);
     } else if (args.isOption()) {
       throw UsageError{"option inconnue " + name};
     } else if (!options.project.empty()) {
@@ -211,7 +211,7 @@ int runLive(const LiveOptions& options) {
 
   char line[512];
   std::snprintf(line, sizeof line,
-                "live: seconds=%.0f ticks=%zu missed=%llu tick_p99_ms=%.1f tick_max_ms=%.1f sample_p99_ms=%.2f "
+                "live: seconds=%g ticks=%zu missed=%llu tick_p99_ms=%.1f tick_max_ms=%.1f sample_p99_ms=%.2f "
                 "sample_max_ms=%.2f pulses_made=%llu pulses_counted=%llu lost=%llu edit_max_ms=%.1f priority=%s\n",
                 options.seconds, tickStarts.size(), static_cast<unsigned long long>(missed),
                 percentile(intervals, 0.99), longestTick,

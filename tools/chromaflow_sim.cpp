@@ -49,7 +49,7 @@ constexpr double kMaxSeconds = 1e6;      // about eleven and a half days of pain
 constexpr double kMinSpeed = 0.1;        // m/min: slower, a plan takes days of simulated time
 constexpr double kMaxSpeed = 1000;       // m/min
 constexpr double kMaxFactor = 10;
-constexpr double kMaxRenderWidth = 10000;  // pixels
+constexpr int kMaxRenderWidth = 10000;  // pixels
 
 const char* const kUsage =
     "usage : chromaflow-sim [PROJET.prv] [--replay FICHIER | --machine] [--mixing-lead] [--seconds S]\n"
@@ -166,12 +166,7 @@ Options parse(int argc, char** argv) {
     else if (arg == "--history") options.history = args.value();
     else if (arg == "--history-list") options.historyList = args.value();
     else if (arg == "--since") options.since = args.value();
-    else if (arg == "--render-width") {
-      const std::string text = args.value();
-      const double width = tools::boundedNumber(text, "--render-width", 1, kMaxRenderWidth);
-      if (width != static_cast<int>(width)) throw UsageError{"--render-width : « " + text + " » n'est pas un nombre entier de pixels"};
-      options.renderWidth = static_cast<int>(width);
-    }
+    else if (arg == "--render-width") options.renderWidth = tools::boundedWholeNumber(args.value(), "--render-width", 1, kMaxRenderWidth);
     else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp + exampleLine()};
     else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-sim")};
     else if (args.isOption()) throw UsageError{"option inconnue " + arg};

@@ -155,6 +155,16 @@ inline double boundedNumber(const std::string& text, const std::string& what, do
   return value;
 }
 
+// A whole number typed on the command line, within [low, high]: "1.5" is refused rather than cut
+// to 1, so that the program never runs with another figure than the one typed.
+inline int boundedWholeNumber(const std::string& text, const std::string& what, int low, int high) {
+  const double value = boundedNumber(text, what, low, high);
+  if (value != std::floor(value))
+    throw UsageError{what + " : « " + text + " » n'est pas un nombre entier entre " + std::to_string(low) + " et " +
+                     std::to_string(high)};
+  return static_cast<int>(value);
+}
+
 // What the open of a project met (files missing or unreadable, values refused, rows left out),
 // on standard error as the program's message after an open says it; the run goes on with what
 // was read, as the program does.

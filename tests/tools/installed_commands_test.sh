@@ -21,6 +21,18 @@ check "chromaflow refuses an unknown option" '[ $code -eq 2 ] && grep -q "option
 QT_QPA_PLATFORM=offscreen "$program" a.prv b.prv >/dev/null 2>"$work/err"; code=$?
 check "chromaflow opens one project at a time" '[ $code -eq 2 ] && grep -q "un seul projet" "$work/err"'
 
+# A figure that must be whole is refused when it is not, never cut to another one.
+QT_QPA_PLATFORM=offscreen "$program" --acquisition 4.99 >/dev/null 2>"$work/err"; code=$?
+check "chromaflow refuses an acquisition period that is not whole" \
+  '[ $code -eq 2 ] && grep -q "^.*--acquisition : « 4.99 » n.est pas un nombre entier entre 1 et 5" "$work/err"'
+"$sim" --render-width 1.5 >/dev/null 2>"$work/err"; code=$?
+check "chromaflow-sim refuses a picture width that is not whole" '[ $code -eq 2 ] && grep -q "nombre entier" "$work/err"'
+for tool in "$@"; do
+  [ "$(basename "$tool")" = chromaflow-live ] || continue
+  "$tool" x.prv --period 1.5 >/dev/null 2>"$work/err"; code=$?
+  check "chromaflow-live refuses a period that is not whole" '[ $code -eq 2 ] && grep -q "period : « 1.5 » n.est pas un nombre entier" "$work/err"'
+done
+
 "$sim" --help >"$work/sim-help"; code=$?
 check "chromaflow-sim --help names the example job" '[ $code -eq 0 ] && grep -q "^  chromaflow-sim .*/share/chromaflow/examples/wall.prv --machine$" "$work/sim-help"'
 
