@@ -1,5 +1,6 @@
 #include "sim/harness/attached_machine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -101,10 +102,7 @@ void AttachedMachine::rollerBackAtStart() {
   const auto backAtStart = [this] {
     if (machine_) machine_->startNewWall();
   };
-  if (live_)
-    live_->runOwned(backAtStart);
-  else
-    backAtStart();
+  onMachineThread(backAtStart);
 }
 
 void AttachedMachine::beforeTick() {
@@ -113,20 +111,37 @@ void AttachedMachine::beforeTick() {
     now = now_();
   } catch (...) {
     // No clock to move by: the machine stands still, the reading cycle goes on.
-    if (live_)
-      live_->runOwned([this] { standStill(); });
-    else
-      standStill();
+    onMachineThread([this] { standStill(); });
     return;
   }
+  // The new machine is built here, on the window's thread, and only handed over on the thread
+  // it moves on: a wall of many rows takes long to build, and the acquisition must not miss a
+  // pulse meanwhile. The machine it replaces is let go here too, once handed back.
+  if (std::optional<std::unique_ptr<PaintMachine>> next = machineDue(now)) {
+    // Its time starts once it is built: started at the tick, it would make the pulses of the
+    // building's time all at once at its first move, faster than any sampling sees them.
+    std::int64_t builtAt = now;
+    try {
+      builtAt = std::max(now, now_());
+    } catch (...) {
+    }
+    onMachineThread([&] {
+      std::swap(machine_, *next);
+      builtAt_ = builtAt;
+    });
+  }
   if (!live_) {
-    setUpIfDue(now);
     advance(now, session_.state().Running);
     return;
   }
   painting_ = session_.state().Running;
-  // Set up on the thread the machine moves on, while the window's thread waits.
-  live_->runOwned([&] { setUpIfDue(now); });
+}
+
+void AttachedMachine::onMachineThread(const std::function<void()>& operation) {
+  if (live_)
+    live_->runOwned(operation);
+  else
+    operation();
 }
 
 void AttachedMachine::advance(std::int64_t now, bool painting) {
@@ -141,33 +156,33 @@ void AttachedMachine::advance(std::int64_t now, bool painting) {
 
 void AttachedMachine::standStill() {
   machine_.reset();
-  job_.reset();
+  stoodStill_ = true;
 }
 
-void AttachedMachine::setUpIfDue(std::int64_t now) try {
-  if (!documentsChanged_ && !configChanged_) return;
+std::optional<std::unique_ptr<PaintMachine>> AttachedMachine::machineDue(std::int64_t now) try {
+  if (!documentsChanged_ && !configChanged_) return std::nullopt;
   const bool configChanged = std::exchange(configChanged_, false);
   documentsChanged_ = false;
+  // A machine that stood still is built again even for the same job.
+  if (stoodStill_.exchange(false)) job_.reset();
   if (session_.plan().surfaceCount() == 0) {
     // No surface, no wall to paint.
-    machine_.reset();
     job_.reset();
-    return;
+    return std::unique_ptr<PaintMachine>();
   }
   MachineJob job = machineJobOf(session_.plan(), session_.settings());
-  if (machine_ && !configChanged && job_ && sameJob(job, *job_)) return;
+  if (!configChanged && job_ && sameJob(job, *job_)) return std::nullopt;
 
   // The machine's own time starts now; the faults keep counting from when they were set, so
   // one set before the machine was (re)built may already be under way.
   MachineConfig config = config_;
   const double setBeforeBuilt = static_cast<double>(now - configSetAt_) / 1000;
   for (MachineFault& fault : config.faults) fault.fromSeconds -= setBeforeBuilt;
-  machine_.reset();
   job_ = job;
-  builtAt_ = now;
-  machine_ = std::make_unique<PaintMachine>(card_, std::move(job), std::move(config));
+  return std::make_unique<PaintMachine>(card_, std::move(job), std::move(config));
 } catch (...) {
-  standStill();
+  job_.reset();
+  return std::unique_ptr<PaintMachine>();
 }
 
 }  // namespace chromaflow::sim

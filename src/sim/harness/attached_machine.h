@@ -25,8 +25,9 @@ namespace chromaflow::sim {
 // as they were (a window shown, the hose state chosen) leaves the roller where it is. Without a
 // surface there is no wall and no machine; the card's pins then stay as the machine left them.
 // While the session runs live, the machine moves with the wall clock on the acquisition thread,
-// before each of its samplings, whatever the window's thread does; it is set up, as above, from
-// the reading cycle's ticks, through the thread.
+// before each of its samplings, whatever the window's thread does; it is built, as above, at the
+// reading cycle's ticks on the window's thread and handed over to the acquisition thread in one
+// swap, so that a wall of many rows never holds up the counting of pulses.
 class AttachedMachine {
  public:
   // `nowMilliseconds`: the program's clock (wall time in the program, a virtual clock in tests).
@@ -49,7 +50,11 @@ class AttachedMachine {
 
  private:
   void beforeTick();
-  void setUpIfDue(std::int64_t now);
+  // The machine to put in place when the documents or the configuration changed its job (null:
+  // none, no wall to paint); nothing when the machine in place stays. On the window's thread.
+  std::optional<std::unique_ptr<PaintMachine>> machineDue(std::int64_t now);
+  // Runs on the thread the machine moves on: the acquisition's while live, else this one.
+  void onMachineThread(const std::function<void()>& operation);
   void advance(std::int64_t now, bool painting);
   void standStill();  // no machine until the documents or the configuration change
 
@@ -60,8 +65,9 @@ class AttachedMachine {
   std::int64_t configSetAt_;        // program clock, ms
   bool configChanged_ = false;      // a new configuration waits for the next tick
   bool documentsChanged_ = true;    // the plan or the settings may have changed since the last tick
-  std::optional<MachineJob> job_;   // what the machine was set up from
-  std::unique_ptr<PaintMachine> machine_;
+  std::optional<MachineJob> job_;   // what the machine was set up from (window's thread)
+  std::unique_ptr<PaintMachine> machine_;  // on the thread the machine moves on
+  std::atomic<bool> stoodStill_ = false;   // the machine was dropped there since it was built
   std::int64_t builtAt_ = 0;        // program clock when the machine's own time was 0
   InputAcquisition* live_ = nullptr;  // the thread the machine moves on, while there is one
   std::atomic<bool> painting_ = false;  // "Start", as the last tick saw it
