@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "history/history_paths.h"
 #include "history/job_columns.h"
@@ -82,6 +84,7 @@ class SqliteJobStore::Statement {
     return false;
   }
   std::int64_t integer(int column) const { return sqlite3_column_int64(statement_, column); }
+  bool holdsInteger(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_INTEGER; }
   double real(int column) const { return sqlite3_column_double(statement_, column); }
   std::string text(int column) const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
@@ -209,7 +212,7 @@ void SqliteJobStore::open() {
   }
 }
 
-int SqliteJobStore::schemaVersion() {
+std::int64_t SqliteJobStore::schemaVersion() {
   Statement table(*this, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'chromaflow_schema'",
                   "lecture de la version");
   table.step();
@@ -222,22 +225,30 @@ int SqliteJobStore::schemaVersion() {
                                                       " n'est pas un historique des travaux : ce programme n'y écrit pas.");
     return 0;
   }
-  Statement version(*this, "SELECT max(version) FROM chromaflow_schema", "lecture de la version");
-  version.step();
-  return static_cast<int>(version.integer(0));
+  // Read whole, each row: a version too large for a small integer must not pass for a small one.
+  Statement rows(*this, "SELECT version FROM chromaflow_schema", "lecture de la version");
+  std::vector<std::optional<std::int64_t>> versions;
+  while (rows.step()) versions.push_back(rows.holdsInteger(0) ? std::optional(rows.integer(0)) : std::nullopt);
+  for (const std::optional<std::int64_t>& version : versions)
+    if (version && *version > kSchemaVersion)
+      throw HistoryError(HistoryProblem::NewerSchema,
+                         "L'historique des travaux " + named(path_) + " est de la version " + std::to_string(*version) +
+                             ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
+                             ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  if (versions.size() == 1 && versions[0] && *versions[0] >= 1) return *versions[0];
+  throw HistoryError(HistoryProblem::Damaged, "L'historique des travaux " + named(path_) +
+                                                  " est endommagé (sa version n'en est pas une que ce programme "
+                                                  "connaisse) : il n'y touche pas. Mettez ce fichier de côté pour "
+                                                  "qu'un nouvel historique soit commencé.");
 }
 
 void SqliteJobStore::migrate() {
   Transaction transaction(*this, "mise à jour des tables");
-  int version = schemaVersion();
-  if (version > kSchemaVersion)
-    throw HistoryError(HistoryProblem::NewerSchema,
-                       "L'historique des travaux " + named(path_) + " est de la version " + std::to_string(version) +
-                           ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
-                           ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  std::int64_t version = schemaVersion();
   if (version == kSchemaVersion) return;
   if (version == 0) execute("CREATE TABLE chromaflow_schema (version INTEGER NOT NULL)", "création des tables");
-  for (; version < kSchemaVersion; ++version) execute(kMigrations[version], "mise à jour des tables");
+  for (; version < kSchemaVersion; ++version)
+    execute(kMigrations[static_cast<std::size_t>(version)], "mise à jour des tables");
   Statement(*this, "DELETE FROM chromaflow_schema", "mise à jour des tables").step();
   Statement(*this, "INSERT INTO chromaflow_schema (version) VALUES (?)", "mise à jour des tables")
       .bind(1, static_cast<std::int64_t>(kSchemaVersion))

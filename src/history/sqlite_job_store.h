@@ -49,7 +49,9 @@ class SqliteJobStore : public JobStore {
   void close();
   [[noreturn]] void fail(int code, const std::string& doing);
   void execute(const char* sql, const std::string& doing);
-  int schemaVersion();
+  // The version of the tables, 0 for a file that holds none (empty, or not yet made); refuses
+  // the tables of another program and any version that is not one this program knows.
+  std::int64_t schemaVersion();
   void migrate();
   std::int64_t insertJob(const StoredJob& job, JobStatus status);
   // Writes the job's columns and details over the row `id`; false when there is no such row
