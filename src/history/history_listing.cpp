@@ -85,12 +85,23 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
       return 1;
     }
   }
-  if (!namesServer(target) && !std::filesystem::exists(target)) {
-    err << "L'historique des travaux « " << target << " » n'existe pas.\n";
-    return 1;
+  const bool server = namesServer(target);
+  if (!server) {
+    std::error_code unreadable;
+    if (!std::filesystem::exists(target, unreadable)) {
+      if (unreadable)
+        err << "L'historique des travaux « " << target << " » ne peut pas être lu (" << unreadable.message()
+            << ").\n";
+      else
+        err << "L'historique des travaux « " << target << " » n'existe pas.\n";
+      return 1;
+    }
   }
   try {
-    const std::unique_ptr<JobStore> store = jobStoreFor(target);
+    // Read only: a list changes nothing, and needs no right to write.
+    const std::unique_ptr<JobStore> store =
+        server ? jobStoreFor(target)
+               : std::make_unique<SqliteJobStore>(target, JobStoreOptions{}, SqliteJobStore::Access::Reading);
     store->open();
     for (const JobSummary& job : store->list(sinceMs, "")) out << jobListLine(job) << '\n';
   } catch (const HistoryError& error) {

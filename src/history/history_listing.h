@@ -35,7 +35,8 @@ std::optional<std::int64_t> historyDate(const std::string& text);
 std::string jobListLine(const JobSummary& job);
 
 // Lists the target's jobs started since the date given (all without one) to `out`; returns 0,
-// or says what went wrong to `err` and returns 1. A file that is not there is not made.
+// or says what went wrong to `err` and returns 1. The file is only read: one that is not there
+// is not made, and an empty one is an empty history.
 int listHistory(const std::string& target, const std::optional<std::string>& since, std::ostream& out,
                 std::ostream& err);
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -51,6 +52,46 @@ constexpr const char* kMigrations[] = {
 static_assert(std::size(kMigrations) == JobStore::kSchemaVersion);
 
 std::string named(const std::string& path) { return "« " + path + " »"; }
+
+// The file as a URI telling SQLite that nothing changes it while it is read: no lock taken, no
+// -wal or -shm file looked for or made.
+std::string unchangingFileUri(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  // "file://" and an empty host before a full path, so that a path starting "//" is no host.
+  std::string uri = path.front() == '/' ? "file://" : "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+                       byte == '/' || byte == '.' || byte == '-' || byte == '_' || byte == '~';
+    if (plain) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 0xF];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// Something is there under that name, or cannot be told not to be.
+bool present(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+// Whether the file and its folder may be written, as its writer needs them: the -wal and -shm
+// files SQLite makes beside a history take the file's mode, so beside a file that may not be
+// written they would stay read-only and stop its next writer. A file nobody may write counts as
+// read-only even for the administrator, as it does for the writer.
+bool writableWithItsFolder(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+      ::access(path.c_str(), W_OK) != 0)
+    return false;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
 
 }  // namespace
 
@@ -121,8 +162,8 @@ class SqliteJobStore::Transaction {
   bool done_ = false;
 };
 
-SqliteJobStore::SqliteJobStore(std::string path, JobStoreOptions options)
-    : path_(std::move(path)), options_(std::move(options)) {
+SqliteJobStore::SqliteJobStore(std::string path, JobStoreOptions options, Access access)
+    : path_(std::move(path)), options_(std::move(options)), access_(access) {
   if (options_.machine.empty()) options_.machine = hostName();
 }
 
@@ -171,6 +212,30 @@ void SqliteJobStore::execute(const char* sql, const std::string& doing) {
 
 void SqliteJobStore::open() {
   close();
+  empty_ = false;
+  if (path_.empty())
+    throw HistoryError(HistoryProblem::Other, "Aucun fichier n'est donné pour l'historique des travaux.");
+  if (access_ == Access::Reading)
+    openForReading();
+  else
+    openForWriting();
+}
+
+void SqliteJobStore::connect(const std::string& name, int flags) {
+  const int code = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  try {
+    if (code != SQLITE_OK) fail(code, "ouverture");
+    sqlite3_extended_result_codes(db_, 1);
+    // Another connection (the program's writer, the history window's reader) may be at work:
+    // wait for it rather than fail.
+    sqlite3_busy_timeout(db_, 5000);
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+void SqliteJobStore::openForWriting() {
   // A file nobody may write is read-only even for the administrator, who could otherwise.
   struct stat info {};
   if (::stat(path_.c_str(), &info) == 0 &&
@@ -181,21 +246,11 @@ void SqliteJobStore::open() {
   const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 
-  const int code = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-  if (code != SQLITE_OK) {
-    const int kept = code;
-    try {
-      fail(kept, "ouverture");
-    } catch (...) {
-      close();
-      throw;
-    }
-  }
+  connect(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
-    sqlite3_extended_result_codes(db_, 1);
-    // Another connection (the history window's) may be writing: wait for it rather than fail.
-    sqlite3_busy_timeout(db_, 5000);
+    // Nothing is changed before the file is known to be a history of a version this program
+    // knows, or empty: a file of another program or of a later version stays as it was.
+    schemaVersion();
     // Large pages for a new file: a job's record spans megabytes on the longest plans, written
     // again every few seconds, and fewer pages to chain and to free make each write cheaper.
     // A file that already holds tables keeps its own.
@@ -210,6 +265,28 @@ void SqliteJobStore::open() {
     close();
     throw;
   }
+}
+
+void SqliteJobStore::openForReading() {
+  // SQLite reads a history written ahead through the -shm file beside it, and makes it (with an
+  // empty -wal) when it is not there. Where it may not make them as the history's writer would,
+  // and no writer has them (none beside), the file is read as it stands: nothing made, no lock.
+  const bool asItStands = !present(path_ + "-wal") && !present(path_ + "-shm") && !writableWithItsFolder(path_);
+  if (asItStands)
+    connect(unchangingFileUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+  else
+    connect(path_, SQLITE_OPEN_READONLY);
+  try {
+    empty_ = schemaVersion() == 0;
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+bool SqliteJobStore::holdsJobs() {
+  if (access_ == Access::Reading && (empty_ || !db_)) open();
+  return !empty_;
 }
 
 std::int64_t SqliteJobStore::schemaVersion() {
@@ -361,6 +438,7 @@ std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs
     sql += "0)";
   }
   sql += " ORDER BY started_ms DESC, id DESC LIMIT ?3";
+  if (!holdsJobs()) return {};
   Statement select(*this, sql, "lecture de la liste des travaux");
   if (sinceMs) select.bind(1, *sinceMs);
   if (!search.empty()) select.bind(2, containsPattern(search));
@@ -386,6 +464,9 @@ std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs
 }
 
 StoredJob SqliteJobStore::load(std::int64_t id) {
+  if (!holdsJobs())
+    throw HistoryError(HistoryProblem::NotFound,
+                       "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique " + named(path_) + ".");
   Statement select(*this,
                    "SELECT uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status, backend,"
                    " tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms,"

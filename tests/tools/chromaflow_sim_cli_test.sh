@@ -202,6 +202,10 @@ check "a failed run ends its job in the history" '[ $code -ne 0 ] && [ $(wc -l <
 head -c 4096 /dev/urandom >"$work/damaged.sqlite"
 "$sim" "$example" --machine --history "$work/damaged.sqlite" >"$work/out" 2>&1; code=$?
 check "a damaged history fails the run, saying so" '[ $code -eq 1 ] && grep -q -- "--history" "$work/out"'
+# A list only reads: an empty file stays empty.
+: >"$work/empty.sqlite"
+"$sim" --history-list "$work/empty.sqlite" >"$work/list" 2>&1; code=$?
+check "an empty file lists no job and stays empty" '[ $code -eq 0 ] && [ ! -s "$work/list" ] && [ ! -s "$work/empty.sqlite" ]'
 
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures
