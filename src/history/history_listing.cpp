@@ -1,5 +1,7 @@
 #include "history/history_listing.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -12,8 +14,33 @@
 namespace chromaflow {
 
 bool namesServer(const std::string& target) {
-  return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0 ||
-         target.find('=') != std::string::npos;
+  if (target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0) return true;
+  // libpq's words start with one, its letters and "_" then "=", spaces allowed around them; a
+  // path holding "=" further on ("/srv/chantiers=2024/history.sqlite") is a path.
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  std::size_t at = 0;
+  while (at < target.size() && blank(target[at])) ++at;
+  const std::size_t word = at;
+  while (at < target.size() && letter(target[at])) ++at;
+  if (at == word) return false;
+  while (at < target.size() && blank(target[at])) ++at;
+  return at < target.size() && target[at] == '=';
+}
+
+std::optional<std::string> historyTargetProblem(const std::string& target) {
+  const std::string what =
+      " : donnez le chemin du fichier de l'historique (par exemple ~/.local/share/chromaflow/history.sqlite) ou la "
+      "connexion à un serveur PostgreSQL (postgresql://utilisateur@hôte/base)";
+  if (target.find_first_not_of(" \t\n\r\f\v") == std::string::npos) return "aucun historique n'est nommé" + what;
+  if (namesServer(target)) return std::nullopt;
+  // SQLite's own names: a database in memory, kept nowhere, and its URIs, which name a file
+  // with options of their own ("file:history.sqlite?mode=memory").
+  if (target == ":memory:") return "« :memory: » ne garderait aucun chantier" + what;
+  if (::strncasecmp(target.c_str(), "file:", 5) == 0)
+    return "« " + target + " » est une adresse SQLite, que ce programme ne suit pas" + what;
+  if (target.back() == '/') return "« " + target + " » est un dossier" + what;
+  return std::nullopt;
 }
 
 namespace {
@@ -84,6 +111,10 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
       err << "Date illisible : « " << *since << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM).\n";
       return 1;
     }
+  }
+  if (const auto problem = historyTargetProblem(target)) {
+    err << "Historique des travaux : " << *problem << ".\n";
+    return 1;
   }
   const bool server = namesServer(target);
   if (!server) {

@@ -21,7 +21,14 @@ namespace chromaflow {
 // The store a target names, not yet opened: a PostgreSQL server for "postgresql://...",
 // "postgres://..." or libpq's "key=value" words, the SQLite file of that path otherwise.
 std::unique_ptr<JobStore> jobStoreFor(const std::string& target);
+// Whether the target is a server's connection text: "postgresql://...", "postgres://...", or
+// libpq's words, which start with one and its "=" ("host=atelier dbname=chromaflow"). Anything
+// else is a file's path, "=" in it or not.
 bool namesServer(const std::string& target);
+// Why the target is neither a history file's path nor a server's connection text, in French
+// (nothing when it is one): an empty name, SQLite's in-memory database or one of its URIs, a
+// folder. Every tool and window that takes a history's target refuses those.
+std::optional<std::string> historyTargetProblem(const std::string& target);
 // The writer a tool keeps its jobs with in the target: beside a program writing the same SQLite
 // file it leaves the program's running jobs alone; on a server it never closes cut-off jobs,
 // which the program of this machine does at its next start.

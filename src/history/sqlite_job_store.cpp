@@ -53,6 +53,11 @@ static_assert(std::size(kMigrations) == JobStore::kSchemaVersion);
 
 std::string named(const std::string& path) { return "« " + path + " »"; }
 
+// The name SQLite is given for the file. A relative path starts with "./", so that no path is
+// ever taken for an in-memory database (":memory:"), a temporary one ("") or a URI ("file:...",
+// which this SQLite reads as one whatever the flags say).
+std::string fileName(const std::string& path) { return !path.empty() && path.front() == '/' ? path : "./" + path; }
+
 // The file as a URI telling SQLite that nothing changes it while it is read: no lock taken, no
 // -wal or -shm file looked for or made.
 std::string unchangingFileUri(const std::string& path) {
@@ -246,7 +251,7 @@ void SqliteJobStore::openForWriting() {
   const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 
-  connect(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  connect(fileName(path_), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
     // Nothing is changed before the file is known to be a history of a version this program
     // knows, or empty: a file of another program or of a later version stays as it was.
@@ -275,7 +280,7 @@ void SqliteJobStore::openForReading() {
   if (asItStands)
     connect(unchangingFileUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
   else
-    connect(path_, SQLITE_OPEN_READONLY);
+    connect(fileName(path_), SQLITE_OPEN_READONLY);
   try {
     empty_ = schemaVersion() == 0;
   } catch (...) {

@@ -13,6 +13,9 @@
 // read-only, in a read-only folder or being written by the program; an empty file is an empty
 // history, looked at again at each list until its writer has made it one.
 //
+// The path is always a file's: a name SQLite would take for something else (":memory:",
+// "file:...") is opened as the file of that name.
+//
 // The list reads the table of jobs only; the settings, the verdict's stretches and the record,
 // the bulk of a job, are in a table of their own that only load() reads.
 

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "core/common/display_forms.h"
+#include "history/history_place.h"
 #include "history/sqlite_job_store.h"
 #include "history_test_jobs.h"
 #include "support/test_files.h"
@@ -135,6 +136,16 @@ struct AnotherConnection {
   }
   ~AnotherConnection() { sqlite3_close(db); }
 };
+
+TEST_F(HistoryListing, TargetsThatKeepNothingAreRefusedAndAPathHoldingAnEqualsSignIsAPath) {
+  for (const char* nothing : {"", " ", ":memory:", "file:history.sqlite", "FILE:/srv/h.sqlite?mode=ro", "/srv/h/"})
+    EXPECT_TRUE(historyTargetProblem(nothing)) << nothing;
+  for (const char* server : {"postgresql://peintre@atelier/chromaflow", "host=atelier dbname=chromaflow", " dbname = c"})
+    EXPECT_TRUE(namesServer(server) && !historyTargetProblem(server)) << server;
+  // The program's --history and its "Historique" dialog, which take a server only, refuse them.
+  for (const char* path : {"/srv/lot=3/history.sqlite", "./lot=3.sqlite", "/srv/host=atelier"})
+    EXPECT_TRUE(!namesServer(path) && !historyTargetProblem(path) && sharedHistoryProblem(path)) << path;
+}
 
 TEST_F(HistoryListing, AnotherProgramsFileIsLeftByteForByteAsItWasByAListAndByAWrite) {
   testing::TempDir dir;

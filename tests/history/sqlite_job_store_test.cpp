@@ -316,6 +316,20 @@ TEST(SqliteJobStore, AVersionThatIsNotExactlyOneThisProgramKnowsIsRefusedAndLeft
   }
 }
 
+TEST(SqliteJobStore, ANameSQLiteWouldTakeForAnotherDatabaseIsTheFileOfThatName) {
+  TempDir dir;
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());  // relative, as a command line gives them
+  for (const char* name : {":memory:", "file:history.sqlite?mode=memory", "file:jobs.sqlite"}) {
+    SqliteJobStore store(name);
+    store.open();
+    store.beginJob(sampleJob(name, kMay2024));
+  }
+  std::filesystem::current_path(was);
+  EXPECT_EQ(dir.entries(),
+            (std::vector<std::string>{":memory:", "file:history.sqlite?mode=memory", "file:jobs.sqlite"}));
+}
+
 TEST(SqliteJobStore, AHundredThousandJobsAreListedSinceADateAndSearched) {
   TempDir dir;
   const std::string path = dir.file("history.sqlite");

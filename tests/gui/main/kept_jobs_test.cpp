@@ -111,9 +111,12 @@ TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
     dialog->findChild<QCheckBox*>(QStringLiteral("CBPartage"))->setChecked(true);
     auto* serverField = dialog->findChild<QLineEdit*>(QStringLiteral("EditServeur"));
     auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"));
-    serverField->setText(QStringLiteral("atelier"));
-    ok->click();  // not a server: said, and the dialog stays
-    EXPECT_TRUE(dialog->isVisible());
+    // Not a server (a file's path, "=" in it or not): said, and the dialog stays.
+    for (const char* notAServer : {"atelier", "/srv/lot=3/history.sqlite"}) {
+      serverField->setText(QString::fromUtf8(notAServer));
+      ok->click();
+      EXPECT_TRUE(dialog->isVisible()) << notAServer;
+    }
     serverField->setText(QString::fromStdString(server));
     ok->click();
   });
