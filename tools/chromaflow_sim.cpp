@@ -186,7 +186,8 @@ Options parse(int argc, char** argv) {
     if (const auto problem = historyTargetProblem(*options.historyList))
       throw UsageError{"--history-list : " + *problem};
     if (options.since && !historyDate(*options.since))
-      throw UsageError{"--since : « " + *options.since + " » n'est pas une date (2026-12-01 ou « 2026-12-01 14:30 »)"};
+      throw UsageError{"--since : « " + *options.since +
+                       " » n'est pas une date (2026-12-01 ou « 2026-12-01 14:30 », l'année en quatre chiffres)"};
     return options;
   }
   if (options.since) throw UsageError{"--since ne vaut qu'avec --history-list"};

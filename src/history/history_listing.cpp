@@ -69,15 +69,25 @@ std::unique_ptr<HistoryWriter> writerFor(const std::string& target) {
 }
 
 std::optional<std::int64_t> historyDate(const std::string& text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  char separator = ' ', end = 0;
-  const int read = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%c", &year, &month, &day, &separator, &hour,
-                               &minute, &end);
-  const bool dateOnly = read == 3 && text.size() == 10;
-  const bool withTime = read == 6 && (separator == ' ' || separator == 'T') && text.size() == 16;
-  if (!dateOnly && !withTime) return std::nullopt;
-  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || hour < 0 || minute < 0)
+  // Digits exactly where the form has them: no sign, no space, the year in four.
+  const auto digits = [&](std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+      if (text[i] < '0' || text[i] > '9') return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+    return value;
+  };
+  const bool withTime = text.size() == 16;
+  if ((text.size() != 10 && !withTime) || text[4] != '-' || text[7] != '-') return std::nullopt;
+  if (withTime && ((text[10] != ' ' && text[10] != 'T') || text[13] != ':')) return std::nullopt;
+  const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+  const int hour = withTime ? digits(11, 2) : 0, minute = withTime ? digits(14, 2) : 0;
+  if (year < 1 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
     return std::nullopt;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return std::nullopt;
   std::tm local{};
   local.tm_year = year - 1900;
   local.tm_mon = month - 1;
@@ -86,8 +96,7 @@ std::optional<std::int64_t> historyDate(const std::string& text) {
   local.tm_min = minute;
   local.tm_isdst = -1;
   const std::time_t seconds = std::mktime(&local);
-  // 31 February comes back as 3 March: not a date.
-  if (seconds == static_cast<std::time_t>(-1) || local.tm_mday != day || local.tm_mon != month - 1) return std::nullopt;
+  if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
   return static_cast<std::int64_t>(seconds) * 1000;
 }
 
@@ -108,7 +117,8 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
   if (since) {
     sinceMs = historyDate(*since);
     if (!sinceMs) {
-      err << "Date illisible : « " << *since << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM).\n";
+      err << "Date illisible : « " << *since
+          << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM, l'année en quatre chiffres).\n";
       return 1;
     }
   }

@@ -35,7 +35,8 @@ std::optional<std::string> historyTargetProblem(const std::string& target);
 std::unique_ptr<HistoryWriter> writerFor(const std::string& target);
 
 // "2024-05-03" (its midnight) or "2024-05-03 14:30" / "2024-05-03T14:30", local time, as
-// milliseconds since 1970 UTC; nothing for a text that is no such date.
+// milliseconds since 1970 UTC; nothing for a text that is no such date: the year in four digits
+// from 0001, no sign, a day its month has.
 std::optional<std::int64_t> historyDate(const std::string& text);
 
 // One job's line, without its line end.

@@ -83,8 +83,11 @@ TEST_F(HistoryListing, DatesAreReadAsTheOperatorWritesThem) {
   EXPECT_EQ(historyDate("2024-05-01"), kMay2024);
   EXPECT_EQ(historyDate("2024-05-01 14:30"), kMay2024 + 14 * kHour + 30 * 60'000);
   EXPECT_EQ(historyDate("2024-05-01T14:30"), kMay2024 + 14 * kHour + 30 * 60'000);
-  for (const char* wrong : {"", "2024-5-1", "2024-02-30", "2024-13-01", "2024-05-01 24:00", "01/05/2024",
-                            "2024-05-01x", "2024-05-01 14:30:00", "hier"})
+  EXPECT_EQ(historyDate("2024-02-29"), kMay2024 - 62 * 24 * kHour);
+  EXPECT_EQ(historyDate("1970-01-01"), 0);
+  for (const char* wrong : {"", "2024-5-1", "2024-02-30", "2023-02-29", "2024-13-01", "2024-05-01 24:00",
+                            "01/05/2024", "2024-05-01x", "2024-05-01 14:30:00", "hier", "-001-01-01", "+202-01-01",
+                            " 202-01-01", "0000-01-01", "2024-+5-01", "2024-05- 1", "2024-05-01 -1:30", "20240-5-01"})
     EXPECT_EQ(historyDate(wrong), std::nullopt) << wrong;
 }
 

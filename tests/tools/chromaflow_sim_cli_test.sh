@@ -216,6 +216,10 @@ check "a path holding = is a file" '[ $code -eq 0 ] && [ -s "$work/lot=3/h.sqlit
 : >"$work/empty.sqlite"
 "$sim" --history-list "$work/empty.sqlite" >"$work/list" 2>&1; code=$?
 check "an empty file lists no job and stays empty" '[ $code -eq 0 ] && [ ! -s "$work/list" ] && [ ! -s "$work/empty.sqlite" ]'
+for since in -001-01-01 +202-01-01 2024-02-30; do
+  "$sim" --history-list "$work/h.sqlite" --since "$since" >/dev/null 2>&1; code=$?
+  check "--since $since is refused" '[ $code -eq 2 ]'
+done
 
 [ $failures -eq 0 ] && echo "all chromaflow-sim checks passed"
 exit $failures
