@@ -1,7 +1,8 @@
 // The history window on a big history: 100,000 kept jobs read from the PC's file (on the reader's
 // thread), shown in its grid (the model filled and sorted from a list already read) and re-sorted
-// by area; one job of the largest plan opened
-// in its report (read from the SQLite file, its record rebuilt, the report window filled).
+// by area; the same jobs listed without a window (chromaflow-sim --history-list); one job of the
+// largest plan opened in its report (read from the SQLite file, its record rebuilt, the report
+// window filled).
 // Offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include <benchmark/benchmark.h>
@@ -11,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "gui/history/history_window.h"
 #include "gui/main/program.h"
 #include "gui/report/job_report_window.h"
+#include "history/history_listing.h"
 #include "history/sqlite_job_store.h"
 #include "largest_job.h"
 #include "offscreen_program.h"
@@ -98,8 +101,8 @@ void HistorySortedByArea(benchmark::State& state) {
 }
 BENCHMARK(HistorySortedByArea)->Unit(benchmark::kMillisecond);
 
-// The reader's half of listing: 100,000 jobs read from the PC's file, newest first.
-void HistoryReadFromFile(benchmark::State& state) {
+// `count` jobs in the PC's file, as the program leaves it (its writer gone).
+std::filesystem::path historyOfJobs(std::int64_t count) {
   const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-history-100k.sqlite";
   std::filesystem::remove(path);
   {
@@ -110,7 +113,7 @@ void HistoryReadFromFile(benchmark::State& state) {
   sqlite3_open(path.string().c_str(), &db);
   const std::string jobs =
       "BEGIN;"
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(state.range(0)) + ")"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) + ")"
       " INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
       " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
       " SELECT 'u' || i, 'atelier-' || (i % 3), '/p/' || i || '.prv', 'Chantier ' || i, 'Client ' || i,"
@@ -119,7 +122,14 @@ void HistoryReadFromFile(benchmark::State& state) {
       "COMMIT;";
   sqlite3_exec(db, jobs.c_str(), nullptr, nullptr, nullptr);
   sqlite3_close(db);
-  SqliteJobStore store(path.string(), {.machine = "atelier-1"});
+  return path;
+}
+
+// The reader's half of listing: 100,000 jobs read from the PC's file, newest first, through the
+// read-only store the history window's reader keeps open.
+void HistoryReadFromFile(benchmark::State& state) {
+  const auto path = historyOfJobs(state.range(0));
+  SqliteJobStore store(path.string(), {.machine = "atelier-1"}, SqliteJobStore::Access::Reading);
   store.open();
   std::size_t listed = 0;
   for (auto _ : state) listed = store.list(std::nullopt, "").size();
@@ -127,6 +137,22 @@ void HistoryReadFromFile(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(HistoryReadFromFile)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// chromaflow-sim --history-list on 100,000 jobs: the file opened to be read, every job's line
+// written. Second argument 1: the file read-only, so read as it stands (no -shm, no lock).
+void HistoryListedWithoutAWindow(benchmark::State& state) {
+  const auto path = historyOfJobs(state.range(0));
+  if (state.range(1) == 1) std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    std::ostringstream out, err;
+    if (listHistory(path.string(), std::nullopt, out, err) != 0) state.SkipWithError(err.str().c_str());
+    bytes = out.str().size();
+  }
+  state.counters["list_kB"] = static_cast<double>(bytes) / 1024;
+  std::filesystem::remove(path);
+}
+BENCHMARK(HistoryListedWithoutAWindow)->Args({100'000, 0})->Args({100'000, 1})->Unit(benchmark::kMillisecond);
 
 // One job of the largest plan opened: read from the file, its record rebuilt, its report filled.
 void HistoryJobOpened(benchmark::State& state) {

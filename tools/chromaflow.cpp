@@ -112,8 +112,10 @@ int main(int argc, char** argv) {
     const std::string placeFile = chromaflow::historyPlacePath();
     chromaflow::HistoryPlace place = chromaflow::readHistoryPlace(placeFile, &placeProblem);
     if (line.sharedHistory) place.shared = *line.sharedHistory;
+    // A choice that could not be read is told on the status line; the program starts all the same.
     chromaflow::ProgramHistory history(
-        place, [](const chromaflow::HistoryPlace& at) { return std::make_unique<chromaflow::HistoryReader>(at); });
+        place, [](const chromaflow::HistoryPlace& at) { return std::make_unique<chromaflow::HistoryReader>(at); }, {},
+        placeProblem);
     chromaflow::Program program(
         {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
@@ -122,10 +124,6 @@ int main(int argc, char** argv) {
     program.mainWindow().showMaximized();
     // A project named on the command line (or opened from the file manager) opens as "&Ouvrir..."
     // would open it; a missing or broken file is reported in the program's error box.
-    if (!placeProblem.empty())
-      application.runGuarded([&] {
-        if (chromaflow::Asker* asker = program.session().asker()) asker->warn(placeProblem);
-      });
     if (project) application.runGuarded([&] { program.session().openProjectFile(*project); });
     return QApplication::exec();
   });

@@ -178,11 +178,16 @@ Options parse(int argc, char** argv) {
         options.trace || options.saveAs || options.saveAfter || options.render || options.report ||
         !machineOnly.empty() || options.mixingLead)
       throw UsageError{"--history-list ne va qu'avec --since"};
+    if (const auto problem = historyTargetProblem(*options.historyList))
+      throw UsageError{"--history-list : " + *problem};
     if (options.since && !historyDate(*options.since))
-      throw UsageError{"--since : « " + *options.since + " » n'est pas une date (2026-12-01 ou « 2026-12-01 14:30 »)"};
+      throw UsageError{"--since : « " + *options.since +
+                       " » n'est pas une date (2026-12-01 ou « 2026-12-01 14:30 », l'année en quatre chiffres)"};
     return options;
   }
   if (options.since) throw UsageError{"--since ne vaut qu'avec --history-list"};
+  if (options.history)
+    if (const auto problem = historyTargetProblem(*options.history)) throw UsageError{"--history : " + *problem};
   if (options.history && !options.machine && !options.replay)
     throw UsageError{"--history : rien à garder sans --machine ou --replay"};
   if (options.replay && options.machine) throw UsageError{"--replay et --machine s'excluent"};

@@ -1,5 +1,7 @@
 #include "history/history_listing.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -12,8 +14,33 @@
 namespace chromaflow {
 
 bool namesServer(const std::string& target) {
-  return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0 ||
-         target.find('=') != std::string::npos;
+  if (target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0) return true;
+  // libpq's words start with one, its letters and "_" then "=", spaces allowed around them; a
+  // path holding "=" further on ("/srv/chantiers=2024/history.sqlite") is a path.
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  std::size_t at = 0;
+  while (at < target.size() && blank(target[at])) ++at;
+  const std::size_t word = at;
+  while (at < target.size() && letter(target[at])) ++at;
+  if (at == word) return false;
+  while (at < target.size() && blank(target[at])) ++at;
+  return at < target.size() && target[at] == '=';
+}
+
+std::optional<std::string> historyTargetProblem(const std::string& target) {
+  const std::string what =
+      " : donnez le chemin du fichier de l'historique (par exemple ~/.local/share/chromaflow/history.sqlite) ou la "
+      "connexion à un serveur PostgreSQL (postgresql://utilisateur@hôte/base)";
+  if (target.find_first_not_of(" \t\n\r\f\v") == std::string::npos) return "aucun historique n'est nommé" + what;
+  if (namesServer(target)) return std::nullopt;
+  // SQLite's own names: a database in memory, kept nowhere, and its URIs, which name a file
+  // with options of their own ("file:history.sqlite?mode=memory").
+  if (target == ":memory:") return "« :memory: » ne garderait aucun chantier" + what;
+  if (::strncasecmp(target.c_str(), "file:", 5) == 0)
+    return "« " + target + " » est une adresse SQLite, que ce programme ne suit pas" + what;
+  if (target.back() == '/') return "« " + target + " » est un dossier" + what;
+  return std::nullopt;
 }
 
 namespace {
@@ -42,15 +69,25 @@ std::unique_ptr<HistoryWriter> writerFor(const std::string& target) {
 }
 
 std::optional<std::int64_t> historyDate(const std::string& text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  char separator = ' ', end = 0;
-  const int read = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%c", &year, &month, &day, &separator, &hour,
-                               &minute, &end);
-  const bool dateOnly = read == 3 && text.size() == 10;
-  const bool withTime = read == 6 && (separator == ' ' || separator == 'T') && text.size() == 16;
-  if (!dateOnly && !withTime) return std::nullopt;
-  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || hour < 0 || minute < 0)
+  // Digits exactly where the form has them: no sign, no space, the year in four.
+  const auto digits = [&](std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+      if (text[i] < '0' || text[i] > '9') return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+    return value;
+  };
+  const bool withTime = text.size() == 16;
+  if ((text.size() != 10 && !withTime) || text[4] != '-' || text[7] != '-') return std::nullopt;
+  if (withTime && ((text[10] != ' ' && text[10] != 'T') || text[13] != ':')) return std::nullopt;
+  const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+  const int hour = withTime ? digits(11, 2) : 0, minute = withTime ? digits(14, 2) : 0;
+  if (year < 1 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
     return std::nullopt;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return std::nullopt;
   std::tm local{};
   local.tm_year = year - 1900;
   local.tm_mon = month - 1;
@@ -59,8 +96,7 @@ std::optional<std::int64_t> historyDate(const std::string& text) {
   local.tm_min = minute;
   local.tm_isdst = -1;
   const std::time_t seconds = std::mktime(&local);
-  // 31 February comes back as 3 March: not a date.
-  if (seconds == static_cast<std::time_t>(-1) || local.tm_mday != day || local.tm_mon != month - 1) return std::nullopt;
+  if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
   return static_cast<std::int64_t>(seconds) * 1000;
 }
 
@@ -81,16 +117,32 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
   if (since) {
     sinceMs = historyDate(*since);
     if (!sinceMs) {
-      err << "Date illisible : « " << *since << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM).\n";
+      err << "Date illisible : « " << *since
+          << " » (attendu AAAA-MM-JJ ou AAAA-MM-JJ HH:MM, l'année en quatre chiffres).\n";
       return 1;
     }
   }
-  if (!namesServer(target) && !std::filesystem::exists(target)) {
-    err << "L'historique des travaux « " << target << " » n'existe pas.\n";
+  if (const auto problem = historyTargetProblem(target)) {
+    err << "Historique des travaux : " << *problem << ".\n";
     return 1;
   }
+  const bool server = namesServer(target);
+  if (!server) {
+    std::error_code unreadable;
+    if (!std::filesystem::exists(target, unreadable)) {
+      if (unreadable)
+        err << "L'historique des travaux « " << target << " » ne peut pas être lu (" << unreadable.message()
+            << ").\n";
+      else
+        err << "L'historique des travaux « " << target << " » n'existe pas.\n";
+      return 1;
+    }
+  }
   try {
-    const std::unique_ptr<JobStore> store = jobStoreFor(target);
+    // Read only: a list changes nothing, and needs no right to write.
+    const std::unique_ptr<JobStore> store =
+        server ? jobStoreFor(target)
+               : std::make_unique<SqliteJobStore>(target, JobStoreOptions{}, SqliteJobStore::Access::Reading);
     store->open();
     for (const JobSummary& job : store->list(sinceMs, "")) out << jobListLine(job) << '\n';
   } catch (const HistoryError& error) {

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "core/common/text_file.h"
@@ -20,8 +20,89 @@ namespace {
 
 constexpr const char* kShared = "partage=";
 constexpr const char* kMachine = "machine=";
+// Far more than the two lines of any choice: a larger file is not one, and is not read into memory.
+constexpr std::size_t kLargestChoice = 64 * 1024;
 
 bool startsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+
+// Why a file could not be reached, in the operator's words.
+std::string whyNotReached(int error) {
+  switch (error) {
+    case ELOOP:
+      return "ses liens symboliques tournent en rond";
+    case EACCES:
+    case EPERM:
+      return "accès refusé à ce fichier ou à l'un de ses dossiers";
+    case ENOTDIR:
+      return "un élément de son chemin n'est pas un dossier";
+    case ENAMETOOLONG:
+      return "son chemin est trop long";
+    default:
+      return std::strerror(error);
+  }
+}
+
+// What a file that is no regular one is.
+std::string whatItIs(const struct stat& info) {
+  if (S_ISDIR(info.st_mode)) return "c'est un dossier";
+  if (S_ISFIFO(info.st_mode)) return "c'est un tube nommé";
+  if (S_ISSOCK(info.st_mode)) return "c'est une prise réseau locale";
+  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return "c'est un périphérique";
+  return "ce n'est pas un fichier ordinaire";
+}
+
+// The choice's text, or why it was not read (`notRead`; nothing said when there is no file).
+struct ChoiceText {
+  std::string text;
+  std::string notRead;
+  bool absent = false;
+};
+
+// Nothing may hold the program before its window shows: only a regular file of a choice's size
+// is opened and read, and a pipe put in its place is never waited on.
+ChoiceText choiceText(const std::string& path) {
+  ChoiceText choice;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    choice.absent = errno == ENOENT;
+    choice.notRead = whyNotReached(errno);
+    return choice;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    choice.notRead = whatItIs(info);
+    return choice;
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) > kLargestChoice) {
+    choice.notRead = "il est bien trop grand pour en être un (" + std::to_string(info.st_size) + " octets)";
+    return choice;
+  }
+  const int file = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (file < 0) {
+    choice.notRead = whyNotReached(errno);
+    return choice;
+  }
+  // What was opened may no longer be what was looked at.
+  if (::fstat(file, &info) != 0) {
+    choice.notRead = whyNotReached(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    choice.notRead = whatItIs(info);
+  } else {
+    char block[4096];
+    for (;;) {
+      const ssize_t got = ::read(file, block, sizeof block);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) choice.notRead = whyNotReached(errno);
+      if (got <= 0) break;
+      choice.text.append(block, static_cast<std::size_t>(got));
+      if (choice.text.size() > kLargestChoice) {
+        choice.notRead = "il est bien trop grand pour en être un";
+        break;
+      }
+    }
+  }
+  ::close(file);
+  return choice;
+}
 
 }  // namespace
 
@@ -37,13 +118,17 @@ std::optional<std::string> sharedHistoryProblem(const std::string& connection) {
 
 HistoryPlace readHistoryPlace(const std::string& path, std::string* problem) {
   HistoryPlace place;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    if (problem && std::filesystem::exists(path)) *problem = "Le choix de l'historique (" + path + ") ne peut pas être lu.";
+  const ChoiceText choice = choiceText(path);
+  if (!choice.notRead.empty()) {
+    // No file: no choice was ever made, the history is this PC's.
+    if (problem && !choice.absent)
+      *problem = "Le choix de l'historique (" + path + ") n'a pas été lu : " + choice.notRead +
+                 ". L'historique reste sur ce poste.";
     return place;
   }
+  std::istringstream lines(choice.text);
   std::string line;
-  while (std::getline(file, line)) {
+  while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (startsWith(line, kShared)) place.shared = line.substr(std::string(kShared).size());
     else if (startsWith(line, kMachine)) place.machine = line.substr(std::string(kMachine).size());
@@ -63,7 +148,8 @@ void writeHistoryPlace(const std::string& path, const HistoryPlace& place) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
   // The connection may carry the server's password: the file is its owner's alone before it
   // holds anything, and the new one takes its mode.
-  const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  // Never waiting on a pipe put in its place, which the staged file below refuses, saying so.
+  const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, S_IRUSR | S_IWUSR);
   if (made >= 0) ::close(made);
   if (::chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0)
     throw FileError("Le choix de l'historique ne peut pas être gardé dans " + path + " : " + std::strerror(errno));

@@ -20,8 +20,9 @@ namespace chromaflow {
 // words); otherwise why not, in French.
 std::optional<std::string> sharedHistoryProblem(const std::string& connection);
 
-// The choice kept in `path`; this PC only when there is none. A file that cannot be read, or
-// holds a choice that is not one, gives this PC only and says why in `problem`.
+// The choice kept in `path`; this PC only when there is none. A file that cannot be read (a
+// folder, a pipe, a loop of links, a file far too large, one out of reach), or holds a choice
+// that is not one, gives this PC only and says why in `problem`; it never waits nor throws.
 HistoryPlace readHistoryPlace(const std::string& path, std::string* problem = nullptr);
 // Keeps the choice in `path` (its folder made if missing), whole or not at all; throws FileError.
 void writeHistoryPlace(const std::string& path, const HistoryPlace& place);

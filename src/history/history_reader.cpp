@@ -21,7 +21,10 @@ std::string sharedTrouble(const HistoryError& error) {
 HistoryReader::HistoryReader(const HistoryPlace& place) {
   const std::string machine = place.machine.empty() ? hostName() : place.machine;
   const std::string path = place.localPath.empty() ? defaultHistoryPath() : place.localPath;
-  Source local{std::make_unique<SqliteJobStore>(path, JobStoreOptions{machine, !place.shared.empty()}), path};
+  // Read only: the window changes nothing in the file, and lists one it may not write.
+  Source local{std::make_unique<SqliteJobStore>(path, JobStoreOptions{machine, !place.shared.empty()},
+                                                SqliteJobStore::Access::Reading),
+               path};
   if (place.shared.empty()) {
     main_ = std::move(local);
   } else {
@@ -88,7 +91,11 @@ void HistoryReader::run() {
 
 bool HistoryReader::ready(Source& source) {
   if (source.open) return true;
-  if (!source.absentFile.empty() && !std::filesystem::exists(source.absentFile)) return false;
+  if (!source.absentFile.empty()) {
+    // A folder that cannot be searched is for the store to tell.
+    std::error_code unknown;
+    if (!std::filesystem::exists(source.absentFile, unknown) && !unknown) return false;
+  }
   source.store->open();
   source.open = true;
   return true;

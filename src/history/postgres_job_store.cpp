@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "history/history_paths.h"
 #include "history/job_columns.h"
@@ -61,6 +62,13 @@ std::string text(double value) {
 std::int64_t integer(const char* text) {
   std::int64_t value = 0;
   std::from_chars(text, text + std::strlen(text), value);
+  return value;
+}
+// The whole text as an integer; nothing when it is not one, or too large for 64 bits.
+std::optional<std::int64_t> wholeInteger(const std::string& text) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
 }
 double real(const char* text) {
@@ -241,13 +249,25 @@ void PostgresJobStore::migrate() {
   // Two machines opening a new history at once: one makes the tables, the other finds them.
   run(kMigrationLock, {}, "mise à jour des tables");
   run("CREATE TABLE IF NOT EXISTS chromaflow_schema (version INTEGER NOT NULL)", {}, "création des tables");
-  const Result found = run("SELECT coalesce(max(version), 0) FROM chromaflow_schema", {}, "lecture de la version");
-  int version = static_cast<int>(integer(found.at(0, 0)));
-  if (version > kSchemaVersion)
-    throw HistoryError(HistoryProblem::NewerSchema,
-                       "L'historique partagé " + target_ + " est de la version " + std::to_string(version) +
-                           ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
-                           ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  // Each row read whole: a version too large for a small integer must not pass for a small one.
+  const Result found = run("SELECT version::text FROM chromaflow_schema", {}, "lecture de la version");
+  std::vector<std::optional<std::int64_t>> versions;
+  for (int row = 0; row < found.rows(); ++row) versions.push_back(wholeInteger(found.textAt(row, 0)));
+  for (const std::optional<std::int64_t>& version : versions)
+    if (version && *version > kSchemaVersion)
+      throw HistoryError(HistoryProblem::NewerSchema,
+                         "L'historique partagé " + target_ + " est de la version " + std::to_string(*version) +
+                             ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
+                             ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  std::int64_t version = 0;  // no tables yet
+  if (!versions.empty()) {
+    if (versions.size() != 1 || !versions[0] || *versions[0] < 1)
+      throw HistoryError(HistoryProblem::Damaged,
+                         "L'historique partagé " + target_ +
+                             " ne porte pas une version de ses tables que ce programme connaisse : il n'y touche pas. "
+                             "Voyez son administrateur.");
+    version = *versions[0];
+  }
   if (version == kSchemaVersion) return;
   for (; version < kSchemaVersion; ++version)
     for (const char* step : kMigrations[static_cast<std::size_t>(version)]) run(step, {}, "mise à jour des tables");

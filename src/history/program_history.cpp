@@ -4,8 +4,10 @@
 
 namespace chromaflow {
 
-ProgramHistory::ProgramHistory(HistoryPlace place, MakeReader makeReader, MakeWriter makeWriter)
+ProgramHistory::ProgramHistory(HistoryPlace place, MakeReader makeReader, MakeWriter makeWriter,
+                               std::string placeProblem)
     : place_(std::move(place)),
+      placeProblem_(std::move(placeProblem)),
       makeReader_(std::move(makeReader)),
       makeWriter_(makeWriter ? std::move(makeWriter)
                              : MakeWriter([](const HistoryPlace& at) { return startHistoryWriter(at); })) {
@@ -17,6 +19,7 @@ ProgramHistory::~ProgramHistory() = default;
 
 void ProgramHistory::moveTo(HistoryPlace place) {
   place_ = std::move(place);
+  placeProblem_.clear();
   // The old ones are kept until the program ends: a writer still sending to a server that does
   // not answer would hold the window up to its timeout, and a reader may still be answering.
   retired_.push_back(std::exchange(writer_, makeWriter_(place_)));
@@ -26,8 +29,13 @@ void ProgramHistory::moveTo(HistoryPlace place) {
 JobHistory::Ticket ProgramHistory::begin(StoredJob job) { return writer_->begin(std::move(job)); }
 void ProgramHistory::update(Ticket ticket, StoredJob job) { writer_->update(ticket, std::move(job)); }
 void ProgramHistory::finish(Ticket ticket, StoredJob job) { writer_->finish(ticket, std::move(job)); }
-std::string ProgramHistory::statusLine() const { return writer_->statusLine(); }
-bool ProgramHistory::inTrouble() const { return writer_->inTrouble(); }
+std::string ProgramHistory::statusLine() const {
+  std::string line = writer_->statusLine();
+  if (!placeProblem_.empty()) line += " — " + placeProblem_;
+  return line;
+}
+
+bool ProgramHistory::inTrouble() const { return !placeProblem_.empty() || writer_->inTrouble(); }
 
 void ProgramHistory::list(std::optional<std::int64_t> sinceMs, std::string search, std::function<void(Listed)> done) {
   reader_->list(sinceMs, std::move(search), std::move(done));

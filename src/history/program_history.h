@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/history/job_history.h"
@@ -22,7 +23,9 @@ class ProgramHistory : public JobHistory, public HistoryReading {
   using MakeReader = std::function<std::unique_ptr<HistoryReading>(const HistoryPlace&)>;
 
   // `makeWriter` by default starts the PC's SQLite file and the shared PostgreSQL history.
-  ProgramHistory(HistoryPlace place, MakeReader makeReader, MakeWriter makeWriter = {});
+  // `placeProblem`: why the operator's kept choice was not read at start (readHistoryPlace), told
+  // on the status line after the writer's state until the operator chooses a place.
+  ProgramHistory(HistoryPlace place, MakeReader makeReader, MakeWriter makeWriter = {}, std::string placeProblem = {});
   ~ProgramHistory() override;
 
   const HistoryPlace& place() const { return place_; }
@@ -43,6 +46,7 @@ class ProgramHistory : public JobHistory, public HistoryReading {
 
  private:
   HistoryPlace place_;
+  std::string placeProblem_;
   MakeReader makeReader_;
   MakeWriter makeWriter_;
   std::unique_ptr<HistoryWriter> writer_;

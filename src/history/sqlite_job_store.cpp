@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "history/history_paths.h"
 #include "history/job_columns.h"
@@ -50,6 +53,51 @@ static_assert(std::size(kMigrations) == JobStore::kSchemaVersion);
 
 std::string named(const std::string& path) { return "« " + path + " »"; }
 
+// The name SQLite is given for the file. A relative path starts with "./", so that no path is
+// ever taken for an in-memory database (":memory:"), a temporary one ("") or a URI ("file:...",
+// which this SQLite reads as one whatever the flags say).
+std::string fileName(const std::string& path) { return !path.empty() && path.front() == '/' ? path : "./" + path; }
+
+// The file as a URI telling SQLite that nothing changes it while it is read: no lock taken, no
+// -wal or -shm file looked for or made.
+std::string unchangingFileUri(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  // "file://" and an empty host before a full path, so that a path starting "//" is no host.
+  std::string uri = path.front() == '/' ? "file://" : "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+                       byte == '/' || byte == '.' || byte == '-' || byte == '_' || byte == '~';
+    if (plain) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 0xF];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// Something is there under that name, or cannot be told not to be.
+bool present(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+// Whether the file and its folder may be written, as its writer needs them: the -wal and -shm
+// files SQLite makes beside a history take the file's mode, so beside a file that may not be
+// written they would stay read-only and stop its next writer. A file nobody may write counts as
+// read-only even for the administrator, as it does for the writer.
+bool writableWithItsFolder(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+      ::access(path.c_str(), W_OK) != 0)
+    return false;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace
 
 // A prepared statement, its parameters bound by position from 1.
@@ -82,6 +130,7 @@ class SqliteJobStore::Statement {
     return false;
   }
   std::int64_t integer(int column) const { return sqlite3_column_int64(statement_, column); }
+  bool holdsInteger(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_INTEGER; }
   double real(int column) const { return sqlite3_column_double(statement_, column); }
   std::string text(int column) const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
@@ -118,8 +167,8 @@ class SqliteJobStore::Transaction {
   bool done_ = false;
 };
 
-SqliteJobStore::SqliteJobStore(std::string path, JobStoreOptions options)
-    : path_(std::move(path)), options_(std::move(options)) {
+SqliteJobStore::SqliteJobStore(std::string path, JobStoreOptions options, Access access)
+    : path_(std::move(path)), options_(std::move(options)), access_(access) {
   if (options_.machine.empty()) options_.machine = hostName();
 }
 
@@ -168,6 +217,30 @@ void SqliteJobStore::execute(const char* sql, const std::string& doing) {
 
 void SqliteJobStore::open() {
   close();
+  empty_ = false;
+  if (path_.empty())
+    throw HistoryError(HistoryProblem::Other, "Aucun fichier n'est donné pour l'historique des travaux.");
+  if (access_ == Access::Reading)
+    openForReading();
+  else
+    openForWriting();
+}
+
+void SqliteJobStore::connect(const std::string& name, int flags) {
+  const int code = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  try {
+    if (code != SQLITE_OK) fail(code, "ouverture");
+    sqlite3_extended_result_codes(db_, 1);
+    // Another connection (the program's writer, the history window's reader) may be at work:
+    // wait for it rather than fail.
+    sqlite3_busy_timeout(db_, 5000);
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+void SqliteJobStore::openForWriting() {
   // A file nobody may write is read-only even for the administrator, who could otherwise.
   struct stat info {};
   if (::stat(path_.c_str(), &info) == 0 &&
@@ -178,21 +251,11 @@ void SqliteJobStore::open() {
   const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 
-  const int code = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-  if (code != SQLITE_OK) {
-    const int kept = code;
-    try {
-      fail(kept, "ouverture");
-    } catch (...) {
-      close();
-      throw;
-    }
-  }
+  connect(fileName(path_), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
-    sqlite3_extended_result_codes(db_, 1);
-    // Another connection (the history window's) may be writing: wait for it rather than fail.
-    sqlite3_busy_timeout(db_, 5000);
+    // Nothing is changed before the file is known to be a history of a version this program
+    // knows, or empty: a file of another program or of a later version stays as it was.
+    schemaVersion();
     // Large pages for a new file: a job's record spans megabytes on the longest plans, written
     // again every few seconds, and fewer pages to chain and to free make each write cheaper.
     // A file that already holds tables keeps its own.
@@ -209,7 +272,29 @@ void SqliteJobStore::open() {
   }
 }
 
-int SqliteJobStore::schemaVersion() {
+void SqliteJobStore::openForReading() {
+  // SQLite reads a history written ahead through the -shm file beside it, and makes it (with an
+  // empty -wal) when it is not there. Where it may not make them as the history's writer would,
+  // and no writer has them (none beside), the file is read as it stands: nothing made, no lock.
+  const bool asItStands = !present(path_ + "-wal") && !present(path_ + "-shm") && !writableWithItsFolder(path_);
+  if (asItStands)
+    connect(unchangingFileUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+  else
+    connect(fileName(path_), SQLITE_OPEN_READONLY);
+  try {
+    empty_ = schemaVersion() == 0;
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+bool SqliteJobStore::holdsJobs() {
+  if (access_ == Access::Reading && (empty_ || !db_)) open();
+  return !empty_;
+}
+
+std::int64_t SqliteJobStore::schemaVersion() {
   Statement table(*this, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'chromaflow_schema'",
                   "lecture de la version");
   table.step();
@@ -222,22 +307,30 @@ int SqliteJobStore::schemaVersion() {
                                                       " n'est pas un historique des travaux : ce programme n'y écrit pas.");
     return 0;
   }
-  Statement version(*this, "SELECT max(version) FROM chromaflow_schema", "lecture de la version");
-  version.step();
-  return static_cast<int>(version.integer(0));
+  // Read whole, each row: a version too large for a small integer must not pass for a small one.
+  Statement rows(*this, "SELECT version FROM chromaflow_schema", "lecture de la version");
+  std::vector<std::optional<std::int64_t>> versions;
+  while (rows.step()) versions.push_back(rows.holdsInteger(0) ? std::optional(rows.integer(0)) : std::nullopt);
+  for (const std::optional<std::int64_t>& version : versions)
+    if (version && *version > kSchemaVersion)
+      throw HistoryError(HistoryProblem::NewerSchema,
+                         "L'historique des travaux " + named(path_) + " est de la version " + std::to_string(*version) +
+                             ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
+                             ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  if (versions.size() == 1 && versions[0] && *versions[0] >= 1) return *versions[0];
+  throw HistoryError(HistoryProblem::Damaged, "L'historique des travaux " + named(path_) +
+                                                  " est endommagé (sa version n'en est pas une que ce programme "
+                                                  "connaisse) : il n'y touche pas. Mettez ce fichier de côté pour "
+                                                  "qu'un nouvel historique soit commencé.");
 }
 
 void SqliteJobStore::migrate() {
   Transaction transaction(*this, "mise à jour des tables");
-  int version = schemaVersion();
-  if (version > kSchemaVersion)
-    throw HistoryError(HistoryProblem::NewerSchema,
-                       "L'historique des travaux " + named(path_) + " est de la version " + std::to_string(version) +
-                           ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
-                           ") : il n'y touche pas. Mettez ChromaFlow à jour.");
+  std::int64_t version = schemaVersion();
   if (version == kSchemaVersion) return;
   if (version == 0) execute("CREATE TABLE chromaflow_schema (version INTEGER NOT NULL)", "création des tables");
-  for (; version < kSchemaVersion; ++version) execute(kMigrations[version], "mise à jour des tables");
+  for (; version < kSchemaVersion; ++version)
+    execute(kMigrations[static_cast<std::size_t>(version)], "mise à jour des tables");
   Statement(*this, "DELETE FROM chromaflow_schema", "mise à jour des tables").step();
   Statement(*this, "INSERT INTO chromaflow_schema (version) VALUES (?)", "mise à jour des tables")
       .bind(1, static_cast<std::int64_t>(kSchemaVersion))
@@ -350,6 +443,7 @@ std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs
     sql += "0)";
   }
   sql += " ORDER BY started_ms DESC, id DESC LIMIT ?3";
+  if (!holdsJobs()) return {};
   Statement select(*this, sql, "lecture de la liste des travaux");
   if (sinceMs) select.bind(1, *sinceMs);
   if (!search.empty()) select.bind(2, containsPattern(search));
@@ -375,6 +469,9 @@ std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs
 }
 
 StoredJob SqliteJobStore::load(std::int64_t id) {
+  if (!holdsJobs())
+    throw HistoryError(HistoryProblem::NotFound,
+                       "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique " + named(path_) + ".");
   Statement select(*this,
                    "SELECT uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status, backend,"
                    " tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms,"

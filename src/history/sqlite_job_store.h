@@ -5,7 +5,16 @@
 // is still there after the PC loses its power. Each write of a job is one transaction, so a
 // program killed part-way leaves the job's last whole state. The tables carry their version
 // (chromaflow_schema); a file of an earlier version is brought forward when it is opened, one of
-// a later version is not touched.
+// a later version is not touched. Nothing in a file is changed before it is known to be a
+// history (or empty, to be made one): a file of another program stays byte for byte as it was.
+//
+// A store opened for reading (the list without a window, the history window's reader) uses a
+// read-only connection and writes nothing, not even beside the file: it reads a history that is
+// read-only, in a read-only folder or being written by the program; an empty file is an empty
+// history, looked at again at each list until its writer has made it one.
+//
+// The path is always a file's: a name SQLite would take for something else (":memory:",
+// "file:...") is opened as the file of that name.
 //
 // The list reads the table of jobs only; the settings, the verdict's stretches and the record,
 // the bulk of a job, are in a table of their own that only load() reads.
@@ -21,7 +30,9 @@ namespace chromaflow {
 
 class SqliteJobStore : public JobStore {
  public:
-  explicit SqliteJobStore(std::string path, JobStoreOptions options = {});
+  enum class Access { Writing, Reading };
+
+  explicit SqliteJobStore(std::string path, JobStoreOptions options = {}, Access access = Access::Writing);
   ~SqliteJobStore() override;
   SqliteJobStore(const SqliteJobStore&) = delete;
   SqliteJobStore& operator=(const SqliteJobStore&) = delete;
@@ -47,10 +58,18 @@ class SqliteJobStore : public JobStore {
 
   sqlite3* db();
   void close();
+  void openForWriting();
+  void openForReading();
+  // Opens the connection to `name` (the file, or a URI with SQLITE_OPEN_URI in `flags`).
+  void connect(const std::string& name, int flags);
   [[noreturn]] void fail(int code, const std::string& doing);
   void execute(const char* sql, const std::string& doing);
-  int schemaVersion();
+  // The version of the tables, 0 for a file that holds none (empty, or not yet made); refuses
+  // the tables of another program and any version that is not one this program knows.
+  std::int64_t schemaVersion();
   void migrate();
+  // Opened for reading, a history still empty is looked at again; false while it holds nothing.
+  bool holdsJobs();
   std::int64_t insertJob(const StoredJob& job, JobStatus status);
   // Writes the job's columns and details over the row `id`; false when there is no such row
   // (or, with `runningOnly`, none still running).
@@ -58,7 +77,9 @@ class SqliteJobStore : public JobStore {
 
   std::string path_;
   JobStoreOptions options_;
+  Access access_;
   sqlite3* db_ = nullptr;
+  bool empty_ = false;  // opened for reading, the file held no tables
 };
 
 }  // namespace chromaflow

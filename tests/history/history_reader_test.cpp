@@ -1,6 +1,6 @@
 // The history window's reader: the caller never waits on a store, only the newest list is read,
 // a shared history that does not answer gives the PC's jobs and says so, a job opens from the
-// store it was listed from, and the reader stops at once.
+// store it was listed from, and the reader stops at once. It writes nothing in the PC's file.
 
 #include "history/history_reader.h"
 
@@ -191,6 +191,22 @@ TEST(HistoryReader, ReadsThePCsFileAndNeverMakesOneThatIsNotThere) {
   const auto loaded = loads.wait(1)[0].second;
   ASSERT_TRUE(loaded.job) << loaded.error;
   EXPECT_EQ(loaded.job->record.stored(), job.record.stored());
+}
+
+TEST(HistoryReader, AnEmptyFileIsListedAsNoJobsLeftEmptyAndReadOnceItsWriterHasMadeIt) {
+  testing::TempDir dir;
+  const std::string path = dir.file("history.sqlite");
+  testing::writeBytes(path, "");
+  HistoryReader reader(HistoryPlace{path, "", "atelier-1"});
+  Answers<HistoryReading::Listed> lists;
+  reader.list(std::nullopt, "", lists.to("empty"));
+  EXPECT_EQ(lists.wait(1)[0].second.error, "");
+  EXPECT_EQ(testing::folderContents(dir), (std::map<std::string, std::string>{{"history.sqlite", ""}}));
+  SqliteJobStore writer(path);
+  writer.open();
+  writer.beginJob(testing::sampleJob("Hall", kMay2024));
+  reader.list(std::nullopt, "", lists.to("made"));
+  EXPECT_EQ(lists.wait(2)[1].second.jobs.size(), 1u);
 }
 
 }  // namespace

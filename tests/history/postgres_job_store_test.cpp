@@ -257,7 +257,18 @@ TEST_F(SharedHistory, AServerHistoryOfALaterVersionIsLeftUntouched) {
               std::string::npos)
         << error.what();
   }
-  PQclear(PQexec(other, "UPDATE chromaflow_schema SET version = 1"));
+  // A version column made wider by someone else: 2^32 + 1, cut to 32 bits, would pass for 1.
+  PQclear(PQexec(other, "ALTER TABLE chromaflow_schema ALTER COLUMN version TYPE BIGINT"));
+  for (const std::string wrong : {"4294967297", "-1", "1), (1"}) {
+    PQclear(PQexec(other, ("DELETE FROM chromaflow_schema; INSERT INTO chromaflow_schema VALUES (" + wrong + ")").c_str()));
+    try {
+      store.open();
+      ADD_FAILURE() << wrong << " : opened";
+    } catch (const HistoryError& error) {
+      EXPECT_EQ(error.problem(), wrong[0] == '4' ? HistoryProblem::NewerSchema : HistoryProblem::Damaged) << wrong;
+    }
+  }
+  PQclear(PQexec(other, "DELETE FROM chromaflow_schema; INSERT INTO chromaflow_schema VALUES (1)"));
   PQfinish(other);
   store.open();
   EXPECT_EQ(store.list(std::nullopt, "").size(), 1u);

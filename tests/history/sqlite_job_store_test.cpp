@@ -300,6 +300,36 @@ TEST(SqliteJobStore, AHistoryOfALaterVersionIsLeftUntouched) {
   EXPECT_EQ(store.list(std::nullopt, "").size(), 1u);
 }
 
+TEST(SqliteJobStore, AVersionThatIsNotExactlyOneThisProgramKnowsIsRefusedAndLeftUntouched) {
+  TempDir dir;
+  const std::string path = dir.file("history.sqlite");
+  SqliteJobStore(path).open();
+  // 2^32 + 1, cut to 32 bits, would pass for version 1.
+  for (const char* wrong : {"4294967297", "0", "-1", "1.5", "'un'", "1), (1", ""}) {
+    rawSql(path, std::string("DELETE FROM chromaflow_schema;") +
+                     (*wrong ? std::string("INSERT INTO chromaflow_schema VALUES (") + wrong + ")" : ""));
+    const std::string kept = testing::readBytes(path);
+    const HistoryError error = openingError(path);
+    const bool later = wrong == std::string("4294967297");
+    EXPECT_EQ(error.problem(), later ? HistoryProblem::NewerSchema : HistoryProblem::Damaged) << wrong << error.what();
+    EXPECT_EQ(testing::readBytes(path), kept) << wrong;
+  }
+}
+
+TEST(SqliteJobStore, ANameSQLiteWouldTakeForAnotherDatabaseIsTheFileOfThatName) {
+  TempDir dir;
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());  // relative, as a command line gives them
+  for (const char* name : {":memory:", "file:history.sqlite?mode=memory", "file:jobs.sqlite"}) {
+    SqliteJobStore store(name);
+    store.open();
+    store.beginJob(sampleJob(name, kMay2024));
+  }
+  std::filesystem::current_path(was);
+  EXPECT_EQ(dir.entries(),
+            (std::vector<std::string>{":memory:", "file:history.sqlite?mode=memory", "file:jobs.sqlite"}));
+}
+
 TEST(SqliteJobStore, AHundredThousandJobsAreListedSinceADateAndSearched) {
   TempDir dir;
   const std::string path = dir.file("history.sqlite");

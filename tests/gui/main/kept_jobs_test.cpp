@@ -1,6 +1,7 @@
 // The program keeping its jobs: a job painted on the simulated machine lands in the history file,
 // "Terminer le chantier" ends it, the status bar tells where the jobs go and when they do not get
-// there, and the "Historique" dialog moves them elsewhere, for this run and the next ones.
+// there, and the "Historique" dialog moves them elsewhere, for this run and the next ones. A
+// choice that cannot be read at start is told there too, and the jobs stay on this PC.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <filesystem>
 #include <fstream>
 
 #include "core/session/session.h"
@@ -111,9 +113,12 @@ TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
     dialog->findChild<QCheckBox*>(QStringLiteral("CBPartage"))->setChecked(true);
     auto* serverField = dialog->findChild<QLineEdit*>(QStringLiteral("EditServeur"));
     auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"));
-    serverField->setText(QStringLiteral("atelier"));
-    ok->click();  // not a server: said, and the dialog stays
-    EXPECT_TRUE(dialog->isVisible());
+    // Not a server (a file's path, "=" in it or not): said, and the dialog stays.
+    for (const char* notAServer : {"atelier", "/srv/lot=3/history.sqlite"}) {
+      serverField->setText(QString::fromUtf8(notAServer));
+      ok->click();
+      EXPECT_TRUE(dialog->isVisible()) << notAServer;
+    }
     serverField->setText(QString::fromStdString(server));
     ok->click();
   });
@@ -130,6 +135,24 @@ TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
   EXPECT_LT(jobs[0].figures.areaPainted, jobs[1].figures.areaPainted);
   rig.run(1'000);
   EXPECT_NE(rig.statusLine().find("injoignable"), std::string::npos) << rig.statusLine();
+}
+
+TEST(KeptJobs, AChoiceThatCannotBeReadAtStartIsToldOnTheStatusBarAndTheJobsStayHere) {
+  QTemporaryDir folder;
+  const std::string file = folder.filePath("history.sqlite").toStdString();
+  const std::string choice = folder.filePath("history.conf").toStdString();
+  std::filesystem::create_symlink(choice, choice);
+  // As the program starts: the choice kept, then the history for it.
+  std::string problem;
+  HistoryPlace place = readHistoryPlace(choice, &problem);
+  place.localPath = file;
+  ProgramHistory jobs(place, [](const HistoryPlace&) { return nullptr; }, {}, problem);
+  ProgramRig rig(&jobs, choice);
+  const QLabel* status = rig.find<QLabel>("StatusPanelHistorique");
+  EXPECT_EQ(status->text().toStdString(), "Historique : " + file + " — Le choix de l'historique (" + choice +
+                                              ") n'a pas été lu : ses liens symboliques tournent en rond. "
+                                              "L'historique reste sur ce poste.");
+  EXPECT_NE(status->styleSheet().indexOf("#b00000"), -1);
 }
 
 }  // namespace
