@@ -115,6 +115,10 @@ void Project::settleInterruptedSave(const std::string& project) {
                       save.finished ? "un enregistrement interrompu de " + name + " a été achevé : ses fichiers sont ceux du nouvel enregistrement"
                                     : "un enregistrement interrompu de " + name + " a été annulé : les fichiers d'avant sont rétablis"});
   }
+  for (const std::string& journal : settling.leftAlone)
+    notes_.push_back({DocumentKind::Project, journal,
+                      "un journal d'enregistrement à côté de " + nameWithoutDirectory(project) +
+                          " nomme d'autres fichiers que ceux du projet : il est laissé tel quel, rien n'est modifié"});
   if (!settling.removed.empty()) {
     std::string names;
     for (const std::string& removed : settling.removed) names += (names.empty() ? "" : ", ") + nameWithoutDirectory(removed);

@@ -56,7 +56,8 @@ class Project {
   // What the last OpenProject met, in the order met; empty when all went plainly. It is kept
   // when the open stops on an error, so the caller can say which document failed and why.
   // A save of the job cut off by a kill is settled before anything is read, and said first:
-  // finished or undone, and the temporary files of an earlier save removed.
+  // finished or undone, a journal beside the project that names other files left untouched,
+  // and the temporary files of an earlier save removed.
   const std::vector<DocumentNote>& lastOpenNotes() const { return notes_; }
 
   std::vector<std::string> fileLines(const std::string& fileName) const;
