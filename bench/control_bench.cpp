@@ -1,5 +1,6 @@
-// The reading cycle's cost on the largest plans (the job record included), the path model's
-// LitresUpTo against its step-by-step form, and the job record's CSV export.
+// The reading cycle's cost on the largest plans (the job record included, and with a 50 MB user
+// text), the path model's LitresUpTo against its step-by-step form, and the job record's CSV
+// export.
 
 #include <benchmark/benchmark.h>
 
@@ -38,6 +39,29 @@ BENCHMARK(BM_ReadingCycleTick);
 
 void BM_ReadingCycleTickWithMixingLead(benchmark::State& state) { paintLargestPlan(state, true); }
 BENCHMARK(BM_ReadingCycleTickWithMixingLead);
+
+// Ticks of painting the largest plan of a project whose user text is state.range(0) MB, opened
+// as it was saved: whether the job differs from its files is asked after every tick that
+// changed something, and nothing differs, so that every document is looked at.
+void BM_ReadingCycleTickWithUserText(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  openLargestPlan(rig);
+  rig.session.setUserText(std::vector<std::string>(static_cast<std::size_t>(state.range(0)) * 10'000, std::string(98, 'x')));
+  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-bench-user-text";
+  std::filesystem::create_directories(folder);
+  const std::string project = (folder / "job.prv").string();
+  rig.asker.saveAnswers = {project};
+  rig.session.saveProject(true);
+  rig.session.openProjectFile(project);
+  std::filesystem::remove_all(folder);
+  rig.session.setRunning(true);
+  rig.session.hoseFullButton();
+  std::uint16_t pins = 0;
+  for (auto _ : state) rig.tick(pins = nextPins(pins));
+  state.counters["modified"] = rig.session.projectModified();
+  state.counters["text_MB"] = static_cast<double>(rig.session.project().userText().size()) * 100 / 1e6;
+}
+BENCHMARK(BM_ReadingCycleTickWithUserText)->Arg(0)->Arg(50);
 
 // Building the lead over the largest plan, as a change of the plan or the settings asks: the
 // plan's steep rows make it search for the mixes the roller can lay.

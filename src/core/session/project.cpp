@@ -18,12 +18,18 @@ Project::Project(SettingsDocument& settings, ColourTable& colours, Plan& plan)
 void Project::redraw() { redrawRequested.emit(); }
 
 bool Project::modified() const {
-  return !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
-         colours_.rows() != inFiles_.colours || userText_ != inFiles_.userText;
+  return userTextEdited_ || !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
+         colours_.rows() != inFiles_.colours;
 }
 
 void Project::markSaved() {
   inFiles_ = {settings_.settings(), colours_.rows(), plan_.edition(), userText_};
+  userTextEdited_ = false;
+}
+
+void Project::setUserText(std::vector<std::string> lines) {
+  userText_ = std::move(lines);
+  userTextEdited_ = userText_ != inFiles_.userText;
 }
 
 namespace {
@@ -48,7 +54,7 @@ void Project::NewProject() {
   colours_.NewColours();
   settings_.NewSettings();
   name_.set("Noname.prv");
-  userText_.clear();
+  setUserText({});
   redraw();
   settings_.RefreshSettingsViews();
   markSaved();
@@ -71,6 +77,7 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
     const DecodedLine decoded = DecodeLine(line);
     inText = decoded.field(1).text == "Texte utilisateur" && decoded.is(1, 'S');
   }
+  userTextEdited_ = userText_ != inFiles_.userText;
 }
 
 namespace {

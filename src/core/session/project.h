@@ -30,12 +30,17 @@ class Project {
   Project(SettingsDocument& settings, ColourTable& colours, Plan& plan);
 
   // The lines of the user text ("Texte utilisateur projet").
-  std::vector<std::string>& userText() { return userText_; }
   const std::vector<std::string>& userText() const { return userText_; }
+  // The user text becomes these lines: the only way it is edited, so that whether it differs
+  // from the project's file is known from then on without looking at it again.
+  void setUserText(std::vector<std::string> lines);
 
   // Whether the job differs from its files: the user text or what the settings, colour or plan
   // file would hold changed since the project was last made new, opened or saved. A document
   // opened, made new or saved from its own window counts by what it holds, not by its name.
+  // Asked after every operation, reading-cycle ticks included, it costs the same whatever the
+  // user text's length: the text is compared with the file's when it is edited, and an edit
+  // back to the file's text leaves the job unmarked.
   bool modified() const;
 
   DocumentName& name() { return name_; }
@@ -61,6 +66,7 @@ class Project {
   const std::vector<DocumentNote>& lastOpenNotes() const { return notes_; }
 
   std::vector<std::string> fileLines(const std::string& fileName) const;
+  // Adds the user text a project file's lines hold to the user text.
   void applyFileLines(const std::vector<std::string>& lines);
 
   // The main window redraws its surface and proportion views.
@@ -77,6 +83,7 @@ class Project {
   ColourTable& colours_;
   Plan& plan_;
   std::vector<std::string> userText_;
+  bool userTextEdited_ = false;  // the user text differs from inFiles_.userText
   // What the job's files held at the project's last New, Open or Save.
   struct InFiles {
     MachineSettings settings;

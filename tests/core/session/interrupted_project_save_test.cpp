@@ -38,13 +38,15 @@ std::unique_ptr<Documents> job(bool changed, int lines = 1) {
   documents->plan.RecomputeSurfaces();
   documents->plan.appendProportion("1.00", 40);
   documents->plan.RefreshProportions();
-  for (int i = 0; i < lines; ++i) documents->project.userText().push_back("premier texte, ligne " + std::to_string(i));
+  std::vector<std::string> text;
+  for (int i = 0; i < lines; ++i) text.push_back("premier texte, ligne " + std::to_string(i));
+  if (changed) text.push_back("changé");
+  documents->project.setUserText(text);
   if (changed) {
     documents->settings.setP1trl(999);
     documents->colours.addRow({50, 1, 2, 3});
     documents->plan.appendSurface({1, 1});
     documents->plan.RecomputeSurfaces();
-    documents->project.userText().push_back("changé");
   }
   return documents;
 }

@@ -38,7 +38,7 @@ struct ProjectFixture : ::testing::Test {
     documents.plan.appendProportion("1.50", 60);
     documents.plan.RefreshProportions();
     documents.settings.setP1trl(300);
-    project.userText() = {"Mur nord", "", "a=b;c"};
+    project.setUserText({"Mur nord", "", "a=b;c"});
   }
 };
 
@@ -83,7 +83,7 @@ TEST_F(ProjectFixture, AProjectNamedWithoutADialogOpensTheSame) {
   project.SaveProject(false, &asker);
 
   Documents other;
-  other.project.userText() = {"Mur sud"};
+  other.project.setUserText({"Mur sud"});
   EXPECT_THROW(other.project.OpenProjectFile(dir.file("none.prv"), &asker), FileError);
   EXPECT_EQ(other.project.userText(), (std::vector<std::string>{"Mur sud"}));
   EXPECT_EQ(other.project.title(), "Chromaflow Velmora - Noname.prv");
@@ -115,7 +115,7 @@ TEST_F(ProjectFixture, MissingSiblingIsAskedForAndTheOthersStillLoad) {
 
 TEST_F(ProjectFixture, ProjectWithoutMarkerOrWithOnlyABannerHasNoText) {
   writeBytes(dir.file("bare.prv"), crlf({"Chromaflow Velmora - Project: bare.prv"}));
-  project.userText() = {"old"};
+  project.setUserText({"old"});
   asker.openAnswers.push_back(dir.file("bare.prv"));
   project.OpenProject(true, &asker);
   EXPECT_TRUE(project.userText().empty());

@@ -34,7 +34,7 @@ struct SavingFailures : ::testing::Test {
     documents.plan.RecomputeSurfaces();
     documents.plan.appendProportion("1.00", 40);
     documents.plan.RefreshProportions();
-    documents.project.userText() = {"premier texte"};
+    documents.project.setUserText({"premier texte"});
   }
 
   // Something different from what SetUp saved, in every one of the four files.
@@ -43,7 +43,7 @@ struct SavingFailures : ::testing::Test {
     documents.colours.addRow({50, 1, 2, 3});
     documents.plan.appendSurface({1, 1});
     documents.plan.RecomputeSurfaces();
-    documents.project.userText() = {"changed"};
+    documents.project.setUserText({"changed"});
   }
 
   void saveProjectAs(const std::string& path) {
@@ -66,7 +66,9 @@ TEST_F(SavingFailures, ADiskFullPartWayKeepsThePreviousFile) {
     save(path);
     const std::string before = readBytes(path);
     documents.settings.setP1trl(documents.settings.settings().P1trl + 1);  // something new to save
-    documents.project.userText().push_back("encore");
+    std::vector<std::string> text = documents.project.userText();
+    text.push_back("encore");
+    documents.project.setUserText(text);
     for (std::size_t allowed : {std::size_t{0}, std::size_t{1}, before.size() / 2, before.size() - 1}) {
       try {
         FailingDisk disk(allowed);
@@ -93,7 +95,7 @@ TEST_F(SavingFailures, WhenTheThirdOfTheProjectsFilesFailsNothingChangesOnDisk) 
   documents.colours.addRow({50, 1, 2, 3});
   documents.plan.appendSurface({1, 1});
   documents.plan.RecomputeSurfaces();
-  documents.project.userText() = {"changed"};
+  documents.project.setUserText({"changed"});
   // Enough for the settings and the colours, not for the plan.
   const std::size_t firstTwo = bytesOfLines(documents.settings.fileLines(withExtension(project, ".sev"))).size() +
                                bytesOfLines(documents.colours.fileLines()).size();
@@ -116,7 +118,9 @@ TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) 
     save(path);
     const std::string before = readBytes(path);
     ::chmod(path.c_str(), 0444);
-    documents.project.userText().push_back("x");
+    std::vector<std::string> text = documents.project.userText();
+    text.push_back("x");
+    documents.project.setUserText(text);
     documents.settings.setP2trl(documents.settings.settings().P2trl + 1);
     try {
       save(path);
