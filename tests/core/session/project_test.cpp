@@ -1,6 +1,7 @@
 #include "core/session/project.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include "core/common/text_file.h"
 #include "core/session/documents.h"
 #include "support/failing_disk.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -142,13 +144,17 @@ TEST_F(ProjectFixture, NewProjectEmptiesEverything) {
 }
 
 TEST_F(ProjectFixture, AReadErrorReachesTheCallerWithTheSystemsMessage) {
-  // The kernel refuses to read this file's first bytes (EIO), whoever asks.
-  project.name().set("/proc/self/mem");
+  // The disk refuses to read the project's first bytes (EIO).
+  const std::string wall = dir.file("wall.prv");
+  writeBytes(wall, crlf({"Chromaflow Velmora - Project: wall.prv", "Texte utilisateur=", "Mur nord"}));
+  project.name().set(wall);
   try {
+    testing::FailingDisk disk;
+    disk.failReadAfter(0);
     project.OpenProject(false, &asker);
     FAIL() << "no error reported";
   } catch (const FileError& error) {
-    EXPECT_NE(std::string(error.what()).find("/proc/self/mem"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find(wall + " : " + std::strerror(EIO)), std::string::npos) << error.what();
   }
   EXPECT_TRUE(asker.openAsked.empty());  // it stopped there: no sibling was looked for
 }
@@ -230,10 +236,12 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     restore();
   }
   {  // a plan that cannot be read at all: the open stops there, after the colours
-    std::filesystem::remove(dir.file("wall.spv"));
-    std::filesystem::create_symlink("/proc/sys/vm/compact_memory", dir.file("wall.spv"));  // write-only, even for root
+    ::chmod(dir.file("wall.spv").c_str(), 0);  // unreadable, for root too while its modes count
     Documents other;
-    EXPECT_THROW(open(other), FileError);
+    {
+      testing::FileModesCount modesCount;
+      EXPECT_THROW(open(other), FileError);
+    }
     const auto& notes = other.project.lastOpenNotes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].kind, DocumentKind::Plan);

@@ -13,6 +13,7 @@
 #include "core/common/text_file.h"
 #include "core/session/documents.h"
 #include "support/failing_disk.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -111,8 +112,15 @@ TEST_F(SavingFailures, WhenTheThirdOfTheProjectsFilesFailsNothingChangesOnDisk) 
 }
 
 TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) {
+  const std::string locked = dir.file("locked");
+  std::filesystem::create_directory(locked);
+  ::chmod(locked.c_str(), 0555);  // no new file, for root too while the modes count
   for (auto& [name, save] : savers()) {
-    EXPECT_THROW(save("/proc/" + name), FileError) << name;
+    {
+      testing::FileModesCount modesCount;
+      EXPECT_THROW(save(locked + "/" + name), FileError) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(locked)) << name;
     EXPECT_THROW(save(dir.file("missing/" + name)), FileError) << name;
     const std::string path = dir.file(name);
     save(path);
