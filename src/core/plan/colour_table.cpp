@@ -111,6 +111,7 @@ void ColourTable::RefreshColourTable() {
   // The rows end in the order the table's exchange sort always left them: not stable, rows of
   // one proportion (only from a file) may change places, and saved tables carry that order
   // (exchange_order.h finds it in O(n log n)). Rows already in order stay as they are.
+  ++revision_;
   const auto byProportion = [](const ColourRow& a, const ColourRow& b) { return a.proportion < b.proportion; };
   if (std::is_sorted(rows_.begin(), rows_.end(), byProportion)) return;
   std::vector<double> proportions;

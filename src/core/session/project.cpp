@@ -19,12 +19,22 @@ void Project::redraw() { redrawRequested.emit(); }
 
 bool Project::modified() const {
   return userTextEdited_ || !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
-         colours_.rows() != inFiles_.colours;
+         coloursDiffer();
+}
+
+bool Project::coloursDiffer() const {
+  if (colours_.revision() != coloursLookedAt_) {
+    coloursDiffer_ = colours_.rows() != inFiles_.colours;
+    coloursLookedAt_ = colours_.revision();
+  }
+  return coloursDiffer_;
 }
 
 void Project::markSaved() {
   inFiles_ = {settings_.settings(), colours_.rows(), plan_.edition(), userText_};
   userTextEdited_ = false;
+  coloursDiffer_ = false;
+  coloursLookedAt_ = colours_.revision();
 }
 
 void Project::setUserText(std::vector<std::string> lines) {

@@ -39,8 +39,9 @@ class Project {
   // file would hold changed since the project was last made new, opened or saved. A document
   // opened, made new or saved from its own window counts by what it holds, not by its name.
   // Asked after every operation, reading-cycle ticks included, it costs the same whatever the
-  // user text's length: the text is compared with the file's when it is edited, and an edit
-  // back to the file's text leaves the job unmarked.
+  // user text's length and the colour table's: the text is compared with the file's when it is
+  // edited, the colours once after each of their changes; an edit back to what the file holds
+  // leaves the job unmarked.
   bool modified() const;
 
   DocumentName& name() { return name_; }
@@ -77,6 +78,7 @@ class Project {
   // The job as it now stands is what its files hold.
   void markSaved();
   void settleInterruptedSave(const std::string& project);
+  bool coloursDiffer() const;
   void redraw();
 
   SettingsDocument& settings_;
@@ -84,6 +86,9 @@ class Project {
   Plan& plan_;
   std::vector<std::string> userText_;
   bool userTextEdited_ = false;  // the user text differs from inFiles_.userText
+  // Whether the colour rows differ from inFiles_.colours, as found at the colour table's revision.
+  mutable bool coloursDiffer_ = false;
+  mutable unsigned long long coloursLookedAt_ = 0;
   // What the job's files held at the project's last New, Open or Save.
   struct InFiles {
     MachineSettings settings;

@@ -77,6 +77,38 @@ TEST_F(ProjectFixture, OpenRestoresAllFourDocuments) {
   EXPECT_EQ(asker.openAsked.size(), 1u);
 }
 
+// The colour rows mark the job exactly when they differ from what the project's files hold,
+// asked again and again as after every tick: a row added, changed or taken away does; the rows
+// put back as they were, or read again from the colour file, do not.
+TEST_F(ProjectFixture, TheColourRowsMarkTheJobExactlyWhenTheyDifferFromTheFiles) {
+  fillJob();
+  project.name().set(dir.file("wall.prv"));
+  project.SaveProject(false, &asker);
+  const std::vector<ColourRow> inFile = documents.colours.rows();
+  const ColourRow otherWhite{0, 250, 250, 250};
+  EXPECT_FALSE(project.modified());
+  documents.colours.addRow({50, 1, 2, 3});
+  EXPECT_TRUE(project.modified());
+  EXPECT_TRUE(project.modified());
+  documents.colours.removeRow(2);  // the row at 50 %, between the two others
+  EXPECT_FALSE(project.modified());
+  documents.colours.setRow(1, otherWhite);
+  EXPECT_TRUE(project.modified());
+  documents.colours.setRow(1, inFile[0]);
+  EXPECT_FALSE(project.modified());
+  documents.colours.clearRows();
+  EXPECT_TRUE(project.modified());
+  ASSERT_TRUE(documents.colours.OpenColours(false, &asker));  // the project's colour file, read again
+  EXPECT_EQ(documents.colours.rows(), inFile);
+  EXPECT_FALSE(project.modified());
+
+  documents.colours.setRow(1, otherWhite);
+  project.SaveProject(false, &asker);
+  EXPECT_FALSE(project.modified());
+  documents.colours.setRow(1, inFile[0]);
+  EXPECT_TRUE(project.modified());
+}
+
 // A project named on the command line opens without a dialog, as the dialog's choice would; a
 // missing one is an error that leaves the job as it was.
 TEST_F(ProjectFixture, AProjectNamedWithoutADialogOpensTheSame) {
