@@ -160,6 +160,26 @@ TEST(TextFile, SavingKeepsReadOnlyFilesAndReportsMissingFolders) {
   EXPECT_THROW(writeTextFile(dir.file("no/such/folder.cov"), {"x"}), FileError);
 }
 
+// A symbolic link that leads to no file: the save is refused naming the link and where it
+// leads, and nothing is made, there or anywhere else. Written alone or with other files.
+TEST(TextFile, ASaveThroughALinkLeadingNowhereIsRefusedNamingIt) {
+  TempDir dir;
+  const std::string link = dir.file("trace.csv"), nowhere = dir.file("gone/trace.csv");
+  std::filesystem::create_directory(dir.file("gone"));
+  std::filesystem::create_symlink(nowhere, link);
+  for (const bool together : {false, true}) {
+    try {
+      together ? writeFilesTogether({{dir.file("other.csv"), "other"}, {link, "rows"}}) : writeTextFile(link, {"rows"});
+      ADD_FAILURE() << "saved through " << link;
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(link + " : lien symbolique vers " + nowhere), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"gone", "trace.csv"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("gone")));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+  }
+}
+
 TEST(TextFile, ReplacingKeepsTheFilesPermissions) {
   TempDir dir;
   const std::string path = dir.file("shared.sev");
