@@ -1,5 +1,6 @@
-// The reading cycle's cost on the largest plans (the job record included), the path model's
-// LitresUpTo against its step-by-step form, and the job record's CSV export.
+// The reading cycle's cost on the largest plans (the job record included, and in a project of a
+// 50 MB user text or of a million colour rows), the path model's LitresUpTo against its step-by-step form, and the job record's CSV
+// export.
 
 #include <benchmark/benchmark.h>
 
@@ -38,6 +39,38 @@ BENCHMARK(BM_ReadingCycleTick);
 
 void BM_ReadingCycleTickWithMixingLead(benchmark::State& state) { paintLargestPlan(state, true); }
 BENCHMARK(BM_ReadingCycleTickWithMixingLead);
+
+// Ticks of painting the largest plan of a project whose user text is state.range(0) MB and whose
+// colour table has state.range(1) rows, opened as it was saved: whether the job differs from its
+// files is asked after every tick that changed something, and nothing differs, so that every
+// document is looked at.
+void BM_ReadingCycleTickOfALargeProject(benchmark::State& state) {
+  chromaflow::testing::ControlRig rig;
+  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-bench-large-project";
+  std::filesystem::create_directories(folder);
+  if (const int rows = static_cast<int>(state.range(1))) {
+    std::vector<std::string> lines{";Proportions (%);RGB;R;G;B"};
+    for (int i = 0; i < rows; ++i) lines.push_back(std::to_string(i + 1) + ";" + std::to_string(i % 101) + ";0;1;2;3");
+    writeTextFile((folder / "colours.cov").string(), lines);
+    rig.asker.openAnswers = {(folder / "colours.cov").string()};
+    rig.session.openColours(true);
+  }
+  openLargestPlan(rig);
+  rig.session.setUserText(std::vector<std::string>(static_cast<std::size_t>(state.range(0)) * 10'000, std::string(98, 'x')));
+  const std::string project = (folder / "job.prv").string();
+  rig.asker.saveAnswers = {project};
+  rig.session.saveProject(true);
+  rig.session.openProjectFile(project);
+  std::filesystem::remove_all(folder);
+  rig.session.setRunning(true);
+  rig.session.hoseFullButton();
+  std::uint16_t pins = 0;
+  for (auto _ : state) rig.tick(pins = nextPins(pins));
+  state.counters["modified"] = rig.session.projectModified();
+  state.counters["text_MB"] = static_cast<double>(rig.session.project().userText().size()) * 100 / 1e6;
+  state.counters["colour_rows"] = static_cast<double>(rig.session.colours().rows().size());
+}
+BENCHMARK(BM_ReadingCycleTickOfALargeProject)->Args({0, 0})->Args({50, 0})->Args({0, 1'000'000});
 
 // Building the lead over the largest plan, as a change of the plan or the settings asks: the
 // plan's steep rows make it search for the mixes the roller can lay.

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace chromaflow;
   static Documents& documents = *new Documents;
   fuzz::requireStableRoundTrip(fuzz::bytesOf(data, size), [](const std::vector<std::string>& lines) {
-    documents.project.userText().clear();
+    documents.project.setUserText({});
     documents.project.applyFileLines(lines);
     return bytesOfLines(documents.project.fileLines("fuzz.prv"));
   });

@@ -96,7 +96,8 @@ class PostgresServer {
     std::string newest;
     int newestVersion = 0;
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", ignored)) {
+    // Where Debian installs the server's programs: only looked in, and run from there.
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", ignored)) {  // test-paths: read only
       const int version = std::atoi(entry.path().filename().c_str());
       if (version > newestVersion && std::filesystem::exists(entry.path() / "bin/initdb")) {
         newestVersion = version;
@@ -120,8 +121,11 @@ class PostgresServer {
         ::dup2(out, 1);
         ::dup2(out, 2);
       }
-      const int none = ::open("/dev/null", O_RDONLY);
-      if (none >= 0) ::dup2(none, 0);
+      // Nothing to read: a pipe whose writing end is closed.
+      if (int input[2]; ::pipe(input) == 0) {
+        ::close(input[1]);
+        ::dup2(input[0], 0);
+      }
       if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid_) != 0 || ::setuid(uid_) != 0)) ::_exit(126);
       if (::chdir(folder_.c_str()) != 0) ::_exit(126);
       std::vector<char*> argv;

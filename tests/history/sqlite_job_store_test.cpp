@@ -363,10 +363,11 @@ TEST(SqliteJobStore, AHundredThousandJobsAreListedSinceADateAndSearched) {
 }
 
 TEST(HistoryPaths, TheHistoryIsInTheUsersDataFolder) {
+  TempDir dir;
   const char* saved = std::getenv("XDG_DATA_HOME");
   const std::string kept = saved ? saved : "";
-  ::setenv("XDG_DATA_HOME", "/srv/donnees", 1);
-  EXPECT_EQ(defaultHistoryPath(), "/srv/donnees/chromaflow/history.sqlite");
+  ::setenv("XDG_DATA_HOME", dir.file("donnees").c_str(), 1);
+  EXPECT_EQ(defaultHistoryPath(), dir.file("donnees") + "/chromaflow/history.sqlite");
   const char* home = std::getenv("HOME");
   const std::string inHome = std::string(home ? home : "") + "/.local/share/chromaflow/history.sqlite";
   // A relative folder is ignored, as the standard says.

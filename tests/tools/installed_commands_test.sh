@@ -16,9 +16,9 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help >"$work/h
 check "chromaflow --help answers without a display" '[ $code -eq 0 ] && grep -q "^usage : chromaflow \[--acquisition MS\] \[--history SERVEUR\] \[PROJET.prv\]" "$work/help"'
 check "chromaflow --help names the example job where it lies" \
   'grep -q "^Chantier d.exemple : .*/share/chromaflow/examples/wall.prv$" "$work/help" && [ -f "$(sed -n "s/^Chantier d.exemple : //p" "$work/help")" ]'
-QT_QPA_PLATFORM=offscreen "$program" --bogus >/dev/null 2>"$work/err"; code=$?
+QT_QPA_PLATFORM=offscreen "$program" --bogus >"$work/out" 2>"$work/err"; code=$?
 check "chromaflow refuses an unknown option" '[ $code -eq 2 ] && grep -q "option inconnue --bogus" "$work/err"'
-QT_QPA_PLATFORM=offscreen "$program" a.prv b.prv >/dev/null 2>"$work/err"; code=$?
+QT_QPA_PLATFORM=offscreen "$program" a.prv b.prv >"$work/out" 2>"$work/err"; code=$?
 check "chromaflow opens one project at a time" '[ $code -eq 2 ] && grep -q "un seul projet" "$work/err"'
 
 # A figure that must be whole is refused when it is not, never cut to another one.

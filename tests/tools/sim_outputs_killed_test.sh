@@ -6,22 +6,23 @@ set -u
 sim="$1"
 example="$2"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+said=$(mktemp -d)  # what the runs say, apart: the checks list the work folder
+trap 'rm -rf "$work" "$said"' EXIT
 failures=0
 check() { if ! eval "$2"; then echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 
 printf 'old trace\n' >"$work/trace.csv"
-{ (ulimit -f 64; exec "$sim" "$example" --machine --trace "$work/trace.csv") >/dev/null; code=$?; } 2>/dev/null
+{ (ulimit -f 64; exec "$sim" "$example" --machine --trace "$work/trace.csv") >"$said/out"; code=$?; } 2>"$said/err"
 check "the file size limit ends the run (status $code)" '[ $code -eq $((128 + 25)) ]'
 check "the old trace is kept" '[ "$(cat "$work/trace.csv")" = "old trace" ]'
 check "nothing is left beside it: $(ls -A "$work" | tr "\n" " ")" '[ "$(ls -A "$work")" = trace.csv ]'
 
 printf 'old report\n' >"$work/report.csv"
-"$sim" "$example" --machine --seconds 100000 --trace "$work/trace.csv" --report "$work/report.csv" >/dev/null 2>&1 &
+"$sim" "$example" --machine --seconds 100000 --trace "$work/trace.csv" --report "$work/report.csv" >"$said/out" 2>&1 &
 run=$!
 sleep 1
 kill -KILL "$run"
-wait "$run" 2>/dev/null
+wait "$run" 2>"$said/err"
 check "the old outputs are kept after a SIGKILL" \
   '[ "$(cat "$work/trace.csv")" = "old trace" ] && [ "$(cat "$work/report.csv")" = "old report" ]'
 check "nothing is left beside them: $(ls -A "$work" | tr "\n" " ")" \

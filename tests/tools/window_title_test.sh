@@ -8,26 +8,27 @@ project="$(realpath "$2")"
 expected="Chromaflow Velmora - $project"
 
 run() {
-  local log
+  local log said
   log=$(mktemp)
-  "$program" "$project" >/dev/null 2>"$log" &
+  said=$(mktemp)  # what no check reads
+  "$program" "$project" >"$said" 2>"$log" &
   local pid=$!
   local names=""
   for _ in $(seq 1 100); do
-    names=$(xwininfo -root -tree 2>/dev/null | grep -o '"Chromaflow Velmora[^"]*"' || true)
+    names=$(xwininfo -root -tree 2>>"$said" | grep -o '"Chromaflow Velmora[^"]*"' || true)
     grep -qxF "\"$expected\"" <<<"$names" && break
     grep -q '"Chromaflow Velmora - [^"]*"' <<<"$names" && ! grep -q 'Noname.prv"$' <<<"$names" && break
     sleep 0.1
   done
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  kill "$pid" 2>>"$said" || true
+  wait "$pid" 2>>"$said" || true
   if ! grep -qxF "\"$expected\"" <<<"$names"; then
     echo "caption: expected \"$expected\", the desktop shows: ${names:-nothing}" >&2
     cat "$log" >&2
-    rm -f "$log"
+    rm -f "$log" "$said"
     exit 1
   fi
-  rm -f "$log"
+  rm -f "$log" "$said"
   echo "caption: $names"
 }
 

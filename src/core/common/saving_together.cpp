@@ -22,6 +22,11 @@
 // that no journal claims, made in the few links of step 2 (or, without unnamed files, the
 // temporary files): the next save or open of those files removes them. An old copy made by
 // step 2 is only a second name of NAME.
+//
+// A journal is settled only by an open or save of the files it names, and only when it names
+// nothing else than files such a save writes: a folder brought from elsewhere (a USB stick) may
+// hold a journal that no save of ours wrote, and settling it would remove or replace whatever
+// it names. Such a journal is left as it is, and so is every file it names.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,6 +46,7 @@
 #include <set>
 #include <string_view>
 
+#include "core/common/document_name.h"
 #include "core/common/saving_detail.h"
 #include "core/common/text_file.h"
 
@@ -174,6 +180,36 @@ std::string absolutePath(const std::string& path) {
   std::error_code error;
   const std::string absolute = std::filesystem::absolute(path, error).string();
   return error ? path : absolute;
+}
+
+// The file a name stands for in a save journal: its folder resolved however spelled (symbolic
+// links, "..", a relative name), its own name as it is. A symbolic link is thus a file of its
+// own, not the one it points to: a save never names a link, it writes the link's file.
+std::string fileKey(const std::string& path) {
+  return joinPath(resolvedPath(absolutePath(parentFolder(path))), baseName(path));
+}
+
+// The file a save of `path` writes: a symbolic link followed to its file, as StagedFile does.
+// Empty for a link that leads nowhere.
+std::string fileSavedAs(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const std::string target = std::filesystem::canonical(path, error).string();
+  return error ? std::string() : target;
+}
+
+// The files a save of `path` may have written together with it: the job's four files when it
+// is one of them (a project's save writes the settings, colours, plan and project beside each
+// other under one name), else itself alone.
+std::vector<std::string> filesSavedWith(const std::string& path) {
+  std::string extension = path.substr(path.size() - std::min<std::size_t>(path.size(), 4));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  std::vector<std::string> files{path};
+  static constexpr const char* kJobFiles[] = {".sev", ".cov", ".spv", ".prv"};
+  if (std::find(std::begin(kJobFiles), std::end(kJobFiles), extension) != std::end(kJobFiles) &&
+      baseName(path).size() > extension.size())
+    for (const char* sibling : kJobFiles) files.push_back(withExtension(path, sibling));
+  return files;
 }
 
 struct Look {
@@ -373,6 +409,10 @@ std::string undo(const SaveJournal& journal, const std::vector<std::string>& fol
     }
     const Look old = look(entry.oldCopy);
     if (!old.present) continue;
+    if (!S_ISREG(old.info.st_mode)) {  // not what a save keeps: never put in the file's place
+      lost += " ; l'ancien " + entry.target + " n'est pas rétabli, " + entry.oldCopy + " n'est pas un fichier";
+      continue;
+    }
     const Look target = look(entry.target);
     const int error = target.present && sameFile(old, target) ? disk().remove(entry.oldCopy.c_str())
                                                                : disk().rename(entry.oldCopy.c_str(), entry.target.c_str());
@@ -395,17 +435,24 @@ SettledSave settle(const SaveJournal& journal) {
   SettledSave settled;
   settled.lastFile = journal.lastFile;
   settled.finished = true;
+  std::vector<Stage> stages;
   for (const JournalEntry& entry : journal.entries) {
     settled.files.push_back(entry.target);
-    settled.finished = settled.finished && stageOf(entry) != Stage::Missing;
+    stages.push_back(stageOf(entry));
+    settled.finished = settled.finished && stages.back() != Stage::Missing;
   }
 
   const InterruptionsHeld held;
   if (settled.finished) {
-    for (const JournalEntry& entry : journal.entries)
+    // Only a new copy found whole is put in place: a file already in place stays, whatever
+    // else bears its new copy's name.
+    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
+      const JournalEntry& entry = journal.entries[i];
+      if (stages[i] != Stage::Waiting) continue;
       if (const int error = putInPlace(entry))
         throw FileError(describe(entry.target, error) + " ; l'enregistrement interrompu de " + journal.lastFile +
                         " n'a pas pu être achevé, " + journal.path + " est gardé");
+    }
   } else if (const std::string lost = undo(journal, folders); !lost.empty()) {
     throw FileError(journal.lastFile + " : l'enregistrement interrompu n'a pas pu être annulé" + lost + " ; " +
                     journal.path + " est gardé");
@@ -437,15 +484,16 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
   Settling settling;
 
   // The files looked after, by folder: under the names given and, for a symbolic link, its
-  // target's; a journal claims one when it names its target.
+  // target's. And the files a save of them writes, which alone their journal may name.
   std::map<std::string, std::set<std::string>> names;
-  std::set<std::string> targets;
+  std::set<std::string> mayName;  // by fileKey
   for (const std::string& path : paths) {
     if (path.empty()) continue;
     names[parentFolder(path)].insert(baseName(path));
     const std::string resolved = resolvedPath(path);
-    targets.insert(resolved);
     names[parentFolder(resolved)].insert(baseName(resolved));
+    for (const std::string& file : filesSavedWith(path))
+      if (const std::string saved = fileSavedAs(file); !saved.empty()) mayName.insert(fileKey(saved));
   }
 
   for (const auto& [folder, bases] : names) {
@@ -465,12 +513,15 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
         unsure = true;
         continue;
       }
-      bool ours = false;
-      for (const JournalEntry& entry : journal.entries) ours = ours || targets.count(resolvedPath(entry.target)) > 0;
-      if (ours) {
+      std::size_t ours = 0;
+      for (const JournalEntry& entry : journal.entries) ours += mayName.count(fileKey(entry.target));
+      if (ours == journal.entries.size()) {
         settling.saves.push_back(settle(journal));
         continue;
       }
+      // Named after one of these files or naming one, but naming others too: no save of them
+      // wrote it. Neither it nor anything it names is touched, its copies included.
+      if (ours > 0 || bases.count(journalled)) settling.leftAlone.push_back(journalPath);
       for (const JournalEntry& entry : journal.entries) {
         claimed.insert(resolvedPath(entry.newCopy));
         if (!entry.oldCopy.empty()) claimed.insert(resolvedPath(entry.oldCopy));
@@ -519,7 +570,8 @@ void SavingTogether::run() {
   settleInterruptedSaves(paths);
   journal_.lastFile = files_.back().path;
   journal_.path = journalNameFor(journal_.lastFile);
-  if (look(journal_.path).present) throw FileError(describe(journal_.path, EEXIST));
+  if (look(journal_.path).present)  // one naming other files, left as it is
+    throw FileError(describe(journal_.path, EEXIST) + " : un journal d'enregistrement laissé tel quel, rien n'est enregistré");
 
   for (const FileBytes& file : files_) {
     staged_.push_back(std::unique_ptr<StagedFile>(new StagedFile(file.path, StagedFile::Unsettled{})));

@@ -364,8 +364,16 @@ StagedFile::StagedFile(const std::string& requested, Unsettled, const std::strin
 void StagedFile::open(const std::string& temporaryTemplate) {
   namespace fs = std::filesystem;
   const std::string requested = path_;
-  std::error_code ignored;
-  if (fs::is_symlink(path_, ignored)) path_ = fs::canonical(path_, ignored).string();
+  std::error_code error;
+  if (fs::is_symlink(path_, error)) {
+    // The save replaces the link's file; a link that leads to no file is refused, never
+    // followed to make one wherever it points.
+    const std::string target = fs::canonical(path_, error).string();
+    if (error || target.empty())
+      throw FileError(requested + " : lien symbolique vers " + fs::read_symlink(requested, error).string() +
+                      ", qui ne mène à aucun fichier");
+    path_ = target;
+  }
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
   // The new file gets the old file's mode, or a new file's usual one.

@@ -89,12 +89,18 @@ struct SettledSave {
 struct Settling {
   std::vector<SettledSave> saves;
   std::vector<std::string> removed;  // temporaries of an earlier save, removed
+  // Journals beside `paths` that name other files too: left as they are, and every file they name.
+  std::vector<std::string> leftAlone;
 };
 // Finishes or undoes every interrupted save whose journal names one of `paths` (every new file
 // found whole: finished; any missing: the old files put back), then removes the temporaries
 // of this program's naming that an interrupted save of those files left beside them and that
-// no save journal claims. Throws FileError when a save cannot be settled (its journal is left
-// for the next attempt) or its journal cannot be read.
+// no save journal claims. A journal is settled only when every file it names is one a save of
+// `paths` writes: a path itself, or for a job's file (.sev, .cov, .spv, .prv) the job's four
+// files beside it, symbolic links followed as a save follows them. One named after one of
+// `paths` or naming one of those files, but naming any other file, is only listed in
+// `leftAlone`. Throws FileError when a save cannot be settled (its journal is left for the next
+// attempt) or its journal cannot be read.
 Settling settleInterruptedSaves(const std::vector<std::string>& paths);
 
 // A file written piece by piece that appears under its name only when committed: until then

@@ -1,9 +1,12 @@
 #include "core/plan/colour_table.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/common/display_forms.h"
 #include "core/common/document_file.h"
+#include "core/plan/exchange_order.h"
 #include "core/settings/decode_line.h"
 
 namespace chromaflow {
@@ -105,11 +108,19 @@ GaugeColours ColourTable::UpdateGaugeColours() const {
 }
 
 void ColourTable::RefreshColourTable() {
-  const std::size_t n = rows_.size();
-  if (n < 2) return;
-  for (std::size_t r = 0; r + 1 < n; ++r)
-    for (std::size_t q = r + 1; q < n; ++q)
-      if (rows_[q].proportion < rows_[r].proportion) std::swap(rows_[q], rows_[r]);
+  // The rows end in the order the table's exchange sort always left them: not stable, rows of
+  // one proportion (only from a file) may change places, and saved tables carry that order
+  // (exchange_order.h finds it in O(n log n)). Rows already in order stay as they are.
+  ++revision_;
+  const auto byProportion = [](const ColourRow& a, const ColourRow& b) { return a.proportion < b.proportion; };
+  if (std::is_sorted(rows_.begin(), rows_.end(), byProportion)) return;
+  std::vector<double> proportions;
+  proportions.reserve(rows_.size());
+  for (const ColourRow& row : rows_) proportions.push_back(row.proportion);
+  std::vector<ColourRow> sorted;
+  sorted.reserve(rows_.size());
+  for (const int row : exchangeSortOrder(proportions)) sorted.push_back(rows_[static_cast<std::size_t>(row)]);
+  rows_ = std::move(sorted);
 }
 
 ColourSeries ColourTable::colourSeries() const {

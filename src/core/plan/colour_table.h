@@ -49,6 +49,9 @@ class ColourTable {
   ColourTable();
 
   const std::vector<ColourRow>& rows() const { return rows_; }
+  // Counts the changes of the rows (each ends with RefreshColourTable): whoever keeps what it
+  // found of the rows knows by it when to look again.
+  unsigned long long revision() const { return revision_; }
   // The grid's cell text (row 0 headings, rows 1..n the table, row n + 1 the " +" row).
   std::string cell(int row, int column) const;
   int gridRows() const { return static_cast<int>(rows_.size()) + 2; }
@@ -90,6 +93,7 @@ class ColourTable {
   void ColoursChanged();
 
   std::vector<ColourRow> rows_;
+  unsigned long long revision_ = 0;
   std::vector<ColourRow> rowsInFile_;
   DocumentName name_;
 };

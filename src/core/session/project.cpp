@@ -18,12 +18,28 @@ Project::Project(SettingsDocument& settings, ColourTable& colours, Plan& plan)
 void Project::redraw() { redrawRequested.emit(); }
 
 bool Project::modified() const {
-  return !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
-         colours_.rows() != inFiles_.colours || userText_ != inFiles_.userText;
+  return userTextEdited_ || !settings_.holdsAsInFile(inFiles_.settings) || plan_.edition() != inFiles_.plan ||
+         coloursDiffer();
+}
+
+bool Project::coloursDiffer() const {
+  if (colours_.revision() != coloursLookedAt_) {
+    coloursDiffer_ = colours_.rows() != inFiles_.colours;
+    coloursLookedAt_ = colours_.revision();
+  }
+  return coloursDiffer_;
 }
 
 void Project::markSaved() {
   inFiles_ = {settings_.settings(), colours_.rows(), plan_.edition(), userText_};
+  userTextEdited_ = false;
+  coloursDiffer_ = false;
+  coloursLookedAt_ = colours_.revision();
+}
+
+void Project::setUserText(std::vector<std::string> lines) {
+  userText_ = std::move(lines);
+  userTextEdited_ = userText_ != inFiles_.userText;
 }
 
 namespace {
@@ -48,7 +64,7 @@ void Project::NewProject() {
   colours_.NewColours();
   settings_.NewSettings();
   name_.set("Noname.prv");
-  userText_.clear();
+  setUserText({});
   redraw();
   settings_.RefreshSettingsViews();
   markSaved();
@@ -71,6 +87,7 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
     const DecodedLine decoded = DecodeLine(line);
     inText = decoded.field(1).text == "Texte utilisateur" && decoded.is(1, 'S');
   }
+  userTextEdited_ = userText_ != inFiles_.userText;
 }
 
 namespace {
@@ -115,6 +132,10 @@ void Project::settleInterruptedSave(const std::string& project) {
                       save.finished ? "un enregistrement interrompu de " + name + " a été achevé : ses fichiers sont ceux du nouvel enregistrement"
                                     : "un enregistrement interrompu de " + name + " a été annulé : les fichiers d'avant sont rétablis"});
   }
+  for (const std::string& journal : settling.leftAlone)
+    notes_.push_back({DocumentKind::Project, journal,
+                      "un journal d'enregistrement à côté de " + nameWithoutDirectory(project) +
+                          " nomme d'autres fichiers que ceux du projet : il est laissé tel quel, rien n'est modifié"});
   if (!settling.removed.empty()) {
     std::string names;
     for (const std::string& removed : settling.removed) names += (names.empty() ? "" : ", ") + nameWithoutDirectory(removed);

@@ -30,12 +30,18 @@ class Project {
   Project(SettingsDocument& settings, ColourTable& colours, Plan& plan);
 
   // The lines of the user text ("Texte utilisateur projet").
-  std::vector<std::string>& userText() { return userText_; }
   const std::vector<std::string>& userText() const { return userText_; }
+  // The user text becomes these lines: the only way it is edited, so that whether it differs
+  // from the project's file is known from then on without looking at it again.
+  void setUserText(std::vector<std::string> lines);
 
   // Whether the job differs from its files: the user text or what the settings, colour or plan
   // file would hold changed since the project was last made new, opened or saved. A document
   // opened, made new or saved from its own window counts by what it holds, not by its name.
+  // Asked after every operation, reading-cycle ticks included, it costs the same whatever the
+  // user text's length and the colour table's: the text is compared with the file's when it is
+  // edited, the colours once after each of their changes; an edit back to what the file holds
+  // leaves the job unmarked.
   bool modified() const;
 
   DocumentName& name() { return name_; }
@@ -56,10 +62,12 @@ class Project {
   // What the last OpenProject met, in the order met; empty when all went plainly. It is kept
   // when the open stops on an error, so the caller can say which document failed and why.
   // A save of the job cut off by a kill is settled before anything is read, and said first:
-  // finished or undone, and the temporary files of an earlier save removed.
+  // finished or undone, a journal beside the project that names other files left untouched,
+  // and the temporary files of an earlier save removed.
   const std::vector<DocumentNote>& lastOpenNotes() const { return notes_; }
 
   std::vector<std::string> fileLines(const std::string& fileName) const;
+  // Adds the user text a project file's lines hold to the user text.
   void applyFileLines(const std::vector<std::string>& lines);
 
   // The main window redraws its surface and proportion views.
@@ -70,12 +78,17 @@ class Project {
   // The job as it now stands is what its files hold.
   void markSaved();
   void settleInterruptedSave(const std::string& project);
+  bool coloursDiffer() const;
   void redraw();
 
   SettingsDocument& settings_;
   ColourTable& colours_;
   Plan& plan_;
   std::vector<std::string> userText_;
+  bool userTextEdited_ = false;  // the user text differs from inFiles_.userText
+  // Whether the colour rows differ from inFiles_.colours, as found at the colour table's revision.
+  mutable bool coloursDiffer_ = false;
+  mutable unsigned long long coloursLookedAt_ = 0;
   // What the job's files held at the project's last New, Open or Save.
   struct InFiles {
     MachineSettings settings;

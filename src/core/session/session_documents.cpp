@@ -95,7 +95,7 @@ bool Session::saveProject(bool ask) {
 
 void Session::setUserText(std::vector<std::string> lines) {
   operation([&] {
-    documents_.project.userText() = std::move(lines);
+    documents_.project.setUserText(std::move(lines));
     note(Changed::UserText);
   });
 }

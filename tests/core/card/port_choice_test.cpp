@@ -68,7 +68,7 @@ struct PortChoiceFixture : ::testing::Test {
     fs::remove_all(root);
     fs::create_directories(root / "proc");
     location.parportInfo = (root / "proc").string();
-    location.devices = "/dev/fake";
+    location.devices = (root / "dev").string();  // never opened: the system calls are faked
     location.system = {FakeDevice::open, FakeDevice::ioctl, FakeDevice::close};
   }
   void TearDown() override { fs::remove_all(root); }
@@ -92,7 +92,7 @@ TEST_F(PortChoiceFixture, PicksTheDeviceWhoseBaseIsThePorts) {
   PortChoice choice = choose();
   ASSERT_EQ(choice.backend, PortBackend::Ppdev);
   EXPECT_TRUE(choice.hardwareProblems.empty());
-  EXPECT_NE(choice.summary().find("/dev/fake/parport1"), std::string::npos);
+  EXPECT_NE(choice.summary().find(location.devices + "/parport1"), std::string::npos);
 
   choice.port->writeByte(0x37A, 0x0E);
   EXPECT_EQ(FakeDevice::control, 0x0E);
@@ -163,7 +163,7 @@ TEST_F(PortChoiceFixture, EachRefusalNamesItsFix) {
          kernelKnows("parport0", 0x378), FakeDevice::claimErrno = EBUSY;
          modulesLoaded("lpfc 1 0 - Live 0x0\nppdev 24576 0 - Live 0x0\n");
        },
-       "un autre programme utilise /dev/fake/parport0 : fermez-le"},
+       "un autre programme utilise " + location.devices + "/parport0 : fermez-le"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

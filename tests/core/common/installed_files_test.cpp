@@ -10,7 +10,7 @@ namespace chromaflow {
 namespace {
 
 TEST(InstalledFiles, TheDataFolderIsBesideTheProgramsFolder) {
-  EXPECT_EQ(dataFolderOf("/usr/bin/chromaflow"), "/usr/share/chromaflow");
+  EXPECT_EQ(dataFolderOf("/opt/stage/usr/bin/chromaflow"), "/opt/stage/usr/share/chromaflow");
   EXPECT_EQ(dataFolderOf("/opt/stage/usr/local/bin/chromaflow-sim"), "/opt/stage/usr/local/share/chromaflow");
   EXPECT_EQ(dataFolderOf("/home/x/build/tools/../tools/chromaflow"), "/home/x/build/share/chromaflow");
 }

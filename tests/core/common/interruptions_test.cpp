@@ -15,6 +15,7 @@
 #include "core/common/text_file.h"
 #include "support/failing_disk.h"
 #include "support/killed_disk.h"
+#include "support/save_journal.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -22,6 +23,7 @@ namespace {
 
 using testing::folderContents;
 using testing::inChild;
+using testing::journalBytes;
 using testing::KilledDisk;
 using testing::readBytes;
 using testing::TempDir;
@@ -189,6 +191,130 @@ TEST(Interruptions, AJournalThatCannotBeTrustedStopsTheSaveAndIsLeftAlone) {
       EXPECT_EQ(folderContents(dir), before);
     }
   }
+}
+
+// A folder brought from elsewhere (a USB stick) holding a job, with a save journal beside its
+// project that names one of its files, one that a save would have left half done, and a file
+// that is not the job's: elsewhere, beside the project, through a symbolic link, through "..",
+// the journal itself. Had it been settled, the file would have been removed as one the save
+// created, or replaced by a copy beside it. The open or save of the job leaves the journal and
+// every file as they were, and says which journal it left; the job's own save is refused while
+// the journal stands, the settings' alone goes on.
+TEST(Interruptions, AJournalNamingFilesOtherThanTheJobsIsLeftAloneWithEverythingItNames) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string usb = testing::freshFolder(dir, "usb"), elsewhere = testing::freshFolder(dir, "elsewhere");
+  const std::vector<FileBytes> wall = {{usb + "wall.sev", "settings"}, {usb + "wall.cov", "colours"},
+                                       {usb + "wall.spv", "plan"}, {usb + "wall.prv", "project"}};
+  const std::string journal = usb + ".wall.prv.chromaflow-saving";
+  struct Foreign {
+    const char* what;
+    std::string target;  // as the journal writes it
+    std::string base;    // its last name, which its copies carry
+    std::string bytes;   // what it is said to hold
+  };
+  const std::vector<Foreign> foreign = {
+      {"a file in another folder", elsewhere + "victim.txt", "victim.txt", "the victim's"},
+      {"a file beside the project", "notes.txt", "notes.txt", "the operator's notes"},
+      {"a symbolic link beside the project", "link.txt", "link.txt", "the victim's"},
+      {"a file reached through ..", usb + "../elsewhere/victim.txt", "victim.txt", "the victim's"},
+      {"the folder above, as ..", "..", "..", ""},
+      {"the journal itself", ".wall.prv.chromaflow-saving", ".wall.prv.chromaflow-saving", "journal"},
+  };
+  for (const Foreign& other : foreign) {
+    for (const bool planted : {false, true}) {
+      SCOPED_TRACE(std::string(other.what) + (planted ? ", with an old copy planted beside it" : ", said to be created"));
+      testing::freshFolder(dir, "usb");
+      testing::freshFolder(dir, "elsewhere");
+      writeFilesTogether(wall);
+      writeBytes(elsewhere + "victim.txt", "the victim's");
+      writeBytes(usb + "notes.txt", "the operator's notes");
+      fs::create_symlink(elsewhere + "victim.txt", usb + "link.txt");
+      const std::string folderOfOther = other.target[0] == '/' ? elsewhere : usb;
+      const std::string oldCopy = planted ? "." + other.base + ".chromaflow-old-Ab3dE9" : "";
+      if (planted) writeBytes(folderOfOther + oldCopy, "planted");
+      writeBytes(journal, journalBytes({{"wall.prv", ".wall.prv.chromaflow-new-Ab3dE9", "", "project"},
+                                        {"wall.spv", ".wall.spv.chromaflow-new-Ab3dE9", "", "never written"},
+                                        {other.target, "." + other.base + ".chromaflow-new-Ab3dE9", oldCopy, other.bytes}}));
+      const Folder usbBefore = folderContents(usb), elsewhereBefore = folderContents(elsewhere);
+      const auto unchanged = [&] {
+        EXPECT_EQ(folderContents(usb), usbBefore);
+        EXPECT_EQ(folderContents(elsewhere), elsewhereBefore);
+        EXPECT_TRUE(fs::is_symlink(usb + "link.txt"));
+      };
+
+      try {
+        const Settling settling = settleInterruptedSaves(paths(wall));
+        EXPECT_TRUE(settling.saves.empty());
+        EXPECT_TRUE(settling.removed.empty());
+        EXPECT_EQ(settling.leftAlone, std::vector<std::string>{journal});
+      } catch (const FileError& error) {
+        ADD_FAILURE() << "taken for a save of the job: " << error.what();
+      }
+      unchanged();
+      try {
+        writeFilesTogether(wall);
+        ADD_FAILURE() << "the job was saved under another's journal";
+      } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find(journal + " : "), std::string::npos) << error.what();
+      }
+      unchanged();
+      try {
+        writeTextFile(usb + "wall.sev", {"settings saved alone"});
+      } catch (const FileError& error) {
+        ADD_FAILURE() << "the settings alone were not saved: " << error.what();
+      }
+      EXPECT_EQ(folderContents(elsewhere), elsewhereBefore);
+      EXPECT_EQ(readBytes(journal), usbBefore.at(".wall.prv.chromaflow-saving"));
+      EXPECT_EQ(readBytes(usb + "notes.txt"), "the operator's notes");
+      if (planted) {
+        EXPECT_EQ(readBytes(folderOfOther + oldCopy), "planted");
+      }
+    }
+  }
+}
+
+// A journal that names only the job's files is settled, but only a new copy that is a file
+// holding the new bytes goes into a file's place, and only an old copy that is a file comes
+// back: a symbolic link bearing a copy's name never takes the place of a job's file.
+TEST(Interruptions, OnlyFilesBearingACopysNameTakeAJobFilesPlace) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string usb = testing::freshFolder(dir, "usb"), elsewhere = testing::freshFolder(dir, "elsewhere");
+  const auto oldJob = job(usb, "old");
+  writeBytes(elsewhere + "victim.txt", "the victim's");
+  const std::string journal = usb + ".wall.prv.chromaflow-saving";
+  {
+    SCOPED_TRACE("finished: wall.sev in place, a link under its new copy's name");
+    writeFilesTogether(oldJob);
+    fs::create_symlink(elsewhere + "victim.txt", usb + ".wall.sev.chromaflow-new-Ab3dE9");
+    writeBytes(journal, journalBytes({{"wall.sev", ".wall.sev.chromaflow-new-Ab3dE9", "", "old settings"},
+                                      {"wall.prv", ".wall.prv.chromaflow-new-Ab3dE9", "", "old project"}}));
+    const Settling settling = settleInterruptedSaves(paths(oldJob));
+    ASSERT_EQ(settling.saves.size(), 1u);
+    EXPECT_TRUE(settling.saves[0].finished);
+    EXPECT_FALSE(fs::is_symlink(usb + "wall.sev"));
+    EXPECT_EQ(readBytes(usb + "wall.sev"), "old settings");
+    EXPECT_FALSE(fs::exists(journal));
+  }
+  {
+    SCOPED_TRACE("undone: a link under wall.sev's old copy's name");
+    testing::freshFolder(dir, "usb");
+    writeFilesTogether(oldJob);
+    fs::create_symlink(elsewhere + "victim.txt", usb + ".wall.sev.chromaflow-old-Ab3dE9");
+    writeBytes(journal, journalBytes({{"wall.sev", ".wall.sev.chromaflow-new-Ab3dE9", ".wall.sev.chromaflow-old-Ab3dE9", "new settings"},
+                                      {"wall.prv", ".wall.prv.chromaflow-new-Ab3dE9", "", "new project"}}));
+    const Folder before = folderContents(usb);
+    try {
+      settleInterruptedSaves(paths(oldJob));
+      ADD_FAILURE() << "a link was taken for the old settings";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find("n'est pas un fichier"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(fs::is_symlink(usb + "wall.sev"));
+    EXPECT_EQ(folderContents(usb), before);
+  }
+  EXPECT_EQ(readBytes(elsewhere + "victim.txt"), "the victim's");
 }
 
 // A run stopped by the file size limit (SIGXFSZ) while it writes a staged file: with unnamed

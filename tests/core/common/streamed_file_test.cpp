@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/common/text_file.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -75,17 +76,21 @@ TEST(StreamedFile, APipeWithAReaderGetsEveryByteInOrder) {
   EXPECT_TRUE(received == sent) << "the rows came in another order";
 }
 
+// A full device of the test's own (c 1 7, as /dev/full): every write fails with ENOSPC.
 TEST(StreamedFile, AFullDeviceIsSaidWithTheSystemsReason) {
-  const std::string reason = std::string("/dev/full : écriture impossible : ") + std::strerror(ENOSPC);
-  EXPECT_EQ(messageOf([] {
-              StreamedFile file("/dev/full");
+  TempDir dir;
+  const std::string full = dir.file("full");
+  if (const std::string why = testing::madeDevice(full, 'c', 1, 7); !why.empty()) GTEST_SKIP() << why;
+  const std::string reason = full + " : écriture impossible : " + std::strerror(ENOSPC);
+  EXPECT_EQ(messageOf([&] {
+              StreamedFile file(full);
               file.write("tick,t_ms\n");
               file.close();
             }),
             reason);
   // Rows beyond what is kept fail at the write itself, and the run can stop there.
-  EXPECT_EQ(messageOf([] {
-              StreamedFile file("/dev/full");
+  EXPECT_EQ(messageOf([&] {
+              StreamedFile file(full);
               for (int i = 0; i < 10000; ++i) file.write("0,20,0.00,0.00\n");
             }),
             reason);

@@ -11,9 +11,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "support/failing_disk.h"
 #include "support/killed_disk.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -158,6 +160,26 @@ TEST(TextFile, SavingKeepsReadOnlyFilesAndReportsMissingFolders) {
   EXPECT_THROW(writeTextFile(dir.file("no/such/folder.cov"), {"x"}), FileError);
 }
 
+// A symbolic link that leads to no file: the save is refused naming the link and where it
+// leads, and nothing is made, there or anywhere else. Written alone or with other files.
+TEST(TextFile, ASaveThroughALinkLeadingNowhereIsRefusedNamingIt) {
+  TempDir dir;
+  const std::string link = dir.file("trace.csv"), nowhere = dir.file("gone/trace.csv");
+  std::filesystem::create_directory(dir.file("gone"));
+  std::filesystem::create_symlink(nowhere, link);
+  for (const bool together : {false, true}) {
+    try {
+      together ? writeFilesTogether({{dir.file("other.csv"), "other"}, {link, "rows"}}) : writeTextFile(link, {"rows"});
+      ADD_FAILURE() << "saved through " << link;
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(link + " : lien symbolique vers " + nowhere), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"gone", "trace.csv"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("gone")));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+  }
+}
+
 TEST(TextFile, ReplacingKeepsTheFilesPermissions) {
   TempDir dir;
   const std::string path = dir.file("shared.sev");
@@ -185,10 +207,11 @@ TEST(TextFile, AReadThatBreaksOffKeepsTheWholeLinesAndSaysWhere) {
   }
 }
 
+// A folder and an empty name; devices below.
 TEST(TextFile, AStagedFileRefusesATargetThatIsNotAFile) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("plan.spv"));
-  for (const std::string& target : {dir.file("plan.spv"), std::string("/dev/null"), std::string()}) {
+  for (const std::string& target : {dir.file("plan.spv"), std::string()}) {
     try {
       StagedFile file(target);
       ADD_FAILURE() << target << " accepted";
@@ -264,16 +287,13 @@ TEST(OutputNames, EachKindOfNameIsWrittenStagedDirectlyOrRefused) {
       {dir.file("trace.csv"), OutputKind::Staged, dir.file("trace.csv")},
       {dir.file("new.csv"), OutputKind::Staged, dir.file("new.csv")},
       {dir.file("pipe"), OutputKind::Stream, dir.file("pipe")},
-      {"/dev/null", OutputKind::Stream, "/dev/null"},
-      {"/dev/stdout", OutputKind::Stream, "/dev/stdout"},
+      // The program's own output, whatever stands behind it, known by its name and only looked at.
+      {"/dev/stdout", OutputKind::Stream, "/dev/stdout"},  // test-paths: read only
       {"", OutputKind::Refused, "nom de fichier vide"},
       {dir.file("traces"), OutputKind::Refused, dir.file("traces") + " : est un dossier"},
       {dir.file("missing/trace.csv"), OutputKind::Refused, dir.file("missing/trace.csv")},
-      {"/dev/zero", OutputKind::Refused, "/dev/zero : est un périphérique"},
-      {"/dev/full", OutputKind::Refused, "/dev/full : est un périphérique"},
   };
   if (haveTerminal) cases.push_back({terminalName, OutputKind::Stream, terminalName});
-  if (std::filesystem::is_block_file("/dev/loop0")) cases.push_back({"/dev/loop0", OutputKind::Refused, "/dev/loop0 : est un périphérique de bloc"});
   for (const Case& c : cases) {
     std::string why;
     EXPECT_EQ(classifyOutput(c.path, why), c.kind) << c.path << ": " << why;
@@ -281,6 +301,30 @@ TEST(OutputNames, EachKindOfNameIsWrittenStagedDirectlyOrRefused) {
   }
   if (terminal >= 0) ::close(terminal);
   EXPECT_EQ(readBytes(dir.file("trace.csv")), "old");  // looking changes nothing
+}
+
+// Devices of the test's own, as /dev/null, /dev/zero, /dev/full and a loop disk: a tool's output
+// to a null device is written as the lines come, to any other device refused; a save refuses
+// them all.
+TEST(OutputNames, ANullDeviceIsWrittenDirectlyAndOtherDevicesAreRefused) {
+  TempDir dir;
+  for (const auto& [name, kind, major, minor, outcome, said] :
+       {std::tuple{"null", 'c', 1u, 3u, OutputKind::Stream, " : un terminal ou "},
+        std::tuple{"zero", 'c', 1u, 5u, OutputKind::Refused, " : est un périphérique"},
+        std::tuple{"full", 'c', 1u, 7u, OutputKind::Refused, " : est un périphérique"},
+        std::tuple{"loop", 'b', 7u, 0u, OutputKind::Refused, " : est un périphérique de bloc"}}) {
+    if (const std::string why = testing::madeDevice(dir.file(name), kind, major, minor); !why.empty()) GTEST_SKIP() << why;
+    std::string why;
+    EXPECT_EQ(classifyOutput(dir.file(name), why), outcome) << name << ": " << why;
+    EXPECT_NE(why.find(dir.file(name) + said), std::string::npos) << name << ": " << why;
+    try {
+      StagedFile file(dir.file(name));
+      ADD_FAILURE() << name << " accepted as a save's target";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(dir.file(name) + " : est un"), std::string::npos) << error.what();
+    }
+  }
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"full", "loop", "null", "zero"}));
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "core/common/text_file.h"
 #include "support/test_files.h"
 
@@ -165,6 +169,65 @@ TEST_F(ColourFileFixture, ExchangeSortOrdersRowsReadInAnyOrder) {
   EXPECT_EQ(table.rows()[1].proportion, 50);
   EXPECT_EQ(table.rows()[2].proportion, 100);
   EXPECT_EQ(table.cell(3, 0), "3");
+}
+
+// The colour table's exchange sort as it always ran, kept here to compare with: each place in
+// turn takes, one after another, every row below it of a strictly smaller proportion.
+std::vector<ColourRow> exchangeSorted(std::vector<ColourRow> rows) {
+  for (std::size_t r = 0; r + 1 < rows.size(); ++r)
+    for (std::size_t q = r + 1; q < rows.size(); ++q)
+      if (rows[q].proportion < rows[r].proportion) std::swap(rows[q], rows[r]);
+  return rows;
+}
+
+// Rows of `kinds` proportions, each row told from the others by its colour.
+std::vector<ColourRow> randomRows(std::mt19937& random, int count, int kinds) {
+  std::vector<ColourRow> rows;
+  for (int i = 0; i < count; ++i)
+    rows.push_back({static_cast<int>(random() % kinds) * (100 / kinds), i & 0xFF, (i >> 8) & 0xFF, (i >> 16) & 0xFF});
+  return rows;
+}
+
+std::vector<std::string> colourFileLines(const std::vector<ColourRow>& rows) {
+  std::vector<std::string> lines{";Proportions (%);RGB;R;G;B"};
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    lines.push_back(std::to_string(i + 1) + ";" + std::to_string(rows[i].proportion) + ";0;" + std::to_string(rows[i].R) +
+                    ";" + std::to_string(rows[i].G) + ";" + std::to_string(rows[i].B));
+  return lines;
+}
+
+// Rows of one proportion end where the exchange sort leaves them, as saved tables carry them:
+// tables read from a file (every size up to 40 rows, from one proportion to all different, and
+// large ones), and tables edited row by row, each edit sorting a table in order but for one row.
+TEST(ColourTable, RowsOfOneProportionEndWhereTheExchangeSortLeavesThem) {
+  std::mt19937 random(11);
+  for (int table = 0; table < 3000; ++table) {
+    const auto rows = randomRows(random, static_cast<int>(random() % 41), 1 + static_cast<int>(random() % 101));
+    ColourTable read;
+    read.applyFileLines(colourFileLines(rows));
+    ASSERT_EQ(read.rows(), exchangeSorted(rows)) << "table " << table;
+  }
+  for (const int kinds : {2, 5, 101}) {
+    const auto rows = randomRows(random, 3000, kinds);
+    ColourTable read;
+    read.applyFileLines(colourFileLines(rows));
+    ASSERT_EQ(read.rows(), exchangeSorted(rows)) << kinds << " proportions";
+  }
+  ColourTable edited;
+  std::vector<ColourRow> expected;
+  for (int edit = 0; edit < 600; ++edit) {
+    const ColourRow row = randomRows(random, 1, 1 + static_cast<int>(random() % 20))[0];
+    const int place = 1 + static_cast<int>(random() % (expected.size() + 1));
+    if (edit % 3 == 2 && !expected.empty() && place <= static_cast<int>(expected.size())) {
+      edited.setRow(place, {row.proportion, edit & 0xFF, 7, 7});
+      expected[place - 1] = {row.proportion, edit & 0xFF, 7, 7};
+    } else {
+      edited.addRow({row.proportion, edit & 0xFF, 9, 9});
+      expected.push_back({row.proportion, edit & 0xFF, 9, 9});
+    }
+    expected = exchangeSorted(expected);
+    ASSERT_EQ(edited.rows(), expected) << "edit " << edit;
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "core/common/text_file.h"
 #include "core/session/documents.h"
 #include "support/killed_disk.h"
+#include "support/save_journal.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -37,13 +38,15 @@ std::unique_ptr<Documents> job(bool changed, int lines = 1) {
   documents->plan.RecomputeSurfaces();
   documents->plan.appendProportion("1.00", 40);
   documents->plan.RefreshProportions();
-  for (int i = 0; i < lines; ++i) documents->project.userText().push_back("premier texte, ligne " + std::to_string(i));
+  std::vector<std::string> text;
+  for (int i = 0; i < lines; ++i) text.push_back("premier texte, ligne " + std::to_string(i));
+  if (changed) text.push_back("changé");
+  documents->project.setUserText(text);
   if (changed) {
     documents->settings.setP1trl(999);
     documents->colours.addRow({50, 1, 2, 3});
     documents->plan.appendSurface({1, 1});
     documents->plan.RecomputeSurfaces();
-    documents->project.userText().push_back("changé");
   }
   return documents;
 }
@@ -178,6 +181,37 @@ TEST(InterruptedProjectSave, ASaveWhoseNewCopyWentMissingIsUndone) {
   EXPECT_EQ(note.what, "un enregistrement interrompu de job.prv a été annulé : les fichiers d'avant sont rétablis");
   EXPECT_EQ(folderContents(dir), oldFiles);
   EXPECT_EQ(reader.project.userText(), oldJob->project.userText());
+}
+
+// A project folder from elsewhere holding a save journal beside the project that names a file
+// of another folder with that file's size and checksum, and one of the job's that the save
+// would have left half done: had it been settled, the save would have been undone and the other
+// file removed. The open leaves the journal and every file as they were, reads the job and says
+// so; the report names the journal.
+TEST(InterruptedProjectSave, AJournalNamingAFileOutsideTheJobIsLeftAloneAndTheOpenSaysSo) {
+  TempDir dir;
+  const std::string usb = testing::freshFolder(dir, "usb"), elsewhere = testing::freshFolder(dir, "elsewhere");
+  const std::string project = usb + "wall.prv", journal = usb + ".wall.prv.chromaflow-saving";
+  auto oldJob = job(false);
+  save(*oldJob, project);
+  testing::writeBytes(elsewhere + "victim.txt", "someone's file");
+  testing::writeBytes(journal, testing::journalBytes({
+      {"wall.spv", ".wall.spv.chromaflow-new-Ab3dE9", "", "a plan never written"},
+      {elsewhere + "victim.txt", ".victim.txt.chromaflow-new-Ab3dE9", "", "someone's file"},
+      {"wall.prv", ".wall.prv.chromaflow-new-Ab3dE9", "", testing::readBytes(project)}}));
+  const Folder usbBefore = folderContents(usb), elsewhereBefore = folderContents(elsewhere);
+
+  Documents reader;
+  reader.project.name().set(project);
+  ASSERT_TRUE(reader.project.OpenProject(false, nullptr)) << notesOf(reader.project);
+  EXPECT_EQ(folderContents(usb), usbBefore);
+  EXPECT_EQ(folderContents(elsewhere), elsewhereBefore);
+  EXPECT_EQ(reader.project.userText(), oldJob->project.userText());
+  ASSERT_EQ(reader.project.lastOpenNotes().size(), 1u) << notesOf(reader.project);
+  EXPECT_EQ(openReportText(project, reader.project.lastOpenNotes()),
+            "À l'ouverture de wall.prv :\n- " + journal +
+                " : un journal d'enregistrement à côté de wall.prv nomme d'autres fichiers que ceux du projet : il est "
+                "laissé tel quel, rien n'est modifié");
 }
 
 // The temporaries an earlier kill left beside the job (a save on a file system without unnamed

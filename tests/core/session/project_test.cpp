@@ -1,6 +1,7 @@
 #include "core/session/project.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include "core/common/text_file.h"
 #include "core/session/documents.h"
 #include "support/failing_disk.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -38,7 +40,7 @@ struct ProjectFixture : ::testing::Test {
     documents.plan.appendProportion("1.50", 60);
     documents.plan.RefreshProportions();
     documents.settings.setP1trl(300);
-    project.userText() = {"Mur nord", "", "a=b;c"};
+    project.setUserText({"Mur nord", "", "a=b;c"});
   }
 };
 
@@ -75,6 +77,38 @@ TEST_F(ProjectFixture, OpenRestoresAllFourDocuments) {
   EXPECT_EQ(asker.openAsked.size(), 1u);
 }
 
+// The colour rows mark the job exactly when they differ from what the project's files hold,
+// asked again and again as after every tick: a row added, changed or taken away does; the rows
+// put back as they were, or read again from the colour file, do not.
+TEST_F(ProjectFixture, TheColourRowsMarkTheJobExactlyWhenTheyDifferFromTheFiles) {
+  fillJob();
+  project.name().set(dir.file("wall.prv"));
+  project.SaveProject(false, &asker);
+  const std::vector<ColourRow> inFile = documents.colours.rows();
+  const ColourRow otherWhite{0, 250, 250, 250};
+  EXPECT_FALSE(project.modified());
+  documents.colours.addRow({50, 1, 2, 3});
+  EXPECT_TRUE(project.modified());
+  EXPECT_TRUE(project.modified());
+  documents.colours.removeRow(2);  // the row at 50 %, between the two others
+  EXPECT_FALSE(project.modified());
+  documents.colours.setRow(1, otherWhite);
+  EXPECT_TRUE(project.modified());
+  documents.colours.setRow(1, inFile[0]);
+  EXPECT_FALSE(project.modified());
+  documents.colours.clearRows();
+  EXPECT_TRUE(project.modified());
+  ASSERT_TRUE(documents.colours.OpenColours(false, &asker));  // the project's colour file, read again
+  EXPECT_EQ(documents.colours.rows(), inFile);
+  EXPECT_FALSE(project.modified());
+
+  documents.colours.setRow(1, otherWhite);
+  project.SaveProject(false, &asker);
+  EXPECT_FALSE(project.modified());
+  documents.colours.setRow(1, inFile[0]);
+  EXPECT_TRUE(project.modified());
+}
+
 // A project named on the command line opens without a dialog, as the dialog's choice would; a
 // missing one is an error that leaves the job as it was.
 TEST_F(ProjectFixture, AProjectNamedWithoutADialogOpensTheSame) {
@@ -83,7 +117,7 @@ TEST_F(ProjectFixture, AProjectNamedWithoutADialogOpensTheSame) {
   project.SaveProject(false, &asker);
 
   Documents other;
-  other.project.userText() = {"Mur sud"};
+  other.project.setUserText({"Mur sud"});
   EXPECT_THROW(other.project.OpenProjectFile(dir.file("none.prv"), &asker), FileError);
   EXPECT_EQ(other.project.userText(), (std::vector<std::string>{"Mur sud"}));
   EXPECT_EQ(other.project.title(), "Chromaflow Velmora - Noname.prv");
@@ -115,7 +149,7 @@ TEST_F(ProjectFixture, MissingSiblingIsAskedForAndTheOthersStillLoad) {
 
 TEST_F(ProjectFixture, ProjectWithoutMarkerOrWithOnlyABannerHasNoText) {
   writeBytes(dir.file("bare.prv"), crlf({"Chromaflow Velmora - Project: bare.prv"}));
-  project.userText() = {"old"};
+  project.setUserText({"old"});
   asker.openAnswers.push_back(dir.file("bare.prv"));
   project.OpenProject(true, &asker);
   EXPECT_TRUE(project.userText().empty());
@@ -142,13 +176,17 @@ TEST_F(ProjectFixture, NewProjectEmptiesEverything) {
 }
 
 TEST_F(ProjectFixture, AReadErrorReachesTheCallerWithTheSystemsMessage) {
-  // The kernel refuses to read this file's first bytes (EIO), whoever asks.
-  project.name().set("/proc/self/mem");
+  // The disk refuses to read the project's first bytes (EIO).
+  const std::string wall = dir.file("wall.prv");
+  writeBytes(wall, crlf({"Chromaflow Velmora - Project: wall.prv", "Texte utilisateur=", "Mur nord"}));
+  project.name().set(wall);
   try {
+    testing::FailingDisk disk;
+    disk.failReadAfter(0);
     project.OpenProject(false, &asker);
     FAIL() << "no error reported";
   } catch (const FileError& error) {
-    EXPECT_NE(std::string(error.what()).find("/proc/self/mem"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find(wall + " : " + std::strerror(EIO)), std::string::npos) << error.what();
   }
   EXPECT_TRUE(asker.openAsked.empty());  // it stopped there: no sibling was looked for
 }
@@ -230,10 +268,12 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     restore();
   }
   {  // a plan that cannot be read at all: the open stops there, after the colours
-    std::filesystem::remove(dir.file("wall.spv"));
-    std::filesystem::create_symlink("/proc/sys/vm/compact_memory", dir.file("wall.spv"));  // write-only, even for root
+    ::chmod(dir.file("wall.spv").c_str(), 0);  // unreadable, for root too while its modes count
     Documents other;
-    EXPECT_THROW(open(other), FileError);
+    {
+      testing::FileModesCount modesCount;
+      EXPECT_THROW(open(other), FileError);
+    }
     const auto& notes = other.project.lastOpenNotes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].kind, DocumentKind::Plan);

@@ -13,6 +13,7 @@
 #include "core/common/text_file.h"
 #include "core/session/documents.h"
 #include "support/failing_disk.h"
+#include "support/own_files.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -34,7 +35,7 @@ struct SavingFailures : ::testing::Test {
     documents.plan.RecomputeSurfaces();
     documents.plan.appendProportion("1.00", 40);
     documents.plan.RefreshProportions();
-    documents.project.userText() = {"premier texte"};
+    documents.project.setUserText({"premier texte"});
   }
 
   // Something different from what SetUp saved, in every one of the four files.
@@ -43,7 +44,7 @@ struct SavingFailures : ::testing::Test {
     documents.colours.addRow({50, 1, 2, 3});
     documents.plan.appendSurface({1, 1});
     documents.plan.RecomputeSurfaces();
-    documents.project.userText() = {"changed"};
+    documents.project.setUserText({"changed"});
   }
 
   void saveProjectAs(const std::string& path) {
@@ -66,7 +67,9 @@ TEST_F(SavingFailures, ADiskFullPartWayKeepsThePreviousFile) {
     save(path);
     const std::string before = readBytes(path);
     documents.settings.setP1trl(documents.settings.settings().P1trl + 1);  // something new to save
-    documents.project.userText().push_back("encore");
+    std::vector<std::string> text = documents.project.userText();
+    text.push_back("encore");
+    documents.project.setUserText(text);
     for (std::size_t allowed : {std::size_t{0}, std::size_t{1}, before.size() / 2, before.size() - 1}) {
       try {
         FailingDisk disk(allowed);
@@ -93,7 +96,7 @@ TEST_F(SavingFailures, WhenTheThirdOfTheProjectsFilesFailsNothingChangesOnDisk) 
   documents.colours.addRow({50, 1, 2, 3});
   documents.plan.appendSurface({1, 1});
   documents.plan.RecomputeSurfaces();
-  documents.project.userText() = {"changed"};
+  documents.project.setUserText({"changed"});
   // Enough for the settings and the colours, not for the plan.
   const std::size_t firstTwo = bytesOfLines(documents.settings.fileLines(withExtension(project, ".sev"))).size() +
                                bytesOfLines(documents.colours.fileLines()).size();
@@ -109,14 +112,23 @@ TEST_F(SavingFailures, WhenTheThirdOfTheProjectsFilesFailsNothingChangesOnDisk) 
 }
 
 TEST_F(SavingFailures, FoldersThatCannotBeWrittenAndReadOnlyTargetsAreReported) {
+  const std::string locked = dir.file("locked");
+  std::filesystem::create_directory(locked);
+  ::chmod(locked.c_str(), 0555);  // no new file, for root too while the modes count
   for (auto& [name, save] : savers()) {
-    EXPECT_THROW(save("/proc/" + name), FileError) << name;
+    {
+      testing::FileModesCount modesCount;
+      EXPECT_THROW(save(locked + "/" + name), FileError) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(locked)) << name;
     EXPECT_THROW(save(dir.file("missing/" + name)), FileError) << name;
     const std::string path = dir.file(name);
     save(path);
     const std::string before = readBytes(path);
     ::chmod(path.c_str(), 0444);
-    documents.project.userText().push_back("x");
+    std::vector<std::string> text = documents.project.userText();
+    text.push_back("x");
+    documents.project.setUserText(text);
     documents.settings.setP2trl(documents.settings.settings().P2trl + 1);
     try {
       save(path);

@@ -271,7 +271,7 @@ TEST(SessionPort, TheDrivingSummaryLeadsWithTheFix) {
       choice.backend = backend;
       choice.port = backend == PortBackend::Simulated ? std::make_unique<sim::SimulatedK8000>() : nothingAttachedPort();
       choice.device = backend == PortBackend::Simulated ? "Carte K8000 simulée" : "Port Lpt1 inaccessible";
-      choice.hardwareProblems = {{PortProblem::Busy, "/dev/parport0 : occupé", "sudo modprobe -r lp"},
+      choice.hardwareProblems = {{PortProblem::Busy, "parport0 : occupé", "sudo modprobe -r lp"},
                                  {PortProblem::PermissionRefused, "ioperm : refusé", ""}};
       return choice;
     };
@@ -279,7 +279,7 @@ TEST(SessionPort, TheDrivingSummaryLeadsWithTheFix) {
   Session simulated{{clock, refused(PortBackend::Simulated)}};
   simulated.activateMainWindow();
   EXPECT_EQ(drivingSummary(simulated),
-            "Machine simulée — pour utiliser la carte : sudo modprobe -r lp — port occupé : /dev/parport0 : occupé ; "
+            "Machine simulée — pour utiliser la carte : sudo modprobe -r lp — port occupé : parport0 : occupé ; "
             "permission refusée : ioperm : refusé");
   Session nothing{{clock, refused(PortBackend::Nothing)}};
   nothing.activateMainWindow();

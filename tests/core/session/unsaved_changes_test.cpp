@@ -120,6 +120,49 @@ TEST(UnsavedChanges, WhatTheFilesHoldMarksTheJobAndNothingElseDoes) {
   EXPECT_EQ(s.mainWindowTitle(), "Chromaflow Velmora - " + job.dir.file("wall.prv"));
 }
 
+// The user text marks the job exactly when it differs from the project file's: a line changed,
+// added or taken away does; typed back to the file's text, or to what the last save wrote, it
+// does not. The caption follows each time, the reading cycle's ticks between the edits too, on
+// a text of a few thousand lines as on one line.
+TEST(UnsavedChanges, TheUserTextMarksTheJobExactlyWhenItDiffersFromTheFile) {
+  ExampleJob job;
+  Session& s = job.session;
+  const std::vector<std::string> inFile = s.project().userText();
+  ASSERT_FALSE(inFile.empty());
+  std::vector<std::string> longText;
+  for (int i = 0; i < 5000; ++i) longText.push_back("Couche " + std::to_string(i) + " : sable, puis brique.");
+  const auto lastLineChanged = [](std::vector<std::string> text) {
+    text.back() += ".";
+    return text;
+  };
+  const auto marked = [&] {
+    job.rig.tick();
+    const bool modified = s.projectModified();
+    EXPECT_EQ(s.mainWindowTitle(), "Chromaflow Velmora - " + job.dir.file("wall.prv") + (modified ? "*" : ""));
+    return modified;
+  };
+  EXPECT_FALSE(marked());
+  s.setUserText(lastLineChanged(inFile));
+  EXPECT_TRUE(marked());
+  s.setUserText(inFile);
+  EXPECT_FALSE(marked());
+  s.setUserText({inFile[0]});
+  EXPECT_TRUE(marked());
+  s.setUserText(longText);
+  EXPECT_TRUE(marked());
+  ASSERT_TRUE(s.saveProject(false));
+  EXPECT_FALSE(marked());
+  s.setUserText(lastLineChanged(longText));
+  EXPECT_TRUE(marked());
+  s.setUserText(longText);
+  EXPECT_FALSE(marked());
+  s.setUserText(inFile);
+  EXPECT_TRUE(marked());
+  job.reopen();
+  EXPECT_EQ(s.project().userText(), longText);
+  EXPECT_FALSE(marked());
+}
+
 TEST(UnsavedChanges, NewOpenAndClosingAskBeforeTheJobsChangesAreLost) {
   ExampleJob job;
   Session& s = job.session;

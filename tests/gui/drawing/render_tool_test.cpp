@@ -14,14 +14,15 @@
 namespace chromaflow {
 namespace {
 
-int runTool(const std::string& arguments) {
-  const std::string command =
-      std::string("'") + CHROMAFLOW_SIM_TOOL + "' " + arguments + " >/dev/null 2>&1";
+std::string quoted(const QString& path) { return "'" + path.toStdString() + "'"; }
+
+// The tool's exit status; what it says goes to a file in the test's folder.
+int runTool(const QTemporaryDir& folder, const std::string& arguments) {
+  const std::string command = std::string("'") + CHROMAFLOW_SIM_TOOL + "' " + arguments + " >" +
+                              quoted(folder.filePath("tool-output.txt")) + " 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-std::string quoted(const QString& path) { return "'" + path.toStdString() + "'"; }
 
 TEST(RenderTool, WritesTheThreePicturesAtTheAskedWidth) {
   QTemporaryDir folder;
@@ -32,7 +33,7 @@ TEST(RenderTool, WritesTheThreePicturesAtTheAskedWidth) {
     const QString into = folder.filePath(QString("w%1/pictures").arg(width));  // made by the tool
     std::string arguments = project + " --render " + quoted(into);
     if (width != 625) arguments += " --render-width " + std::to_string(width);
-    ASSERT_EQ(runTool(arguments), 0) << arguments;
+    ASSERT_EQ(runTool(folder, arguments), 0) << arguments;
 
     const QImage surface(into + "/ImageSurf.bmp", "BMP"), chart(into + "/ImageProp.bmp", "BMP"),
         scale(into + "/ImagePropCoul.bmp", "BMP");
@@ -46,9 +47,9 @@ TEST(RenderTool, WritesTheThreePicturesAtTheAskedWidth) {
   }
 
   // A width without a folder, or one that is no whole number of pixels, is refused.
-  EXPECT_EQ(runTool(project + " --render-width 800"), 2);
-  EXPECT_EQ(runTool(project + " --render " + quoted(folder.filePath("x")) + " --render-width 0"), 2);
-  EXPECT_EQ(runTool(project + " --render " + quoted(folder.filePath("x")) + " --render-width 12.5"), 2);
+  EXPECT_EQ(runTool(folder, project + " --render-width 800"), 2);
+  EXPECT_EQ(runTool(folder, project + " --render " + quoted(folder.filePath("x")) + " --render-width 0"), 2);
+  EXPECT_EQ(runTool(folder, project + " --render " + quoted(folder.filePath("x")) + " --render-width 12.5"), 2);
   EXPECT_FALSE(QDir(folder.filePath("x")).exists());
 }
 
