@@ -141,12 +141,12 @@ struct AnotherConnection {
 };
 
 TEST_F(HistoryListing, TargetsThatKeepNothingAreRefusedAndAPathHoldingAnEqualsSignIsAPath) {
-  for (const char* nothing : {"", " ", ":memory:", "file:history.sqlite", "FILE:/srv/h.sqlite?mode=ro", "/srv/h/"})
+  for (const char* nothing : {"", " ", ":memory:", "file:history.sqlite", "FILE:/chantiers/h.sqlite?mode=ro", "/chantiers/h/"})
     EXPECT_TRUE(historyTargetProblem(nothing)) << nothing;
   for (const char* server : {"postgresql://peintre@atelier/chromaflow", "host=atelier dbname=chromaflow", " dbname = c"})
     EXPECT_TRUE(namesServer(server) && !historyTargetProblem(server)) << server;
   // The program's --history and its "Historique" dialog, which take a server only, refuse them.
-  for (const char* path : {"/srv/lot=3/history.sqlite", "./lot=3.sqlite", "/srv/host=atelier"})
+  for (const char* path : {"/chantiers/lot=3/history.sqlite", "./lot=3.sqlite", "/chantiers/host=atelier"})
     EXPECT_TRUE(!namesServer(path) && !historyTargetProblem(path) && sharedHistoryProblem(path)) << path;
 }
 

@@ -217,18 +217,18 @@ check "a damaged history fails the run, saying so" '[ $code -eq 1 ] && grep -q -
 # holding "=" is a file's.
 mkdir "$work/here" "$work/lot=3"
 for target in "" ":memory:" "file:h.sqlite?mode=memory"; do
-  ( cd "$work/here" && "$sim" "$example" --machine --history "$target" ) >/dev/null 2>&1; code=$?
-  ( cd "$work/here" && "$sim" --history-list "$target" ) >/dev/null 2>&1; listCode=$?
+  ( cd "$work/here" && "$sim" "$example" --machine --history "$target" ) >"$work/out" 2>&1; code=$?
+  ( cd "$work/here" && "$sim" --history-list "$target" ) >"$work/out" 2>&1; listCode=$?
   check "the target \"$target\" is refused" '[ $code -eq 2 ] && [ $listCode -eq 2 ] && [ -z "$(ls -A "$work/here")" ]'
 done
-"$sim" "$example" --machine --seconds 5 --history "$work/lot=3/h.sqlite" >/dev/null 2>&1; code=$?
+"$sim" "$example" --machine --seconds 5 --history "$work/lot=3/h.sqlite" >"$work/out" 2>&1; code=$?
 check "a path holding = is a file" '[ $code -eq 0 ] && [ -s "$work/lot=3/h.sqlite" ]'
 # A list only reads: an empty file stays empty.
 : >"$work/empty.sqlite"
 "$sim" --history-list "$work/empty.sqlite" >"$work/list" 2>&1; code=$?
 check "an empty file lists no job and stays empty" '[ $code -eq 0 ] && [ ! -s "$work/list" ] && [ ! -s "$work/empty.sqlite" ]'
 for since in -001-01-01 +202-01-01 2024-02-30; do
-  "$sim" --history-list "$work/h.sqlite" --since "$since" >/dev/null 2>&1; code=$?
+  "$sim" --history-list "$work/h.sqlite" --since "$since" >"$work/out" 2>&1; code=$?
   check "--since $since is refused" '[ $code -eq 2 ]'
 done
 

@@ -22,14 +22,14 @@ QT_QPA_PLATFORM=offscreen "$program" a.prv b.prv >"$work/out" 2>"$work/err"; cod
 check "chromaflow opens one project at a time" '[ $code -eq 2 ] && grep -q "un seul projet" "$work/err"'
 
 # A figure that must be whole is refused when it is not, never cut to another one.
-QT_QPA_PLATFORM=offscreen "$program" --acquisition 4.99 >/dev/null 2>"$work/err"; code=$?
+QT_QPA_PLATFORM=offscreen "$program" --acquisition 4.99 >"$work/out" 2>"$work/err"; code=$?
 check "chromaflow refuses an acquisition period that is not whole" \
   '[ $code -eq 2 ] && grep -q "^.*--acquisition : « 4.99 » n.est pas un nombre entier entre 1 et 5" "$work/err"'
-"$sim" --render-width 1.5 >/dev/null 2>"$work/err"; code=$?
+"$sim" --render-width 1.5 >"$work/out" 2>"$work/err"; code=$?
 check "chromaflow-sim refuses a picture width that is not whole" '[ $code -eq 2 ] && grep -q "nombre entier" "$work/err"'
 for tool in "$@"; do
   [ "$(basename "$tool")" = chromaflow-live ] || continue
-  "$tool" x.prv --period 1.5 >/dev/null 2>"$work/err"; code=$?
+  "$tool" x.prv --period 1.5 >"$work/out" 2>"$work/err"; code=$?
   check "chromaflow-live refuses a period that is not whole" '[ $code -eq 2 ] && grep -q "period : « 1.5 » n.est pas un nombre entier" "$work/err"'
 done
 

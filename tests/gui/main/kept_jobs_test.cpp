@@ -114,7 +114,7 @@ TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
     auto* serverField = dialog->findChild<QLineEdit*>(QStringLiteral("EditServeur"));
     auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"));
     // Not a server (a file's path, "=" in it or not): said, and the dialog stays.
-    for (const char* notAServer : {"atelier", "/srv/lot=3/history.sqlite"}) {
+    for (const char* notAServer : {"atelier", "/chantiers/lot=3/history.sqlite"}) {
       serverField->setText(QString::fromUtf8(notAServer));
       ok->click();
       EXPECT_TRUE(dialog->isVisible()) << notAServer;
