@@ -1,8 +1,8 @@
 // Judging a kept job, as the report window does when it shows one and at each change of its
-// tolerance: the largest record the history gives back (kJobRecord::kProfileBins bins of profile)
+// tolerance: the largest record the history gives back (JobRecord::kProfileBins bins of profile)
 // painted on the largest plan, and the same size of record where the window about every bin
-// spans the whole run, the most a window can hold. Beside them, a record of 150,000 bins (9.7 MB)
-// offered to the reader, as another machine could put it on the shared history.
+// spans the whole run, the most a window can hold. Beside them, a record of 150,000 bins offered
+// to the reader, as another machine could put it on the shared history (20 MB as written here).
 
 #include <benchmark/benchmark.h>
 

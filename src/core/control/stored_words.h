@@ -48,8 +48,16 @@ class StoredWords {
   }
   // A count of items each taking at least `bytesEach` of what is left, and at most `most`.
   std::size_t count(std::size_t bytesEach, std::size_t most = std::numeric_limits<std::size_t>::max()) {
+    return count(bytesEach, most,
+                 [](unsigned long long) { return std::string("un nombre d'éléments hors de ses limites"); });
+  }
+  // The same, a count of items that are all there but more than `most` refused with what
+  // `tooMany(count)` says: more than this program keeps, rather than bytes that hold no count.
+  template <typename TooMany>
+  std::size_t count(std::size_t bytesEach, std::size_t most, TooMany tooMany) {
     const auto n = number<unsigned long long>();
-    if (n > most || n > (bytes_.size() - at_) / bytesEach) fail("un nombre d'éléments hors de ses limites");
+    if (n > (bytes_.size() - at_) / bytesEach) fail("un nombre d'éléments hors de ses limites");
+    if (n > most) fail(tooMany(n));
     return static_cast<std::size_t>(n);
   }
   // A number, or "-" for none.
