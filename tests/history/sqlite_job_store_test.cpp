@@ -266,6 +266,34 @@ TEST(SqliteJobStore, ADamagedFileOrOneOfAnotherProgramIsRefusedWithAClearMessage
   EXPECT_EQ(refused, 1);
 }
 
+TEST(SqliteJobStore, AJobWhoseRecordHoldsMoreThanARecordCanIsListedButRefusedWhenOpened) {
+  TempDir dir;
+  const std::string path = dir.file("history.sqlite");
+  SqliteJobStore store(path, {.machine = "atelier-1"});
+  store.open();
+  const std::int64_t id = store.beginJob(sampleJob("Hall", kMay2024));
+  // Its record given 150,000 bins of profile by another program: 400 are kept by a record.
+  std::string record = store.load(id).record.stored();
+  const std::size_t bins = record.find("profile 400\n");
+  ASSERT_NE(bins, std::string::npos);
+  const std::string bin = record.substr(bins + 12, record.find('\n', bins + 12) + 1 - (bins + 12));
+  std::string more;
+  for (int i = 400; i < 150'000; ++i) more += bin;
+  record.insert(record.find("beyond "), more).replace(bins, 11, "profile 150000");
+  rawSql(path, "UPDATE job_details SET record = '" + record + "' WHERE job_id = " + std::to_string(id));
+
+  ASSERT_EQ(store.list(std::nullopt, "").size(), 1u);
+  try {
+    store.load(id);
+    ADD_FAILURE() << "a record of 150,000 bins was read";
+  } catch (const HistoryError& error) {
+    EXPECT_EQ(error.problem(), HistoryProblem::Damaged);
+    EXPECT_NE(std::string(error.what()).find("son profil compte 150000 tranches, un relevé en tient 400 au plus"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 TEST(SqliteJobStore, AReadOnlyFileIsRefusedWithAClearMessageEvenToTheAdministrator) {
   TempDir dir;
   const std::string path = dir.file("history.sqlite");

@@ -205,6 +205,30 @@ TEST_F(FedRecord, BytesThatBreakWhatTheRecordReliesOnAreRefusedWithTheirReason) 
   expectRefused(good + "s 0", "des octets suivent sa fin");
 }
 
+TEST_F(FedRecord, MoreSurfacesOrProfileBinsThanARecordHoldsAreRefusedSayingSo) {
+  JobRecord kept;
+  kept.restart(path, tick);
+  for (int i = 0; i < 300; ++i) kept.record(next(0.02f, false, 0), path);
+  const std::string good = kept.stored();
+  ASSERT_NO_THROW(JobRecord::fromStored(good));
+
+  // A job from another machine on the shared history: 150,000 bins of profile (9.7 MB), where a
+  // record cuts its path into 400 whatever the plan.
+  const std::size_t profile = good.find("profile 400\n");
+  ASSERT_NE(profile, std::string::npos);
+  const std::size_t firstBin = profile + 12;
+  const std::string bin = good.substr(firstBin, good.find('\n', firstBin) + 1 - firstBin);
+  std::string huge = replaced(good, "profile 400\n", "profile 150000\n");
+  std::string more;
+  for (int i = 400; i < 150'000; ++i) more += bin;
+  huge.insert(huge.find("beyond "), more);
+  ASSERT_GT(huge.size(), 9'000'000u);
+  expectRefused(huge, "son profil compte 150000 tranches, un relevé en tient 400 au plus");
+  expectRefused(replaced(good, "profile 400\n", "profile 401\n"), "401 tranches");
+  // A plan holds 100 surfaces.
+  expectRefused(replaced(good, "surfaces 2\n", "surfaces 101\n"), "il compte 101 surfaces, un plan en tient 100 au plus");
+}
+
 TEST_F(FedRecord, AnyBytesAreReadOrRefusedNeverMore) {
   JobRecord kept;
   kept.restart(path, tick);

@@ -129,7 +129,8 @@ class JobRecord {
   std::string stored() const;
   // The record kept in those bytes, showing what it showed when it was kept. Recorded further, it
   // measures what the plan asks anew from its next tick, as after a change of proportions. Any
-  // bytes may be given: those that hold no record (damaged, cut short, a later format) throw
+  // bytes may be given: those that hold no record (damaged, cut short, a later format) or more
+  // than a record holds (more than kMaxSurfaces surfaces or kProfileBins bins of profile) throw
   // StoredRecordError, saying what is wrong, in French.
   static JobRecord fromStored(std::string_view bytes);
   // The version of the format stored() writes.

@@ -8,7 +8,8 @@
 //   path <n> <surface ends...>
 //   proportions <n> <distances...>
 //   litres-key <revision> <thickness>
-//   surfaces <n>, intervals <n>, profile <n>: then one "s ..." line per stretch
+//   surfaces <n>, intervals <n>, profile <n>: then one "s ..." line per stretch (kMaxSurfaces
+//        surfaces and kProfileBins bins of profile at most)
 //   beyond s ...
 //   cover <n>: then one "c <from> <to>" line per painted piece
 //   alarms <n> <not kept>: then one "a <alarm> <start ms> <start m> <duration ms> <raisings>
@@ -28,6 +29,7 @@
 
 #include "core/control/job_record.h"
 #include "core/control/stored_words.h"
+#include "core/plan/plan.h"
 
 namespace chromaflow {
 namespace {
@@ -180,8 +182,25 @@ JobRecord JobRecord::fromStored(std::string_view bytes) {
   for (const auto& [name, stretches] : {std::pair{"surfaces", &record.surfaces_},
                                         std::pair{"intervals", &record.intervals_}, std::pair{"profile", &record.profile_}}) {
     words.expect(name);
-    // A stretch's line holds fifteen words: thirty bytes at least.
-    stretches->shown.resize(words.count(30));
+    // A stretch's line holds fifteen words: thirty bytes at least. A record cuts its path into one
+    // stretch per surface of the plan, kMaxSurfaces at most, and kProfileBins bins of profile
+    // whatever the plan: a record of more was not kept by this program. Refused with what it
+    // holds, so that another machine's job never makes the report judge and show more than a
+    // record can hold.
+    std::size_t count = 0;
+    if (stretches == &record.surfaces_)
+      count = words.count(30, kMaxSurfaces, [](unsigned long long n) {
+        return "il compte " + std::to_string(n) + " surfaces, un plan en tient " + std::to_string(kMaxSurfaces) +
+               " au plus";
+      });
+    else if (stretches == &record.profile_)
+      count = words.count(30, kProfileBins, [](unsigned long long n) {
+        return "son profil compte " + std::to_string(n) + " tranches, un relevé en tient " +
+               std::to_string(kProfileBins) + " au plus";
+      });
+    else
+      count = words.count(30);
+    stretches->shown.resize(count);
     for (RecordedStretch& s : stretches->shown) s = readStretch(words);
     checkInOrder(stretches->shown);
     // Nothing is being measured: the next tick starts measuring anew.
