@@ -496,6 +496,7 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
       if (const std::string saved = fileSavedAs(file); !saved.empty()) mayName.insert(fileKey(saved));
   }
 
+  std::set<std::string> toldAlone;  // journals left alone, resolved
   for (const auto& [folder, bases] : names) {
     const std::vector<std::string> entries = namesIn(folder);
     std::set<std::string> claimed;  // copies that a journal of other files names
@@ -521,7 +522,9 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
       }
       // Named after one of these files or naming one, but naming others too: no save of them
       // wrote it. Neither it nor anything it names is touched, its copies included.
-      if (ours > 0 || bases.count(journalled)) settling.leftAlone.push_back(journalPath);
+      // A folder looked at under two spellings (as given and resolved) tells it once.
+      if ((ours > 0 || bases.count(journalled)) && toldAlone.insert(resolvedPath(journalPath)).second)
+        settling.leftAlone.push_back(journalPath);
       for (const JournalEntry& entry : journal.entries) {
         claimed.insert(resolvedPath(entry.newCopy));
         if (!entry.oldCopy.empty()) claimed.insert(resolvedPath(entry.oldCopy));

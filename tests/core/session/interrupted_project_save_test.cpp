@@ -212,6 +212,13 @@ TEST(InterruptedProjectSave, AJournalNamingAFileOutsideTheJobIsLeftAloneAndTheOp
             "À l'ouverture de wall.prv :\n- " + journal +
                 " : un journal d'enregistrement à côté de wall.prv nomme d'autres fichiers que ceux du projet : il est "
                 "laissé tel quel, rien n'est modifié");
+
+  // Opened under another spelling of its folder, the journal is told once all the same.
+  Documents again;
+  again.project.name().set(elsewhere + "../usb/wall.prv");
+  ASSERT_TRUE(again.project.OpenProject(false, nullptr)) << notesOf(again.project);
+  EXPECT_EQ(again.project.lastOpenNotes().size(), 1u) << notesOf(again.project);
+  EXPECT_EQ(folderContents(usb), usbBefore);
 }
 
 // The temporaries an earlier kill left beside the job (a save on a file system without unnamed
