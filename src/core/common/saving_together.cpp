@@ -282,11 +282,11 @@ std::string encodeJournal(const SaveJournal& journal) {
 
 constexpr std::size_t kFieldsPerFile = 5;
 
-// Throws FileError when the journal cannot be read or is not one this program wrote: its copies'
+// Throws UntrustedJournal when the journal cannot be read or is not one this program wrote: its copies'
 // names must be those of its files, so that settling never touches anything else.
 SaveJournal readJournal(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError(describe(path, errno));
+  if (fd < 0) throw UntrustedJournal(describe(path, errno) + " : journal d'enregistrement illisible, laissé tel quel");
   std::string bytes;
   char buffer[4096];
   for (;;) {
@@ -295,14 +295,14 @@ SaveJournal readJournal(const std::string& path) {
     if (got < 0) {
       const int error = errno;
       ::close(fd);
-      throw FileError(describe(path, error));
+      throw UntrustedJournal(describe(path, error) + " : journal d'enregistrement illisible, laissé tel quel");
     }
     if (got == 0 || bytes.size() > (1u << 20)) break;
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
 
-  const FileError unreadable(path + " : journal d'enregistrement illisible, laissé tel quel");
+  const UntrustedJournal unreadable(path + " : journal d'enregistrement illisible, laissé tel quel");
   std::vector<std::string> fields;
   for (std::size_t start = 0; start < bytes.size();) {
     const std::size_t end = bytes.find('\0', start);

@@ -80,6 +80,13 @@ struct FileBytes {
 // finished or undone whole by settleInterruptedSaves at the next open or save.
 void writeFilesTogether(const std::vector<FileBytes>& files);
 
+// A save journal that cannot be read, or that is not one this program wrote: it is left as it
+// is and nothing it names is touched.
+class UntrustedJournal : public FileError {
+ public:
+  using FileError::FileError;
+};
+
 // What the next open or save found of saves cut off by a kill, and what it did.
 struct SettledSave {
   std::string lastFile;            // the file the save journal is named after: the project
@@ -100,7 +107,7 @@ struct Settling {
 // files beside it, symbolic links followed as a save follows them. One named after one of
 // `paths` or naming one of those files, but naming any other file, is only listed in
 // `leftAlone`. Throws FileError when a save cannot be settled (its journal is left for the next
-// attempt) or its journal cannot be read.
+// attempt), UntrustedJournal when the journal of a save of `paths` cannot be read.
 Settling settleInterruptedSaves(const std::vector<std::string>& paths);
 
 // A file written piece by piece that appears under its name only when committed: until then

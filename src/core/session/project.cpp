@@ -122,6 +122,13 @@ void Project::settleInterruptedSave(const std::string& project) {
   try {
     settling = settleInterruptedSaves({withExtension(project, ".sev"), withExtension(project, ".cov"),
                                        withExtension(project, ".spv"), project});
+  } catch (const UntrustedJournal&) {
+    // Nothing was touched: the job is read as its files stand, and its saves are refused while
+    // the journal is there.
+    notes_.push_back({DocumentKind::Project, project,
+                      "un journal d'enregistrement à côté de " + nameWithoutDirectory(project) +
+                          " ne peut pas être lu : il est laissé tel quel, rien n'est modifié"});
+    return;
   } catch (const FileError& error) {
     notes_.push_back({DocumentKind::Project, project, std::string("enregistrement interrompu non réglé : ") + error.what()});
     throw;

@@ -221,6 +221,31 @@ TEST(InterruptedProjectSave, AJournalNamingAFileOutsideTheJobIsLeftAloneAndTheOp
   EXPECT_EQ(folderContents(usb), usbBefore);
 }
 
+// A journal beside the project that cannot be read: the job opens as its files stand, the open
+// says why nothing was settled, and no save of the job goes on while the journal is there.
+TEST(InterruptedProjectSave, AJournalThatCannotBeReadIsLeftAloneAndTheJobStillOpens) {
+  TempDir dir;
+  const std::string folder = testing::freshFolder(dir, "usb"), project = folder + "wall.prv";
+  auto oldJob = job(false);
+  save(*oldJob, project);
+  testing::writeBytes(folder + ".wall.prv.chromaflow-saving", "not a journal");
+  const Folder before = folderContents(folder);
+
+  Documents reader;
+  reader.project.name().set(project);
+  ASSERT_TRUE(reader.project.OpenProject(false, nullptr)) << notesOf(reader.project);
+  EXPECT_EQ(reader.project.userText(), oldJob->project.userText());
+  ASSERT_EQ(reader.project.lastOpenNotes().size(), 1u) << notesOf(reader.project);
+  EXPECT_EQ(reader.project.lastOpenNotes()[0].what.rfind(
+                "un journal d'enregistrement à côté de wall.prv ne peut pas être lu : il est laissé tel quel, rien n'est "
+                "modifié",
+                0),
+            0u)
+      << notesOf(reader.project);
+  EXPECT_THROW(reader.project.SaveProject(false, nullptr), FileError);
+  EXPECT_EQ(folderContents(folder), before);
+}
+
 // The temporaries an earlier kill left beside the job (a save on a file system without unnamed
 // files) are removed by the next open, which names them.
 TEST(InterruptedProjectSave, TheOpenRemovesTheTemporariesOfAnEarlierKill) {
