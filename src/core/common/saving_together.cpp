@@ -401,8 +401,9 @@ std::string undo(const SaveJournal& journal, const std::vector<std::string>& fol
   syncFolders(folders);  // the save can no longer be taken for finishable before anything old comes back
   for (std::size_t i = journal.entries.size(); i-- > 0;) {
     const JournalEntry& entry = journal.entries[i];
-    if (entry.oldCopy.empty()) {  // a file the save created
-      if (stages[i] != Stage::Placed) continue;
+    if (entry.oldCopy.empty()) {  // a file the save created, beside the journal as every such file
+      if (stages[i] != Stage::Placed || resolvedPath(parentFolder(entry.target)) != resolvedPath(parentFolder(journal.path)))
+        continue;
       if (const int error = disk().remove(entry.target.c_str()); error != 0 && error != ENOENT)
         lost += " ; le nouveau " + entry.target + " n'a pas pu être retiré (" + std::strerror(error) + ")";
       continue;
@@ -485,16 +486,22 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
 
   // The files looked after, by folder: under the names given and, for a symbolic link, its
   // target's. And the files a save of them writes, which alone their journal may name.
+  // A file reached through a symbolic link existed when it was saved, so its journal keeps an old
+  // copy of it: a journal that would have "created" it, and so remove it when undone, is not ours.
   std::map<std::string, std::set<std::string>> names;
-  std::set<std::string> mayName;  // by fileKey
+  std::set<std::string> mayName, throughLink;  // by fileKey
   for (const std::string& path : paths) {
     if (path.empty()) continue;
     names[parentFolder(path)].insert(baseName(path));
     const std::string resolved = resolvedPath(path);
     names[parentFolder(resolved)].insert(baseName(resolved));
     for (const std::string& file : filesSavedWith(path))
-      if (const std::string saved = fileSavedAs(file); !saved.empty()) mayName.insert(fileKey(saved));
+      if (const std::string saved = fileSavedAs(file); !saved.empty()) (saved == file ? mayName : throughLink).insert(fileKey(saved));
   }
+  const auto named = [&](const JournalEntry& entry) {
+    const std::string key = fileKey(entry.target);
+    return mayName.count(key) > 0 || (throughLink.count(key) > 0 && !entry.oldCopy.empty());
+  };
 
   std::set<std::string> toldAlone;  // journals left alone, resolved
   for (const auto& [folder, bases] : names) {
@@ -515,7 +522,7 @@ Settling settleInterruptedSaves(const std::vector<std::string>& paths) {
         continue;
       }
       std::size_t ours = 0;
-      for (const JournalEntry& entry : journal.entries) ours += mayName.count(fileKey(entry.target));
+      for (const JournalEntry& entry : journal.entries) ours += named(entry) ? 1 : 0;
       if (ours == journal.entries.size()) {
         settling.saves.push_back(settle(journal));
         continue;

@@ -221,6 +221,32 @@ TEST(InterruptedProjectSave, AJournalNamingAFileOutsideTheJobIsLeftAloneAndTheOp
   EXPECT_EQ(folderContents(usb), usbBefore);
 }
 
+// One of the job's files is a symbolic link to a file elsewhere: a journal that says the save
+// created that file, so that undoing it would remove it, was not written by a save of ours.
+TEST(InterruptedProjectSave, AJournalThatWouldRemoveAFileBehindALinkOfTheJobIsLeftAlone) {
+  TempDir dir;
+  const std::string usb = testing::freshFolder(dir, "usb"), elsewhere = testing::freshFolder(dir, "elsewhere");
+  const std::string project = usb + "wall.prv";
+  auto oldJob = job(false);
+  save(*oldJob, project);
+  std::filesystem::rename(usb + "wall.sev", elsewhere + "victim.sev");
+  std::filesystem::create_symlink(elsewhere + "victim.sev", usb + "wall.sev");
+  const std::string victim = testing::readBytes(elsewhere + "victim.sev");
+  testing::writeBytes(usb + ".wall.prv.chromaflow-saving",
+                      testing::journalBytes({{elsewhere + "victim.sev", ".victim.sev.chromaflow-new-Ab3dE9", "", victim},
+                                             {"wall.prv", ".wall.prv.chromaflow-new-Ab3dE9", "", "never written"}}));
+  const Folder usbBefore = folderContents(usb), elsewhereBefore = folderContents(elsewhere);
+
+  Documents reader;
+  reader.project.name().set(project);
+  ASSERT_TRUE(reader.project.OpenProject(false, nullptr)) << notesOf(reader.project);
+  EXPECT_EQ(folderContents(elsewhere), elsewhereBefore);
+  EXPECT_EQ(folderContents(usb), usbBefore);
+  EXPECT_EQ(testing::readBytes(elsewhere + "victim.sev"), victim);
+  EXPECT_NE(notesOf(reader.project).find("nomme d'autres fichiers que ceux du projet"), std::string::npos)
+      << notesOf(reader.project);
+}
+
 // A journal beside the project that cannot be read: the job opens as its files stand, the open
 // says why nothing was settled, and no save of the job goes on while the journal is there.
 TEST(InterruptedProjectSave, AJournalThatCannotBeReadIsLeftAloneAndTheJobStillOpens) {
