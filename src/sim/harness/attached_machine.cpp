@@ -125,6 +125,8 @@ void AttachedMachine::beforeTick() {
       builtAt = std::max(now, now_());
     } catch (...) {
     }
+    // The faults keep counting from when they were set, the building's time included.
+    if (*next) (*next)->bringFaultsForward(static_cast<double>(builtAt - now) / 1000);
     onMachineThread([&] {
       std::swap(machine_, *next);
       builtAt_ = builtAt;

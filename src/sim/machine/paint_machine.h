@@ -44,6 +44,12 @@ class PaintMachine {
   const Wall& wall() const { return wall_; }
   const MachineConstants& constants() const { return constants_; }
 
+  // Every fault comes `seconds` sooner in the machine's own time: for a machine whose time
+  // started that much after the moment its faults were counted from.
+  void bringFaultsForward(double seconds) {
+    for (MachineFault& fault : config_.faults) fault.fromSeconds -= seconds;
+  }
+
   // The roller is set at the start of the wall again, its hose and roller still full.
   void startNewWall() { distance_ = 0, area_ = 0; }
 
