@@ -14,6 +14,7 @@
 #include "core/common/display_forms.h"
 #include "core/session/port_status.h"
 #include "sim/card/simulated_k8000.h"
+#include "sim/harness/attached_machine.h"
 #include "support/control_rig.h"
 
 namespace chromaflow {
@@ -304,6 +305,37 @@ TEST(LiveBus, PulsesTooFastForTheSamplingsAreShownLost) {
     acquisition.setBeforeSample(nullptr);
     acquisition.setPulsesMade(nullptr);
   });
+}
+
+
+// The simulated machine moves on the acquisition thread while the window's thread changes the
+// plan under it: each change builds a new machine on the window's thread and hands it over, and
+// the thread goes on moving and counting it (ThreadSanitizer runs this case too).
+TEST(LiveBus, TheSimulatedMachineIsBuiltAnewWhileTheThreadMovesIt) {
+  ControlRig live{AcquisitionOptions{.periodMicroseconds = 1000, .askRealTime = false}};
+  live.wall(2.5f, 10, {{"0.00", 0}, {"10.00", 100}});
+  const auto started = std::chrono::steady_clock::now();
+  sim::AttachedMachine attached(live.session, live.card, [started] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+  });
+  sim::MachineConfig fast;
+  fast.speedMetresPerMinute = 60;
+  attached.setConfig(fast);
+  live.session.setRunning(true);
+  InputAcquisition& acquisition = *live.session.acquisition();
+  const auto counted = [&] { return acquisition.figures().changesCounted[kPumpP1]; };
+  for (int round = 0; round < 12; ++round) {
+    live.session.appendSurface({1.0f, 1.0f});  // a longer wall: a new machine at the next tick
+    const auto before = counted();
+    waitFor([&] {
+      live.tick();
+      std::this_thread::sleep_for(5ms);
+      return counted() > before + 2;  // the new machine fills its hose, P1 pulsing
+    });
+  }
+  double length = 0;
+  acquisition.runOwned([&] { length = attached.machine() ? attached.machine()->wall().length() : 0; });
+  EXPECT_DOUBLE_EQ(length, 22);
 }
 
 }  // namespace
