@@ -277,6 +277,7 @@ void SqliteJobStore::openForReading() {
   // empty -wal) when it is not there. Where it may not make them as the history's writer would,
   // and no writer has them (none beside), the file is read as it stands: nothing made, no lock.
   const bool asItStands = !present(path_ + "-wal") && !present(path_ + "-shm") && !writableWithItsFolder(path_);
+  readAsItStands_ = asItStands;
   if (asItStands)
     connect(unchangingFileUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
   else
@@ -290,7 +291,9 @@ void SqliteJobStore::openForReading() {
 }
 
 bool SqliteJobStore::holdsJobs() {
-  if (access_ == Access::Reading && (empty_ || !db_)) open();
+  // A file read as it stands takes no lock: another account that may write it could start
+  // doing so at any time, so each list or job is read from a connection opened for it alone.
+  if (access_ == Access::Reading && (empty_ || !db_ || readAsItStands_)) open();
   return !empty_;
 }
 

@@ -80,6 +80,7 @@ class SqliteJobStore : public JobStore {
   Access access_;
   sqlite3* db_ = nullptr;
   bool empty_ = false;  // opened for reading, the file held no tables
+  bool readAsItStands_ = false;  // opened for reading without a lock (immutable)
 };
 
 }  // namespace chromaflow

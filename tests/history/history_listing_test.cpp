@@ -182,6 +182,28 @@ TEST_F(HistoryListing, AListWritesNothingInAReadOnlyHistoryOrAnEmptyFileAndWaits
   EXPECT_NE(listed(path).find("\tHall\t"), std::string::npos);
 }
 
+// A history read as it stands (no lock: nobody here may write it) that another account then
+// writes: the next list is read afresh, the jobs it added included.
+TEST_F(HistoryListing, AHistoryReadAsItStandsIsReadAfreshAtEachList) {
+  testing::TempDir dir;
+  const std::string path = historyOfOneJob(dir.file("history.sqlite"));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  SqliteJobStore reader(path, {}, SqliteJobStore::Access::Reading);
+  reader.open();
+  ASSERT_EQ(reader.list(std::nullopt, "", SqliteJobStore::kNoLimit).size(), 1u);
+  {
+    // The other account's writer (root here, whom the file's mode does not stop) adds a job.
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    SqliteJobStore writer(path);
+    writer.open();
+    writer.beginJob(testing::sampleJob("Couloir", kMay2024 + 3600'000));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  }
+  const auto jobs = reader.list(std::nullopt, "", SqliteJobStore::kNoLimit);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].projectName, "Couloir");
+}
+
 TEST_F(HistoryListing, AHistoryInAFolderThatMayNotBeWrittenIsListed) {
   if (::geteuid() == 0) GTEST_SKIP() << "run as root, whom a folder's permissions do not bind";
   testing::TempDir dir;
