@@ -285,7 +285,9 @@ constexpr std::size_t kFieldsPerFile = 5;
 // Throws UntrustedJournal when the journal cannot be read or is not one this program wrote: its copies'
 // names must be those of its files, so that settling never touches anything else.
 SaveJournal readJournal(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Looked at as a file, it may have become a link or a pipe since: neither is followed nor
+  // waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) throw UntrustedJournal(describe(path, errno) + " : journal d'enregistrement illisible, laissé tel quel");
   std::string bytes;
   char buffer[4096];
