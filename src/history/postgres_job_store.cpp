@@ -107,7 +107,17 @@ class PostgresJobStore::Result {
  public:
   explicit Result(PGresult* result) : result_(result, PQclear) {}
   int rows() const { return PQntuples(result_.get()); }
-  const char* at(int row, int column) const { return PQgetvalue(result_.get(), row, column); }
+  // The field's text; a row or column the server did not send (a trigger of another machine's
+  // may make an insert return nothing) is an answer we cannot use, said as such.
+  const char* at(int row, int column) const {
+    const int rowCount = rows(), columnCount = PQnfields(result_.get());
+    if (row < 0 || row >= rowCount || column < 0 || column >= columnCount)
+      throw HistoryError(HistoryProblem::Other,
+                         "réponse inattendue du serveur de l'historique partagé : " + std::to_string(rowCount) +
+                             " ligne(s) de " + std::to_string(columnCount) + " colonne(s), la ligne " +
+                             std::to_string(row + 1) + " colonne " + std::to_string(column + 1) + " attendue");
+    return PQgetvalue(result_.get(), row, column);
+  }
   std::string textAt(int row, int column) const {
     return std::string(at(row, column), static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));
   }
