@@ -62,4 +62,8 @@ class PostgresJobStore : public JobStore {
   pg_conn* conn_ = nullptr;
 };
 
+// `message` (libpq's, which may quote the connection text whole) with every password the
+// connection text carries shown as "***", the text well formed or not.
+std::string withoutPasswords(std::string message, const std::string& connection);
+
 }  // namespace chromaflow

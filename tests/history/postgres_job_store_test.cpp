@@ -312,6 +312,22 @@ TEST(PostgresJobStore, AServerThatDoesNotAnswerIsSaidSoAndThePasswordIsNeverShow
     EXPECT_EQ(std::string(error.what()).find("secret"), std::string::npos);
   }
   EXPECT_THROW(words.list(std::nullopt, ""), HistoryError) << "not connected: an error, not a crash";
+
+  // Texts libpq cannot read, which its message quotes whole.
+  for (const char* unreadable : {"postgresql://u:secretpw@[::1/db", "host=/nonexistent password='se cret' bogus=1"}) {
+    PostgresJobStore odd(unreadable);
+    try {
+      odd.open();
+      ADD_FAILURE() << "connected";
+    } catch (const HistoryError& error) {
+      const std::string what = error.what();
+      EXPECT_EQ(what.find("secret"), std::string::npos) << what;
+      EXPECT_EQ(what.find("se cret"), std::string::npos) << what;
+      EXPECT_EQ(what.find("secretpw"), std::string::npos) << what;
+    }
+  }
+  EXPECT_EQ(withoutPasswords("URI: \"postgresql://u:p%40ss@h/db\"", "postgresql://u:p%40ss@h/db"),
+            "URI: \"postgresql://u:***@h/db\"");
 }
 
 }  // namespace
