@@ -234,8 +234,10 @@ void PostgresJobStore::fail(const std::string& detail, const char* sqlState, con
   std::string why = withoutPasswords(detail, connection_);
   while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
   const std::string state = sqlState ? sqlState : "";
-  // The connection lost, or refused for now (the server stopping or starting).
-  if (!conn_ || PQstatus(conn_) != CONNECTION_OK || state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0) {
+  // The connection lost, or refused for now (the server stopping or starting), or a statement
+  // given up after waiting too long on another session's lock or on the server (tried again later).
+  if (!conn_ || PQstatus(conn_) != CONNECTION_OK || state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 ||
+      state == "55P03" || state == "57014") {
     close();
     throw HistoryError(HistoryProblem::Unreachable,
                        "L'historique partagé " + target_ + " ne répond pas (" + why + ").");
@@ -266,9 +268,11 @@ PostgresJobStore::Result PostgresJobStore::run(const std::string& sql, const std
 
 void PostgresJobStore::open() {
   close();
-  // The connection's own words come after ours, so that they win.
-  const char* keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
-  const char* values[] = {"5", "chromaflow", connection_.c_str(), nullptr};
+  // The connection's own words come after ours, so that they win. No statement waits without
+  // end on a lock another session holds, nor runs past what the tools allow a whole run.
+  const char* keywords[] = {"connect_timeout", "application_name", "options", "dbname", nullptr};
+  const char* values[] = {"5", "chromaflow", "-c lock_timeout=5000 -c statement_timeout=20000", connection_.c_str(),
+                          nullptr};
   conn_ = PQconnectdbParams(keywords, values, 1);
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
     const std::string why = conn_ ? PQerrorMessage(conn_) : "plus de mémoire";
