@@ -49,7 +49,7 @@ struct JobVerdict {
   bool operator==(const JobVerdict&) const = default;
 };
 
-// Judges the record's profile, in one pass over its bins.
+// Judges the record's profile.
 JobVerdict judgeJob(const JobRecord& record, double tolerance);
 
 // The verdict in one line of French, as the report and the job sheet head with it (UTF-8).

@@ -192,8 +192,8 @@ double JobReportWindow::tolerance() const {
 
 // A kept job is judged here, on the window's thread, at each showing and each change of the
 // tolerance: its record holds JobRecord::kProfileBins bins of profile at most (the reader refuses
-// more) and the verdict is found in one pass over them, some 30 µs (150 µs for the worst bins a
-// record could hold), far within a frame.
+// more), judged in some 20 µs (1 ms for the widest windows such a record could hold), within a
+// frame.
 JobVerdict JobReportWindow::verdict() const {
   return shows_ == Shows::KeptJob ? judgeJob(record(), keptTolerance_) : session_.jobVerdict();
 }

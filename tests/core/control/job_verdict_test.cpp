@@ -5,16 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <functional>
-#include <random>
 
-#include "core/common/display_forms.h"
 #include "core/control/job_record.h"
 #include "core/control/path_model.h"
-#include "support/grown_verdict.h"
 
 namespace chromaflow {
 namespace {
@@ -34,9 +29,8 @@ struct Verdict : ::testing::Test {
     for (const auto& [distance, proportion] : proportions) plan.appendProportion(distance, proportion);
     plan.RefreshProportions();
   }
-  void start(int pulsesPerLitre, int pulsesPerLitreP2 = 0) {
-    tick.pulsesPerLitreP1 = pulsesPerLitre;
-    tick.pulsesPerLitreP2 = pulsesPerLitreP2 ? pulsesPerLitreP2 : pulsesPerLitre;
+  void start(int pulsesPerLitre) {
+    tick.pulsesPerLitreP1 = tick.pulsesPerLitreP2 = pulsesPerLitre;
     record.restart(path, tick);
   }
   // The paint pumped goes from where it is laid to `to` by 1 cm a tick, the roller `behind` it
@@ -159,154 +153,6 @@ TEST_F(Verdict, NoJobIsCalledGoodWithoutPaintLaidOrEnoughOfItToJudge) {
   EXPECT_NEAR(verdict.paintedLength, 8, 0.01);
   EXPECT_NEAR(verdict.judgedLength, 6, 0.01);
   EXPECT_EQ(verdictText(verdict), "Proportion tenue à ±2 points sur 6.00 m jugés des 8.00 m peints.");
-}
-
-TEST_F(Verdict, RecordsFedTickByTickAreJudgedAsTheWindowGrownAboutEachBinJudgesThem) {
-  // Walls of every length, plans of a few rows, pumps fine and coarse, faults of any size and
-  // length, the hose full or empty at the start: what real runs record.
-  std::mt19937 random(35);
-  const auto uniform = [&](double from, double to) { return std::uniform_real_distribution<double>(from, to)(random); };
-  for (int trial = 0; trial < 40; ++trial) {
-    const float length = static_cast<float>(uniform(2, 120));
-    plan.appendSurface({static_cast<float>(uniform(0.5, 3)), length});
-    plan.RecomputeSurfaces();
-    const int rows = 1 + trial % 4;
-    for (int row = 0; row < rows; ++row)
-      plan.appendProportion(F2(length * row / rows).c_str(), trial % 5 == 0 ? 50 : static_cast<int>(uniform(0, 100)));
-    plan.RefreshProportions();
-    const int perLitre[] = {40, 120, 220, 1000};
-    start(perLitre[trial % 4], trial % 3 == 0 ? perLitre[(trial + 1) % 4] : 0);
-    const double faultFrom = uniform(0, length), faultTo = faultFrom + uniform(0, length / 2);
-    const double offset = trial % 7 == 0 ? 0 : uniform(-12, 12);
-    paint(length, [&](float d) { return d > faultFrom && d <= faultTo ? offset : 0.0; },
-          trial % 6 == 0 ? static_cast<float>(uniform(0, 3)) : 0.0f);
-    for (double tolerance : {1.0, 2.0, 3.0, 5.5})
-      testing::expectJudgedAsGrown(record, tolerance, "trial " + std::to_string(trial));
-    plan.clearSurfaces();
-    plan.clearProportions();
-    tick = JobTick{};
-    owedP1 = owedP2 = 0;
-  }
-}
-
-// A record holding these profile bins, as the history would give it back.
-JobRecord withProfile(const std::vector<RecordedStretch>& bins) {
-  const auto put = [](std::string& out, auto value) {
-    char text[64];
-    out += ' ';
-    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-  };
-  std::string profile = "profile " + std::to_string(bins.size()) + "\n";
-  for (const RecordedStretch& s : bins) {
-    profile += 's';
-    for (float v : {s.from, s.to, s.distancePainted, s.areaPainted}) put(profile, v);
-    for (double v : {s.askedP1, s.askedP2, s.dosedP1, s.dosedP2, s.deliveredP1, s.deliveredP2}) put(profile, v);
-    for (long long v : {s.pulsesP1, s.pulsesP2}) put(profile, v);
-    put(profile, s.correctionSum);
-    put(profile, s.correctionTicks);
-    profile += '\n';
-  }
-  std::string text = JobRecord{}.stored();
-  return JobRecord::fromStored(text.replace(text.find("profile 0\n"), 10, profile));
-}
-
-TEST(OnePassVerdict, AnyProfileIsJudgedAsTheWindowGrownAboutEachBinJudgesIt) {
-  // Profiles a run could not make as well as those it does: litres of any size, sums that round
-  // at every bin and sums that never do, bins all alike (the window's two sides tie at every
-  // step), a plan at 50 % with whole pulses (deviations that fall on the tolerance or between two
-  // tenths), bins not painted or not pumped for.
-  std::mt19937_64 random(12);
-  const auto uniform = [&](double from, double to) { return std::uniform_real_distribution<double>(from, to)(random); };
-  const auto chance = [&](double p) { return uniform(0, 1) < p; };
-  for (int trial = 0; trial < 1500; ++trial) {
-    const int kind = trial % 5;
-    const std::size_t n = trial % 11 == 0 ? 1 + random() % 4 : trial % 3 == 0 ? 400 : 5 + random() % 120;
-    const int perLitreP1 = std::array{40, 220, 350}[random() % 3];
-    const int perLitreP2 = chance(0.5) ? perLitreP1 : std::array{40, 220, 350}[random() % 3];
-    const double binLitres = std::exp(uniform(std::log(0.005), std::log(5)));
-    const double share = uniform(0, 1), fault = chance(0.3) ? 0 : uniform(-0.15, 0.15);
-    std::vector<RecordedStretch> bins(n);
-    float litresUpTo = 0;  // the plan's litres along the path, as the path model gives them
-    for (std::size_t k = 0; k < n; ++k) {
-      RecordedStretch& bin = bins[k];
-      bin.from = static_cast<float>(k) * 0.25f;
-      bin.to = static_cast<float>(k + 1) * 0.25f;
-      bin.distancePainted = chance(0.05) ? 0.0f : chance(0.2) ? 0.1f : 0.25f;
-      double dosed = 0, laid = share + (chance(0.2) ? fault : 0);
-      switch (kind) {
-        case 0: {  // plan litres as the record measures them: differences of 32-bit litres
-          const float next = static_cast<float>(litresUpTo + binLitres * uniform(0.5, 1.5));
-          dosed = static_cast<double>(next) - litresUpTo;
-          litresUpTo = next;
-          break;
-        }
-        case 1:  // any litres, of any size
-          dosed = std::exp(uniform(std::log(1e-4), std::log(50)));
-          break;
-        case 2:  // all alike
-          dosed = binLitres;
-          laid = share + fault;
-          break;
-        case 3:  // sixty-fourths of a litre: the paint between bins summed exactly, each pump's not
-          dosed = std::round(uniform(0, 64 * binLitres) + 1) / 64;
-          break;
-        default:  // 50 %: both pumps asked the same
-          dosed = binLitres;
-          laid = std::round(uniform(0.4, 0.6) * 20) / 20;
-          break;
-      }
-      if (chance(0.04)) dosed = 0;
-      bin.dosedP1 = kind == 4 ? dosed / 2 : dosed * (1 - share);
-      bin.dosedP2 = kind == 4 ? dosed / 2 : dosed * share;
-      bin.askedP1 = bin.dosedP1;
-      bin.askedP2 = bin.dosedP2;
-      // The pumps' whole pulses, counted a few ticks at a time.
-      const double delivered = chance(0.03) ? 0 : dosed > 0 ? dosed : binLitres;
-      const long long pulsesP1 = std::llround(delivered * std::clamp(1 - laid, 0.0, 1.0) * perLitreP1);
-      const long long pulsesP2 = std::llround(delivered * std::clamp(laid, 0.0, 1.0) * perLitreP2);
-      for (long long p1 = pulsesP1, p2 = pulsesP2; p1 > 0 || p2 > 0; p1 -= 3, p2 -= 3) {
-        bin.deliveredP1 += static_cast<double>(std::clamp(p1, 0LL, 3LL)) / perLitreP1;
-        bin.deliveredP2 += static_cast<double>(std::clamp(p2, 0LL, 3LL)) / perLitreP2;
-      }
-      bin.pulsesP1 = pulsesP1;
-      bin.pulsesP2 = pulsesP2;
-    }
-    const JobRecord record = withProfile(bins);
-    const std::string what = "kind " + std::to_string(kind) + ", trial " + std::to_string(trial);
-    for (double tolerance : {0.5, 1.0, 2.0, 5.0}) testing::expectJudgedAsGrown(record, tolerance, what);
-    if (::testing::Test::HasFailure()) break;
-  }
-}
-
-TEST(OnePassVerdict, AMixLaidRightOnAnEdgeOfTheHeadlineReadsAsTheGrowthReadIt) {
-  // A plan at 50 %, the pumps' whole pulses laying 52 % (2 points off: on the tolerance, and where
-  // "point" turns "points") over stretches about a window long, then 52.25 % (between two
-  // tenths). Summed in another order, such a deviation comes out a last bit either side of the
-  // edge.
-  for (int counting = 0; counting < 4; ++counting) {
-    std::vector<RecordedStretch> bins(400);
-    for (std::size_t k = 0; k < bins.size(); ++k) {
-      RecordedStretch& bin = bins[k];
-      bin.from = static_cast<float>(k) * 0.125f;
-      bin.to = static_cast<float>(k + 1) * 0.125f;
-      bin.distancePainted = 0.125f;
-      bin.askedP1 = bin.askedP2 = bin.dosedP1 = bin.dosedP2 = 1.0 / 32;
-      const std::size_t stretch = k / 40, at = k % 40;
-      const bool off = stretch < 6 && at >= 10 && at < 24 + stretch % 3;
-      const auto [pulsesP1, pulsesP2] = !off         ? std::pair{25, 25}
-                                        : stretch < 3 ? std::pair{24, 26}
-                                                      : std::pair{191, 209};
-      // Counted a few pulses a tick, so that the bins' litres differ in their last bits.
-      const int perTick = counting == 0 ? 3 : 1 + static_cast<int>(k * static_cast<std::size_t>(counting) % 5);
-      for (int p = 0; p < pulsesP1; p += perTick) bin.deliveredP1 += std::min(perTick, pulsesP1 - p) / 220.0;
-      for (int p = 0; p < pulsesP2; p += perTick) bin.deliveredP2 += std::min(perTick, pulsesP2 - p) / 220.0;
-      bin.pulsesP1 = pulsesP1;
-      bin.pulsesP2 = pulsesP2;
-    }
-    const JobRecord record = withProfile(bins);
-    for (double tolerance : {1.0, 2.0, 2.25})
-      testing::expectJudgedAsGrown(record, tolerance, "pulses counted " + std::to_string(counting));
-  }
 }
 
 }  // namespace
