@@ -22,6 +22,7 @@
 #include "core/control/job_record_csv.h"
 #include "history/history_listing.h"
 #include "history/history_writer.h"
+#include "history/postgres_job_store.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
@@ -57,6 +58,7 @@ const char* const kUsage =
     "                       [--save-after FICHIER.prv] [--render DOSSIER [--render-width L]]\n"
     "                       [--report FICHIER.csv|FICHIER.pdf] [--history CIBLE]\n"
     "        chromaflow-sim --history-list CIBLE [--since DATE]\n"
+    "        chromaflow-sim --history-setup-server CONNEXION\n"
     "        chromaflow-sim --help | --version\n";
 
 const char* const kHelp =
@@ -101,6 +103,11 @@ const char* const kHelp =
     "                       début, machine, projet, m², litres P1, litres P2, verdict\n"
     "  --since DATE         avec --history-list : les chantiers commencés depuis DATE\n"
     "                       (2026-12-01 ou « 2026-12-01 14:30 », heure locale)\n"
+    "  --history-setup-server CONNEXION\n"
+    "                       prépare l'historique partagé d'un serveur PostgreSQL, connecté comme\n"
+    "                       propriétaire de la base : ses tables, les rôles chromaflow_machine\n"
+    "                       (chaque machine n'y change que ses chantiers, n'en efface aucun) et\n"
+    "                       chromaflow_reader (lecture seule) ; à relancer sans risque\n"
     "  --help, --version    cette aide, la version\n"
     "\n"
     "Chaque option s'écrit aussi --option=valeur. Statut : 0 fait, 1 échec, 2 ligne de commande refusée.\n";
@@ -114,7 +121,7 @@ std::string exampleLine() {
 
 struct Options {
   std::optional<std::string> project, replay, trace, saveAs, saveAfter, render, report;
-  std::optional<std::string> history, historyList, since;
+  std::optional<std::string> history, historyList, since, historySetup;
   std::optional<int> renderWidth;
   bool machine = false;
   bool mixingLead = false;
@@ -166,12 +173,23 @@ Options parse(int argc, char** argv) {
     else if (arg == "--history") options.history = args.value();
     else if (arg == "--history-list") options.historyList = args.value();
     else if (arg == "--since") options.since = args.value();
+    else if (arg == "--history-setup-server") options.historySetup = args.value();
     else if (arg == "--render-width") options.renderWidth = tools::boundedWholeNumber(args.value(), "--render-width", 1, kMaxRenderWidth);
     else if (arg == "-h" || arg == "--help") args.noValue(), throw InformationAsked{std::string(kUsage) + kHelp + exampleLine()};
     else if (arg == "--version") args.noValue(), throw InformationAsked{tools::versionText("chromaflow-sim")};
     else if (args.isOption()) throw UsageError{"option inconnue " + arg};
     else if (options.project) throw UsageError{"un seul projet à la fois (" + *options.project + ", " + arg + ")"};
     else options.project = arg;
+  }
+  if (options.historySetup) {
+    if (options.project || options.replay || options.machine || options.seconds || options.history ||
+        options.historyList || options.since || options.trace || options.saveAs || options.saveAfter ||
+        options.render || options.report || !machineOnly.empty() || options.mixingLead)
+      throw UsageError{"--history-setup-server va seul"};
+    if (!namesServer(*options.historySetup))
+      throw UsageError{"--history-setup-server : « " + withoutPasswords(*options.historySetup, *options.historySetup) +
+                       " » n'est pas la connexion d'un serveur PostgreSQL (postgresql://propriétaire@hôte/base)"};
+    return options;
   }
   if (options.historyList) {
     if (options.project || options.replay || options.machine || options.seconds || options.history ||
@@ -399,14 +417,19 @@ class KeptJob {
       if (change.has(Changed::Job) && session_.jobRunning()) anyJob_ = true;
     });
   }
-  // A run that failed still ends its job before the writer goes.
+  // A run that failed still ends its job, and gives the history its 29 s to keep it, before the
+  // writer goes.
   ~KeptJob() {
-    if (writer_) session_.setJobHistory(nullptr);
+    if (!writer_ || finished_) return;
+    session_.setJobHistory(nullptr);
+    writer_->settle(std::chrono::seconds(29));
   }
   void finish(std::ostream& out) {
     if (!writer_) return;
+    finished_ = true;
     session_.setJobHistory(nullptr);  // ends the job
-    const bool written = writer_->settle(std::chrono::seconds(30));
+    // 29 s, and the writer's last copy cut short when it goes: the run ends within its 30 s.
+    const bool written = writer_->settle(std::chrono::seconds(29));
     const HistoryState state = writer_->state();
     if (!state.lastError.empty()) throw FileError("--history : " + state.lastError);
     if (!written) throw FileError("--history : " + state.target + " n'a pas fini d'écrire le chantier en 30 s");
@@ -417,11 +440,12 @@ class KeptJob {
  private:
   Session& session_;
   std::unique_ptr<HistoryWriter> writer_;
-  bool anyJob_ = false;
+  bool anyJob_ = false, finished_ = false;
   Subscription begun_;
 };
 
 int run(const Options& options) {
+  if (options.historySetup) return setUpSharedHistory(*options.historySetup, std::cout, std::cerr);
   if (options.historyList) return listHistory(*options.historyList, options.since, std::cout, std::cerr);
   std::vector<ReplayStep> steps;
   if (options.replay) {

@@ -9,6 +9,7 @@
 
 #include "core/common/display_forms.h"
 #include "history/postgres_job_store.h"
+#include "history/shared_history_rights.h"
 #include "history/sqlite_job_store.h"
 
 namespace chromaflow {
@@ -145,6 +146,24 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
                : std::make_unique<SqliteJobStore>(target, JobStoreOptions{}, SqliteJobStore::Access::Reading);
     store->open();
     for (const JobSummary& job : store->list(sinceMs, "")) out << jobListLine(job) << '\n';
+  } catch (const HistoryError& error) {
+    err << error.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int setUpSharedHistory(const std::string& connection, std::ostream& out, std::ostream& err) {
+  try {
+    PostgresJobStore store(connection);
+    store.setUpRights();
+    out << "Historique partagé " << store.target() << " prêt : ses tables, et les droits des rôles "
+        << shared_history_rights::kMachineRole << " (une machine n'y change que ses chantiers et n'en efface aucun) et "
+        << shared_history_rights::kReaderRole << " (lecture seule).\n"
+        << "Pour chaque poste de l'atelier, un rôle de connexion à son nom, par exemple :\n"
+        << "  CREATE ROLE atelier1 LOGIN PASSWORD '...' IN ROLE " << shared_history_rights::kMachineRole << ";\n"
+        << "et pour un lecteur :\n"
+        << "  CREATE ROLE bureau LOGIN PASSWORD '...' IN ROLE " << shared_history_rights::kReaderRole << ";\n";
   } catch (const HistoryError& error) {
     err << error.what() << '\n';
     return 1;

@@ -48,4 +48,9 @@ std::string jobListLine(const JobSummary& job);
 int listHistory(const std::string& target, const std::optional<std::string>& since, std::ostream& out,
                 std::ostream& err);
 
+// Sets up the rights of the shared history on the server the connection names (see
+// PostgresJobStore::setUpRights) and tells how to add a machine; returns 0, or says what went
+// wrong to `err` and returns 1.
+int setUpSharedHistory(const std::string& connection, std::ostream& out, std::ostream& err);
+
 }  // namespace chromaflow

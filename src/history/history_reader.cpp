@@ -48,6 +48,9 @@ HistoryReader::~HistoryReader() {
     pendingLoads_.clear();
   }
   wake_.notify_all();
+  // A connection or a statement under way on a server is dropped at once.
+  if (main_.store) main_.store->interrupt();
+  if (fallback_.store) fallback_.store->interrupt();
   thread_.join();
 }
 

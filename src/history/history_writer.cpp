@@ -55,10 +55,16 @@ HistoryWriter::HistoryWriter(std::unique_ptr<JobStore> local, std::unique_ptr<Jo
 
 HistoryWriter::~HistoryWriter() {
   {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     stopping_ = true;
+    wake_.notify_all();
+    settled_.wait_for(lock, sharedConnected_ ? options_.lastCopyWait : std::chrono::milliseconds(0),
+                      [this] { return finished_; });
   }
-  wake_.notify_all();
+  // Whatever still waits on a server gives up (a tool's only store may be one); the PC's file
+  // is written to the end.
+  if (shared_) shared_->interrupt();
+  if (local_) local_->interrupt();
   thread_.join();
   if (writersLock_ >= 0) ::close(writersLock_);
 }
@@ -192,6 +198,7 @@ void HistoryWriter::run() {
     else
       wake_.wait(lock);
   }
+  finished_ = true;
   settled_.notify_all();
 }
 
@@ -329,6 +336,7 @@ void HistoryWriter::copyToShared() {
     {
       std::lock_guard lock(mutex_);
       copyDue_ = false;
+      sharedConnected_ = true;
     }
     sharedError_.clear();
     changed([&](HistoryState& s) {
@@ -343,6 +351,7 @@ void HistoryWriter::copyToShared() {
     {
       std::lock_guard lock(mutex_);
       nextTry_ = std::chrono::steady_clock::now() + retry_;
+      sharedConnected_ = false;
     }
     retry_ = std::min(retry_ * 2, options_.longestRetry);
     changed([&](HistoryState& s) {

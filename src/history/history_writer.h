@@ -55,6 +55,10 @@ struct HistoryWriterOptions {
   // next start.
   bool closesCutOffJobs = true;
   std::string writersLock;
+  // When the writer is let go, how long its last copy is given on a shared history that answers;
+  // one that does not answer, or is still being reached, is let go at once (its jobs stay marked
+  // on the PC and are sent at the next start), so that leaving never waits on the network.
+  std::chrono::milliseconds lastCopyWait{500};
   // Told of every change of the state, on the writer's thread.
   std::function<void(const HistoryState&)> stateChanged;
 };
@@ -66,8 +70,9 @@ class HistoryWriter : public JobHistory {
   // `shared` store is given); `shared` is the firm's, or none.
   explicit HistoryWriter(std::unique_ptr<JobStore> local, std::unique_ptr<JobStore> shared = nullptr,
                          HistoryWriterOptions options = {});
-  // Writes what is still queued, copies it to the shared store if that answered last time, then
-  // stops the thread.
+  // Writes what is still queued, copies it to the shared store if that answered last time (for
+  // lastCopyWait at most), then stops the thread. A store on a server is given no more: call
+  // settle() first to wait for it.
   ~HistoryWriter() override;
   HistoryWriter(const HistoryWriter&) = delete;
   HistoryWriter& operator=(const HistoryWriter&) = delete;
@@ -125,6 +130,8 @@ class HistoryWriter : public JobHistory {
   bool stopping_ = false;
   bool busy_ = false;  // the thread is writing an item or copying
   bool copyDue_ = false;
+  bool sharedConnected_ = false;  // the shared store is open and answered last time
+  bool finished_ = false;         // the thread is done
   std::chrono::steady_clock::time_point nextTry_{};
 
   // The thread's own.

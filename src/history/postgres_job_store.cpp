@@ -1,8 +1,13 @@
 #include "history/postgres_job_store.h"
 
+#include <fcntl.h>
 #include <libpq-fe.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -11,6 +16,7 @@
 
 #include "history/history_paths.h"
 #include "history/job_columns.h"
+#include "history/shared_history_rights.h"
 
 namespace chromaflow {
 namespace {
@@ -50,6 +56,10 @@ const std::vector<std::vector<const char*>> kMigrations = {
         " record BYTEA NOT NULL)",
     },
 };
+
+// The server's own limits on each statement: another session's lock is waited on 5 s at most, and
+// a statement runs 20 s at most (the tools give a whole run 30 s).
+constexpr const char* kServerLimits = "-c lock_timeout=5000 -c statement_timeout=20000";
 
 // Any number, so long as no other program takes the same lock while it changes its tables.
 constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(7411020)";
@@ -209,14 +219,55 @@ PostgresJobStore::PostgresJobStore(std::string connection, JobStoreOptions optio
       if (std::strcmp(word->keyword, "host") == 0) host = word->val;
       if (std::strcmp(word->keyword, "port") == 0) port = word->val;
       if (std::strcmp(word->keyword, "dbname") == 0) base = word->val;
+      // As libpq reads it: whole seconds, 2 at least; none or 0 would be no limit, which we
+      // never allow.
+      if (std::strcmp(word->keyword, "connect_timeout") == 0)
+        if (const auto seconds = wholeInteger(word->val); seconds && *seconds > 0)
+          connectLimit_ = std::chrono::seconds(std::clamp<std::int64_t>(*seconds, 2, 3600));
     }
     PQconninfoFree(words);
   }
   PQfreemem(error);
   target_ = "PostgreSQL " + host + ":" + port + (base.empty() ? "" : "/" + base);
+  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
 }
 
-PostgresJobStore::~PostgresJobStore() { close(); }
+PostgresJobStore::~PostgresJobStore() {
+  close();
+  for (int end : wake_)
+    if (end >= 0) ::close(end);
+}
+
+void PostgresJobStore::interrupt() {
+  interrupted_ = true;
+  if (wake_[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wake_[1], &byte, 1);
+  }
+}
+
+PostgresJobStore::Wait PostgresJobStore::await(short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    if (interrupted_) return Wait::Interrupted;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return Wait::TimedOut;
+    pollfd watched[2] = {{PQsocket(conn_), events, 0}, {wake_[0], POLLIN, 0}};
+    const int ready = ::poll(watched, 2, static_cast<int>(std::min<long long>(left, INT_MAX)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (watched[1].revents) return Wait::Interrupted;
+    // Ready, or a failure of the socket itself, which libpq finds and tells.
+    if (ready != 0) return Wait::Ready;
+  }
+}
+
+void PostgresJobStore::gaveUp(Wait why, std::chrono::milliseconds waited, const char* doing) {
+  close();
+  const std::string reason =
+      why == Wait::Interrupted ? "abandonné" : "aucune réponse en " + std::to_string(waited.count() / 1000) + " s";
+  throw HistoryError(HistoryProblem::Unreachable, "L'historique partagé " + target_ + " ne répond pas (" + doing +
+                                                      " : " + reason + ").");
+}
 
 void PostgresJobStore::close() {
   if (conn_) PQfinish(conn_);
@@ -226,6 +277,7 @@ void PostgresJobStore::close() {
 std::string PostgresJobStore::target() const { return target_; }
 
 pg_conn* PostgresJobStore::connection() {
+  if (interrupted_) gaveUp(Wait::Interrupted, {}, "connexion");
   if (!conn_) throw HistoryError(HistoryProblem::Unreachable, "L'historique partagé " + target_ + " n'est pas connecté.");
   return conn_;
 }
@@ -258,27 +310,57 @@ PostgresJobStore::Result PostgresJobStore::run(const std::string& sql, const std
     lengths.push_back(param.value ? static_cast<int>(param.value->size()) : 0);
     formats.push_back(param.binary ? 1 : 0);
   }
-  Result result(PQexecParams(connection(), sql.c_str(), static_cast<int>(params.size()), nullptr, values.data(),
-                             lengths.data(), formats.data(), 0));
-  const ExecStatusType status = result.status();
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-    fail(result.error(conn_), result.sqlState(), doing);
-  return result;
+  pg_conn* conn = connection();
+  if (!PQsendQueryParams(conn, sql.c_str(), static_cast<int>(params.size()), nullptr, values.data(), lengths.data(),
+                         formats.data(), 0))
+    fail(PQerrorMessage(conn), nullptr, doing);
+  // Sent and answered within the limit, never waited on without end: a server that went quiet,
+  // or a network that dropped it without a word, is given up.
+  const auto deadline = std::chrono::steady_clock::now() + answerLimit_;
+  for (int unsent; (unsent = PQflush(conn)) != 0;) {
+    if (unsent < 0) fail(PQerrorMessage(conn), nullptr, doing);
+    if (const Wait wait = await(POLLIN | POLLOUT, deadline); wait != Wait::Ready) gaveUp(wait, answerLimit_, doing);
+    if (!PQconsumeInput(conn)) fail(PQerrorMessage(conn), nullptr, doing);
+  }
+  // Every result is read to the end; the first failure is the one told.
+  std::optional<Result> kept;
+  for (;;) {
+    while (PQisBusy(conn)) {
+      if (const Wait wait = await(POLLIN, deadline); wait != Wait::Ready) gaveUp(wait, answerLimit_, doing);
+      if (!PQconsumeInput(conn)) fail(PQerrorMessage(conn), nullptr, doing);
+    }
+    PGresult* next = PQgetResult(conn);
+    if (!next) break;
+    Result result(next);
+    const bool failed = result.status() != PGRES_COMMAND_OK && result.status() != PGRES_TUPLES_OK;
+    if (!kept || (failed && (kept->status() == PGRES_COMMAND_OK || kept->status() == PGRES_TUPLES_OK)))
+      kept.emplace(std::move(result));
+  }
+  if (!kept) fail(PQerrorMessage(conn), nullptr, doing);
+  const ExecStatusType status = kept->status();
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(kept->error(conn_), kept->sqlState(), doing);
+  return std::move(*kept);
 }
 
 void PostgresJobStore::open() {
   close();
+  if (interrupted_) gaveUp(Wait::Interrupted, {}, "connexion");
   // The connection's own words come after ours, so that they win. No statement waits without
   // end on a lock another session holds, nor runs past what the tools allow a whole run.
-  const char* keywords[] = {"connect_timeout", "application_name", "options", "dbname", nullptr};
-  const char* values[] = {"5", "chromaflow", "-c lock_timeout=5000 -c statement_timeout=20000", connection_.c_str(),
-                          nullptr};
-  conn_ = PQconnectdbParams(keywords, values, 1);
-  if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
-    const std::string why = conn_ ? PQerrorMessage(conn_) : "plus de mémoire";
-    fail(why, nullptr, "connexion");
+  // The text is always read and written in UTF-8, whatever the connection's words say.
+  const char* keywords[] = {"connect_timeout", "application_name", "options", "dbname", "client_encoding", nullptr};
+  const char* values[] = {"5", "chromaflow", kServerLimits, connection_.c_str(), "UTF8", nullptr};
+  // Without blocking: a connection under way is dropped at once when the store is let go.
+  conn_ = PQconnectStartParams(keywords, values, 1);
+  if (!conn_) fail("plus de mémoire", nullptr, "connexion");
+  const auto deadline = std::chrono::steady_clock::now() + connectLimit_;
+  for (PostgresPollingStatusType step = PGRES_POLLING_WRITING; step != PGRES_POLLING_OK; step = PQconnectPoll(conn_)) {
+    if (step == PGRES_POLLING_FAILED || PQstatus(conn_) == CONNECTION_BAD)
+      fail(PQerrorMessage(conn_), nullptr, "connexion");
+    const Wait wait = await(step == PGRES_POLLING_READING ? POLLIN : POLLOUT, deadline);
+    if (wait != Wait::Ready) gaveUp(wait, connectLimit_, "connexion");
   }
-  PQsetClientEncoding(conn_, "UTF8");
+  if (PQsetnonblocking(conn_, 1) != 0) fail(PQerrorMessage(conn_), nullptr, "connexion");
   // The server's notices (a table already there, a shutdown coming) are no concern of the
   // operator's; its errors come back with each statement.
   PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
@@ -313,12 +395,7 @@ class Transaction {
 
 }  // namespace
 
-void PostgresJobStore::migrate() {
-  const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
-  Transaction transaction(statement, "mise à jour des tables");
-  // Two machines opening a new history at once: one makes the tables, the other finds them.
-  run(kMigrationLock, {}, "mise à jour des tables");
-  run("CREATE TABLE IF NOT EXISTS chromaflow_schema (version INTEGER NOT NULL)", {}, "création des tables");
+std::int64_t PostgresJobStore::tablesVersion() {
   // Each row read whole: a version too large for a small integer must not pass for a small one.
   const Result found = run("SELECT version::text FROM chromaflow_schema", {}, "lecture de la version");
   std::vector<std::optional<std::int64_t>> versions;
@@ -329,22 +406,73 @@ void PostgresJobStore::migrate() {
                          "L'historique partagé " + target_ + " est de la version " + std::to_string(*version) +
                              ", plus récente que celle que ce programme connaît (" + std::to_string(kSchemaVersion) +
                              ") : il n'y touche pas. Mettez ChromaFlow à jour.");
-  std::int64_t version = 0;  // no tables yet
-  if (!versions.empty()) {
-    if (versions.size() != 1 || !versions[0] || *versions[0] < 1)
-      throw HistoryError(HistoryProblem::Damaged,
-                         "L'historique partagé " + target_ +
-                             " ne porte pas une version de ses tables que ce programme connaisse : il n'y touche pas. "
-                             "Voyez son administrateur.");
-    version = *versions[0];
+  if (versions.empty()) return 0;
+  if (versions.size() != 1 || !versions[0] || *versions[0] < 1)
+    throw HistoryError(HistoryProblem::Damaged,
+                       "L'historique partagé " + target_ +
+                           " ne porte pas une version de ses tables que ce programme connaisse : il n'y touche pas. "
+                           "Voyez son administrateur.");
+  return *versions[0];
+}
+
+void PostgresJobStore::migrate() {
+  // Tables of this program's version are only read: a reader, who may create nothing, opens them.
+  const bool made = integer(run("SELECT (to_regclass('chromaflow_schema') IS NOT NULL)::int", {},
+                                "lecture de la version")
+                                .at(0, 0)) != 0;
+  if (!made || tablesVersion() != kSchemaVersion) {
+    const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
+    Transaction transaction(statement, "mise à jour des tables");
+    // Two machines opening a new history at once: one makes the tables, the other finds them.
+    run(kMigrationLock, {}, "mise à jour des tables");
+    run("CREATE TABLE IF NOT EXISTS chromaflow_schema (version INTEGER NOT NULL)", {}, "création des tables");
+    std::int64_t version = tablesVersion();
+    if (version != kSchemaVersion) {
+      for (; version < kSchemaVersion; ++version)
+        for (const char* step : kMigrations[static_cast<std::size_t>(version)]) run(step, {}, "mise à jour des tables");
+      run("DELETE FROM chromaflow_schema", {}, "mise à jour des tables");
+      run("INSERT INTO chromaflow_schema (version) VALUES ($1)", {{text(std::int64_t{kSchemaVersion})}},
+          "mise à jour des tables");
+    }
+    transaction.commit();
   }
-  if (version == kSchemaVersion) return;
-  for (; version < kSchemaVersion; ++version)
-    for (const char* step : kMigrations[static_cast<std::size_t>(version)]) run(step, {}, "mise à jour des tables");
-  run("DELETE FROM chromaflow_schema", {}, "mise à jour des tables");
-  run("INSERT INTO chromaflow_schema (version) VALUES ($1)", {{text(std::int64_t{kSchemaVersion})}},
-      "mise à jour des tables");
+  // On a server whose rights are set up, a job's machine is the role the server sees this
+  // program log in as, whatever name the PC gives itself: the server refuses any other.
+  const Result who = run("SELECT current_user::text, row_security_active('jobs')::int", {}, "lecture des droits");
+  serverMachine_ = integer(who.at(0, 1)) != 0 ? who.textAt(0, 0) : std::string();
+}
+
+void PostgresJobStore::setUpRights() {
+  open();
+  const Result me = run("SELECT current_user::text, pg_has_role(current_user, relowner, 'USAGE')::int,"
+                        " (SELECT (rolcreaterole OR rolsuper)::int FROM pg_roles WHERE rolname = current_user)"
+                        " FROM pg_class WHERE oid = 'jobs'::regclass",
+                        {}, "lecture des droits");
+  const std::string role = me.textAt(0, 0);
+  if (integer(me.at(0, 1)) == 0)
+    throw HistoryError(HistoryProblem::ReadOnly,
+                       "Les tables de l'historique partagé " + target_ + " n'appartiennent pas au rôle « " + role +
+                           " » : connectez-vous comme propriétaire de la base pour en régler les droits.");
+  const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
+  Transaction transaction(statement, "réglage des droits");
+  for (const char* group : {shared_history_rights::kMachineRole, shared_history_rights::kReaderRole}) {
+    if (run("SELECT 1 FROM pg_roles WHERE rolname = $1", {{std::string(group)}}, "lecture des droits").rows() > 0)
+      continue;
+    if (integer(me.at(0, 2)) == 0)
+      throw HistoryError(HistoryProblem::ReadOnly,
+                         std::string("Le rôle ") + group + " n'existe pas sur le serveur " + target_ + " et « " +
+                             role + " » ne peut pas créer de rôle : demandez à l'administrateur du serveur « CREATE "
+                             "ROLE " + group + " NOLOGIN; », puis recommencez.");
+    run(std::string("CREATE ROLE ") + group + " NOLOGIN", {}, "création des rôles");
+  }
+  for (const std::string& sql : shared_history_rights::statements()) run(sql, {}, "réglage des droits");
   transaction.commit();
+}
+
+StoredJob PostgresJobStore::asWritten(const StoredJob& job) const {
+  StoredJob written = withMachineAndUid(job, machine());
+  if (!serverMachine_.empty()) written.machine = serverMachine_;
+  return written;
 }
 
 namespace {
@@ -387,7 +515,7 @@ bool PostgresJobStore::rewriteJob(std::int64_t id, const StoredJob& job, JobStat
 std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
-  const std::int64_t id = insertJob(withMachineAndUid(job, options_.machine), JobStatus::Running, false);
+  const std::int64_t id = insertJob(asWritten(job), JobStatus::Running, false);
   transaction.commit();
   return id;
 }
@@ -395,7 +523,7 @@ std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
 void PostgresJobStore::updateJob(std::int64_t id, const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
-  rewriteJob(id, withMachineAndUid(job, options_.machine), JobStatus::Running, true);
+  rewriteJob(id, asWritten(job), JobStatus::Running, true);
   transaction.commit();
 }
 
@@ -403,7 +531,7 @@ void PostgresJobStore::finishJob(std::int64_t id, const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
   const JobStatus status = job.status == JobStatus::Interrupted ? JobStatus::Interrupted : JobStatus::Finished;
-  if (!rewriteJob(id, withMachineAndUid(job, options_.machine), status, false))
+  if (!rewriteJob(id, asWritten(job), status, false))
     throw HistoryError(HistoryProblem::NotFound,
                        "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique partagé " + target_ + ".");
   transaction.commit();
@@ -412,7 +540,7 @@ void PostgresJobStore::finishJob(std::int64_t id, const StoredJob& job) {
 int PostgresJobStore::closeUnfinished() {
   return run("UPDATE jobs SET status = 'interrompu', ended_ms = greatest(ended_ms, started_ms),"
              " waiting = greatest(waiting, $2) WHERE status = 'en cours' AND machine = $1",
-             {{asUtf8(options_.machine)}, {text(std::int64_t{options_.marksWaiting})}},
+             {{asUtf8(machine())}, {text(std::int64_t{options_.marksWaiting})}},
              "clôture des travaux interrompus")
       .changed();
 }
@@ -493,7 +621,7 @@ StoredJob PostgresJobStore::load(std::int64_t id) {
 std::int64_t PostgresJobStore::putJob(const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "copie d'un travail");
-  const StoredJob full = withMachineAndUid(job, options_.machine);
+  const StoredJob full = asWritten(job);
   const std::int64_t id = insertJob(full, full.status, true);
   transaction.commit();
   return id;

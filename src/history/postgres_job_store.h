@@ -3,10 +3,15 @@
 // workshop PC's file, each job carrying the name of the machine that painted it.
 //
 // The connection is given as libpq takes it: "postgresql://user@host:5432/base" or
-// "host=atelier dbname=chromaflow user=peintre"; it gives up after 5 s unless it says otherwise.
-// Every value goes to the server as a parameter of its statement. A server that does not answer,
-// or that goes away, throws HistoryProblem::Unreachable; open() connects again.
+// "host=atelier dbname=chromaflow user=peintre"; it gives up after 5 s unless it says otherwise
+// (connect_timeout). Every value goes to the server as a parameter of its statement. No wait on
+// the server is without end: a statement gives up on another session's lock after 5 s, the server
+// stops it after 20 s, and the store stops waiting for its answer after 25 s (a server that
+// went quiet). A server that does not answer, or that goes away, throws
+// HistoryProblem::Unreachable; open() connects again. interrupt() ends any wait at once.
 
+#include <atomic>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -43,15 +48,36 @@ class PostgresJobStore : public JobStore {
   std::int64_t putJob(const StoredJob& job) override;
   std::vector<std::int64_t> waitingJobs() override;
   void markCopied(std::int64_t id) override;
+  void interrupt() override;
+
+  // Run once by the database's owner, and again at will: the tables made, the roles of the
+  // painting machines and of the readers made where missing, and the rights by which each
+  // machine changes only its own jobs and deletes none, and a reader only reads.
+  void setUpRights();
+
+  // How long a statement's answer is waited for (the server's own limits are shorter).
+  void setAnswerLimit(std::chrono::milliseconds limit) { answerLimit_ = limit; }
 
  private:
   class Result;
+  enum class Wait { Ready, TimedOut, Interrupted };
 
   pg_conn* connection();
   void close();
+  // Until the connection's socket is ready for `events` (POLLIN, POLLOUT), the deadline passes,
+  // or interrupt() is called.
+  Wait await(short events, std::chrono::steady_clock::time_point deadline);
+  // Drops the connection and throws why a wait ended.
+  [[noreturn]] void gaveUp(Wait why, std::chrono::milliseconds waited, const char* doing);
   Result run(const std::string& sql, const std::vector<Param>& params, const char* doing);
   [[noreturn]] void fail(const std::string& detail, const char* sqlState, const char* doing);
   void migrate();
+  // The version chromaflow_schema holds, 0 for none; throws for one this program does not know.
+  std::int64_t tablesVersion();
+  // The job as it is written: its uid, and its machine (the role the server sees, where the
+  // server's rights are set up).
+  StoredJob asWritten(const StoredJob& job) const;
+  const std::string& machine() const { return serverMachine_.empty() ? options_.machine : serverMachine_; }
   std::int64_t insertJob(const StoredJob& job, JobStatus status, bool replacing);
   bool rewriteJob(std::int64_t id, const StoredJob& job, JobStatus status, bool runningOnly);
   void writeDetails(std::int64_t id, const StoredJob& job);
@@ -60,6 +86,12 @@ class PostgresJobStore : public JobStore {
   JobStoreOptions options_;
   std::string target_;
   pg_conn* conn_ = nullptr;
+  std::string serverMachine_;  // the role the server sees, where its rights are set up
+  std::chrono::milliseconds connectLimit_{5'000};
+  std::chrono::milliseconds answerLimit_{25'000};
+  // interrupt() sets the flag and writes to the pipe, which wakes a wait at once.
+  std::atomic<bool> interrupted_{false};
+  int wake_[2] = {-1, -1};
 };
 
 // `message` (libpq's, which may quote the connection text whole) with every password the

@@ -20,10 +20,11 @@ ProgramHistory::~ProgramHistory() = default;
 void ProgramHistory::moveTo(HistoryPlace place) {
   place_ = std::move(place);
   placeProblem_.clear();
-  // The old ones are kept until the program ends: a writer still sending to a server that does
-  // not answer would hold the window up to its timeout, and a reader may still be answering.
+  // The old writer is kept until the program ends: it still writes what it holds to the PC's
+  // file. The old reader goes at once, dropping a connection under way: the list is read again
+  // from the new place.
   retired_.push_back(std::exchange(writer_, makeWriter_(place_)));
-  retiredReaders_.push_back(std::exchange(reader_, makeReader_(place_)));
+  reader_ = makeReader_(place_);
 }
 
 JobHistory::Ticket ProgramHistory::begin(StoredJob job) { return writer_->begin(std::move(job)); }

@@ -3,7 +3,8 @@
 // window reads from, both for the place the operator chose, behind one object that stays the same
 // when the operator chooses another place. Moving starts a writer and a reader for the new place;
 // the old writer finishes writing what it holds in the background and is let go when the
-// program ends, so that the window never waits on a server that does not answer.
+// program ends, so that the window never waits on a server that does not answer; the old reader
+// is let go at once, which drops whatever it waited on.
 
 #include <chrono>
 #include <functional>
@@ -52,7 +53,6 @@ class ProgramHistory : public JobHistory, public HistoryReading {
   std::unique_ptr<HistoryWriter> writer_;
   std::unique_ptr<HistoryReading> reader_;
   std::vector<std::unique_ptr<HistoryWriter>> retired_;
-  std::vector<std::unique_ptr<HistoryReading>> retiredReaders_;
 };
 
 }  // namespace chromaflow

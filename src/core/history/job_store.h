@@ -84,6 +84,11 @@ class JobStore {
   // first.
   virtual std::vector<std::int64_t> waitingJobs() = 0;
   virtual void markCopied(std::int64_t id) = 0;
+
+  // From any thread, while another uses the store: whatever waits on a server (connecting, a
+  // statement) gives up at once, and so does every later call, with HistoryProblem::Unreachable.
+  // For a store being let go. A store on the PC's own disk has nothing to give up.
+  virtual void interrupt() {}
 };
 
 }  // namespace chromaflow
