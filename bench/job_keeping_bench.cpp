@@ -1,16 +1,25 @@
+// Last, the program's history let go (the program ending) while the firm's shared server takes
+// connections and never answers: the time from letting it go to its threads being done.
+//
 // What keeping the job in the history adds to the reading cycle on the largest plan: the job
 // handed to the writer every 10 s of painting, written to a SQLite file by the writer's thread.
 // Each iteration is 10 s of painting (500 ticks) and waits for the writer to be done, so that the
 // time per iteration holds everything the recording costs; "CPU" counts every thread of the
 // process, the writer's included.
 
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
 
+#include "history/history_reader.h"
 #include "history/history_writer.h"
+#include "history/program_history.h"
 #include "largest_job.h"
 #include "support/control_rig.h"
 
@@ -74,5 +83,42 @@ void BM_JobEndedByTheOperator(benchmark::State& state) {
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_JobEndedByTheOperator)->Unit(benchmark::kMillisecond);
+
+// The program's history, its job just ended and its window's list asked, let go while the reader
+// and the writer are both connecting to a server that never answers (connect_timeout of 5 s).
+void BM_LeavingWithASilentSharedHistory(benchmark::State& state) {
+  const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(silent, 64) != 0 ||
+      ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    state.SkipWithError("no listening socket");
+    return;
+  }
+  const auto folder = std::filesystem::temp_directory_path() / "chromaflow-history-bench-leave";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const HistoryPlace place{(folder / "history.sqlite").string(),
+                           "host=127.0.0.1 port=" + std::to_string(ntohs(address.sin_port)) +
+                               " user=peintre dbname=chromaflow connect_timeout=5",
+                           "banc"};
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto history = std::make_unique<ProgramHistory>(
+        place, [](const HistoryPlace& at) { return std::make_unique<HistoryReader>(at); });
+    StoredJob job;
+    job.projectName = "Hall";
+    history->finish(history->begin(job), job);
+    history->list(std::nullopt, "", [](HistoryReading::Listed) {});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // both connecting
+    state.ResumeTiming();
+    history.reset();
+  }
+  ::close(silent);
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_LeavingWithASilentSharedHistory)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -284,6 +284,8 @@ pg_conn* PostgresJobStore::connection() {
 
 void PostgresJobStore::fail(const std::string& detail, const char* sqlState, const char* doing) {
   std::string why = withoutPasswords(detail, connection_);
+  // The statement's text quoted under the message, with its caret, tells the operator nothing.
+  if (const std::size_t quoted = why.find("\nLINE "); quoted != std::string::npos) why.erase(quoted);
   while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
   const std::string state = sqlState ? sqlState : "";
   // The connection lost, or refused for now (the server stopping or starting), or a statement

@@ -1,19 +1,27 @@
 // The shared history on a PostgreSQL server of the test's own: the same jobs list and read back
 // as in the workshop PC's file; the server stopped in the middle of a job, and the job arriving
-// once it is back; two machines writing to it at once.
+// once it is back; two machines writing to it at once; the rights the server keeps; a server
+// that goes quiet, or never answers.
 
 #include "history/postgres_job_store.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <future>
 #include <sstream>
 #include <thread>
 #include <variant>
 
 #include "core/common/text_file.h"
 #include "history/history_listing.h"
+#include "history/history_reader.h"
 #include "history/history_writer.h"
 #include "history/sqlite_job_store.h"
 #include "sim/harness/replay.h"
@@ -37,6 +45,38 @@ struct SharedHistory : ::testing::Test {
   PostgresServer server;
   void SetUp() override {
     if (!server.problem().empty()) GTEST_SKIP() << "No PostgreSQL server for this test: " << server.problem();
+  }
+  // A statement run as the server's owner, or as `role`; the server's error, empty when none.
+  std::string sql(const std::string& statement, const std::string& role = "") const {
+    PGconn* conn = PQconnectdb((server.connection() + (role.empty() ? "" : " user=" + role)).c_str());
+    PGresult* result = PQexec(conn, statement.c_str());
+    const ExecStatusType status = PQresultStatus(result);
+    std::string error = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ? "" : PQerrorMessage(conn);
+    if (error.empty() && status == PGRES_COMMAND_OK && std::string(PQcmdTuples(result)) == "0") error = "0 rows";
+    PQclear(result);
+    PQfinish(conn);
+    return error;
+  }
+};
+
+// A server that takes the connection and never says a word: a listening socket nobody accepts
+// from.
+struct SilentServer {
+  int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int port = 0;
+  SilentServer() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(socket, 8) == 0 &&
+        ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+      port = ntohs(address.sin_port);
+  }
+  ~SilentServer() { ::close(socket); }
+  // A connection that would wait 60 s for the server to answer.
+  std::string connection() const {
+    return "host=127.0.0.1 port=" + std::to_string(port) + " user=peintre dbname=chromaflow connect_timeout=60";
   }
 };
 
@@ -313,6 +353,115 @@ TEST_F(SharedHistory, ALockHeldByAnotherSessionIsNotWaitedOnForEver) {
   PQfinish(other);
   store.open();
   EXPECT_EQ(store.list(std::nullopt, "").size(), 1u);
+}
+
+// Set up by the owner, each machine logs in with a role of its own: the server keeps its jobs
+// under that role's name, and refuses it any change to another's job and any deletion; a reader
+// only reads; the jobs kept before stay readable.
+TEST_F(SharedHistory, EachMachineChangesOnlyItsOwnJobsAndAReaderOnlyReads) {
+  PostgresJobStore owner(server.connection(), {.machine = "vieux-pc"});
+  owner.open();
+  const std::int64_t old = owner.putJob(sampleJob("Ancien", kMay2024, testing::wholeWall(), "vieux-pc"));
+  std::ostringstream out, err;
+  ASSERT_EQ(setUpSharedHistory(server.connection(), out, err), 0) << err.str();
+  EXPECT_NE(out.str().find("IN ROLE chromaflow_machine"), std::string::npos) << out.str();
+  for (const char* role : {"atelier1 LOGIN IN ROLE chromaflow_machine", "atelier2 LOGIN IN ROLE chromaflow_machine",
+                           "bureau LOGIN IN ROLE chromaflow_reader"})
+    ASSERT_EQ(sql(std::string("CREATE ROLE ") + role), "");
+  ASSERT_EQ(setUpSharedHistory(server.connection(), out, err), 0) << "again, as it stands: " << err.str();
+
+  PostgresJobStore first(server.connection() + " user=atelier1", {.machine = "pc-hall"});
+  PostgresJobStore second(server.connection() + " user=atelier2", {.machine = "atelier1"});
+  PostgresJobStore reader(server.connection() + " user=bureau");
+  for (PostgresJobStore* store : {&first, &second, &reader}) store->open();
+  StoredJob hall = sampleJob("Hall", kMay2024 + kDay, testing::wholeWall(), "pc-hall");
+  const std::int64_t id = first.beginJob(hall);
+  first.finishJob(id, hall);
+  EXPECT_EQ(reader.load(id).machine, "atelier1") << "the role the server sees, not the name the PC gives";
+
+  // The second machine, whatever name it gives itself.
+  StoredJob forged = hall;
+  forged.projectName = "Falsifié";
+  second.updateJob(id, forged);
+  EXPECT_THROW(second.finishJob(id, forged), HistoryError);
+  forged.uid = reader.load(id).uid;
+  EXPECT_THROW(second.putJob(forged), HistoryError);
+  EXPECT_NE(sql("DELETE FROM jobs", "atelier2"), "");
+  EXPECT_NE(sql("UPDATE jobs SET project_name = 'x'", "atelier2"), "");
+  EXPECT_NE(sql("UPDATE job_details SET settings = 'x'", "atelier2"), "");
+  EXPECT_NE(sql("INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
+                " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
+                " VALUES ('u', 'atelier1', '', '', '', 0, 0, 'terminé', '', 0, 1, '', 0, 0, 0, 0)",
+                "atelier2"),
+            "");
+  EXPECT_NE(sql("DELETE FROM jobs", "atelier1"), "") << "not even its own";
+  EXPECT_NE(sql("UPDATE jobs SET project_name = 'x' WHERE id = " + std::to_string(old), "atelier1"), "");
+
+  // The reader writes nothing.
+  try {
+    reader.beginJob(sampleJob("Lecteur", kMay2024));
+    ADD_FAILURE() << "a reader wrote a job";
+  } catch (const HistoryError& error) {
+    EXPECT_EQ(error.problem(), HistoryProblem::ReadOnly) << error.what();
+  }
+  EXPECT_NE(sql("UPDATE jobs SET project_name = 'x'", "bureau"), "");
+  EXPECT_NE(sql("DELETE FROM job_details", "bureau"), "");
+
+  const std::vector<JobSummary> all = reader.list(std::nullopt, "");
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].projectName, "Hall");
+  EXPECT_EQ(all[1].projectName, "Ancien");
+  EXPECT_EQ(all[1].machine, "vieux-pc");
+  expectSameJob(reader.load(old), owner.load(old));
+}
+
+// The server took the statement and went quiet (its process stopped): the store stops waiting at
+// its limit and says the server does not answer.
+TEST_F(SharedHistory, AServerThatGoesQuietMidStatementIsGivenUp) {
+  PostgresJobStore store(server.connection());
+  store.open();
+  store.setAnswerLimit(std::chrono::milliseconds(500));
+  PGconn* other = PQconnectdb(server.connection().c_str());
+  PGresult* found = PQexec(other, "SELECT pid FROM pg_stat_activity WHERE application_name = 'chromaflow'");
+  ASSERT_EQ(PQntuples(found), 1) << PQerrorMessage(other);
+  const pid_t backend = std::atoi(PQgetvalue(found, 0, 0));
+  PQclear(found);
+  PQfinish(other);
+  ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+  auto listing = std::async(std::launch::async, [&] { return store.list(std::nullopt, ""); });
+  const bool ended = listing.wait_for(30s) == std::future_status::ready;
+  ::kill(backend, SIGCONT);
+  ASSERT_TRUE(ended) << "still waiting on a quiet server";
+  try {
+    listing.get();
+    ADD_FAILURE() << "listed from a quiet server";
+  } catch (const HistoryError& error) {
+    EXPECT_EQ(error.problem(), HistoryProblem::Unreachable);
+    EXPECT_NE(std::string(error.what()).find("aucune réponse"), std::string::npos) << error.what();
+  }
+  store.open();
+  EXPECT_TRUE(store.list(std::nullopt, "").empty()) << "connected again";
+}
+
+// The program ends, or the operator chooses another place, while the reader and the writer wait
+// on a server that never answers (a minute of connect_timeout): neither holds the program.
+TEST(PostgresJobStore, LeavingNeverWaitsOnAServerThatDoesNotAnswer) {
+  SilentServer silent;
+  ASSERT_NE(silent.port, 0);
+  testing::TempDir dir;
+  auto leave = std::async(std::launch::async, [&] {
+    HistoryReader reader(std::make_unique<PostgresJobStore>(silent.connection()));
+    reader.list(std::nullopt, "", [](HistoryReading::Listed) {});
+    HistoryWriter writer(std::make_unique<SqliteJobStore>(dir.file("history.sqlite"), JobStoreOptions{.marksWaiting = true}),
+                         std::make_unique<PostgresJobStore>(silent.connection()));
+    const auto ticket = writer.begin(sampleJob("Hall", kMay2024));
+    writer.finish(ticket, sampleJob("Hall", kMay2024));
+    std::this_thread::sleep_for(200ms);  // both connecting by now
+  });
+  EXPECT_EQ(leave.wait_for(30s), std::future_status::ready) << "held by a connection under way";
+  SqliteJobStore kept(dir.file("history.sqlite"));
+  kept.open();
+  EXPECT_EQ(kept.waitingJobs().size(), 1u) << "the job waits on the PC for the server";
 }
 
 TEST(PostgresJobStore, AServerThatDoesNotAnswerIsSaidSoAndThePasswordIsNeverShown) {
