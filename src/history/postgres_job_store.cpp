@@ -270,9 +270,9 @@ void PostgresJobStore::open() {
   close();
   // The connection's own words come after ours, so that they win. No statement waits without
   // end on a lock another session holds, nor runs past what the tools allow a whole run.
-  const char* keywords[] = {"connect_timeout", "application_name", "options", "dbname", nullptr};
-  const char* values[] = {"5", "chromaflow", "-c lock_timeout=5000 -c statement_timeout=20000", connection_.c_str(),
-                          nullptr};
+  const char* keywords[] = {"connect_timeout", "application_name", "options", "password", "dbname", nullptr};
+  const char* values[] = {"5", "chromaflow", "-c lock_timeout=5000 -c statement_timeout=20000",
+                          options_.password.c_str(), connection_.c_str(), nullptr};
   conn_ = PQconnectdbParams(keywords, values, 1);
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
     const std::string why = conn_ ? PQerrorMessage(conn_) : "plus de mémoire";
