@@ -62,7 +62,7 @@ TEST(ConnectionText, ThePasswordComesOutOfAUriOrOfLibpqsWordsAndTheRestStaysAsWr
       {"host=atelier  dbname='a b'\tpassword=x", "host=atelier  dbname='a b'", "x"},
       {"password=x host=atelier", "host=atelier", "x"},
       {"password=a host=atelier password=b\\ c", "host=atelier", "b c"},  // the last one is libpq's
-      {"passfile=/srv/pgpass host=atelier", "passfile=/srv/pgpass host=atelier", ""},
+      {"passfile=pgpass host=atelier", "passfile=pgpass host=atelier", ""},
   };
   for (const Case& c : cases) {
     const ConnectionText split = splitPassword(c.given);
