@@ -22,7 +22,7 @@
 #include "core/control/job_record_csv.h"
 #include "history/history_listing.h"
 #include "history/history_writer.h"
-#include "history/postgres_job_store.h"
+#include "history/connection_text.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
 #include "sim/harness/simulation.h"
@@ -412,8 +412,8 @@ class KeptJob {
     const HistoryState state = writer_->state();
     // A server's connection mistyped is taken for a file's path, which every line quotes: without
     // its password.
-    const std::string target = withoutPasswords(state.target, target_);
-    if (!state.lastError.empty()) throw FileError("--history : " + withoutPasswords(state.lastError, target_));
+    const std::string target = shownWithoutPasswords(state.target, target_);
+    if (!state.lastError.empty()) throw FileError("--history : " + shownWithoutPasswords(state.lastError, target_));
     if (!written) throw FileError("--history : " + target + " n'a pas fini d'écrire le chantier en 30 s");
     out << (anyJob_ ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ") << target
         << "\n";

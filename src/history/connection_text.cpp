@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include "history/postgres_job_store.h"
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -162,6 +164,18 @@ ConnectionText splitPassword(const std::string& connection) {
   if (!split.password.empty() || split.text != connection)
     if (const auto password = libpqPassword(connection)) split.password = *password;
   return split;
+}
+
+std::string shownWithoutPasswords(std::string message, const std::string& text) {
+  message = withoutPasswords(std::move(message), text);
+  const std::size_t at = text.find('@');
+  const std::size_t colon = at == std::string::npos ? std::string::npos : text.rfind(':', at);
+  if (colon == std::string::npos || colon + 1 == at) return message;
+  const std::string userPart = text.substr(colon, at - colon + 1);  // ":PASSWORD@"
+  for (std::size_t found = message.find(userPart); found != std::string::npos;
+       found = message.find(userPart, found + 5))
+    message.replace(found, userPart.size(), ":***@");
+  return message;
 }
 
 }  // namespace chromaflow

@@ -21,4 +21,9 @@ struct ConnectionText {
 // given back is the one libpq would use (the last one given).
 ConnectionText splitPassword(const std::string& connection);
 
+// `message` (which may quote `text`) with the passwords of `text` shown as "***": those of a
+// connection text (withoutPasswords), and the "user:PASSWORD@" of one mistyped into something
+// else ("postgres:/peintre:PASSWORD@atelier/base"), so that a refusal quotes it safely too.
+std::string shownWithoutPasswords(std::string message, const std::string& text);
+
 }  // namespace chromaflow

@@ -14,7 +14,6 @@
 #include "core/common/text_file.h"
 #include "history/connection_text.h"
 #include "history/history_listing.h"
-#include "history/postgres_job_store.h"
 
 namespace chromaflow {
 
@@ -113,7 +112,7 @@ std::optional<std::string> sharedHistoryProblem(const std::string& connection) {
   if (connection.find_first_of("\r\n") != std::string::npos)
     return "La connexion au serveur tient sur une ligne.";
   if (namesServer(connection)) return std::nullopt;
-  return "« " + withoutPasswords(connection, connection) +
+  return "« " + shownWithoutPasswords(connection, connection) +
          " » ne désigne pas un serveur PostgreSQL : écrivez postgresql://utilisateur@hôte/base ou "
          "host=hôte dbname=base.";
 }
