@@ -14,10 +14,12 @@
 #include "core/common/installed_files.h"
 #include "core/session/session.h"
 #include "gui/main/guarded_application.h"
+#include "gui/main/keychain_password_keeper.h"
 #include "gui/main/main_window.h"
 #include "gui/main/program.h"
 #include "gui/main/realtime_kit.h"
 #include "gui/widgets/qt_timers.h"
+#include "history/connection_text.h"
 #include "history/history_paths.h"
 #include "history/history_place.h"
 #include "history/history_reader.h"
@@ -111,13 +113,21 @@ int main(int argc, char** argv) {
     std::string placeProblem;
     const std::string placeFile = chromaflow::historyPlacePath();
     chromaflow::HistoryPlace place = chromaflow::readHistoryPlace(placeFile, &placeProblem);
-    if (line.sharedHistory) place.shared = *line.sharedHistory;
+    // A password on the command line serves this run, apart from the connection shown.
+    if (line.sharedHistory) {
+      chromaflow::ConnectionText connection = chromaflow::splitPassword(*line.sharedHistory);
+      place.shared = std::move(connection.text);
+      place.password = std::move(connection.password);
+    }
+    // The shared history's password is looked for in the desktop's keychain once the window
+    // shows: the writer starts without it, and again with it when it comes.
+    chromaflow::KeychainPasswordKeeper passwords;
     // A choice that could not be read is told on the status line; the program starts all the same.
     chromaflow::ProgramHistory history(
         place, [](const chromaflow::HistoryPlace& at) { return std::make_unique<chromaflow::HistoryReader>(at); }, {},
         placeProblem);
     chromaflow::Program program(
-        {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile});
+        {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile, &passwords});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       program.mainWindow().setGeometry(screen->availableGeometry());

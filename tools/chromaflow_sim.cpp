@@ -22,6 +22,7 @@
 #include "core/control/job_record_csv.h"
 #include "history/history_listing.h"
 #include "history/history_writer.h"
+#include "history/connection_text.h"
 #include "history/postgres_job_store.h"
 #include "sim/harness/job_of_documents.h"
 #include "sim/harness/replay.h"
@@ -411,6 +412,7 @@ class KeptJob {
  public:
   KeptJob(const std::optional<std::string>& target, Session& session) : session_(session) {
     if (!target) return;
+    target_ = *target;
     writer_ = writerFor(*target);
     session_.setJobHistory(writer_.get());
     begun_ = session_.changed.subscribe([this](const Change& change) {
@@ -431,14 +433,18 @@ class KeptJob {
     // 29 s, and the writer's last copy cut short when it goes: the run ends within its 30 s.
     const bool written = writer_->settle(std::chrono::seconds(29));
     const HistoryState state = writer_->state();
-    if (!state.lastError.empty()) throw FileError("--history : " + state.lastError);
-    if (!written) throw FileError("--history : " + state.target + " n'a pas fini d'écrire le chantier en 30 s");
-    out << (anyJob_ ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ")
-        << state.target << "\n";
+    // A server's connection mistyped is taken for a file's path, which every line quotes: without
+    // its password.
+    const std::string target = shownWithoutPasswords(state.target, target_);
+    if (!state.lastError.empty()) throw FileError("--history : " + shownWithoutPasswords(state.lastError, target_));
+    if (!written) throw FileError("--history : " + target + " n'a pas fini d'écrire le chantier en 30 s");
+    out << (anyJob_ ? "Chantier gardé dans l'historique : " : "Rien de peint, aucun chantier gardé dans ") << target
+        << "\n";
   }
 
  private:
   Session& session_;
+  std::string target_;
   std::unique_ptr<HistoryWriter> writer_;
   bool anyJob_ = false, finished_ = false;
   Subscription begun_;

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "core/common/display_forms.h"
+#include "history/connection_text.h"
 #include "history/postgres_job_store.h"
 #include "history/shared_history_rights.h"
 #include "history/sqlite_job_store.h"
@@ -38,9 +39,11 @@ std::optional<std::string> historyTargetProblem(const std::string& target) {
   // SQLite's own names: a database in memory, kept nowhere, and its URIs, which name a file
   // with options of their own ("file:history.sqlite?mode=memory").
   if (target == ":memory:") return "« :memory: » ne garderait aucun chantier" + what;
+  // A server's connection mistyped reads as a path: quoted, it shows no password either.
+  const std::string quoted = "« " + shownWithoutPasswords(target, target) + " »";
   if (::strncasecmp(target.c_str(), "file:", 5) == 0)
-    return "« " + target + " » est une adresse SQLite, que ce programme ne suit pas" + what;
-  if (target.back() == '/') return "« " + target + " » est un dossier" + what;
+    return quoted + " est une adresse SQLite, que ce programme ne suit pas" + what;
+  if (target.back() == '/') return quoted + " est un dossier" + what;
   return std::nullopt;
 }
 
@@ -128,14 +131,17 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
     return 1;
   }
   const bool server = namesServer(target);
+  // A server's connection mistyped ("postgres:/peintre:...@atelier/base") reads as a path, which
+  // every message quotes without its password all the same.
+  const std::string shown = shownWithoutPasswords(target, target);
   if (!server) {
     std::error_code unreadable;
     if (!std::filesystem::exists(target, unreadable)) {
       if (unreadable)
-        err << "L'historique des travaux « " << target << " » ne peut pas être lu (" << unreadable.message()
+        err << "L'historique des travaux « " << shown << " » ne peut pas être lu (" << unreadable.message()
             << ").\n";
       else
-        err << "L'historique des travaux « " << target << " » n'existe pas.\n";
+        err << "L'historique des travaux « " << shown << " » n'existe pas.\n";
       return 1;
     }
   }
@@ -147,7 +153,7 @@ int listHistory(const std::string& target, const std::optional<std::string>& sin
     store->open();
     for (const JobSummary& job : store->list(sinceMs, "")) out << jobListLine(job) << '\n';
   } catch (const HistoryError& error) {
-    err << error.what() << '\n';
+    err << shownWithoutPasswords(error.what(), target) << '\n';
     return 1;
   }
   return 0;

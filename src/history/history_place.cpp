@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "core/common/text_file.h"
+#include "history/connection_text.h"
 #include "history/history_listing.h"
 
 namespace chromaflow {
@@ -111,7 +112,7 @@ std::optional<std::string> sharedHistoryProblem(const std::string& connection) {
   if (connection.find_first_of("\r\n") != std::string::npos)
     return "La connexion au serveur tient sur une ligne.";
   if (namesServer(connection)) return std::nullopt;
-  return "« " + connection +
+  return "« " + shownWithoutPasswords(connection, connection) +
          " » ne désigne pas un serveur PostgreSQL : écrivez postgresql://utilisateur@hôte/base ou "
          "host=hôte dbname=base.";
 }
@@ -137,6 +138,9 @@ HistoryPlace readHistoryPlace(const std::string& path, std::string* problem) {
     if (problem) *problem = path + " : " + *wrong + " L'historique reste sur ce poste.";
     place.shared.clear();
   }
+  ConnectionText connection = splitPassword(place.shared);
+  place.shared = std::move(connection.text);
+  place.password = std::move(connection.password);
   return place;
 }
 
@@ -146,15 +150,15 @@ void writeHistoryPlace(const std::string& path, const HistoryPlace& place) {
     throw FileError("Le nom de la machine tient sur une ligne.");
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-  // The connection may carry the server's password: the file is its owner's alone before it
-  // holds anything, and the new one takes its mode.
+  // The file of an older version may hold the server's password: it is its owner's alone before
+  // anything is written, and the new one takes its mode.
   // Never waiting on a pipe put in its place, which the staged file below refuses, saying so.
   const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, S_IRUSR | S_IWUSR);
   if (made >= 0) ::close(made);
   if (::chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0)
     throw FileError("Le choix de l'historique ne peut pas être gardé dans " + path + " : " + std::strerror(errno));
   std::ostringstream text;
-  text << kShared << place.shared << "\n" << kMachine << place.machine << "\n";
+  text << kShared << splitPassword(place.shared).text << "\n" << kMachine << place.machine << "\n";
   StagedFile file(path);
   file.write(text.str());
   file.commit();

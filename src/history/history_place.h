@@ -5,8 +5,10 @@
 //   partage=postgresql://peintre@atelier/chromaflow
 //   machine=atelier-1
 //
-// An empty or missing "partage" keeps the history on this PC only. The file may hold the
-// server's password, so it is readable by its owner alone.
+// An empty or missing "partage" keeps the history on this PC only. The server's password is never
+// written there: the program keeps it in the desktop's keychain (or libpq's ~/.pgpass). A file
+// written by an older version may still hold one in its connection, so the file is readable by its
+// owner alone.
 
 #include <optional>
 #include <string>
@@ -17,14 +19,17 @@ namespace chromaflow {
 
 // What a shared history's connection text lacks to be one: nothing when it is empty (no shared
 // history) or reads as a server ("postgresql://...", "postgres://..." or libpq's "key=value"
-// words); otherwise why not, in French.
+// words); otherwise why not, in French, the text quoted without its password.
 std::optional<std::string> sharedHistoryProblem(const std::string& connection);
 
 // The choice kept in `path`; this PC only when there is none. A file that cannot be read (a
 // folder, a pipe, a loop of links, a file far too large, one out of reach), or holds a choice
 // that is not one, gives this PC only and says why in `problem`; it never waits nor throws.
+// A password still in the connection kept (an older version wrote it there) is taken apart into
+// `password`, to be used and put in the keychain; `shared` never carries one.
 HistoryPlace readHistoryPlace(const std::string& path, std::string* problem = nullptr);
 // Keeps the choice in `path` (its folder made if missing), whole or not at all; throws FileError.
+// The connection is written without its password, and `password` not at all.
 void writeHistoryPlace(const std::string& path, const HistoryPlace& place);
 
 }  // namespace chromaflow

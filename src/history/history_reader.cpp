@@ -28,7 +28,8 @@ HistoryReader::HistoryReader(const HistoryPlace& place) {
   if (place.shared.empty()) {
     main_ = std::move(local);
   } else {
-    main_.store = std::make_unique<PostgresJobStore>(place.shared, JobStoreOptions{machine});
+    main_.store =
+        std::make_unique<PostgresJobStore>(place.shared, JobStoreOptions{.machine = machine, .password = place.password});
     fallback_ = std::move(local);
   }
   thread_ = std::thread([this] { run(); });

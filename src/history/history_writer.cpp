@@ -369,7 +369,9 @@ std::unique_ptr<HistoryWriter> startHistoryWriter(const HistoryPlace& place, His
   if (options.writersLock.empty()) options.writersLock = localPath + ".writers";
   auto local = std::make_unique<SqliteJobStore>(localPath, storeOptions);
   std::unique_ptr<JobStore> shared;
-  if (!place.shared.empty()) shared = std::make_unique<PostgresJobStore>(place.shared, JobStoreOptions{options.machine});
+  if (!place.shared.empty())
+    shared = std::make_unique<PostgresJobStore>(place.shared,
+                                                JobStoreOptions{.machine = options.machine, .password = place.password});
   return std::make_unique<HistoryWriter>(std::move(local), std::move(shared), std::move(options));
 }
 

@@ -152,6 +152,9 @@ struct HistoryPlace {
   std::string localPath;  // defaultHistoryPath() when empty
   std::string shared;
   std::string machine;    // the host name when empty
+  // The server's password, apart from `shared` (which then carries none): never written in the
+  // operator's choice. Empty: the connection's own, or libpq's ~/.pgpass and PGPASSFILE.
+  std::string password{};
 };
 
 // The writer for that place: the PC's SQLite file, and the shared PostgreSQL history if any.

@@ -350,8 +350,11 @@ void PostgresJobStore::open() {
   // The connection's own words come after ours, so that they win. No statement waits without
   // end on a lock another session holds, nor runs past what the tools allow a whole run.
   // The text is always read and written in UTF-8, whatever the connection's words say.
-  const char* keywords[] = {"connect_timeout", "application_name", "options", "dbname", "client_encoding", nullptr};
-  const char* values[] = {"5", "chromaflow", kServerLimits, connection_.c_str(), "UTF8", nullptr};
+  // A password given apart (libpq ignores an empty one, and then reads ~/.pgpass or PGPASSFILE).
+  const char* keywords[] = {"connect_timeout", "application_name", "options", "password", "dbname",
+                            "client_encoding", nullptr};
+  const char* values[] = {"5", "chromaflow", kServerLimits, options_.password.c_str(), connection_.c_str(), "UTF8",
+                          nullptr};
   // Without blocking: a connection under way is dropped at once when the store is let go.
   conn_ = PQconnectStartParams(keywords, values, 1);
   if (!conn_) fail("plus de mémoire", nullptr, "connexion");

@@ -27,6 +27,14 @@ void ProgramHistory::moveTo(HistoryPlace place) {
   reader_ = makeReader_(place_);
 }
 
+void ProgramHistory::usePassword(std::string password) {
+  HistoryPlace place = place_;
+  place.password = std::move(password);
+  std::string problem = std::move(placeProblem_);
+  moveTo(std::move(place));
+  placeProblem_ = std::move(problem);
+}
+
 JobHistory::Ticket ProgramHistory::begin(StoredJob job) { return writer_->begin(std::move(job)); }
 void ProgramHistory::update(Ticket ticket, StoredJob job) { writer_->update(ticket, std::move(job)); }
 void ProgramHistory::finish(Ticket ticket, StoredJob job) { writer_->finish(ticket, std::move(job)); }

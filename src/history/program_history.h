@@ -33,6 +33,13 @@ class ProgramHistory : public JobHistory, public HistoryReading {
   // A job running is ended in the writer it began in before this is called (the session does it
   // when its history is set).
   void moveTo(HistoryPlace place);
+  // The shared history's password came after the start (the desktop's keychain answers later):
+  // the same place, with a writer and a reader that use it. As for moveTo, a job running is
+  // ended first.
+  void usePassword(std::string password);
+  // Told on the status line after the writer's state, as the kept choice's problem is, until
+  // the operator chooses a place: what became of the password typed.
+  void tellAboutPlace(std::string problem) { placeProblem_ = std::move(problem); }
   // Waits until the writer has written every state handed over (see HistoryWriter::settle).
   bool settle(std::chrono::milliseconds most) { return writer_->settle(most); }
 

@@ -23,20 +23,21 @@
 namespace chromaflow::testing {
 
 struct ProgramRig {
-  // The program keeps its jobs in `history` (none: it keeps none) and the operator's choice of
-  // its place in `placeFile`.
+  // The program keeps its jobs in `history` (none: it keeps none), the operator's choice of its
+  // place in `placeFile` and the shared history's password in `passwords` (none: no keychain).
   ProgramHistory* history = nullptr;
   std::string placeFile;
+  PasswordKeeper* passwords = nullptr;
   VirtualClock clock;
   ScriptedAsker asker;
   Program program{{clock, [this] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false},
-                   &asker, {}, history, placeFile}};
+                   &asker, {}, history, placeFile, passwords}};
   Session& session = program.session();
   MainWindow& window = program.mainWindow();
   QTemporaryDir folder;
 
-  explicit ProgramRig(ProgramHistory* keptIn = nullptr, std::string placeFile = {})
-      : history(keptIn), placeFile(std::move(placeFile)) {
+  explicit ProgramRig(ProgramHistory* keptIn = nullptr, std::string placeFile = {}, PasswordKeeper* passwords = nullptr)
+      : history(keptIn), placeFile(std::move(placeFile)), passwords(passwords) {
     window.resize(1100, 720);
     window.show();
     QApplication::processEvents();

@@ -28,7 +28,8 @@ class PostgresServer {
  public:
   static constexpr int kPort = 5499;  // names the socket in the server's own folder only
 
-  PostgresServer() {
+  // With a `password`, the server asks it of every connection, as a firm's server does.
+  explicit PostgresServer(const std::string& password = {}) {
     bin_ = binFolder();
     if (bin_.empty()) {
       problem_ = "no PostgreSQL server programs (initdb, pg_ctl) found: install the postgresql package";
@@ -54,8 +55,19 @@ class PostgresServer {
         return;
       }
     }
-    if (!run({bin_ + "/initdb", "-D", folder_ + "/data", "-A", "trust", "-U", "chromaflow", "-E", "UTF8",
-              "--locale=C", "--no-sync", "--no-instructions"})) {
+    std::vector<std::string> init = {bin_ + "/initdb", "-D", folder_ + "/data", "-A", "trust", "-U", "chromaflow",
+                                     "-E", "UTF8", "--locale=C", "--no-sync", "--no-instructions"};
+    if (!password.empty()) {
+      const std::string file = folder_ + "/password";
+      std::ofstream(file) << password << "\n";
+      if (::getuid() == 0 && ::chown(file.c_str(), uid_, gid_) != 0) {
+        problem_ = "cannot give the password's file to the server's user";
+        return;
+      }
+      init[4] = "scram-sha-256";
+      init.push_back("--pwfile=" + file);
+    }
+    if (!run(init)) {
       problem_ = "initdb failed: " + log();
       return;
     }

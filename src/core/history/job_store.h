@@ -40,6 +40,9 @@ struct JobStoreOptions {
   // Every job written is marked as waiting to be copied to the shared history, until
   // markCopied: set on the workshop PC's store when a shared one is used.
   bool marksWaiting = false;
+  // The shared server's password, kept apart from its connection text (the desktop's keychain).
+  // Empty: the text's own, or libpq's ~/.pgpass and PGPASSFILE, as for any libpq program.
+  std::string password{};
 };
 
 class JobStore {

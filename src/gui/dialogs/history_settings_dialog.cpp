@@ -1,6 +1,7 @@
 #include "gui/dialogs/history_settings_dialog.h"
 
 #include "gui/widgets/shown_text.h"
+#include "history/connection_text.h"
 #include "history/history_place.h"
 #include "ui_history_settings_dialog.h"
 
@@ -20,9 +21,18 @@ void HistorySettingsDialog::showPlace(const HistoryPlace& current, const std::st
                                       const std::string& defaultMachine, const std::string& state) {
   Ui::FHistoriqueReglages& f = *ui_;
   localPath_ = current.localPath.empty() ? localPath : current.localPath;
+  current_ = current;
   f.LFichierLocal->setText(QStringLiteral("Sur ce poste : ") + qtText(localPath_));
   f.CBPartage->setChecked(!current.shared.empty());
-  f.EditServeur->setText(qtText(current.shared));
+  // The connection kept carries no password; one given on the command line is not shown either.
+  f.EditServeur->setText(qtText(splitPassword(current.shared).text));
+  f.LMotDePasse->setText(
+      current.password.empty()
+          ? QStringLiteral("Un mot de passe écrit dans la connexion (postgresql://utilisateur:mot-de-passe@hôte/base) "
+                           "va dans le trousseau de mots de passe du bureau, jamais dans le choix enregistré ; "
+                           "~/.pgpass sert aussi.")
+          : QStringLiteral("Le mot de passe de ce serveur est connu et ne s'affiche pas ; pour en donner un autre, "
+                           "écrivez-le dans la connexion (postgresql://utilisateur:mot-de-passe@hôte/base)."));
   f.EditMachine->setText(qtText(current.machine));
   f.EditMachine->setPlaceholderText(qtText(defaultMachine));
   f.LEtat->setText(qtText(state));
@@ -40,7 +50,11 @@ HistoryPlace HistorySettingsDialog::chosen() const {
   HistoryPlace place;
   place.localPath = localPath_;
   if (ui_->CBPartage->isChecked()) {
-    place.shared = ui_->EditServeur->text().trimmed().toStdString();
+    const ConnectionText typed = splitPassword(ui_->EditServeur->text().trimmed().toStdString());
+    place.shared = QString::fromStdString(typed.text).trimmed().toStdString();
+    place.password = !typed.password.empty() ? typed.password
+                     : place.shared == splitPassword(current_.shared).text ? current_.password
+                                                                           : std::string();
     place.machine = ui_->EditMachine->text().trimmed().toStdString();
   }
   return place;

@@ -2,6 +2,7 @@
 // FHistoriqueReglages, "Historique": where the job history goes. Always the file on this PC; with the box
 // ticked, also the PostgreSQL server the firm's machines share, and the name this machine's jobs
 // carry there. The dialog only edits the choice; the program keeps it and moves the history.
+// The server's connection is shown without its password; one typed in it is taken apart.
 
 #include <QDialog>
 
@@ -26,7 +27,8 @@ class HistorySettingsDialog : public QDialog {
   // history's state line.
   void showPlace(const HistoryPlace& current, const std::string& localPath, const std::string& defaultMachine,
                  const std::string& state);
-  // The choice as the fields now hold it.
+  // The choice as the fields now hold it: the connection without its password, the password
+  // typed apart, or the one known when the connection is the same.
   HistoryPlace chosen() const;
   // Shown modally: the new choice on "OK", nothing on "Annuler".
   std::optional<HistoryPlace> edit(const HistoryPlace& current, const std::string& localPath,
@@ -40,6 +42,7 @@ class HistorySettingsDialog : public QDialog {
 
   std::unique_ptr<Ui::FHistoriqueReglages> ui_;
   std::string localPath_;
+  HistoryPlace current_;
 };
 
 }  // namespace chromaflow

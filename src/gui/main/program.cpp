@@ -1,5 +1,7 @@
 #include "gui/main/program.h"
 
+#include <utility>
+
 #include "core/common/text_file.h"
 #include "core/session/session.h"
 #include "gui/card_test/card_test_window.h"
@@ -9,6 +11,7 @@
 #include "gui/dialogs/user_text_window.h"
 #include "gui/main/guarded_application.h"
 #include "gui/main/main_window.h"
+#include "gui/main/password_keeper.h"
 #include "gui/plan/colour_window.h"
 #include "gui/plan/full_colour_view.h"
 #include "gui/plan/image_form.h"
@@ -20,12 +23,24 @@
 #include "gui/history/history_window.h"
 #include "gui/report/job_report_window.h"
 #include "gui/settings/settings_window.h"
+#include "history/connection_text.h"
 #include "history/history_place.h"
 #include "history/program_history.h"
 #include "sim/card/simulated_k8000.h"
 #include "sim/harness/attached_machine.h"
 
 namespace chromaflow {
+
+namespace {
+
+constexpr const char* kNoKeychain =
+    "Aucun trousseau de mots de passe sur ce poste : le mot de passe de l'historique partagé ne sert que pour "
+    "cette session.";
+constexpr const char* kKeychainRefused =
+    "Le trousseau de mots de passe a refusé de garder le mot de passe de l'historique partagé : il ne sert que "
+    "pour cette session.";
+
+}  // namespace
 
 Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
   PortOpener openPort = standardPortOpener(
@@ -67,6 +82,11 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
     session_->setJobHistory(setup_.history);
     main_->setHistoryPlaceAccess({[this] { return setup_.history->place(); },
                                   [this](const HistoryPlace& place) { moveHistory(place); }});
+    // A password found after a job began is used once that job has ended.
+    jobEnds_ = session_->changed.subscribe([this](const Change& change) {
+      if (change.has(Changed::Job)) useFoundPassword();
+    });
+    findHistoryPassword();
   }
   // A gesture that fails beyond what the session catches is told through the same asker.
   if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
@@ -75,11 +95,24 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
     });
 }
 
-void Program::moveHistory(const HistoryPlace& place) {
+void Program::moveHistory(const HistoryPlace& chosen) {
   if (!setup_.history) return;
-  // "OK" on the choice as it was moves nothing, and ends no job.
+  HistoryPlace place = chosen;
+  // The connection is kept and shown without its password, which goes apart.
+  if (ConnectionText connection = splitPassword(place.shared); !connection.password.empty()) {
+    place.shared = std::move(connection.text);
+    place.password = std::move(connection.password);
+  }
+  if (place.shared.empty()) place.password.clear();
   const HistoryPlace& now = setup_.history->place();
-  if (place.localPath == now.localPath && place.shared == now.shared && place.machine == now.machine) return;
+  const bool moves = place.localPath != now.localPath || place.shared != now.shared || place.machine != now.machine ||
+                     place.password != now.password;
+  // A choice an older version kept with the password in its connection is written again
+  // without it, the password going to the keychain.
+  const bool fileHoldsPassword =
+      !setup_.historyPlaceFile.empty() && !readHistoryPlace(setup_.historyPlaceFile).password.empty();
+  // "OK" on the choice as it was moves nothing, and ends no job.
+  if (!moves && !fileHoldsPassword) return;
   try {
     if (!setup_.historyPlaceFile.empty()) writeHistoryPlace(setup_.historyPlaceFile, place);
   } catch (const FileError& error) {
@@ -87,15 +120,65 @@ void Program::moveHistory(const HistoryPlace& place) {
       asker->showError(std::string("Le choix de l'historique n'a pas pu être gardé pour les prochains "
                                    "démarrages : ") + error.what());
   }
-  // The job running ends in the history it began in, as "Terminer le chantier" ends it; the
-  // next one goes to the new place.
-  session_->finishJob();
-  setup_.history->moveTo(place);
-  // The list shown is read again from the new place.
+  if (moves) {
+    foundPassword_.reset();
+    // The job running ends in the history it began in, as "Terminer le chantier" ends it; the
+    // next one goes to the new place.
+    session_->finishJob();
+    setup_.history->moveTo(place);
+    // The list shown is read again from the new place.
+    if (history_->isVisible()) history_->refresh();
+  }
+  if (!place.password.empty())
+    keepHistoryPassword(place.shared, place.password);
+  else if (moves)
+    findHistoryPassword();
+}
+
+void Program::findHistoryPassword() {
+  const HistoryPlace& place = setup_.history->place();
+  if (!setup_.passwords || place.shared.empty() || !place.password.empty()) return;
+  const std::string connection = place.shared;
+  setup_.passwords->find(connection, [this, alive = std::weak_ptr<Program*>(alive_), connection](
+                                         const PasswordKeeper::Answer& answer) {
+    // Nothing kept (the server needs none, or ~/.pgpass holds it), or no keychain: the
+    // connection as it stands, whose failure says what is missing.
+    if (alive.expired() || answer.outcome != PasswordKeeper::Outcome::Done || answer.password.empty()) return;
+    // The operator chose another place meanwhile.
+    const HistoryPlace& now = setup_.history->place();
+    if (now.shared != connection || !now.password.empty()) return;
+    foundPassword_ = answer.password;
+    useFoundPassword();
+  });
+}
+
+void Program::useFoundPassword() {
+  // A job running stays in the writer it began in; the jobs wait on this PC until then.
+  if (!foundPassword_ || session_->jobRunning()) return;
+  setup_.history->usePassword(*std::exchange(foundPassword_, std::nullopt));
   if (history_->isVisible()) history_->refresh();
 }
 
+void Program::keepHistoryPassword(const std::string& connection, const std::string& password) {
+  if (!setup_.passwords) {
+    setup_.history->tellAboutPlace(kNoKeychain);
+    return;
+  }
+  setup_.passwords->keep(connection, password, [this, alive = std::weak_ptr<Program*>(alive_), connection](
+                                                   const PasswordKeeper::Answer& answer) {
+    if (alive.expired() || answer.outcome == PasswordKeeper::Outcome::Done) return;
+    // Said only while the history is still there: the password is used all the same.
+    if (setup_.history->place().shared != connection) return;
+    setup_.history->tellAboutPlace(answer.outcome == PasswordKeeper::Outcome::Refused ? kKeychainRefused
+                                                                                       : kNoKeychain);
+  });
+}
+
 Program::~Program() {
+  // No keychain's answer, nor the end of the job below, starts the history again.
+  alive_.reset();
+  jobEnds_.reset();
+  foundPassword_.reset();
   // The job running ends here, told as what painted it, before the simulated machine goes.
   session_->setJobHistory(nullptr);
   if (auto* application = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))

@@ -12,6 +12,7 @@
 
 #include "core/card/port_choice.h"
 #include "core/common/asker.h"
+#include "core/common/signal.h"
 #include "core/control/input_acquisition.h"
 #include "core/control/timer.h"
 #include "history/history_writer.h"
@@ -43,6 +44,7 @@ class ColourWindow;
 class PlanWindow;
 class DialogAsker;
 class ProgramHistory;
+class PasswordKeeper;
 
 struct ProgramSetup {
   TimerSource& timers;
@@ -59,6 +61,9 @@ struct ProgramSetup {
   // no job is kept.
   ProgramHistory* history = nullptr;
   std::string historyPlaceFile{};
+  // Where the shared history's password is kept between runs (the desktop's keychain); none:
+  // a password typed serves this run only, and the status bar says so.
+  PasswordKeeper* passwords = nullptr;
 };
 
 class Program {
@@ -92,6 +97,11 @@ class Program {
   // The operator chose another place for the history in the "Historique" dialog: it is kept for
   // the next runs, and the jobs go there from now on.
   void moveHistory(const HistoryPlace& place);
+  // The shared history's password: asked of the keychain for the place now, used once it comes;
+  // kept there when the operator gives one.
+  void findHistoryPassword();
+  void useFoundPassword();
+  void keepHistoryPassword(const std::string& connection, const std::string& password);
 
   ProgramSetup setup_;
   sim::SimulatedK8000* simulatedCard_ = nullptr;  // owned by the session's port
@@ -115,6 +125,12 @@ class Program {
   JobReportWindow* jobReport_ = nullptr;
   HistoryWindow* history_ = nullptr;
   std::unique_ptr<DialogAsker> dialogs_;
+  // The password the keychain gave, waiting for the job running to end before the history's
+  // writer is started again with it.
+  std::optional<std::string> foundPassword_;
+  Subscription jobEnds_;
+  // The keychain's answers that come after the program went find it gone.
+  std::shared_ptr<Program*> alive_ = std::make_shared<Program*>(this);
 };
 
 }  // namespace chromaflow
