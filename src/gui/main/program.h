@@ -43,6 +43,7 @@ class ColourWindow;
 class PlanWindow;
 class DialogAsker;
 class ProgramHistory;
+class ScreenFit;
 
 struct ProgramSetup {
   TimerSource& timers;
@@ -95,6 +96,8 @@ class Program {
 
   ProgramSetup setup_;
   sim::SimulatedK8000* simulatedCard_ = nullptr;  // owned by the session's port
+  // Keeps every window shown within its screen.
+  std::unique_ptr<ScreenFit> screenFit_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<sim::AttachedMachine> machine_;
   std::unique_ptr<MainWindow> main_;
