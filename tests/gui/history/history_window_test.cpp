@@ -140,6 +140,20 @@ TEST_F(HistoryWindowTest, ListsTheJobsSortsThemByTheirFiguresAndSendsTheSearchAn
   QApplication::processEvents();
 }
 
+TEST_F(HistoryWindowTest, OpenedAgainItListsTheJobsKeptWhileItWasClosed) {
+  showListed();
+  window->close();
+  // A job ended while the window is closed ("Terminer le chantier").
+  jobs.insert(jobs.begin(), job(4, "Préau", 55, kMay2024 + 4 * 3600'000));
+  window->show();
+  ASSERT_EQ(reading.lists.size(), 2u) << "read again as it opens";
+  reading.lists.back().done({summaries(jobs), {}, "/home/peintre/history.sqlite"});
+  QApplication::processEvents();
+  ASSERT_EQ(grid().model()->rowCount(), 4);
+  EXPECT_EQ(cell(0, HistoryListModel::ColProject), "Préau");
+  EXPECT_EQ(in<QLabel>(*window, "LEtatHistorique")->text(), "4 chantiers — /home/peintre/history.sqlite");
+}
+
 TEST_F(HistoryWindowTest, AnOpenedJobShowsItsVerdictAndItsRecordAndExportsThem) {
   showListed();
   QTableView& view = grid();
