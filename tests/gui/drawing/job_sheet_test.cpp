@@ -16,6 +16,7 @@
 
 #include "core/common/display_forms.h"
 #include "core/common/text_file.h"
+#include "gui/drawing/job_sheet_figures.h"
 #include "sim/harness/simulation.h"
 #include "support/test_files.h"
 
@@ -243,6 +244,33 @@ TEST(JobSheet, ASlowJobsManyIndicatorsTakeOneRowPerKind) {
                                F1(static_cast<double>(shown) / 1000), F1(static_cast<double>(longest) / 1000)}))
         << line;
   }
+}
+
+TEST(JobSheet, AShortLastStretchIsLaidWithThePointBeforeIt) {
+  // Along the example's path, each bin of the profile laid half P1 half P2, 60 pulses; the last
+  // one got only the pump's last two pulses, both P2's.
+  Simulation simulation;
+  simulation.openProject(kExample);
+  const PathModel& path = simulation.session().path();
+  JobTick tick{.pulsesPerLitreP1 = 220, .pulsesPerLitreP2 = 220};
+  JobRecord record;
+  record.restart(path, tick);
+  const std::vector<RecordedStretch> bins = record.profile();
+  for (const RecordedStretch& bin : bins) {
+    tick.milliseconds += 100;
+    tick.distance = tick.anticipatedDistance = (bin.from + bin.to) / 2;
+    const bool last = &bin == &bins.back();
+    tick.pulsesP1 += last ? 0 : 30;
+    tick.pulsesP2 += last ? 2 : 30;
+    record.record(tick, path);
+  }
+  ASSERT_EQ(record.profile().back().pulsesP2, 2);
+
+  const std::vector<QPolygonF> laid = laidProportionSeries(record);
+  ASSERT_EQ(laid.size(), 1u);
+  ASSERT_GT(laid[0].size(), 300);
+  for (const QPointF& point : laid[0]) EXPECT_NEAR(point.y(), 50, 3) << point.x() << " m";
+  EXPECT_GT(laid[0].back().x(), bins[bins.size() - 2].from) << "the line goes on to the path's end";
 }
 
 TEST(JobSheet, AFailedWriteLeavesTheOldFileAsItWas) {
