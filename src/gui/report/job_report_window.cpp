@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QValueAxis>
 
@@ -56,6 +57,8 @@ constexpr double kProportionAxisTop = 112;
 // it shows this many at least.
 constexpr int kSurfaceRowsShown = 12;
 constexpr int kSurfaceRowsAtLeast = 3;
+// The chart's height when the window opens, if the screen has the room.
+constexpr int kChartHeightWanted = 220;
 
 // One colour per alarm, the same on the chart and in the alarm grid.
 QColor alarmColour(Alarm alarm) {
@@ -268,6 +271,23 @@ void JobReportWindow::recordChanged() {
 void JobReportWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (stale_) refresh();
+  keepTheChartReadable();
+}
+
+// On a small screen the chart keeps a readable height: the indicators, then the surface grid,
+// give up rows for it, down to a few each; they scroll.
+void JobReportWindow::keepTheChartReadable() {
+  QSplitter& splitter = *ui_->SplitterRapport;
+  QList<int> sizes = splitter.sizes();
+  if (sizes.size() != 3 || sizes[1] >= kChartHeightWanted) return;
+  int missing = kChartHeightWanted - sizes[1];
+  const int fromAlarms = std::clamp(sizes[2] - ui_->PanelAlarmes->minimumSizeHint().height(), 0, missing);
+  missing -= fromAlarms;
+  const int fromGrid = std::clamp(sizes[0] - ui_->GridSurfaces->minimumHeight(), 0, missing);
+  sizes[0] -= fromGrid;
+  sizes[1] += fromAlarms + fromGrid;
+  sizes[2] -= fromAlarms;
+  splitter.setSizes(sizes);
 }
 
 void JobReportWindow::refresh() {
