@@ -58,7 +58,7 @@ constexpr double kProportionAxisTop = 112;
 constexpr int kSurfaceRowsShown = 12;
 constexpr int kSurfaceRowsAtLeast = 3;
 // The chart's height when the window opens, if the screen has the room.
-constexpr int kChartHeightWanted = 220;
+constexpr int kChartHeightWanted = 260;
 
 // One colour per alarm, the same on the chart and in the alarm grid.
 QColor alarmColour(Alarm alarm) {
@@ -271,7 +271,8 @@ void JobReportWindow::recordChanged() {
 void JobReportWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (stale_) refresh();
-  keepTheChartReadable();
+  // Once the grids' new heights are laid out.
+  QMetaObject::invokeMethod(this, &JobReportWindow::keepTheChartReadable, Qt::QueuedConnection);
 }
 
 // On a small screen the chart keeps a readable height: the indicators, then the surface grid,
