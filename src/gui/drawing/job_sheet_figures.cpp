@@ -91,9 +91,11 @@ void drawUpAxis(QPainter& painter, const QRectF& plot, double top, double step, 
 // the pumps' pulses, so that a point laid stands for enough paint that one pulse more or less
 // does not swing it (a bin holds a few pulses only); the bins left at a run's end with fewer are
 // taken with the point before them, never drawn alone (the last two pulses of P2 would draw
-// 100 %). `share` is the bins' proportion taken together (P2's share), negative where it has none.
-template <typename Share>
-std::vector<QPolygonF> proportionSeries(const std::vector<RecordedStretch>& profile, long long minPulses, Share share) {
+// 100 %). `share` is the bins' proportion taken together (P2's share), negative where it has none;
+// the line stands on the bins `counts` takes (the laid line not on those the pumps gave nothing).
+template <typename Share, typename Counts>
+std::vector<QPolygonF> proportionSeries(const std::vector<RecordedStretch>& profile, long long minPulses, Share share,
+                                        Counts counts) {
   std::vector<QPolygonF> runs;
   bool open = false;
   RecordedStretch group, lastPoint;
@@ -119,6 +121,7 @@ std::vector<QPolygonF> proportionSeries(const std::vector<RecordedStretch>& prof
       open = false;
       continue;
     }
+    if (!counts(bin)) continue;
     if (!grouping) {
       group = bin;
       grouping = true;
@@ -205,8 +208,9 @@ void placeWall(SheetLayout& layout, const Session& session, const SheetFonts& fo
 }
 
 std::vector<QPolygonF> laidProportionSeries(const JobRecord& record) {
-  return proportionSeries(record.profile(), kPulsesPerLaidPoint,
-                          [](const RecordedStretch& s) { return s.laidProportion(); });
+  return proportionSeries(
+      record.profile(), kPulsesPerLaidPoint, [](const RecordedStretch& s) { return s.laidProportion(); },
+      [](const RecordedStretch& s) { return s.deliveredP1 + s.deliveredP2 > 0; });
 }
 
 void placeProportionChart(SheetLayout& layout, const JobRecord& record, const JobVerdict& verdict,
@@ -230,7 +234,8 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Jo
   for (const RecordedAlarm& a : record.alarms()) alarmStarts.push_back(a.startDistance);
   const std::vector<OutOfTolerance> outOfTolerance = verdict.stretches;
   const std::vector<QPolygonF> asked =
-      proportionSeries(profile, 0, [](const RecordedStretch& s) { return s.askedProportion(); });
+      proportionSeries(profile, 0, [](const RecordedStretch& s) { return s.askedProportion(); },
+                       [](const RecordedStretch&) { return true; });
   const std::vector<QPolygonF> laid = laidProportionSeries(record);
 
   layout.place(top + chartHeight + axisBand, [=](QPainter& painter, const QRectF& block) {

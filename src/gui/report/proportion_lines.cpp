@@ -14,6 +14,8 @@ ProportionLines proportionLines(const JobRecord& record) {
   for (const RecordedStretch& bin : record.profile()) {
     if (!bin.pumped()) continue;
     if (bin.askedProportion() >= 0) lines.asked.append({(bin.from + bin.to) / 2.0, bin.askedProportion()});
+    // Asked, but the pumps gave it nothing: the laid line does not reach over it.
+    if (bin.deliveredP1 + bin.deliveredP2 <= 0) continue;
     if (!joining) joined = RecordedStretch{.from = bin.from};
     joining = true;
     joined.extendBy(bin);

@@ -247,8 +247,8 @@ TEST(JobSheet, ASlowJobsManyIndicatorsTakeOneRowPerKind) {
 }
 
 TEST(JobSheet, AShortLastStretchIsLaidWithThePointBeforeIt) {
-  // Along the example's path, each bin of the profile laid half P1 half P2, 60 pulses; the last
-  // one got only the pump's last two pulses, both P2's.
+  // Along the example's path, each bin of the profile laid half P1 half P2, 60 pulses; of the
+  // last three, the first got only the pumps' last two pulses, both P2's, and nothing after them.
   Simulation simulation;
   simulation.openProject(kExample);
   const PathModel& path = simulation.session().path();
@@ -259,18 +259,19 @@ TEST(JobSheet, AShortLastStretchIsLaidWithThePointBeforeIt) {
   for (const RecordedStretch& bin : bins) {
     tick.milliseconds += 100;
     tick.distance = tick.anticipatedDistance = (bin.from + bin.to) / 2;
-    const bool last = &bin == &bins.back();
-    tick.pulsesP1 += last ? 0 : 30;
-    tick.pulsesP2 += last ? 2 : 30;
+    const std::size_t left = static_cast<std::size_t>(&bins.back() - &bin);
+    tick.pulsesP1 += left < 3 ? 0 : 30;
+    tick.pulsesP2 += left < 3 ? (left == 2 ? 2 : 0) : 30;
     record.record(tick, path);
   }
-  ASSERT_EQ(record.profile().back().pulsesP2, 2);
+  ASSERT_EQ(record.profile()[bins.size() - 3].pulsesP2, 2);
 
   const std::vector<QPolygonF> laid = laidProportionSeries(record);
   ASSERT_EQ(laid.size(), 1u);
   ASSERT_GT(laid[0].size(), 300);
   for (const QPointF& point : laid[0]) EXPECT_NEAR(point.y(), 50, 3) << point.x() << " m";
-  EXPECT_GT(laid[0].back().x(), bins[bins.size() - 2].from) << "the line goes on to the path's end";
+  EXPECT_GT(laid[0].back().x(), bins[bins.size() - 12].from) << "the line goes on to the last paint laid";
+  EXPECT_LT(laid[0].back().x(), bins[bins.size() - 2].from) << "and not over what was not laid";
 }
 
 TEST(JobSheet, AFailedWriteLeavesTheOldFileAsItWas) {

@@ -223,8 +223,8 @@ TEST_F(HistoryWindowTest, TwoJobsComparedLayTheirProportionsOnOneChart) {
 }
 
 TEST(JobComparison, AShortLastStretchIsLaidWithTheOneBeforeIt) {
-  // Along the example's path, each bin of the profile laid half P1 half P2, 40 pulses; the last
-  // one got only the pump's last two pulses, both P2's.
+  // Along the example's path, each bin of the profile laid half P1 half P2, 40 pulses; of the
+  // last three, the first got only the pumps' last two pulses, both P2's, and nothing after them.
   sim::Simulation simulation;
   simulation.openProject(std::string(CHROMAFLOW_EXAMPLES) + "/wall.prv");
   const PathModel& path = simulation.session().path();
@@ -236,12 +236,12 @@ TEST(JobComparison, AShortLastStretchIsLaidWithTheOneBeforeIt) {
   for (const RecordedStretch& bin : bins) {
     tick.milliseconds += 100;
     tick.distance = tick.anticipatedDistance = (bin.from + bin.to) / 2;
-    const bool last = &bin == &bins.back();
-    tick.pulsesP1 += last ? 0 : 20;
-    tick.pulsesP2 += last ? 2 : 20;
+    const std::size_t left = static_cast<std::size_t>(&bins.back() - &bin);
+    tick.pulsesP1 += left < 3 ? 0 : 20;
+    tick.pulsesP2 += left < 3 ? (left == 2 ? 2 : 0) : 20;
     kept.record.record(tick, path);
   }
-  ASSERT_EQ(kept.record.profile().back().pulsesP2, 2);
+  ASSERT_EQ(kept.record.profile()[bins.size() - 3].pulsesP2, 2);
 
   JobComparisonWindow window;
   window.compare(kept, kept);
@@ -252,7 +252,8 @@ TEST(JobComparison, AShortLastStretchIsLaidWithTheOneBeforeIt) {
     const QList<QPointF> points = qobject_cast<QLineSeries*>(series)->points();
     ASSERT_GT(points.size(), 300);
     for (const QPointF& point : points) EXPECT_NEAR(point.y(), 50, 5) << point.x() << " m";
-    EXPECT_GT(points.back().x(), bins[bins.size() - 2].from) << "the line goes on to the path's end";
+    EXPECT_GT(points.back().x(), bins[bins.size() - 12].from) << "the line goes on to the last paint laid";
+    EXPECT_LT(points.back().x(), bins[bins.size() - 2].from) << "and not over what was not laid";
   }
   EXPECT_EQ(laidLines, 2);
 }
