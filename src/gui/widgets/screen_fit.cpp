@@ -38,8 +38,9 @@ void ScreenFit::fit(QWidget& window) {
   const QSize most(room.width() - frame.left() - frame.right(), room.height() - frame.top() - frame.bottom());
   const QSize size = window.size().boundedTo(most).expandedTo(window.minimumSize());
   if (size != window.size()) window.resize(size);
-  // Placed by the program (a dialog is placed over its window as it shows): moved inside.
-  if (window.testAttribute(Qt::WA_Moved)) {
+  // Placed by the program, or already shown (a dialog is placed over its window as it shows):
+  // moved inside.
+  if (window.testAttribute(Qt::WA_Moved) || window.isVisible()) {
     const QSize outer(size.width() + frame.left() + frame.right(), size.height() + frame.top() + frame.bottom());
     const QPoint at = window.pos();  // the frame's top left corner
     const QPoint inside(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())),

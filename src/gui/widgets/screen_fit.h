@@ -16,7 +16,8 @@ class ScreenFit : public QObject {
  public:
   using QObject::QObject;
 
-  // The window bounded by its screen now, as it is before each showing.
+  // The window bounded by its screen now, as it is before each showing; for a window that grows
+  // while shown.
   static void fit(QWidget& window);
 
  protected:

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +15,7 @@
 
 #include <string>
 
+#include "gui/card_test/card_test_window.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/history_settings_dialog.h"
 #include "gui/dialogs/simulated_machine_dialog.h"
@@ -109,6 +111,12 @@ TEST(SmallScreen, EveryWindowOpensWithinA1024By600ScreenWithItsButtonsInSight) {
     ++windows;
   }
   EXPECT_GE(windows, 17) << "every window the program makes at its start";
+  // The card test grows by its acquisition panel, within the screen.
+  CardTestWindow& cardTest = rig.program.cardTestWindow();
+  cardTest.show();
+  cardTest.findChild<QCheckBox*>("CBShowAcquisition")->click();
+  ASSERT_TRUE(cardTest.findChild<QWidget*>("PanelAcquisition")->isVisible());
+  expectFits(cardTest, screen);
   AboutBox about(&rig.window);
   expectFits(about, screen);
   SimulatedMachineDialog machine(&rig.window);
