@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "core/session/session.h"
+#include "gui/widgets/screen_fit.h"
 #include "gui/widgets/shown_text.h"
 #include "ui_card_test_window.h"
 
@@ -184,6 +185,8 @@ void CardTestWindow::showAcquisition(bool shown) {
     panel->show();
     layout()->activate();
     resize(width(), heightWithoutAcquisition_ + panel->sizeHint().height() + layout()->spacing());
+    // Grown within the screen: on a small one the panel takes less height.
+    ScreenFit::fit(*this);
   } else {
     panel->hide();
     layout()->activate();

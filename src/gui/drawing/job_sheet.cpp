@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <memory>
 #include <string_view>
@@ -123,6 +125,11 @@ void placeTotals(SheetLayout& layout, const JobRecord& record, const SheetFonts&
                     true)};
   table.keepRows = static_cast<int>(table.rows.size());
   placeTable(layout, table, fonts);
+  if (record.alarms().size() > table.rows.size())
+    layout.placeText(QStringLiteral("Chacun des %1 indicateurs, avec son heure, sa distance et sa durée, est dans le "
+                                    "rapport de chantier du programme et son export CSV.")
+                         .arg(record.alarms().size()),
+                     fonts.small, kQuiet);
 
   layout.skip(millimetres(layout.device(), 2));
   const double pathLength = total.to - total.from;
@@ -164,7 +171,39 @@ void placeSurfaceTable(SheetLayout& layout, const JobRecord& record, const Sheet
 }
 
 // The correction's indicators: raised by a hundredth of a litre, they steer the correction and
-// are not the verdict.
+// are not the verdict. A slow job raises them hundreds of times; the client reads one row per
+// kind: when and where it was first raised, how many times, how long its entries lasted in all and
+// the longest. Each entry, with its time and place, is in the report window and its CSV.
+struct AlarmKind {
+  Alarm alarm = Alarm::P1Lente;
+  const RecordedAlarm* first = nullptr;
+  long long raisings = 0;
+  std::int64_t shownMilliseconds = 0, longestMilliseconds = 0;
+  bool standing = false;
+};
+
+std::vector<AlarmKind> alarmKinds(const std::vector<RecordedAlarm>& alarms) {
+  std::array<AlarmKind, kAlarmCount> kinds{};
+  std::vector<Alarm> order;  // as first raised
+  for (const RecordedAlarm& a : alarms) {
+    AlarmKind& kind = kinds[static_cast<std::size_t>(a.alarm)];
+    if (!kind.first) {
+      kind.alarm = a.alarm;
+      kind.first = &a;
+      order.push_back(a.alarm);
+    }
+    kind.raisings += a.raisings;
+    kind.shownMilliseconds += a.durationMilliseconds;
+    kind.longestMilliseconds = std::max(kind.longestMilliseconds, a.durationMilliseconds);
+    kind.standing = kind.standing || a.standing;
+  }
+  std::vector<AlarmKind> raised;
+  for (Alarm alarm : order) raised.push_back(kinds[static_cast<std::size_t>(alarm)]);
+  return raised;
+}
+
+QString seconds(std::int64_t milliseconds) { return text(F1(static_cast<double>(milliseconds) / 1000)); }
+
 void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts& fonts) {
   const QString title = QStringLiteral("Indicateurs de la correction (seuils fins)");
   const QString meaning = QStringLiteral("Levés dès un centième de litre d'écart entre une pompe et le plan, pour que la "
@@ -178,21 +217,26 @@ void placeAlarms(SheetLayout& layout, const JobRecord& record, const SheetFonts&
   SheetTable table;
   table.title = title;
   table.note = meaning;
-  table.columns = {{QStringLiteral("N°"), 0.6, Qt::AlignHCenter},
-                   {QStringLiteral("Indicateur"), 4, Qt::AlignLeft},
-                   {QStringLiteral("Début (h:mm:ss)"), 1.4},
-                   {QStringLiteral("Distance (m)"), 1.2},
-                   {QStringLiteral("Durée (s)"), 1.5},
-                   {QStringLiteral("Levée (fois)"), 1}};
-  int n = 0;
-  for (const RecordedAlarm& a : record.alarms()) {
-    QString lasted = text(F1(static_cast<double>(a.durationMilliseconds) / 1000));
-    if (a.standing) lasted = QStringLiteral("en cours, ") + lasted;
-    table.rows.push_back(
-        {{QString::number(++n), QString::fromUtf8(alarmCaption(a.alarm)), clockTime(a.startMilliseconds),
-          distance(a.startDistance), lasted, QString::number(a.raisings)}});
+  table.columns = {{QStringLiteral("Indicateur"), 3.6, Qt::AlignLeft},
+                   {QStringLiteral("Levé d'abord à (h:mm:ss)"), 1.5},
+                   {QStringLiteral("Distance (m)"), 1.1},
+                   {QStringLiteral("Levé (fois)"), 0.9},
+                   {QStringLiteral("Durée en tout (s)"), 1.3},
+                   {QStringLiteral("La plus longue (s)"), 1.2}};
+  for (const AlarmKind& kind : alarmKinds(record.alarms())) {
+    QString shown = seconds(kind.shownMilliseconds);
+    if (kind.standing) shown = QStringLiteral("en cours, ") + shown;
+    table.rows.push_back({{QString::fromUtf8(alarmCaption(kind.alarm)), clockTime(kind.first->startMilliseconds),
+                           distance(kind.first->startDistance), QString::number(kind.raisings), shown,
+                           seconds(kind.longestMilliseconds)}});
   }
+  table.keepRows = static_cast<int>(table.rows.size());
   placeTable(layout, table, fonts);
+  if (record.alarms().size() > table.rows.size())
+    layout.placeText(QStringLiteral("Chacun des %1 indicateurs, avec son heure, sa distance et sa durée, est dans le "
+                                    "rapport de chantier du programme et son export CSV.")
+                         .arg(record.alarms().size()),
+                     fonts.small, kQuiet);
   if (record.alarmsNotKept() > 0)
     layout.placeText(QStringLiteral("%1 indicateurs de plus ont été levés après ceux-ci sans être gardés.")
                          .arg(record.alarmsNotKept()),

@@ -4,7 +4,7 @@
 // at; the wall drawn in the colours the mix gives, per surface what the plan asked and what was
 // laid, the proportion asked against the proportion laid along the path with the stretches out of
 // tolerance shaded, the totals asked and delivered, and last the correction's indicators under a
-// heading of their own.
+// heading of their own, one row per kind.
 
 #include <string>
 #include <vector>

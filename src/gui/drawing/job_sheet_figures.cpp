@@ -86,43 +86,59 @@ void drawUpAxis(QPainter& painter, const QRectF& plot, double top, double step, 
   }
 }
 
-// The proportion series of the profile: one polyline per run of bins where something was
-// pumped. Bins are taken together until they hold `minPulses` of the pumps' pulses, so that a
-// point laid stands for enough paint that one pulse more or less does not swing it (a bin holds
-// a few pulses only). `share` is the bins' proportion taken together (P2's share), negative where it has none.
-template <typename Share>
-std::vector<QPolygonF> series(const std::vector<RecordedStretch>& profile, const QRectF& plot, double length,
-                              long long minPulses, Share share) {
+// The proportion series of the profile, in metres along the path and % of P2: one polyline per
+// run of bins where something was pumped. Bins are taken together until they hold `minPulses` of
+// the pumps' pulses, so that a point laid stands for enough paint that one pulse more or less
+// does not swing it (a bin holds a few pulses only); the bins left at a run's end with fewer are
+// taken with the point before them, never drawn alone (the last two pulses of P2 would draw
+// 100 %). `share` is the bins' proportion taken together (P2's share), negative where it has none;
+// the line stands on the bins `counts` takes (the laid line not on those the pumps gave nothing).
+template <typename Share, typename Counts>
+std::vector<QPolygonF> proportionSeries(const std::vector<RecordedStretch>& profile, long long minPulses, Share share,
+                                        Counts counts) {
   std::vector<QPolygonF> runs;
   bool open = false;
-  RecordedStretch group;
+  RecordedStretch group, lastPoint;
   bool grouping = false;
-  const auto flush = [&] {
+  const auto flush = [&](bool runEnds) {
     if (!grouping) return;
     grouping = false;
+    if (runEnds && open && group.pulsesP1 + group.pulsesP2 < minPulses) {
+      lastPoint.extendBy(group);
+      runs.back().back() = QPointF((lastPoint.from + lastPoint.to) / 2, std::clamp(share(lastPoint), 0.0, 100.0));
+      return;
+    }
     const double taken = share(group);
     if (taken < 0) return;
-    const double proportion = std::clamp(taken, 0.0, 100.0);
     if (!open) runs.emplace_back();
     open = true;
-    runs.back() << QPointF(plot.left() + plot.width() * (group.from + group.to) / 2 / length,
-                           plot.bottom() - plot.height() * proportion / 100);
+    runs.back() << QPointF((group.from + group.to) / 2, std::clamp(taken, 0.0, 100.0));
+    lastPoint = group;
   };
   for (const RecordedStretch& bin : profile) {
     if (!bin.pumped()) {
-      flush();
+      flush(true);
       open = false;
       continue;
     }
+    if (!counts(bin)) continue;
     if (!grouping) {
       group = bin;
       grouping = true;
     } else {
       group.extendBy(bin);
     }
-    if (group.pulsesP1 + group.pulsesP2 >= minPulses) flush();
+    if (group.pulsesP1 + group.pulsesP2 >= minPulses) flush(false);
   }
-  flush();
+  flush(true);
+  return runs;
+}
+
+// The series placed on the plot.
+std::vector<QPolygonF> onPlot(std::vector<QPolygonF> runs, const QRectF& plot, double length) {
+  for (QPolygonF& run : runs)
+    for (QPointF& point : run)
+      point = QPointF(plot.left() + plot.width() * point.x() / length, plot.bottom() - plot.height() * point.y() / 100);
   return runs;
 }
 
@@ -191,6 +207,12 @@ void placeWall(SheetLayout& layout, const Session& session, const SheetFonts& fo
   layout.placeText(note, fonts.small, QColor(60, 60, 60), room.left);
 }
 
+std::vector<QPolygonF> laidProportionSeries(const JobRecord& record) {
+  return proportionSeries(
+      record.profile(), kPulsesPerLaidPoint, [](const RecordedStretch& s) { return s.laidProportion(); },
+      [](const RecordedStretch& s) { return s.deliveredP1 + s.deliveredP2 > 0; });
+}
+
 void placeProportionChart(SheetLayout& layout, const JobRecord& record, const JobVerdict& verdict,
                           const SheetFonts& fonts) {
   const QPaintDevice& device = layout.device();
@@ -211,6 +233,10 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Jo
   std::vector<double> alarmStarts;
   for (const RecordedAlarm& a : record.alarms()) alarmStarts.push_back(a.startDistance);
   const std::vector<OutOfTolerance> outOfTolerance = verdict.stretches;
+  const std::vector<QPolygonF> asked =
+      proportionSeries(profile, 0, [](const RecordedStretch& s) { return s.askedProportion(); },
+                       [](const RecordedStretch&) { return true; });
+  const std::vector<QPolygonF> laid = laidProportionSeries(record);
 
   layout.place(top + chartHeight + axisBand, [=](QPainter& painter, const QRectF& block) {
     const QRectF plot = room.within(block.adjusted(0, top, 0, -axisBand));
@@ -244,12 +270,8 @@ void placeProportionChart(SheetLayout& layout, const JobRecord& record, const Jo
       mark.closeSubpath();
       painter.fillPath(mark, kAlarm);
     }
-    drawSeries(painter, series(profile, plot, length, 0, [](const RecordedStretch& s) { return s.askedProportion(); }),
-               kAsked, tick * 0.35);
-    drawSeries(
-        painter,
-        series(profile, plot, length, kPulsesPerLaidPoint, [](const RecordedStretch& s) { return s.laidProportion(); }),
-        kLaid, tick * 0.3);
+    drawSeries(painter, onPlot(asked, plot, length), kAsked, tick * 0.35);
+    drawSeries(painter, onPlot(laid, plot, length), kLaid, tick * 0.3);
     painter.setPen(QPen(kFrame, tick * 0.15));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);

@@ -6,6 +6,9 @@
 // horizontal scale across the page, so that a point of the chart stands under its place on the
 // wall.
 
+#include <QPolygonF>
+#include <vector>
+
 #include "gui/drawing/sheet_layout.h"
 
 namespace chromaflow {
@@ -21,6 +24,10 @@ void placeWall(SheetLayout& layout, const Session& session, const SheetFonts& fo
 // with the verdict's stretches out of tolerance.
 void placeProportionChart(SheetLayout& layout, const JobRecord& record, const JobVerdict& verdict,
                           const SheetFonts& fonts);
+
+// The chart's line of the proportion laid: one run of points (m along the path, % of P2) per
+// stretch where paint was pumped, each point standing for enough of the pumps' pulses.
+std::vector<QPolygonF> laidProportionSeries(const JobRecord& record);
 
 // Round steps for an axis from 0 to `range`: 1, 2 or 5 times a power of ten, giving at most
 // `maxSteps` steps.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTableView>
 
 #include <mutex>
@@ -117,13 +118,14 @@ HistoryWindow::~HistoryWindow() {
 
 void HistoryWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // Read when first shown, not at the program's start; again with "Actualiser".
-  if (!listed_) refresh();
+  // Read each time the window is opened, not at the program's start: jobs begun or ended while it
+  // was closed are in the list it opens with. While open, a job that begins or ends, or
+  // "Actualiser", reads it again.
+  if (!event->spontaneous()) refresh();
 }
 
 void HistoryWindow::refresh() {
   if (!reading_) return;
-  listed_ = true;
   searchPause_.setEnabled(false);
   std::optional<std::int64_t> since;
   if (ui_->CheckDepuis->isChecked()) since = QDateTime(ui_->DateDepuis->date(), QTime(0, 0)).toMSecsSinceEpoch();

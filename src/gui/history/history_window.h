@@ -73,7 +73,6 @@ class HistoryWindow : public QDialog {
   // The jobs asked to be opened (one) or compared (two), as their answers come.
   int loadAsked_ = 0;
   std::vector<std::optional<StoredJob>> loading_;
-  bool listed_ = false;
   // Last, so that the window stops listening before its widgets go.
   Subscription jobs_;
 };

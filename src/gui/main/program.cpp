@@ -1,6 +1,7 @@
 #include "gui/main/program.h"
 
 #include <utility>
+#include <QCoreApplication>
 
 #include "core/common/text_file.h"
 #include "core/session/session.h"
@@ -24,6 +25,7 @@
 #include "gui/report/job_report_window.h"
 #include "gui/settings/settings_window.h"
 #include "history/connection_text.h"
+#include "gui/widgets/screen_fit.h"
 #include "history/history_place.h"
 #include "history/program_history.h"
 #include "sim/card/simulated_k8000.h"
@@ -52,6 +54,10 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
       setup_.ports);
   session_ = std::make_unique<Session>(
       SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition});
+
+  // Each window opens within the screen it opens on, however large the program made it.
+  screenFit_ = std::make_unique<ScreenFit>();
+  QCoreApplication::instance()->installEventFilter(screenFit_.get());
 
   // The windows in their order: the main window first, closing it ends the program.
   main_ = std::make_unique<MainWindow>(*session_, [this] { return machine(); });

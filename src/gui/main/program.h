@@ -45,6 +45,7 @@ class PlanWindow;
 class DialogAsker;
 class ProgramHistory;
 class PasswordKeeper;
+class ScreenFit;
 
 struct ProgramSetup {
   TimerSource& timers;
@@ -105,6 +106,8 @@ class Program {
 
   ProgramSetup setup_;
   sim::SimulatedK8000* simulatedCard_ = nullptr;  // owned by the session's port
+  // Keeps every window shown within its screen.
+  std::unique_ptr<ScreenFit> screenFit_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<sim::AttachedMachine> machine_;
   std::unique_ptr<MainWindow> main_;

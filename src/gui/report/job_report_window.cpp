@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QValueAxis>
 
@@ -52,8 +53,12 @@ enum AlarmColumn { ColAlarm, ColTime, ColWhere, ColDuration, ColRaisings, AlarmC
 // Where the alarm marks stand on the chart: a strip above the 100 % line, as on the job sheet.
 constexpr double kAlarmStrip = 106;
 constexpr double kProportionAxisTop = 112;
-// The surface grid grows with the plan up to this many rows before it scrolls.
+// The surface grid grows with the plan up to this many rows before it scrolls; on a small screen
+// it shows this many at least.
 constexpr int kSurfaceRowsShown = 12;
+constexpr int kSurfaceRowsAtLeast = 3;
+// The chart's height when the window opens, if the screen has the room.
+constexpr int kChartHeightWanted = 260;
 
 // One colour per alarm, the same on the chart and in the alarm grid.
 QColor alarmColour(Alarm alarm) {
@@ -266,6 +271,24 @@ void JobReportWindow::recordChanged() {
 void JobReportWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (stale_) refresh();
+  // Once the grids' new heights are laid out.
+  QMetaObject::invokeMethod(this, &JobReportWindow::keepTheChartReadable, Qt::QueuedConnection);
+}
+
+// On a small screen the chart keeps a readable height: the indicators, then the surface grid,
+// give up rows for it, down to a few each; they scroll.
+void JobReportWindow::keepTheChartReadable() {
+  QSplitter& splitter = *ui_->SplitterRapport;
+  QList<int> sizes = splitter.sizes();
+  if (sizes.size() != 3 || sizes[1] >= kChartHeightWanted) return;
+  int missing = kChartHeightWanted - sizes[1];
+  const int fromAlarms = std::clamp(sizes[2] - ui_->PanelAlarmes->minimumSizeHint().height(), 0, missing);
+  missing -= fromAlarms;
+  const int fromGrid = std::clamp(sizes[0] - ui_->GridSurfaces->minimumHeight(), 0, missing);
+  sizes[0] -= fromGrid;
+  sizes[1] += fromAlarms + fromGrid;
+  sizes[2] -= fromAlarms;
+  splitter.setSizes(sizes);
 }
 
 void JobReportWindow::refresh() {
@@ -345,16 +368,24 @@ void JobReportWindow::showSurfaces() {
   if (grid.rowCount() != surfaces + 2) {
     grid.clearContents();
     grid.setRowCount(surfaces + 2);
-    // The whole plan in sight when it is not too long; the chart takes the rest of the height.
-    const int rows = std::min(grid.rowCount(), kSurfaceRowsShown);
-    const int height = grid.horizontalHeader()->sizeHint().height() +
-                       rows * grid.verticalHeader()->defaultSectionSize() + 2 * grid.frameWidth();
-    grid.setMinimumHeight(height);
-    grid.setMaximumHeight(grid.rowCount() <= kSurfaceRowsShown ? height : QWIDGETSIZE_MAX);
-    // The height the grid gives up or takes goes to or comes from the chart.
+    // The whole plan in sight when it is not too long and the screen has the room; the chart
+    // takes the rest of the height. On a small screen the grid gives up rows down to a few, and
+    // scrolls.
+    const auto heightOf = [&grid](int rows) {
+      return grid.horizontalHeader()->sizeHint().height() + rows * grid.verticalHeader()->defaultSectionSize() +
+             2 * grid.frameWidth();
+    };
+    const int wanted = heightOf(std::min(grid.rowCount(), kSurfaceRowsShown));
+    grid.setMinimumHeight(heightOf(std::min(grid.rowCount(), kSurfaceRowsAtLeast)));
+    grid.setMaximumHeight(grid.rowCount() <= kSurfaceRowsShown ? wanted : QWIDGETSIZE_MAX);
+    // The height the grid gives up or takes goes to or comes from the chart, which keeps its own
+    // least height.
     QList<int> sizes = ui_->SplitterRapport->sizes();
-    sizes[1] += sizes[0] - std::clamp(sizes[0], grid.minimumHeight(), grid.maximumHeight());
-    sizes[0] = std::clamp(sizes[0], grid.minimumHeight(), grid.maximumHeight());
+    const int chartLeast = ui_->ChartRapport->minimumHeight();
+    const int room = sizes[0] + sizes[1] > 0 ? sizes[0] + sizes[1] - chartLeast : wanted;
+    const int gridHeight = std::clamp(wanted, grid.minimumHeight(), std::max(grid.minimumHeight(), room));
+    sizes[1] += sizes[0] - gridHeight;
+    sizes[0] = gridHeight;
     ui_->SplitterRapport->setSizes(sizes);
     QFont bold = grid.font();
     bold.setBold(true);

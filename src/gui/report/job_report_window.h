@@ -71,6 +71,7 @@ class JobReportWindow : public QDialog {
   JobVerdict verdict() const;
   double tolerance() const;
   void makeChart();
+  void keepTheChartReadable();
   void recordChanged();
   void showVerdict();
   void showState();

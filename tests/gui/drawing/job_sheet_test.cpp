@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "core/common/display_forms.h"
 #include "core/common/text_file.h"
+#include "gui/drawing/job_sheet_figures.h"
 #include "sim/harness/simulation.h"
 #include "support/test_files.h"
 
@@ -154,11 +156,6 @@ TEST(JobSheet, TheExampleJobReadsWithItsFiguresSurfaceBySurface) {
   EXPECT_NE(lineWith(first, "Proportion tenue à ±2 points sur").find(" m peints."), std::string::npos) << first;
   EXPECT_LT(first.find("Proportion tenue"), first.find("Le mur"));
   EXPECT_GT(all.find("Indicateurs de la correction (seuils fins)"), all.find("Proportion le long du chemin"));
-  // Every indicator kept is listed, with its caption and where it was raised.
-  EXPECT_EQ(occurrences(all, "Alarme: "), record.alarms().size());
-  const RecordedAlarm& last = record.alarms().back();
-  EXPECT_TRUE(inOrder(lineWith(pages.back(), " " + std::to_string(record.alarms().size()) + " "),
-                      {alarmCaption(last.alarm), F2(last.startDistance)}));
 
   simulation.session().setVerdictTolerance(5);
   writeJobSheet(simulation.session(), pdf);
@@ -208,6 +205,73 @@ TEST(JobSheet, AHundredSurfacesGoOnOverPagesWithTheirHeadingRepeated) {
       EXPECT_NE(page.find("– "), std::string::npos) << "a continued page holds rows";
     }
   EXPECT_FALSE(lineWith(all, "Total ").empty());
+}
+
+TEST(JobSheet, ASlowJobsManyIndicatorsTakeOneRowPerKind) {
+  TempDir folder;
+  Simulation simulation;
+  simulation.openProject(kExample);
+  // At 1 m/min the pumps' few pulses a second raise the fine indicators again and again.
+  simulation.start();
+  simulation.startMachine({.speedMetresPerMinute = 1});
+  while (!simulation.machineFinished()) simulation.tick();
+  const JobRecord& record = simulation.session().jobRecord();
+  ASSERT_GT(record.alarms().size(), 100u);
+  std::map<std::string, std::vector<RecordedAlarm>> kinds;
+  for (const RecordedAlarm& a : record.alarms()) kinds[alarmCaption(a.alarm)].push_back(a);
+  ASSERT_GE(kinds.size(), 2u);
+
+  const std::string pdf = folder.file("lent.pdf");
+  writeJobSheet(simulation.session(), pdf);
+  const std::vector<std::string> pages = pageTexts(pdf);
+  // The same two pages as the same wall painted at 10 m/min.
+  EXPECT_EQ(pages.size(), 2u);
+  expectFooters(pages);
+  std::string all;
+  for (const std::string& page : pages) all += page;
+  EXPECT_EQ(occurrences(all, "Alarme: "), kinds.size()) << all;
+  // Each kind: when and where first raised, how many times, how long shown in all, the longest.
+  for (const auto& [caption, entries] : kinds) {
+    int raisings = 0;
+    std::int64_t shown = 0, longest = 0;
+    for (const RecordedAlarm& a : entries) {
+      raisings += a.raisings;
+      shown += a.durationMilliseconds;
+      longest = std::max(longest, a.durationMilliseconds);
+    }
+    const std::string line = lineWith(all, caption + "  ");
+    EXPECT_TRUE(inOrder(line, {caption, F2(entries.front().startDistance), std::to_string(raisings),
+                               F1(static_cast<double>(shown) / 1000), F1(static_cast<double>(longest) / 1000)}))
+        << line;
+  }
+}
+
+TEST(JobSheet, AShortLastStretchIsLaidWithThePointBeforeIt) {
+  // Along the example's path, each bin of the profile laid half P1 half P2, 60 pulses; of the
+  // last three, the first got only the pumps' last two pulses, both P2's, and nothing after them.
+  Simulation simulation;
+  simulation.openProject(kExample);
+  const PathModel& path = simulation.session().path();
+  JobTick tick{.pulsesPerLitreP1 = 220, .pulsesPerLitreP2 = 220};
+  JobRecord record;
+  record.restart(path, tick);
+  const std::vector<RecordedStretch> bins = record.profile();
+  for (const RecordedStretch& bin : bins) {
+    tick.milliseconds += 100;
+    tick.distance = tick.anticipatedDistance = (bin.from + bin.to) / 2;
+    const std::size_t left = static_cast<std::size_t>(&bins.back() - &bin);
+    tick.pulsesP1 += left < 3 ? 0 : 30;
+    tick.pulsesP2 += left < 3 ? (left == 2 ? 2 : 0) : 30;
+    record.record(tick, path);
+  }
+  ASSERT_EQ(record.profile()[bins.size() - 3].pulsesP2, 2);
+
+  const std::vector<QPolygonF> laid = laidProportionSeries(record);
+  ASSERT_EQ(laid.size(), 1u);
+  ASSERT_GT(laid[0].size(), 300);
+  for (const QPointF& point : laid[0]) EXPECT_NEAR(point.y(), 50, 3) << point.x() << " m";
+  EXPECT_GT(laid[0].back().x(), bins[bins.size() - 12].from) << "the line goes on to the last paint laid";
+  EXPECT_LT(laid[0].back().x(), bins[bins.size() - 2].from) << "and not over what was not laid";
 }
 
 TEST(JobSheet, AFailedWriteLeavesTheOldFileAsItWas) {
