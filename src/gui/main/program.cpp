@@ -1,7 +1,7 @@
 #include "gui/main/program.h"
 
-#include <utility>
 #include <QCoreApplication>
+#include <utility>
 
 #include "core/common/text_file.h"
 #include "core/session/session.h"
