@@ -61,13 +61,15 @@ TEST(AttachedMachine, TheCountedDistanceFollowsTheRollerAtItsSpeed) {
   EXPECT_NEAR(desk.session.state().Distance - from, 5, 0.1);
   EXPECT_NEAR(desk.session.state().Distance, desk.machine().trueDistance(), 0.05);
 
-  // A new speed: the machine is set up again, fills its hose and paints at 20 m/min.
+  // A new speed, the roller back at the start: the machine is set up again, fills its hose and
+  // paints at 20 m/min.
+  desk.session.hoseFullButton();
   desk.attached.setConfig(config(20));
   desk.run(fillingSeconds(20));
   from = desk.machine().trueDistance();
   ASSERT_GT(from, 0);
-  desk.run(30);
-  EXPECT_NEAR(desk.machine().trueDistance() - from, 10, 0.01);
+  desk.run(21);
+  EXPECT_NEAR(desk.machine().trueDistance() - from, 7, 0.01);
 }
 
 TEST(AttachedMachine, StopHoldsTheRollerPumpsAndPins) {
@@ -173,6 +175,42 @@ TEST(AttachedMachine, RollerBackAtStartKeepsTheHoseFull) {
   desk.run(3);
   EXPECT_EQ(desk.machine().hoseLitres(), hose);
   EXPECT_NEAR(desk.machine().trueDistance(), 0.5, 0.01);  // painting again at once
+}
+
+TEST(AttachedMachine, TheRollerStopsAtThePlansEnd) {
+  // The whole example at 10 m/min: the roller stops with the wall painted, the count at 14 m.
+  Desk desk;
+  desk.start();
+  desk.run(100);  // 18 s filling the hose, then 84 s along the wall
+  EXPECT_FALSE(desk.attached.atPathEnd());
+  desk.run(5);
+  EXPECT_TRUE(desk.attached.atPathEnd());
+  EXPECT_NEAR(desk.session.state().Distance, 14, 0.05);
+
+  // "->|<-", then a new speed 3 m into the next wall: the machine is set up again from the
+  // wall's start with its hose empty while the count goes on from 3 m. It stops when the count
+  // reaches the plan's end, pumps and all, however much of its own wall it has laid.
+  desk.session.hoseFullButton();
+  desk.attached.rollerBackAtStart();
+  EXPECT_FALSE(desk.attached.atPathEnd());
+  desk.run(18);
+  ASSERT_NEAR(desk.session.state().Distance, 3, 0.1);
+  desk.attached.setConfig(config(20));
+  desk.run(50);
+  EXPECT_TRUE(desk.attached.atPathEnd());
+  EXPECT_LT(desk.machine().trueDistance(), 13);
+  const double counted = desk.session.state().Distance, p1 = desk.machine().litresP1();
+  EXPECT_NEAR(counted, 14, 0.05);
+  desk.run(20);
+  EXPECT_EQ(desk.session.state().Distance, counted);
+  EXPECT_EQ(desk.machine().litresP1(), p1);
+
+  // Back at the start, the roller paints again.
+  desk.session.hoseFullButton();
+  desk.attached.rollerBackAtStart();
+  desk.run(3);
+  EXPECT_FALSE(desk.attached.atPathEnd());
+  EXPECT_GT(desk.session.state().Distance, 0.5);
 }
 
 TEST(AttachedMachine, NoWallOrNoClockStopsTheMachineNotTheTicks) {

@@ -225,7 +225,7 @@ TEST(SurfaceEditor, RowsAreWrittenInsertedAndRemovedAsInThePlanWindow) {
 
   // "Suppression" (no area) leaves the table as it was.
   const auto surfaces = run.simulation.session().plan().surfaceCount();
-  run.act({"surface-ok=2:0:3", "surface-ok=5:abc:3", "surface-insert=1:2%2C5:3"});
+  run.act({"surface-ok=2:0:3", "surface-ok=5:abc:3", "surface-insert=1:2%2C5%2C1:3"});
   EXPECT_EQ(run.simulation.session().plan().surfaceCount(), surfaces);
   EXPECT_EQ(run.saved(dir, ".spv"), plan);
 
@@ -305,9 +305,9 @@ TEST(SettingsEntries, PanelsSpinsAndPresetAsInTheSettingsWindow) {
   EXPECT_EQ(panelText(settings, SettingsPanel::EditM2Litre), "7.14");
   EXPECT_EQ(panelText(settings, SettingsPanel::EditMicron), "1.4");
 
-  // A comma is refused by the entry: nothing changes and nothing is printed.
+  // A text that is no number is refused by the entry: nothing changes and nothing is printed.
   const std::string delay = panelText(settings, SettingsPanel::EditRetard);
-  EXPECT_EQ(run.act({"panel=EditRetard:2%2C5", "panel=EditRetard:"}), "");
+  EXPECT_EQ(run.act({"panel=EditRetard:2%2C5%2C1", "panel=EditRetard:"}), "");
   EXPECT_EQ(panelText(settings, SettingsPanel::EditRetard), delay);
 
   run.act({"panel=PConsigne:300", "spin=SpinEditRoul:300", "spin=SpinEditP1trl:180", "spin=SpinEditP2trl:x"});
@@ -335,7 +335,7 @@ TEST(CorrectionEntries, ParameterPanelsTakeWhatTheirDialogTakes) {
   EXPECT_EQ(figures.PCorrectMax, "0.5");
   EXPECT_EQ(figures.PCorrectMaxPct, "8");
   EXPECT_EQ(figures.PCorrectMin, "0.0");   // beyond 1: refused without a word
-  EXPECT_EQ(figures.CorrectPStop, "5");    // the comma refused: as it was
+  EXPECT_EQ(figures.CorrectPStop, "2.5");  // a comma as the decimal separator
 }
 
 TEST(InitialConditions, HoseStateStartProportionAndAnticipationAsThePlanWindowSetsThem) {

@@ -4,7 +4,9 @@
 // store in the value's display form.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace chromaflow {
 
@@ -28,9 +30,18 @@ struct EntryOutcome {
 // from a file, is refused rather than carried (a setting's text is read again at every tick).
 inline constexpr std::size_t kLongestValueText = 64;
 
-// The typed text as a finite 32-bit real, the way the entry dialog reads it: a point as
-// separator, blanks allowed before the number but not after it, the whole text a number.
+// A typed number with a comma for its decimal separator, as the operator's French keyboard
+// gives it, rewritten with a point: "7,5" gives "7.5". A text without a comma comes back as it
+// is; one whose comma cannot be a decimal separator (a second comma, or a point as well) gives
+// nothing. Only for what is typed: the files keep the point.
+std::optional<std::string> withDecimalPoint(std::string_view typed);
+
+// The typed text as a finite 32-bit real, the way the entry dialog reads it: a point or a comma
+// as separator, blanks allowed before the number but not after it, the whole text a number.
 // Nothing otherwise, nor for a text longer than kLongestValueText.
 bool readEntryValue(const std::string& typed, float& value);
+
+// A value as the program stores it and its files write it: the same, with a point only.
+bool readStoredValue(const std::string& text, float& value);
 
 }  // namespace chromaflow

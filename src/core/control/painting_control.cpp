@@ -330,6 +330,8 @@ void PaintingControl::hoseFullButton() {
   state_.Distance = 0;
   state_.PaintedArea = 0;
   DosingUpdate();
+  // A new run: the pumps' deviations of the last one must not steer this one's mix.
+  ResetCorrection();
 }
 
 bool PaintingControl::canEnterPumpLitres(Pump pump) const {

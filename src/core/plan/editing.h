@@ -26,9 +26,9 @@ struct EditorOutcome {
   static EditorOutcome stay(std::vector<std::string> warnings) { return {false, std::move(warnings)}; }
 };
 
-// A height, length or distance typed in an edit field: the number alone, a point as decimal
-// separator, blanks before it allowed and none after; a value beyond what a 32-bit real holds
-// is no number either.
+// A height, length or distance typed in an edit field: the number alone, a point or a comma as
+// decimal separator, blanks before it allowed and none after; a value beyond what a 32-bit real
+// holds is no number either.
 std::optional<float> typedMetres(std::string_view text);
 
 }  // namespace chromaflow

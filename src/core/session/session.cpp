@@ -301,7 +301,7 @@ void Session::hoseFullButton() {
     jobs_.end(record_, verdictTolerance_, [this] { return jobDescription(); });
     restartRecord();
     note(Changed::Job);
-    note(Changed::Figures);
+    note(Changed::Figures | Changed::Alarms);
   });
 }
 

@@ -6,7 +6,7 @@ namespace chromaflow {
 
 float settingValue(const std::string& text) {
   float single = 0;
-  return readEntryValue(text, single) ? single : 0.0f;
+  return readStoredValue(text, single) ? single : 0.0f;
 }
 
 int clampRollerPulses(long long pulses) {

@@ -259,7 +259,7 @@ void MainWindow::onChanged(const Change& change) {
   if (change.has(Changed::Figures) || change.has(Changed::Settings) || change.has(Changed::SurfaceRows) ||
       change.has(Changed::ProportionRows) || change.has(Changed::HoseConditions))
     showFigures();
-  if (change.has(Changed::Port)) showPort();
+  if (change.has(Changed::Port) || (change.has(Changed::Figures) && machineAtPathEnd() != shownAtPathEnd_)) showPort();
   if (change.has(Changed::Job)) showJob();
   if (change.has(Changed::DocumentNames)) showNames();
   if (change.has(Changed::HoseConditions)) showHoseConditions();
@@ -345,7 +345,10 @@ void MainWindow::showPort() {
   Ui::FVelmora& f = *ui_;
   const ParallelPortKind kind = session_.selectedPort();
   (kind == ParallelPortKind::Prn ? f.MIPrn : kind == ParallelPortKind::Lpt1 ? f.MILpt1 : f.MILpt2)->setChecked(true);
-  const QString summary = qtText(drivingSummary(session_));
+  // The simulated roller stopped at the end of the path says so first: the panel shows the
+  // start of a long line.
+  shownAtPathEnd_ = machineAtPathEnd();
+  const QString summary = qtText((shownAtPathEnd_ ? "Fin du parcours — " : "") + drivingSummary(session_));
   portPanel_->setText(summary);
   portPanel_->setToolTip(summary);
   // The simulated machine can be set up only while it is what the program drives.
@@ -397,6 +400,11 @@ void MainWindow::hoseFull() {
   session_.hoseFullButton();
   // On the simulated machine the operator has set the roller back at the start, hose full.
   if (sim::AttachedMachine* machine = machine_ ? machine_() : nullptr) machine->rollerBackAtStart();
+}
+
+bool MainWindow::machineAtPathEnd() const {
+  const sim::AttachedMachine* machine = machine_ ? machine_() : nullptr;
+  return machine && machine->atPathEnd();
 }
 
 void MainWindow::showJob() {

@@ -137,6 +137,7 @@ class MainWindow : public QMainWindow {
   void showAbout();
   void editSimulatedMachine();
   void hoseFull();
+  bool machineAtPathEnd() const;  // the simulated roller stands at the end of the path
 
   Session& session_;
   MachineAccess machine_;
@@ -160,6 +161,7 @@ class MainWindow : public QMainWindow {
   StandardDialogsLanguage dialogsLanguage_;
   PrintConfirmation confirmPrint_;
   bool shownOnce_ = false;
+  bool shownAtPathEnd_ = false;  // the port panel says the simulated roller's path is done
   bool fitPending_ = false;
   // What the bars and the gauge show, so that a tick that moved none of them redraws none.
   struct ShownBars {

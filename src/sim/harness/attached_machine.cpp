@@ -101,9 +101,17 @@ void AttachedMachine::setConfig(MachineConfig config) {
 void AttachedMachine::rollerBackAtStart() {
   const auto backAtStart = [this] {
     if (machine_) machine_->startNewWall();
+    machineFinished_ = machine_ && machine_->finished();
   };
   onMachineThread(backAtStart);
 }
+
+bool AttachedMachine::countedAtPlanEnd() const {
+  const std::vector<float>& ends = session_.path().tables().CL;
+  return !ends.empty() && session_.state().Distance >= ends.back();
+}
+
+bool AttachedMachine::atPathEnd() const { return machineFinished_ || countedAtPlanEnd(); }
 
 void AttachedMachine::beforeTick() {
   std::int64_t now = 0;
@@ -130,13 +138,16 @@ void AttachedMachine::beforeTick() {
     onMachineThread([&] {
       std::swap(machine_, *next);
       builtAt_ = builtAt;
+      machineFinished_ = machine_ && machine_->finished();
     });
   }
+  // Once the count reaches the plan's end the roller stops there, as the operator sees it.
+  const bool painting = session_.state().Running && !countedAtPlanEnd();
   if (!live_) {
-    advance(now, session_.state().Running);
+    advance(now, painting);
     return;
   }
-  painting_ = session_.state().Running;
+  painting_ = painting;
 }
 
 void AttachedMachine::onMachineThread(const std::function<void()>& operation) {
@@ -151,6 +162,7 @@ void AttachedMachine::advance(std::int64_t now, bool painting) {
   // be set up or moved stands still, and the card's pins stay as they are.
   try {
     if (machine_) machine_->advanceTo(now - builtAt_, painting);
+    machineFinished_ = machine_ && machine_->finished();
   } catch (...) {
     standStill();
   }
@@ -158,6 +170,7 @@ void AttachedMachine::advance(std::int64_t now, bool painting) {
 
 void AttachedMachine::standStill() {
   machine_.reset();
+  machineFinished_ = false;
   stoodStill_ = true;
 }
 

@@ -44,6 +44,14 @@ class AttachedMachine {
   // "->|<-": the operator has put the roller back at the start of the wall, hose full.
   void rollerBackAtStart();
 
+  // The roller has come to the end of the path and stands there, its pumps stopped: the
+  // machine has painted its whole wall, or the program counts it at the plan's end. The two
+  // part when the machine was set up again from the start of the wall while the count went on,
+  // or the operator set the distance; the roller stops at whichever end comes first, as the
+  // headless run does. Pulses a real card gives past the end are still counted: only the
+  // simulated roller is stopped. Read on the window's thread.
+  bool atPathEnd() const;
+
   // Nothing before the first tick with something to paint. While live, read it only from an
   // operation run on the acquisition thread.
   const PaintMachine* machine() const { return machine_.get(); }
@@ -57,6 +65,7 @@ class AttachedMachine {
   void onMachineThread(const std::function<void()>& operation);
   void advance(std::int64_t now, bool painting);
   void standStill();  // no machine until the documents or the configuration change
+  bool countedAtPlanEnd() const;  // the session's distance at or past the plan's end
 
   Session& session_;
   SimulatedK8000& card_;
@@ -70,7 +79,8 @@ class AttachedMachine {
   std::atomic<bool> stoodStill_ = false;   // the machine was dropped there since it was built
   std::int64_t builtAt_ = 0;        // program clock when the machine's own time was 0
   InputAcquisition* live_ = nullptr;  // the thread the machine moves on, while there is one
-  std::atomic<bool> painting_ = false;  // "Start", as the last tick saw it
+  std::atomic<bool> painting_ = false;  // "Start", as the last tick saw it, short of the plan's end
+  std::atomic<bool> machineFinished_ = false;  // the machine has painted its whole wall
   std::vector<Subscription> wiring_;
 };
 

@@ -117,7 +117,6 @@ void Simulation::startMachine(MachineConfig config) {
 void Simulation::startNextWall() {
   if (machine_) machine_->startNewWall();
   session_.hoseFullButton();
-  session_.resetCorrection();
 }
 
 void Simulation::afterReadingCycle() {

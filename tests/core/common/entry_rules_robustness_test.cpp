@@ -18,9 +18,14 @@ namespace {
 
 using Kind = EntryOutcome::Kind;
 
-// The typed text as a number, read independently: a plain decimal number with a point and an
-// optional exponent, blanks before it (not after), finite in 32 bits.
-std::optional<float> reference(const std::string& text) {
+// The typed text as a number, read independently: a plain decimal number with a point (or a
+// comma in its place) and an optional exponent, blanks before it (not after), finite in 32 bits.
+std::optional<float> reference(std::string text) {
+  if (const auto comma = text.find(','); comma != std::string::npos) {
+    if (text.find_first_of(",.", comma + 1) != std::string::npos || text.rfind('.', comma) != std::string::npos)
+      return std::nullopt;
+    text[comma] = '.';
+  }
   for (char c : text)
     if (!std::isdigit(static_cast<unsigned char>(c)) && std::string(" +-.eE").find(c) == std::string::npos)
       return std::nullopt;
@@ -53,7 +58,7 @@ constexpr float kHuge = std::numeric_limits<float>::max();
 
 std::vector<std::string> inputsAround(std::initializer_list<double> bounds) {
   std::vector<std::string> inputs = {
-      "", " ", "+", "-", ".", "e", "1,5", "1.5.", "5 x", "0x10", "$10", "1_0", "nan", "NaN", "-nan", "inf",
+      "", " ", "+", "-", ".", "e", "1,5", ",", ",5", "-0,5", "1,5e1", "7,5,1", "7.5,1", "1.5.", "5 x", "0x10", "$10", "1_0", "nan", "NaN", "-nan", "inf",
       "+inf", "-inf", "Infinity", "INF", "1e39", "-1e39", "1e400", "1e-50", "3.4e38", "-3.4e38", "0", "-0",
       "+0", " 1 ", " 1", "1 ", "+2.5", "1E1", "2.5e-1"};
   for (double written : bounds) {
@@ -77,6 +82,16 @@ void check(const std::string& rule, const Range& range, const std::string& typed
   if (!outcome.refused()) {
     EXPECT_TRUE(reference(outcome.stored)) << rule << " stored '" << outcome.stored << "'";
   }
+}
+
+TEST(EntryRules, ACommaIsADecimalSeparatorInWhatIsTypedOnly) {
+  float value = 0;
+  EXPECT_TRUE(readEntryValue("7,5", value));
+  EXPECT_EQ(value, 7.5f);
+  for (const char* typed : {"7,5,1", "7.5,1", ",", "7,5 "}) EXPECT_FALSE(readEntryValue(typed, value)) << typed;
+  // What the program keeps and its files write has a point: a comma there is no number.
+  EXPECT_FALSE(readStoredValue("7,5", value));
+  EXPECT_EQ(settingValue("7,5"), 0);
 }
 
 TEST(EntryRules, SettingsPanelsAndSpinFields) {

@@ -192,7 +192,7 @@ TEST_F(Dosing, PumpCalibrationFromTheLitresReallyPumped) {
   EXPECT_FALSE(control.canEnterPumpLitres(Pump::P2));
   EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P2, "5").refused());
   EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "-1").refused());
-  EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "5,5").refused());
+  EXPECT_TRUE(rig.session.enterPumpLitres(Pump::P1, "5,5,1").refused());
   EXPECT_EQ(rig.session.enterPumpLitres(Pump::P1, "4").stored, "4.0");
   EXPECT_EQ(rig.session.settings().settings().P1trl, 275);
   EXPECT_EQ(main.P1trl, "275");

@@ -104,5 +104,21 @@ TEST_F(Monitoring, AStoppedPumpIsNotCalledSlow) {
   EXPECT_EQ(f.StartTrRoul, rig.control.main().TrRoul);
 }
 
+TEST_F(Monitoring, ANewRunFromTheStartOfThePathStartsWithoutCorrection) {
+  // A run whose P1 fell short builds up a correction against it.
+  paint(500, 0.308 * 0.5, 0.308);
+  EXPECT_EQ(f.Correction, "-5.0");
+  // "->|<-": the hose full, back to the start. The next wall painted on plan is not steered by
+  // the last one's deviations.
+  rig.session.hoseFullButton();
+  EXPECT_EQ(f.Correction, "0");
+  EXPECT_EQ(f.LitresP1, "0.00");
+  EXPECT_EQ(f.LDistanceStart, "0.00");
+  paint(100, 0.308, 0.308);
+  EXPECT_EQ(f.Correction, "0.0");
+  EXPECT_EQ(rig.control.main().Correction, "0.0");
+  for (bool raised : f.alarms) EXPECT_FALSE(raised);
+}
+
 }  // namespace
 }  // namespace chromaflow

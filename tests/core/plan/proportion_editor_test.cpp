@@ -68,7 +68,7 @@ TEST_F(ProportionEditorFixture, ADistanceAlreadyUsedWarnsAndChangesNothing) {
 }
 
 TEST_F(ProportionEditorFixture, ADistanceThatIsNoNumberWarns) {
-  for (const char* typed : {"", "7,5", "7.5 "}) {
+  for (const char* typed : {"", "7,5,1", "7.5 "}) {
     open(4, typed);
     const EditorOutcome outcome = editor.ok();
     EXPECT_FALSE(outcome.closes) << typed;

@@ -25,7 +25,8 @@ struct SurfaceEditorFixture : ::testing::Test {
 
 TEST_F(SurfaceEditorFixture, AreaCheck) {
   struct Case { const char* height; const char* length; const char* surface; };
-  for (const Case c : {Case{"2", "3", "6.00"}, Case{" 2", "3", "6.00"}, Case{"2,5", "3", "Suppression"},
+  for (const Case c : {Case{"2", "3", "6.00"}, Case{" 2", "3", "6.00"}, Case{"2,5", "3", "7.50"},
+                       Case{"2,5,1", "3", "Suppression"}, Case{"2.5,1", "3", "Suppression"}, Case{",", "3", "Suppression"},
                        Case{"2 ", "3", "Suppression"}, Case{"", "3", "Suppression"}, Case{"0", "3", "Suppression"},
                        Case{"2", "0", "Suppression"}, Case{"2", "-3", "Suppression"}, Case{"1e39", "1", "Suppression"}}) {
     open(4, c.height, c.length);
@@ -41,7 +42,7 @@ TEST_F(SurfaceEditorFixture, ActivationAndLeavingAField) {
   EXPECT_EQ(editor.hauteur(), "");
   EXPECT_EQ(editor.surface(), "Suppression");
 
-  open(4, "2,5", "3");
+  open(4, "2,5,1", "3");
   editor.leaveHauteur();
   EXPECT_EQ(editor.hauteur(), "");
   EXPECT_EQ(editor.surface(), "Suppression");
@@ -72,7 +73,7 @@ TEST_F(SurfaceEditorFixture, OkReplacesTheRowAddsOnThePlusRowAndIgnoresSuppressi
   ASSERT_EQ(plan.surfaceCount(), 4);
   EXPECT_EQ(plan.surfaceRow(4)[5], "20.00");
 
-  open(1, "2,5");
+  open(1, "2,5,1");
   EXPECT_TRUE(editor.ok().closes);
   EXPECT_EQ(plan.surfaceRow(1)[1], "2.00");
   EXPECT_EQ(plan.surfaceCount(), 4);

@@ -200,7 +200,8 @@ TEST(SettingsEntry, PanelRulesRefuseAcceptOrTakeTheBound) {
   const Case cases[] = {
       {SettingsPanel::EditRetard, "0", K::Accepted, "0.00"},
       {SettingsPanel::EditRetard, "-0.01", K::Refused, ""},
-      {SettingsPanel::EditFiltre, "2,5", K::Refused, ""},
+      {SettingsPanel::EditFiltre, "2,5", K::Accepted, "2.50"},
+      {SettingsPanel::EditFiltre, "2,5,1", K::Refused, ""},
       {SettingsPanel::EditLitreM2, "0", K::Refused, ""},
       {SettingsPanel::EditLitreM2, "0.145", K::Accepted, "0.14"},
       {SettingsPanel::EditM2Litre, "7", K::Accepted, "0.14"},

@@ -60,6 +60,27 @@ TEST(InsertValueDialog, StartsOnOkWithoutCloseBoxAndReturnsWhatWasConfirmed) {
   EXPECT_EQ(prefilled, "0.1");
 }
 
+TEST(InsertValueDialog, TheDistanceTypedWithADecimalCommaIsTaken) {
+  // The main window's "Distance" panel asks through the real dialog; the operator types "7,5".
+  ProgramRig rig;
+  rig.openExample();
+  InsertValueDialog values;
+  DialogAsker asker(&rig.window, values);
+  rig.session.setAsker(&asker);
+  auto* edit = values.findChild<QLineEdit*>(QStringLiteral("EditValue"));
+  ASSERT_NE(edit, nullptr);
+  whenShown(values, [&] {
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("7,5"));
+    QTest::mouseClick(values.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+  });
+  auto* distance = rig.find<QWidget>("Distance");
+  QTest::mouseClick(distance, Qt::LeftButton, Qt::NoModifier, distance->rect().center());
+  rig.session.setAsker(&rig.asker);
+  EXPECT_FLOAT_EQ(rig.session.state().Distance, 7.5f);
+  EXPECT_EQ(rig.text("Distance"), "7.50");
+}
+
 TEST(InsertValueDialog, EscapeCancels) {
   InsertValueDialog dialog;
   whenShown(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });

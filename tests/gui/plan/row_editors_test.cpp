@@ -134,8 +134,12 @@ TEST_F(RowEditorsTest, LeavingASurfaceFieldRewritesItInTwoDecimals) {
   EXPECT_EQ(text(surfaces, "Longueur"), "3.00");
   EXPECT_EQ(panel(surfaces, "Surface")->text(), "6.00");
 
-  // A comma is no decimal separator: the field is emptied.
+  // A comma is a decimal separator too; a text that is no number empties the field.
   type(surfaces, "Hauteur", "2,5");
+  tabOut(surfaces, "Hauteur");
+  EXPECT_EQ(text(surfaces, "Hauteur"), "2.50");
+  EXPECT_EQ(panel(surfaces, "Surface")->text(), "7.50");
+  type(surfaces, "Hauteur", "2,5,1");
   tabOut(surfaces, "Hauteur");
   EXPECT_EQ(text(surfaces, "Hauteur"), "");
   EXPECT_EQ(panel(surfaces, "Surface")->text(), "Suppression");

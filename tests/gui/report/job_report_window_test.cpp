@@ -59,10 +59,11 @@ struct JobReportTest : ::testing::Test {
     rig.find<QRadioButton>("RBStart")->click();
     QTest::mouseClick(rig.find<QPushButton>("BPistolet"), Qt::LeftButton);
   }
-  // Paints the whole wall, then stops: the record no longer moves, the window has caught up.
+  // Paints the whole path, then stops: the record no longer moves, the window has caught up.
   void paintTheWall() {
-    for (int i = 0; i < 60 && !(machine() && machine()->finished()); ++i) rig.run(2'000);
-    ASSERT_TRUE(machine() && machine()->finished());
+    const auto atEnd = [this] { return rig.program.machine() && rig.program.machine()->atPathEnd(); };
+    for (int i = 0; i < 60 && !atEnd(); ++i) rig.run(2'000);
+    ASSERT_TRUE(atEnd());
     rig.find<QRadioButton>("RBStop")->click();
     rig.run(JobReportWindow::kRefreshMilliseconds * 2);
   }

@@ -144,7 +144,7 @@ TEST_F(SettingsWindowTest, ValuePanelsAskAndKeepOnlyWhatTheRulesAccept) {
   EXPECT_EQ(text("Debit"), "2.50");
   EXPECT_EQ(text("EditMaxDebit"), "5.00");  // raised to twice the thickness
 
-  enter("EditRetard", "2,5");  // a comma: not a number, the setting stays, without a word
+  enter("EditRetard", "2,5,1");  // not a number: the setting stays, without a word
   EXPECT_EQ(text("EditRetard"), "1.00");
   enter("EditRetard", std::nullopt);  // "Annuler"
   EXPECT_EQ(text("EditRetard"), "1.00");
