@@ -36,7 +36,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
       },
       setup_.ports);
   session_ = std::make_unique<Session>(
-      SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition});
+      SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition, {}, setup_.holdProjectsOpen});
 
   // The windows in their order: the main window first, closing it ends the program.
   main_ = std::make_unique<MainWindow>(*session_, [this] { return machine(); });

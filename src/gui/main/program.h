@@ -59,6 +59,9 @@ struct ProgramSetup {
   // no job is kept.
   ProgramHistory* history = nullptr;
   std::string historyPlaceFile{};
+  // The operator's program: the projects it opens are held open, so that a second program
+  // opening one of them says so (SessionSetup::holdProjectsOpen).
+  bool holdProjectsOpen = false;
 };
 
 class Program {
