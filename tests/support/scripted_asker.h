@@ -21,6 +21,9 @@ class ScriptedAsker : public Asker {
   std::vector<std::pair<std::string, std::string>> valueQuestions;  // caption, pre-filled text
   std::deque<SaveChoice> saveChoices;
   std::deque<bool> confirmations;
+  // The answers to "NOM a été modifié par un autre programme..." (none left: "Annuler").
+  std::deque<ChangedFileChoice> changedFileChoices;
+  std::vector<std::string> changedFileAsked;
   std::vector<std::string> saveChangesAsked;  // the document's name, as the question says it
   std::vector<std::string> confirmAsked;
   std::vector<std::string> warnings, errors;
@@ -50,6 +53,11 @@ class ScriptedAsker : public Asker {
     return take(confirmations, false);
   }
   void explainBeforeAsking(const std::string& text) override { met.push_back("explained: " + text); }
+  ChangedFileChoice askOverwriteChanged(const std::string& question) override {
+    changedFileAsked.push_back(question);
+    met.push_back("changed: " + question);
+    return take(changedFileChoices, ChangedFileChoice::Cancel);
+  }
   void warn(const std::string& text) override { warnings.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
 

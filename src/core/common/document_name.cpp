@@ -72,7 +72,13 @@ DocumentName::DocumentName(DocumentKind kind, std::string titlePrefix, std::stri
     : kind_(kind), titlePrefix_(std::move(titlePrefix)), current_(std::move(startName)),
       title_(std::move(startTitle)), titleWithDirectory_(titleWithDirectory) {}
 
+std::string changedOnDiskQuestion(const std::string& shownName) {
+  return shownName + " a été modifié par un autre programme depuis son ouverture : l'écraser, l'enregistrer sous un "
+                     "autre nom, ou annuler ?";
+}
+
 void DocumentName::set(const std::string& name) {
+  if (name != current_) onDisk_ = {};
   current_ = name;
   title_ = titlePrefix_ + (titleWithDirectory_ ? name : nameWithoutDirectory(name));
 }

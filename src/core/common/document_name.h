@@ -6,12 +6,22 @@
 #include <optional>
 #include <string>
 
+#include "core/common/file_stamp.h"
+
 namespace chromaflow {
 
 // The files the operator is asked for: the four documents, the surface view saved as a bitmap
 // and the user manual looked for when it is not in the current folder.
 // The job record's exports are the last two: a CSV table and a PDF job sheet.
 enum class DocumentKind { Settings, Plan, Colours, Project, Bitmap, Manual, RecordCsv, JobSheet };
+
+// The operator's answer to "NOM a été modifié par un autre programme depuis son ouverture :
+// l'écraser, l'enregistrer sous un autre nom, ou annuler ?".
+enum class ChangedFileChoice {
+  Overwrite,  // "Écraser": the save goes on and replaces what the other program wrote
+  SaveAs,     // "Enregistrer sous...": the save dialog is shown, the other program's files stay
+  Cancel,     // "Annuler": nothing is written
+};
 
 class NameAsker {
  public:
@@ -22,6 +32,21 @@ class NameAsker {
   // Why the open dialog that follows is shown (a project's file that is not where it should be);
   // the operator reads it before choosing.
   virtual void explainBeforeAsking(const std::string& text) { (void)text; }
+  // A save is about to replace files that another program changed since this one read or wrote
+  // them: `question` names them and offers the three choices.
+  virtual ChangedFileChoice askOverwriteChanged(const std::string& question) = 0;
+};
+
+// The question asked before a save replaces files another program changed: `shownName` is the
+// document's or project's name as its title shows it.
+std::string changedOnDiskQuestion(const std::string& shownName);
+
+// How much of the last file read a document could take: its lines, and how many of them it
+// understood (a heading, a known key, a row it kept). None of a file's lines taken is a file that
+// is not of that document at all (random bytes, another kind of file).
+struct LinesTaken {
+  std::size_t lines = 0;
+  std::size_t taken = 0;
 };
 
 // "C:/jobs/wall.prv" -> "wall.prv": the name without its directory.
@@ -47,8 +72,13 @@ class DocumentName {
   // The name as the title shows it, without its directory ("wall.prv", or the start name
   // "Noname1.sev" of a document never opened nor saved): how the operator knows the document.
   std::string shownName() const { return nameWithoutDirectory(title_.substr(titlePrefix_.size())); }
-  // The name becomes current and the title follows it.
+  // The name becomes current and the title follows it. Another name than the current one
+  // forgets what the file held.
   void set(const std::string& name);
+
+  // What the current name's file held when this program last read or wrote it.
+  const FileStamp& onDisk() const { return onDisk_; }
+  void setOnDisk(const FileStamp& stamp) { onDisk_ = stamp; }
 
   // The file an Open reads: the current name, or the one the operator picks when `ask`.
   // Nothing when the operator cancels or no such file exists.
@@ -64,6 +94,7 @@ class DocumentName {
   std::string current_;
   std::string title_;
   bool titleWithDirectory_;
+  FileStamp onDisk_;
 };
 
 }  // namespace chromaflow

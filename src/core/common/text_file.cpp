@@ -257,6 +257,7 @@ TextFileContents readTextFile(const std::string& path) {
     if (got == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
+  contents.stamp = stampOfOpenFile(fd, bytes);
   ::close(fd);
   contents.lines = linesOfBytes(bytes);
   return contents;
@@ -555,10 +556,12 @@ OutputKind classifyOutput(const std::string& path, std::string& why) {
   return OutputKind::Refused;
 }
 
-void writeTextFile(const std::string& path, const std::vector<std::string>& lines) {
+FileStamp writeTextFile(const std::string& path, const std::vector<std::string>& lines) {
   StagedFile file(path);
-  file.write(bytesOfLines(lines));
+  const std::string bytes = bytesOfLines(lines);
+  file.write(bytes);
   file.commit();
+  return stampOfFile(file.path(), bytes);
 }
 
 }  // namespace chromaflow

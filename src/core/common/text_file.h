@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/file_stamp.h"
+
 namespace chromaflow {
 
 // A file that could not be read or written; what() carries the file's name and the system's
@@ -44,6 +46,7 @@ struct TextFileContents {
   std::vector<std::string> lines;     // UTF-8, without their line ends
   std::optional<std::string> error;   // a read that failed part-way: the lines before it are kept
   std::size_t stoppedAt = 0;          // with an error: the bytes read before it
+  FileStamp stamp;                    // the file as read, to tell later whether it changed since
 };
 
 bool fileExists(const std::string& path);
@@ -56,9 +59,9 @@ std::string bytesOfLines(const std::vector<std::string>& lines);
 // Reads the whole file. Throws FileError when it cannot be opened at all.
 TextFileContents readTextFile(const std::string& path);
 
-// Writes the lines, each followed by CR LF, replacing `path` only once all is on disk.
-// Throws FileError, leaving any previous file as it was.
-void writeTextFile(const std::string& path, const std::vector<std::string>& lines);
+// Writes the lines, each followed by CR LF, replacing `path` only once all is on disk, and says
+// what the file then holds. Throws FileError, leaving any previous file as it was.
+FileStamp writeTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Throws FileError naming `path` when a save may not replace it: it exists and is not a
 // regular file (a folder, a device, a pipe), or the operator made it read-only.

@@ -160,11 +160,15 @@ std::vector<std::string> ColourTable::fileLines() const {
 }
 
 void ColourTable::applyFileLines(const std::vector<std::string>& lines) {
+  linesTaken_ = {lines.size(), 0};
   for (const std::string& text : lines) {
     const DecodedLine line = DecodeLine(text);
     if (!inRange(line, 2, 0, 100) || !inRange(line, 4, 0, 255) || !inRange(line, 5, 0, 255) ||
-        !inRange(line, 6, 0, 255))
+        !inRange(line, 6, 0, 255)) {
+      if (line.field(2).text == kHeadings[1]) ++linesTaken_.taken;  // the heading of a table of no rows
       continue;
+    }
+    ++linesTaken_.taken;
     rows_.push_back({*integerOfField(line.field(2).text), *integerOfField(line.field(4).text),
                      *integerOfField(line.field(5).text), *integerOfField(line.field(6).text)});
   }

@@ -85,6 +85,8 @@ class ColourTable {
   std::vector<std::string> fileLines() const;
   // Adds the rows a colour file's lines hold, then sorts.
   void applyFileLines(const std::vector<std::string>& lines);
+  // Of the last file's lines, how many were the heading or a row taken.
+  const LinesTaken& linesTakenFromFile() const { return linesTaken_; }
 
   // After New and Open: the plan recolours its rows and the main window redraws.
   Signal<> coloursChanged;
@@ -96,6 +98,7 @@ class ColourTable {
   unsigned long long revision_ = 0;
   std::vector<ColourRow> rowsInFile_;
   DocumentName name_;
+  LinesTaken linesTaken_;
 };
 
 }  // namespace chromaflow

@@ -309,6 +309,7 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
   enum class Section { None, Surfaces, Proportions } section = Section::None;
   leftOut_.clear();
   leftOutCount_ = 0;
+  linesTaken_ = {lines.size(), 0};
   // A section's rows have fields after their number; its heading and blank lines are none, and
   // are not said when they are not taken.
   bool row = false;
@@ -325,14 +326,12 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const DecodedLine line = DecodeLine(lines[index]);
     const std::string_view key = line.field(1).text;
-    bool heading = false;
+    bool known = true;  // a heading or an initial condition
     if (line.is(1, 'S')) {
       if (key == "Surf.") {
         section = Section::Surfaces;
-        heading = true;
       } else if (key == "Prop.") {
         section = Section::Proportions;
-        heading = true;
       } else if (key == "Etat tuyau") {
         section = Section::None;
         SelectHoseState(line.field(2).text == "vide" ? HoseState::Empty : HoseState::Full);
@@ -345,9 +344,17 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
       } else if (key == kMixingLeadKey) {
         section = Section::None;
         mixingLead_ = line.field(2).text == "Yes";
+      } else {
+        known = false;
       }
+    } else {
+      known = false;
     }
-    row = !heading && line.count >= 2;
+    if (known) {
+      ++linesTaken_.taken;
+      continue;
+    }
+    row = line.count >= 2;
     if (section == Section::Surfaces) {
       if (!line.is(2, 'R') || !line.is(3, 'R')) {
         leaveOut(index, "la hauteur et la longueur s'écrivent en nombres à décimales");
@@ -359,6 +366,7 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
       else if (surfaceCount() >= kMaxSurfaces) leaveOut(index, "au-delà de la 100e surface");
       else if (!addSurface(surfaceCount() + 1, {height, length}))
         leaveOut(index, "une hauteur ou une longueur de 0.00 à deux décimales, ou un mur plus grand que ce que 32 bits tiennent");
+      else ++linesTaken_.taken;
     } else if (section == Section::Proportions) {
       if (!line.is(2, 'R') || !line.is(3, 'I')) {
         leaveOut(index, "la distance s'écrit en nombre à décimales et la proportion en nombre entier");
@@ -370,7 +378,10 @@ void Plan::applyFileLines(const std::vector<std::string>& lines) {
       if (!(distance >= 0) || !std::isfinite(distance))
         leaveOut(index, "une distance négative ou plus grande que ce que 32 bits tiennent");
       else if (proportion < 0 || proportion > 100) leaveOut(index, "une proportion hors de 0 à 100");
-      else addProportionRow(formatFixed(distance, 2, 6), proportion);
+      else {
+        addProportionRow(formatFixed(distance, 2, 6), proportion);
+        ++linesTaken_.taken;
+      }
     }
   }
   RecomputeSurfaces();

@@ -135,6 +135,8 @@ class Plan {
   static constexpr std::size_t kLeftOutShown = 10;
   const std::vector<std::string>& leftOutFileRows() const { return leftOut_; }
   std::size_t leftOutFileRowCount() const { return leftOutCount_; }
+  // Of the last file's lines, how many were a heading, an initial condition or a row taken.
+  const LinesTaken& linesTakenFromFile() const { return linesTaken_; }
 
  private:
   void changed() { ++revision_; }
@@ -160,6 +162,7 @@ class Plan {
   Edition inFile_;
   std::vector<std::string> leftOut_;
   std::size_t leftOutCount_ = 0;
+  LinesTaken linesTaken_;
 };
 
 }  // namespace chromaflow

@@ -1,5 +1,6 @@
 #include "core/session/project.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/common/document_file.h"
@@ -60,6 +61,8 @@ std::string missingSiblingText(DocumentKind kind, const std::string& expected) {
 }  // namespace
 
 void Project::NewProject() {
+  lock_.release();
+  missingAtOpen_.clear();
   plan_.NewPlan();
   colours_.NewColours();
   settings_.NewSettings();
@@ -91,6 +94,17 @@ void Project::applyFileLines(const std::vector<std::string>& lines) {
 }
 
 namespace {
+
+// A project's file of which nothing could be read: not one of its lines was of that document.
+std::string nothingRead(DocumentKind kind, const LinesTaken& lines) {
+  const std::string skipped = lines.lines == 0   ? std::string("le fichier est vide")
+                              : lines.lines == 1 ? std::string("sa ligne a été laissée de côté")
+                                                 : "ses " + std::to_string(lines.lines) + " lignes ont été laissées de côté";
+  const char* left = kind == DocumentKind::Plan      ? "le plan est vide"
+                     : kind == DocumentKind::Colours ? "la table des couleurs est vide"
+                                                     : "les réglages sont ceux par défaut";
+  return "rien n'a pu en être lu (" + skipped + ") : " + left;
+}
 
 std::string whatFailed(const FileError& error) {
   if (const auto* cut = dynamic_cast<const ReadCutOff*>(&error))
@@ -158,6 +172,13 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
   // ends: the operator has changed nothing of it yet, and a question to save it would only
   // offer to write what was read over what could not be.
   bool read = false;
+  const auto holdOpen = [&] {
+    name_.setOnDisk(reading.onDisk());
+    if (holdOpen_ && lock_.hold(opened))
+      notes_.push_back({DocumentKind::Project, opened,
+                        "déjà ouvert par un autre programme de ce PC : avant d'écraser ce que l'autre aura "
+                        "enregistré entre-temps, l'enregistrement vous le demandera"});
+  };
   try {
     openDocumentFile(reading, false, nullptr, [&](const std::string& path, const std::vector<std::string>& lines) {
       NewProject();
@@ -167,9 +188,13 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
     });
   } catch (const FileError& error) {
     notes_.push_back({DocumentKind::Project, opened, whatFailed(error)});
-    if (read) markSaved();
+    if (read) {
+      holdOpen();
+      markSaved();
+    }
     throw;
   }
+  holdOpen();
 
   const auto noteRefusedSettings = [&] {
     for (const std::string& refused : settings_.refusedFileValues())
@@ -183,25 +208,35 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
                         "et " + std::to_string(more) + " autres lignes laissées de côté"});
   };
   // A sibling that exists is read as it is, under its own name or one differing only in case
-  // (a job copied from Windows); a missing one is asked for.
-  auto openSibling = [&](DocumentKind kind, DocumentName& document, const char* extension, auto open) {
+  // (a job copied from Windows); a missing one is asked for, the dialog starting in the
+  // project's folder on the name it should have. Cancelled, the document keeps the name New
+  // gave it.
+  auto openSibling = [&](DocumentKind kind, DocumentName& document, const char* extension, auto open,
+                         const LinesTaken& taken) {
     const std::string expected = withExtension(opened, extension);
     const auto found = findIgnoringCase(expected);
+    const std::string unnamed = document.current();
     if (found) {
       document.set(*found);
       if (*found != expected)
         notes_.push_back({kind, *found, "ouvert à la place de " + nameWithoutDirectory(expected) +
                                             " (les noms ne diffèrent que par la casse)"});
+    } else {
+      missingAtOpen_.push_back(expected);
+      document.set(expected);
+      if (asker) asker->explainBeforeAsking(missingSiblingText(kind, expected));
     }
-    if (!found && asker) asker->explainBeforeAsking(missingSiblingText(kind, expected));
     try {
       const bool read = open(!found);
+      if (!read) document.set(unnamed);
       if (!found)
         notes_.push_back({kind, expected, read ? "introuvable ; son dialogue d'ouverture a été proposé et " + document.current() + " a été ouvert"
                                                : "introuvable ; son dialogue d'ouverture a été proposé et rien n'a été ouvert"});
+      if (read && taken.taken == 0) notes_.push_back({kind, document.current(), nothingRead(kind, taken)});
       if (read && kind == DocumentKind::Settings) noteRefusedSettings();
       if (read && kind == DocumentKind::Plan) noteLeftOutRows();
     } catch (const FileError& error) {
+      if (document.current() == expected && !found) document.set(unnamed);  // the chosen file could not be opened
       if (!found) notes_.push_back({kind, expected, "introuvable ; son dialogue d'ouverture a été proposé"});
       if (dynamic_cast<const ReadCutOff*>(&error) && kind == DocumentKind::Settings) noteRefusedSettings();
       notes_.push_back({kind, found ? *found : document.current(), whatFailed(error)});
@@ -209,17 +244,36 @@ bool Project::openChosen(const std::string& opened, NameAsker* asker) {
       throw;
     }
   };
-  openSibling(DocumentKind::Colours, colours_.name(), ".cov", [&](bool askName) { return colours_.OpenColours(askName, asker); });
-  openSibling(DocumentKind::Plan, plan_.name(), ".spv", [&](bool askName) { return plan_.OpenPlan(askName, asker); });
-  openSibling(DocumentKind::Settings, settings_.name(), ".sev", [&](bool askName) { return settings_.OpenSettings(askName, asker); });
+  openSibling(DocumentKind::Colours, colours_.name(), ".cov", [&](bool askName) { return colours_.OpenColours(askName, asker); },
+              colours_.linesTakenFromFile());
+  openSibling(DocumentKind::Plan, plan_.name(), ".spv", [&](bool askName) { return plan_.OpenPlan(askName, asker); },
+              plan_.linesTakenFromFile());
+  openSibling(DocumentKind::Settings, settings_.name(), ".sev",
+              [&](bool askName) { return settings_.OpenSettings(askName, asker); }, settings_.linesTakenFromFile());
   redraw();
   settings_.RefreshSettingsViews();
   markSaved();
   return true;
 }
 
+bool Project::changedOnDisk(const std::string& path) const {
+  // Each file against what this program last read of it or wrote to it: through the document
+  // that holds its name (also when opened or saved from its own window since), or as missing at
+  // the open.
+  const auto changed = [this](const DocumentName& document, const std::string& file) {
+    if (document.current() == file && document.onDisk().known) return changedSince(document.onDisk(), file);
+    const bool missing = std::find(missingAtOpen_.begin(), missingAtOpen_.end(), file) != missingAtOpen_.end();
+    return missing && changedSince(absentFile(), file);
+  };
+  return changed(settings_.name(), withExtension(path, ".sev")) || changed(colours_.name(), withExtension(path, ".cov")) ||
+         changed(plan_.name(), withExtension(path, ".spv")) || changed(name_, path);
+}
+
 bool Project::SaveProject(bool ask, NameAsker* asker) {
-  const auto path = name_.chooseForSave(ask, asker);
+  auto path = name_.chooseForSave(ask, asker);
+  if (!path) return false;
+  path = nameAfterAskingAboutChanges(*path, DocumentKind::Project, name_.shownName(), asker,
+                                     [this](const std::string& file) { return changedOnDisk(file); });
   if (!path) return false;
   name_.set(*path);
   const std::string settingsFile = withExtension(*path, ".sev");
@@ -230,10 +284,18 @@ bool Project::SaveProject(bool ask, NameAsker* asker) {
   plan_.name().set(planFile);
 
   // The four files are the job together: they replace the old ones all at once or not at all.
-  writeFilesTogether({{settingsFile, bytesOfLines(settings_.fileLines(settingsFile))},
-                      {coloursFile, bytesOfLines(colours_.fileLines())},
-                      {planFile, bytesOfLines(plan_.fileLines())},
-                      {*path, bytesOfLines(fileLines(*path))}});
+  const std::vector<FileBytes> files{{settingsFile, bytesOfLines(settings_.fileLines(settingsFile))},
+                                     {coloursFile, bytesOfLines(colours_.fileLines())},
+                                     {planFile, bytesOfLines(plan_.fileLines())},
+                                     {*path, bytesOfLines(fileLines(*path))}};
+  writeFilesTogether(files);
+  settings_.name().setOnDisk(stampOfFile(settingsFile, files[0].bytes));
+  colours_.name().setOnDisk(stampOfFile(coloursFile, files[1].bytes));
+  plan_.name().setOnDisk(stampOfFile(planFile, files[2].bytes));
+  name_.setOnDisk(stampOfFile(*path, files[3].bytes));
+  missingAtOpen_.clear();
+  // The project opened is now open under the name it was saved as.
+  if (lock_.held() && !lock_.holds(*path)) lock_.hold(*path);
   settings_.markSaved();
   colours_.markSaved();
   plan_.markSaved();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/common/document_name.h"
+#include "core/common/open_lock.h"
 #include "core/common/signal.h"
 #include "core/plan/colour_table.h"
 #include "core/plan/plan.h"
@@ -50,14 +51,26 @@ class Project {
 
   void NewProject();
   // Reads the project file, then the colour table, the plan and the settings beside it; a
-  // missing sibling is asked for. Throws FileError; what was read before the error stays.
+  // missing sibling is asked for, its dialog starting on the name it should have. Throws
+  // FileError; what was read before the error stays. With holdOpen, from the open on the
+  // project's lock is held (OpenLock), under the name it is saved as, until another project is
+  // made new or opened: the open says when another program of this PC holds it open too.
   bool OpenProject(bool ask, NameAsker* asker);  // false when nothing was opened
+  // The desktop program holds the projects it opens open, so that another program opening one of
+  // them is told (off by default: replays and tools open the same examples side by side).
+  void holdOpen(bool on) { holdOpen_ = on; }
   // The same for a file named without a dialog (the program's command line): a missing file is
   // a FileError.
   bool OpenProjectFile(const std::string& path, NameAsker* asker);
   // Writes the settings, colour, plan and project files together: on any failure (FileError)
-  // the folder keeps the previous job's files exactly, and no file is left half written.
+  // the folder keeps the previous job's files exactly, and no file is left half written. When
+  // another program changed the job's files since this one read or wrote them (or made one that
+  // was missing at the open), the operator first chooses to overwrite them, save under another
+  // name, or write nothing.
   bool SaveProject(bool ask, NameAsker* asker);  // false when nothing was written
+  // Whether the job's files beside `path` were changed by another program since this one read
+  // or wrote them.
+  bool changedOnDisk(const std::string& path) const;
 
   // What the last OpenProject met, in the order met; empty when all went plainly. It is kept
   // when the open stops on an error, so the caller can say which document failed and why.
@@ -98,6 +111,11 @@ class Project {
   } inFiles_;
   DocumentName name_;
   std::vector<DocumentNote> notes_;
+  // The job's files that were missing at its open: one there at the save was made by another
+  // program.
+  std::vector<std::string> missingAtOpen_;
+  bool holdOpen_ = false;
+  OpenLock lock_;
 };
 
 }  // namespace chromaflow

@@ -45,6 +45,7 @@ Session::Session(SessionSetup setup)
       control_(card_, documents_.settings, documents_.plan, documents_.colours,
                {cycleTimer_, acquisition_ ? acquisition_->gunPulseTimer() : pulseTimer_, refreshTimer_}),
       jobs_(setup.timeOfDay ? std::move(setup.timeOfDay) : systemTimeOfDay) {
+  documents_.project.holdOpen(setup.holdProjectsOpen);
   if (acquisition_) {
     card_.setBusOwner(acquisition_.get());
     control_.takeInputsFrom(acquisition_.get());

@@ -50,6 +50,9 @@ struct SessionSetup {
   std::optional<AcquisitionOptions> acquisition{};
   // The time of day for the job history, UTC milliseconds since 1970; nothing: the system's.
   std::function<std::int64_t()> timeOfDay{};
+  // The desktop program: a project opened is held open, and the open says when another program
+  // of this PC holds it open too (Project::holdOpen).
+  bool holdProjectsOpen = false;
 };
 
 class Session {

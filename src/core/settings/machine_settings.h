@@ -30,6 +30,18 @@ struct MachineSettings {
 // sees an infinity.
 float settingValue(const std::string& text);
 
+// The largest volumes of the hose and roller, litres: their capacity (Retard) and their dilution
+// volume (Filtre). The control works with one roller pulse's paint at a time, LitreM2 / PulseM2
+// litres, at least 0.01 / 200 with the thinnest paint and the fastest roller: the hose fills by
+// adding it, the mix in the roller moves by its share of the dilution volume. Against a volume of
+// more than 2^24 such steps a step is lost in the rounding of a 32-bit real: the hose would never
+// be seen full, the mix would never move. Below this bound the hose's paint as painted area and as
+// path length beyond the wall, and the litres of the job, stay far within what 32 bits hold.
+constexpr float kMostHoseLitres = 16777216.0f * 0.01f / 200.0f;  // 838.86 l
+// The thickest paint, litres per m²: the hose's paint is laid over the area of m² per litre as
+// shown with two decimals, which must stay above 0.00 (1 / 100 = 0.01).
+constexpr float kMostLitresPerSquareMetre = 100;
+
 constexpr int kRollerPulsesMin = 1;
 constexpr int kRollerPulsesMax = 200;
 int clampRollerPulses(long long pulses);

@@ -18,15 +18,17 @@ struct FileKey {
   std::string MachineSettings::*text;  // decimal settings, kept as the field's text
   int MachineSettings::*integer;       // integer settings
   bool rollerPulses;                   // taken into 1..200
+  float most = 0;                      // a decimal setting whose use bounds it: the largest value
+  const char* unit = "";               // of that bound
 };
 
 // Lines 2 to 15 of the file, in the order they are written.
 const FileKey kFileKeys[] = {
     {"Pompe P1(trs/l)", 'I', nullptr, &MachineSettings::P1trl, false},
     {"Pompe P2(trs/l)", 'I', nullptr, &MachineSettings::P2trl, false},
-    {"Retard(l)", 'R', &MachineSettings::Retard, nullptr, false},
-    {"Filtre(l)", 'R', &MachineSettings::Filtre, nullptr, false},
-    {"Epaisseur peinture(l/m2)", 'R', &MachineSettings::LitreM2, nullptr, false},
+    {"Retard(l)", 'R', &MachineSettings::Retard, nullptr, false, kMostHoseLitres, "litres"},
+    {"Filtre(l)", 'R', &MachineSettings::Filtre, nullptr, false, kMostHoseLitres, "litres"},
+    {"Epaisseur peinture(l/m2)", 'R', &MachineSettings::LitreM2, nullptr, false, kMostLitresPerSquareMetre, "l/m2"},
     {"Rouleau(Pulses/m2) sec", 'I', nullptr, &MachineSettings::Roul, true},
     {"Limite sur rotation rouleau(l/m2)", 'R', &MachineSettings::MaxDebit, nullptr, false},
     {"Rouleau(Pulses/m2) sélection", 'I', nullptr, &MachineSettings::PulseM2, true},
@@ -91,6 +93,7 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
     return type == 'I' ? "un entier" : type == 'R' ? "un réel" : "un texte";
   };
   refused_.clear();
+  linesTaken_ = {lines.size(), 0};
   for (const std::string& line : lines) {
     const DecodedLine decoded = DecodeLine(line);
     const std::string_view name = decoded.field(1).text;  // compared by length first
@@ -108,6 +111,13 @@ void SettingsDocument::applyFileLines(const std::vector<std::string>& lines) {
                            " au plus) ; le réglage garde sa valeur");
         continue;
       }
+      // A volume or thickness beyond what the path's figures hold is refused as an entry is.
+      if (key.most > 0 && !(std::fabs(*realOfField(value)) <= key.most)) {
+        refused_.push_back(quotedFileLine(line) + " : au-delà de " + F2(key.most) + " " + key.unit +
+                           ", les calculs du chemin n'en tiennent pas plus ; le réglage garde sa valeur");
+        continue;
+      }
+      ++linesTaken_.taken;
       if (key.text) {
         settings_.*key.text = value;
       } else {

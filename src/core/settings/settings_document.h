@@ -80,8 +80,11 @@ class SettingsDocument {
   std::vector<std::string> fileLines(const std::string& fileName) const;
   void applyFileLines(const std::vector<std::string>& lines);
   // The lines of the last file read whose key is known but whose value is of the wrong type
-  // ("Retard(l)=1" holds an integer where a real is written), each with why it was left aside.
+  // ("Retard(l)=1" holds an integer where a real is written), too long, or beyond what the path's
+  // figures hold (a hose of more than kMostHoseLitres), each with why it was left aside.
   const std::vector<std::string>& refusedFileValues() const { return refused_; }
+  // Of the last file's lines, how many set a setting.
+  const LinesTaken& linesTakenFromFile() const { return linesTaken_; }
 
   // P1trl, P2trl or PulseM2 changed: the main window's labels copy them.
   Signal<> mirrorsChanged;
@@ -99,6 +102,7 @@ class SettingsDocument {
   SettingsCharts charts_;
   DocumentName name_;
   std::vector<std::string> refused_;
+  LinesTaken linesTaken_;
 };
 
 }  // namespace chromaflow

@@ -34,6 +34,12 @@ const PanelRow kPanels[] = {
 
 const PanelRow& rowOf(SettingsPanel panel) { return kPanels[static_cast<int>(panel)]; }
 
+// A thickness above the thickest leaves the hose's paint no area: refused in any of its views.
+EntryOutcome thickness(float litresPerSquareMetre) {
+  return litresPerSquareMetre <= kMostLitresPerSquareMetre ? EntryOutcome::accept(F2(litresPerSquareMetre))
+                                                           : EntryOutcome::refuse();
+}
+
 }  // namespace
 
 const char* panelPrompt(SettingsPanel panel) { return rowOf(panel).prompt; }
@@ -52,14 +58,14 @@ EntryOutcome panelRule(SettingsPanel panel, const std::string& typed, const Mach
   switch (panel) {
     case SettingsPanel::EditRetard:
     case SettingsPanel::EditFiltre:
-      return v >= 0 ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
+      return v >= 0 && v <= kMostHoseLitres ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
     case SettingsPanel::EditLitreM2:
-      return v > 0 ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();
+      return v > 0 ? thickness(v) : EntryOutcome::refuse();
     case SettingsPanel::EditM2Litre:
       // So small an area per litre that its thickness overflows is no thickness at all.
-      return v > 0 && std::isfinite(1.0f / v) ? EntryOutcome::accept(F2(1.0f / v)) : EntryOutcome::refuse();
+      return v > 0 && std::isfinite(1.0f / v) ? thickness(1.0f / v) : EntryOutcome::refuse();
     case SettingsPanel::EditMicron:
-      return v > 0 ? EntryOutcome::accept(F2(v / 10.0f)) : EntryOutcome::refuse();
+      return v > 0 ? thickness(v / 10.0f) : EntryOutcome::refuse();
     case SettingsPanel::EditMaxDebit:
       // The 32-bit value against the bound as written: the 32-bit 0.1 lies just above 0.1.
       return static_cast<double>(v) > 0.1 ? EntryOutcome::accept(F2(v)) : EntryOutcome::refuse();

@@ -101,6 +101,21 @@ SaveChoice DialogAsker::askSaveChanges(const std::string& documentName) {
   return SaveChoice::Cancel;
 }
 
+ChangedFileChoice DialogAsker::askOverwriteChanged(const std::string& question) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Chromaflow"), QString::fromStdString(question),
+                  QMessageBox::NoButton, owner());
+  QPushButton* overwrite = box.addButton(QStringLiteral("Écraser"), QMessageBox::DestructiveRole);
+  QPushButton* saveAs = box.addButton(QStringLiteral("Enregistrer sous..."), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+  // Another program's work is not replaced by a hurried Enter.
+  box.setDefaultButton(saveAs);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == overwrite) return ChangedFileChoice::Overwrite;
+  if (box.clickedButton() == saveAs) return ChangedFileChoice::SaveAs;
+  return ChangedFileChoice::Cancel;
+}
+
 bool DialogAsker::confirm(const std::string& question) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Chromaflow"), QString::fromStdString(question),
                   QMessageBox::NoButton, owner());

@@ -24,6 +24,7 @@ class DialogAsker : public Asker {
   std::optional<std::string> askOpenName(DocumentKind kind, const std::string& current) override;
   void explainBeforeAsking(const std::string& text) override;
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string& current) override;
+  ChangedFileChoice askOverwriteChanged(const std::string& question) override;
   std::optional<std::string> askValue(const std::string& caption, const std::string& text) override;
   SaveChoice askSaveChanges(const std::string& documentName) override;
   bool confirm(const std::string& question) override;

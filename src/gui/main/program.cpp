@@ -53,7 +53,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
       },
       setup_.ports);
   session_ = std::make_unique<Session>(
-      SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition});
+      SessionSetup{setup_.timers, std::move(openPort), setup_.asker, setup_.acquisition, {}, setup_.holdProjectsOpen});
 
   // Each window opens within the screen it opens on, however large the program made it.
   screenFit_ = std::make_unique<ScreenFit>();

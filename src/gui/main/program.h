@@ -65,6 +65,9 @@ struct ProgramSetup {
   // Where the shared history's password is kept between runs (the desktop's keychain); none:
   // a password typed serves this run only, and the status bar says so.
   PasswordKeeper* passwords = nullptr;
+  // The operator's program: the projects it opens are held open, so that a second program
+  // opening one of them says so (SessionSetup::holdProjectsOpen).
+  bool holdProjectsOpen = false;
 };
 
 class Program {

@@ -47,6 +47,8 @@ class HarnessAsker : public Asker {
   std::optional<std::string> askSaveName(DocumentKind kind, const std::string&) override { return answer(kind); }
   std::optional<std::string> askValue(const std::string&, const std::string&) override { return std::nullopt; }
   SaveChoice askSaveChanges(const std::string&) override { return SaveChoice::Cancel; }
+  // The tool saves to the name it was given, as told.
+  ChangedFileChoice askOverwriteChanged(const std::string&) override { return ChangedFileChoice::Overwrite; }
   bool confirm(const std::string&) override { return true; }
   void warn(const std::string& text) override { warnings.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }

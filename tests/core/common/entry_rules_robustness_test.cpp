@@ -97,15 +97,12 @@ TEST(EntryRules, ACommaIsADecimalSeparatorInWhatIsTypedOnly) {
 TEST(EntryRules, SettingsPanelsAndSpinFields) {
   std::setlocale(LC_ALL, "C");
   const MachineSettings settings;  // sensor 0..200
-  // The smallest area per litre whose thickness is still a finite number.
-  float smallestM2Litre = 1e-38f;
-  while (std::isfinite(1.0f / std::nextafter(smallestM2Litre, 0.0f))) smallestM2Litre = std::nextafter(smallestM2Litre, 0.0f);
   const std::pair<SettingsPanel, Range> panels[] = {
-      {SettingsPanel::EditRetard, {0, kHuge}},
-      {SettingsPanel::EditFiltre, {0, kHuge}},
-      {SettingsPanel::EditLitreM2, {0, kHuge, true}},
-      {SettingsPanel::EditM2Litre, {smallestM2Litre, kHuge}},
-      {SettingsPanel::EditMicron, {0, kHuge, true}},
+      {SettingsPanel::EditRetard, {0, kMostHoseLitres}},
+      {SettingsPanel::EditFiltre, {0, kMostHoseLitres}},
+      {SettingsPanel::EditLitreM2, {0, kMostLitresPerSquareMetre, true}},
+      {SettingsPanel::EditM2Litre, {1 / kMostLitresPerSquareMetre, kHuge}},
+      {SettingsPanel::EditMicron, {0, 10 * kMostLitresPerSquareMetre, true}},
       {SettingsPanel::EditMaxDebit, {0.1, kHuge, true}},
       {SettingsPanel::Zero, {-10, 10}},
       {SettingsPanel::Gain, {0, 200, true}},

@@ -132,11 +132,13 @@ TEST_F(MixingLeadOnThePlan, ASurfaceOfAHundredMillionMetresIsLed) {
   EXPECT_TRUE(std::isfinite(path.LedLitresUpTo(15).P2));
 }
 
-TEST_F(MixingLeadOnThePlan, AMixingVolumeBeyond32BitsAsksThePlan) {
-  setting("Filtre(l)=3.0000E+38");  // accepted by the settings window; times 7.14 m²/l it overflows
-  EXPECT_FLOAT_EQ(path.LedProportionAtDistance(10), path.ProportionAtDistance(10));
-  const Litres led = path.LedLitresUpTo(40), plain = path.LitresUpTo(40);
-  EXPECT_EQ(led, plain);
+TEST_F(MixingLeadOnThePlan, TheLargestMixingVolumeStillLeadsWithNumbers) {
+  setting("Filtre(l)=3.0000E+38");  // times 7.14 m²/l it would overflow: refused
+  EXPECT_EQ(settings.settings().Filtre, "1.50");
+  setting("Filtre(l)=838.86");
+  EXPECT_TRUE(std::isfinite(path.LedProportionAtDistance(10)));
+  const Litres led = path.LedLitresUpTo(40);
+  EXPECT_TRUE(std::isfinite(led.P1) && std::isfinite(led.P2));
 }
 
 TEST_F(MixingLeadOnThePlan, AFullHoseIsLaidFirstAndTheLeadStartsAfterIt) {

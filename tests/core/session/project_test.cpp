@@ -1,7 +1,10 @@
 #include "core/session/project.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -140,8 +143,10 @@ TEST_F(ProjectFixture, MissingSiblingIsAskedForAndTheOthersStillLoad) {
   other.project.name().set(dir.file("wall.prv"));
   other.project.OpenProject(false, &asker);  // the colour dialog is cancelled
   ASSERT_EQ(asker.openAsked.size(), 1u);
-  EXPECT_EQ(asker.openAsked[0], std::make_pair(DocumentKind::Colours, std::string("Noname.cov")));
+  // The dialog starts in the project's folder on the name the file should have.
+  EXPECT_EQ(asker.openAsked[0], std::make_pair(DocumentKind::Colours, dir.file("wall.cov")));
   EXPECT_TRUE(other.colours.rows().empty());
+  EXPECT_EQ(other.colours.name().title(), "Couleurs=f(Proportions) - Noname.cov");  // cancelled
   EXPECT_EQ(other.plan.surfaceCount(), 1);
   EXPECT_EQ(other.plan.proportionCell(1, 3), "16777215");  // no colour table: white
   EXPECT_EQ(other.settings.settings().P1trl, 300);
@@ -210,6 +215,14 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     Documents other;
     EXPECT_TRUE(open(other).empty());
   }
+  {  // an empty job too: a plan and a colour table of no rows are read all the same
+    Documents empty, other;
+    empty.project.name().set(dir.file("empty.prv"));
+    empty.project.SaveProject(false, &asker);
+    other.project.name().set(dir.file("empty.prv"));
+    other.project.OpenProject(false, &asker);
+    EXPECT_TRUE(other.project.lastOpenNotes().empty()) << openReportText("empty.prv", other.project.lastOpenNotes());
+  }
   {  // a missing sibling, its dialog cancelled, then answered
     std::filesystem::rename(dir.file("wall.cov"), dir.file("kept.cov"));
     Documents other;
@@ -222,11 +235,38 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
     ASSERT_GE(asker.met.size(), 2u);
     EXPECT_EQ(asker.met[asker.met.size() - 2],
               "explained: La table des couleurs wall.cov est introuvable : choisissez-la, ou Annuler pour une table vide.");
-    EXPECT_EQ(asker.met.back(), "open: Noname.cov");
+    EXPECT_EQ(asker.met.back(), "open: " + dir.file("wall.cov"));
     asker.openAnswers.push_back(dir.file("kept.cov"));
     notes = open(other);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].what, "introuvable ; son dialogue d'ouverture a été proposé et " + dir.file("kept.cov") + " a été ouvert");
+    restore();
+  }
+  {  // siblings of which nothing can be read (random bytes, an empty file) are named with their lines
+    writeBytes(dir.file("wall.spv"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe;=\n\x01\x02", 24));
+    writeBytes(dir.file("wall.cov"), "");
+    writeBytes(dir.file("wall.sev"), "\x7f" "ELF\x02\x01\x01\n");
+    Documents other;
+    const auto notes = open(other);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0].path, dir.file("wall.cov"));
+    EXPECT_EQ(notes[0].what, "rien n'a pu en être lu (le fichier est vide) : la table des couleurs est vide");
+    EXPECT_EQ(notes[1].path, dir.file("wall.spv"));
+    EXPECT_EQ(notes[1].what, "rien n'a pu en être lu (ses 4 lignes ont été laissées de côté) : le plan est vide");
+    EXPECT_EQ(notes[2].path, dir.file("wall.sev"));
+    EXPECT_EQ(notes[2].what, "rien n'a pu en être lu (sa ligne a été laissée de côté) : les réglages sont ceux par défaut");
+    restore();
+  }
+  {  // a hose or a dilution volume the path's figures cannot hold is refused and said
+    std::string settings = readBytes(dir.file("wall.sev"));
+    settings.replace(settings.find("Filtre(l)=1.50"), 14, "Filtre(l)=1.0000E+38");
+    writeBytes(dir.file("wall.sev"), settings);
+    Documents other;
+    const auto notes = open(other);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].what, "valeur refusée : \"Filtre(l)=1.0000E+38\" : au-delà de 838.86 litres, les calculs du "
+                             "chemin n'en tiennent pas plus ; le réglage garde sa valeur");
+    EXPECT_EQ(other.settings.settings().Filtre, "1.50");
     restore();
   }
   {  // a settings value of the wrong type is refused and said
@@ -299,6 +339,106 @@ TEST_F(ProjectFixture, TheOpenSaysWhichDocumentFailedAndWhy) {
               std::string::npos) << notes[0].what;
     EXPECT_EQ(other.settings.settings().P1trl, 300);  // the lines read are kept
   }
+}
+
+// Two programs on one job: the second to open it is told the first has it open; a save that would
+// replace what the other saved since asks first, and each of its three answers does what it says.
+TEST_F(ProjectFixture, TwoProgramsOnOneJobLoseNoWorkSilently) {
+  fillJob();
+  const std::string wall = dir.file("wall.prv"), plan = dir.file("wall.spv");
+  project.name().set(wall);
+  project.SaveProject(false, &asker);
+  Documents a, b;
+  a.project.holdOpen(true);
+  b.project.holdOpen(true);
+  a.project.name().set(wall);
+  ASSERT_TRUE(a.project.OpenProject(false, &asker));
+  EXPECT_TRUE(a.project.lastOpenNotes().empty());
+  b.project.name().set(wall);
+  ASSERT_TRUE(b.project.OpenProject(false, &asker));
+  ASSERT_EQ(b.project.lastOpenNotes().size(), 1u);
+  EXPECT_EQ(b.project.lastOpenNotes()[0].what,
+            "déjà ouvert par un autre programme de ce PC : avant d'écraser ce que l'autre aura enregistré entre-temps, "
+            "l'enregistrement vous le demandera");
+
+  // The same bytes written again change nothing that could be lost.
+  ASSERT_TRUE(b.project.SaveProject(false, &asker));
+  ASSERT_TRUE(a.project.SaveProject(false, &asker));
+  EXPECT_TRUE(asker.changedFileAsked.empty());
+
+  // B moves a point and saves; A moves another: "Annuler" writes nothing.
+  ASSERT_TRUE(b.plan.setSurface(1, {2, 4}));
+  ASSERT_TRUE(b.project.SaveProject(false, &asker));
+  const std::string savedByB = readBytes(plan);
+  ASSERT_TRUE(a.plan.appendSurface({1, 5}));
+  asker.changedFileChoices = {ChangedFileChoice::Cancel};
+  EXPECT_FALSE(a.project.SaveProject(false, &asker));
+  const std::string question = "wall.prv a été modifié par un autre programme depuis son ouverture : l'écraser, "
+                               "l'enregistrer sous un autre nom, ou annuler ?";
+  EXPECT_EQ(asker.changedFileAsked, std::vector<std::string>{question});
+  EXPECT_EQ(readBytes(plan), savedByB);
+  EXPECT_TRUE(a.project.modified());
+
+  // "Écraser": A's job replaces B's; A's next save asks nothing, its files being its own.
+  asker.changedFileChoices = {ChangedFileChoice::Overwrite};
+  ASSERT_TRUE(a.project.SaveProject(false, &asker));
+  EXPECT_EQ(asker.changedFileAsked.size(), 2u);
+  EXPECT_NE(readBytes(plan), savedByB);
+  EXPECT_FALSE(a.project.modified());
+  ASSERT_TRUE(a.project.SaveProject(false, &asker));
+  EXPECT_EQ(asker.changedFileAsked.size(), 2u);
+
+  // A file written from its own window is this program's too.
+  ASSERT_TRUE(a.plan.SavePlan(false, &asker));
+  ASSERT_TRUE(a.project.SaveProject(false, &asker));
+  EXPECT_EQ(asker.changedFileAsked.size(), 2u);
+
+  // B, whose files A replaced, saves: "Enregistrer sous..." keeps A's files and writes B's beside.
+  const std::string savedByA = readBytes(plan);
+  asker.changedFileChoices = {ChangedFileChoice::SaveAs};
+  asker.saveAnswers = {dir.file("wall-b.prv")};
+  ASSERT_TRUE(b.project.SaveProject(false, &asker));
+  EXPECT_EQ(asker.changedFileAsked.size(), 3u);
+  EXPECT_EQ(asker.saveAsked.back(), std::make_pair(DocumentKind::Project, wall));
+  EXPECT_EQ(readBytes(plan), savedByA);
+  EXPECT_EQ(readBytes(dir.file("wall-b.spv")), savedByB);
+  EXPECT_EQ(b.project.name().current(), dir.file("wall-b.prv"));
+}
+
+// The lock of a project held open dies with its program, however it ends.
+TEST_F(ProjectFixture, AProgramKilledLetsGoOfTheProjectItHeldOpen) {
+  fillJob();
+  const std::string wall = dir.file("wall.prv");
+  project.name().set(wall);
+  project.SaveProject(false, &asker);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Documents holder;
+    holder.project.holdOpen(true);
+    holder.project.OpenProjectFile(wall, nullptr);
+    if (::write(ready[1], "!", 1) != 1) ::_exit(1);
+    for (;;) ::pause();
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  const auto opensTold = [&] {
+    Documents other;
+    other.project.holdOpen(true);
+    other.project.OpenProjectFile(wall, &asker);
+    return !other.project.lastOpenNotes().empty();
+  };
+  EXPECT_TRUE(opensTold());
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_FALSE(opensTold());
+  // The killed program's lock file went with the last program that let go.
+  EXPECT_FALSE(std::filesystem::exists(dir.file(".wall.prv.chromaflow-open")));
 }
 
 // A job copied from Windows: the siblings' names differ from the project's in case.

@@ -121,7 +121,8 @@ TEST_F(ProportionViews, WalkThatCannotAdvanceEnds) {
   EXPECT_EQ(mix.steps, 1u);
   view = ViewMetrics{};
 
-  setting("Retard(l)=1000000.00");  // from -7.14e6 m², where a 32-bit step is 0.5 m²
+  setting("Retard(l)=838.86");  // the largest hose: from -5990 m², where a 32-bit step is 0.0005 m²
+  surfaces({{0.01f, 10}});      // a wall 1 cm high: columns of 0.00016 m², lost in that step
   mix = predictedMix(sources());
   EXPECT_FALSE(mix.complete);
   EXPECT_TRUE(mix.columns.empty());

@@ -176,8 +176,8 @@ TEST_F(SettingsFixture, ThicknessZeroFromAFileHasNoSquareMetresPerLitre) {
   EXPECT_EQ(document.M2Litre(), "0.00");
   EXPECT_EQ(document.Micron(), "0.0");
   EXPECT_EQ(document.recommendedPulseM2(), 100);  // without a highest flow the roller turns as dry
-  open(crlf({"Epaisseur peinture(l/m2)=1e39"}));   // beyond 32 bits: reads as 0
-  EXPECT_EQ(document.M2Litre(), "0.00");
+  open(crlf({"Epaisseur peinture(l/m2)=1e39"}));   // beyond the thickest: refused, the default stays
+  EXPECT_EQ(document.M2Litre(), "7.14");
 }
 
 TEST_F(SettingsFixture, RollerPresetRoundsAndStaysInRange) {

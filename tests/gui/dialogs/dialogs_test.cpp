@@ -126,6 +126,19 @@ TEST(DialogAsker, SaveQuestionAndConfirmationAnswerWithTheirFrenchButtons) {
     EXPECT_EQ(asker.askSaveChanges("wall.prv"), choice) << answer;
     EXPECT_EQ(text.toStdString(), "Enregistrer les modifications de wall.prv ?");
   }
+  // Files another program changed: replaced only on "Écraser"; Enter offers another name.
+  const std::pair<const char*, ChangedFileChoice> changed[] = {{"Écraser", ChangedFileChoice::Overwrite},
+                                                               {"Enregistrer sous...", ChangedFileChoice::SaveAs},
+                                                               {"Annuler", ChangedFileChoice::Cancel},
+                                                               {"Escape", ChangedFileChoice::Cancel},
+                                                               {"Return", ChangedFileChoice::SaveAs}};
+  for (const auto& [answer, choice] : changed) {
+    QString text;
+    answerMessageBox(QString::fromUtf8(answer), text);
+    EXPECT_EQ(asker.askOverwriteChanged(changedOnDiskQuestion("wall.prv")), choice) << answer;
+    EXPECT_EQ(text.toStdString(), "wall.prv a été modifié par un autre programme depuis son ouverture : l'écraser, "
+                                  "l'enregistrer sous un autre nom, ou annuler ?");
+  }
   // Only "Oui" clears a table; Enter alone does not.
   const std::pair<const char*, bool> confirmations[] = {
       {"Oui", true}, {"Non", false}, {"Escape", false}, {"Return", false}};

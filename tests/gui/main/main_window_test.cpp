@@ -351,6 +351,23 @@ TEST(MainWindow, SaveAsWritesTheJobAndAnUnwritableSaveShowsTheError) {
   EXPECT_EQ(rig.asker.saveAsked.size(), 2u);
 }
 
+// A project whose colour file is missing, opened after another from elsewhere: the colour
+// file's dialog starts in the project's own folder, on the name the file should have.
+TEST(MainWindow, AMissingFilesDialogStartsInTheProjectsFolderOnItsName) {
+  ProgramRig rig;
+  rig.openExample();
+  QDir(rig.folder.path()).mkdir(QStringLiteral("mur"));
+  for (const char* ext : {".prv", ".spv", ".sev"})
+    ASSERT_TRUE(QFile::copy(QStringLiteral(CHROMAFLOW_EXAMPLES "/wall") + ext,
+                            QString::fromStdString(rig.path("mur/nord")) + ext));
+  rig.asker.openAsked.clear();
+  rig.asker.openAnswers.push_back(rig.path("mur/nord.prv"));
+  rig.action("MIOpen")->trigger();  // the colour file's dialog is cancelled
+  ASSERT_EQ(rig.asker.openAsked.size(), 2u);
+  EXPECT_EQ(rig.asker.openAsked[1], std::make_pair(DocumentKind::Colours, rig.path("mur/nord.cov")));
+  EXPECT_EQ(rig.session.plan().surfaceCount(), 4);
+}
+
 TEST(MainWindow, TheCaptionMarksChangesAndClosingAsksBeforeLosingThem) {
   ProgramRig rig;
   rig.openExample();
