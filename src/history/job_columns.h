@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/history/job_query.h"
+
 namespace chromaflow::history_tables {
 
 // jobs: what a list shows, one short row per job. job_details: the bulk of it.
@@ -16,6 +18,38 @@ inline constexpr const char* kSummaryColumns =
     "within_tolerance, verdict_text";
 // The columns a search looks in.
 inline constexpr const char* kSearchedColumns[] = {"machine", "project_name", "project_path", "user_text", "backend"};
+
+// The column a page is sorted by; ties go to the newest.
+inline const char* sortColumn(JobSortKey key) {
+  switch (key) {
+    case JobSortKey::Started: return "started_ms";
+    case JobSortKey::Ended: return "ended_ms";
+    case JobSortKey::Machine: return "machine";
+    case JobSortKey::Project: return "project_name";
+    case JobSortKey::UserText: return "user_text";
+    case JobSortKey::Area: return "area_m2";
+    case JobSortKey::LitresP1: return "litres_p1";
+    case JobSortKey::LitresP2: return "litres_p2";
+    case JobSortKey::Alarms: return "alarms";
+    case JobSortKey::Verdict: return "within_tolerance, verdict_text";
+    case JobSortKey::Status: return "status";
+  }
+  return "started_ms";
+}
+
+// " ORDER BY ... LIMIT" for the query, each sorted column in its direction.
+inline std::string orderOf(const JobQuery& query) {
+  const std::string direction = query.descending ? " DESC" : " ASC";
+  std::string order = " ORDER BY ";
+  std::string columns = sortColumn(query.sortBy);
+  for (std::size_t at = 0; at <= columns.size();) {
+    std::size_t end = columns.find(", ", at);
+    if (end == std::string::npos) end = columns.size();
+    order += columns.substr(at, end - at) + direction + ", ";
+    at = end + 2;
+  }
+  return order + "started_ms DESC, id DESC";
+}
 
 // "%text%" for LIKE, its own %, _ and \ taken literally (with ESCAPE '\').
 inline std::string containsPattern(const std::string& text) {

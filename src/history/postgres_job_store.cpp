@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -550,42 +551,80 @@ int PostgresJobStore::closeUnfinished() {
       .changed();
 }
 
-std::vector<JobSummary> PostgresJobStore::list(std::optional<std::int64_t> sinceMs, const std::string& search,
-                                               std::size_t limit) {
-  std::vector<Param> params;
-  std::string sql = std::string("SELECT ") + kSummaryColumns + " FROM jobs WHERE TRUE";
-  if (sinceMs) {
-    params.push_back({text(*sinceMs)});
-    sql += " AND started_ms >= $" + std::to_string(params.size());
-  }
-  if (!search.empty()) {
-    params.push_back({containsPattern(asUtf8(search))});
-    const std::string at = "$" + std::to_string(params.size());
+namespace {
+
+// The conditions of a list, each value a parameter added to `params`.
+std::string conditionsOf(const JobQuery& query, std::vector<PostgresJobStore::Param>& params) {
+  const auto next = [&](std::string value) {
+    params.push_back({std::move(value)});
+    return "$" + std::to_string(params.size());
+  };
+  std::string sql = " WHERE TRUE";
+  if (query.sinceMs) sql += " AND started_ms >= " + next(text(*query.sinceMs));
+  if (!query.search.empty()) {
+    const std::string at = next(containsPattern(asUtf8(query.search)));
     sql += " AND (";
     for (const char* column : kSearchedColumns) sql += std::string(column) + " ILIKE " + at + " ESCAPE '\\' OR ";
     sql += "FALSE)";
   }
+  if (!query.machine.empty()) sql += " AND machine = " + next(asUtf8(query.machine));
+  if (query.status) sql += " AND status = " + next(statusText(*query.status));
+  return sql;
+}
+
+}  // namespace
+
+JobSummary PostgresJobStore::summaryAt(const Result& rows, int row) {
+  JobSummary job;
+  job.id = integer(rows.at(row, 0));
+  job.uid = rows.textAt(row, 1);
+  job.startedMs = integer(rows.at(row, 2));
+  job.endedMs = integer(rows.at(row, 3));
+  job.status = statusOfText(rows.textAt(row, 4)).value_or(JobStatus::Interrupted);
+  job.machine = rows.textAt(row, 5);
+  job.projectName = rows.textAt(row, 6);
+  job.userText = rows.textAt(row, 7);
+  job.figures = {real(rows.at(row, 8)), real(rows.at(row, 9)), real(rows.at(row, 10)), integer(rows.at(row, 11))};
+  job.withinTolerance = integer(rows.at(row, 12)) != 0;
+  job.verdictText = rows.textAt(row, 13);
+  return job;
+}
+
+std::vector<JobSummary> PostgresJobStore::list(std::optional<std::int64_t> sinceMs, const std::string& search,
+                                               std::size_t limit) {
+  std::vector<Param> params;
+  std::string sql = std::string("SELECT ") + kSummaryColumns + " FROM jobs" +
+                    conditionsOf(JobQuery{.sinceMs = sinceMs, .search = search}, params);
   params.push_back({limit == kNoLimit ? std::nullopt : std::optional<std::string>(text(static_cast<std::int64_t>(limit)))});
   sql += " ORDER BY started_ms DESC, id DESC LIMIT $" + std::to_string(params.size()) + "::bigint";
   const Result rows = run(sql, params, "lecture de la liste des travaux");
   std::vector<JobSummary> jobs;
   jobs.reserve(static_cast<std::size_t>(rows.rows()));
-  for (int row = 0; row < rows.rows(); ++row) {
-    JobSummary job;
-    job.id = integer(rows.at(row, 0));
-    job.uid = rows.textAt(row, 1);
-    job.startedMs = integer(rows.at(row, 2));
-    job.endedMs = integer(rows.at(row, 3));
-    job.status = statusOfText(rows.textAt(row, 4)).value_or(JobStatus::Interrupted);
-    job.machine = rows.textAt(row, 5);
-    job.projectName = rows.textAt(row, 6);
-    job.userText = rows.textAt(row, 7);
-    job.figures = {real(rows.at(row, 8)), real(rows.at(row, 9)), real(rows.at(row, 10)), integer(rows.at(row, 11))};
-    job.withinTolerance = integer(rows.at(row, 12)) != 0;
-    job.verdictText = rows.textAt(row, 13);
-    jobs.push_back(std::move(job));
-  }
+  for (int row = 0; row < rows.rows(); ++row) jobs.push_back(summaryAt(rows, row));
   return jobs;
+}
+
+JobPage PostgresJobStore::page(const JobQuery& query) {
+  std::vector<Param> params;
+  const std::string conditions = conditionsOf(query, params);
+  JobPage page;
+  page.total = static_cast<std::size_t>(
+      integer(run("SELECT count(*) FROM jobs" + conditions, params, "lecture de la liste des travaux").at(0, 0)));
+  params.push_back({text(static_cast<std::int64_t>(std::min(query.limit, JobQuery::kLargestPage)))});
+  params.push_back({text(static_cast<std::int64_t>(std::min<std::size_t>(query.offset, INT64_MAX)))});
+  const Result rows = run(std::string("SELECT ") + kSummaryColumns + " FROM jobs" + conditions + orderOf(query) +
+                              " LIMIT $" + std::to_string(params.size() - 1) + "::bigint OFFSET $" +
+                              std::to_string(params.size()) + "::bigint",
+                          params, "lecture de la liste des travaux");
+  for (int row = 0; row < rows.rows(); ++row) page.jobs.push_back(summaryAt(rows, row));
+  return page;
+}
+
+std::vector<std::string> PostgresJobStore::machines() {
+  const Result rows = run("SELECT DISTINCT machine FROM jobs ORDER BY machine", {}, "lecture des machines");
+  std::vector<std::string> names;
+  for (int row = 0; row < rows.rows(); ++row) names.push_back(rows.textAt(row, 0));
+  return names;
 }
 
 StoredJob PostgresJobStore::load(std::int64_t id) {

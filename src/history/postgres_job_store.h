@@ -44,6 +44,8 @@ class PostgresJobStore : public JobStore {
   int closeUnfinished() override;
   std::vector<JobSummary> list(std::optional<std::int64_t> sinceMs, const std::string& search,
                                std::size_t limit = kNoLimit) override;
+  JobPage page(const JobQuery& query) override;
+  std::vector<std::string> machines() override;
   StoredJob load(std::int64_t id) override;
   std::int64_t putJob(const StoredJob& job) override;
   std::vector<std::int64_t> waitingJobs() override;
@@ -72,6 +74,7 @@ class PostgresJobStore : public JobStore {
   Result run(const std::string& sql, const std::vector<Param>& params, const char* doing);
   [[noreturn]] void fail(const std::string& detail, const char* sqlState, const char* doing);
   void migrate();
+  static JobSummary summaryAt(const Result& rows, int row);
   // The version chromaflow_schema holds, 0 for none; throws for one this program does not know.
   std::int64_t tablesVersion();
   // The job as it is written: its uid, and its machine (the role the server sees, where the

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -436,39 +438,88 @@ int SqliteJobStore::closeUnfinished() {
   return closed;
 }
 
-std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs, const std::string& search,
-                                             std::size_t limit) {
-  std::string sql = std::string("SELECT ") + kSummaryColumns + " FROM jobs WHERE 1";
-  if (sinceMs) sql += " AND started_ms >= ?1";
-  if (!search.empty()) {
+namespace {
+
+// The summary of the row a statement stands on, read from kSummaryColumns.
+template <typename Row>
+JobSummary summaryAt(const Row& row) {
+  JobSummary job;
+  job.id = row.integer(0);
+  job.uid = row.text(1);
+  job.startedMs = row.integer(2);
+  job.endedMs = row.integer(3);
+  job.status = statusOfText(row.text(4)).value_or(JobStatus::Interrupted);
+  job.machine = row.text(5);
+  job.projectName = row.text(6);
+  job.userText = row.text(7);
+  job.figures = {row.real(8), row.real(9), row.real(10), row.integer(11)};
+  job.withinTolerance = row.integer(12) != 0;
+  job.verdictText = row.text(13);
+  return job;
+}
+
+// The conditions of a list, its parameters numbered as they come: ?1 the date, ?2 the search,
+// ?3 the machine, ?4 the state.
+std::string conditionsOf(const JobQuery& query) {
+  std::string sql = " WHERE 1";
+  if (query.sinceMs) sql += " AND started_ms >= ?1";
+  if (!query.search.empty()) {
     sql += " AND (";
     for (const char* column : kSearchedColumns) sql += std::string(column) + " LIKE ?2 ESCAPE '\\' OR ";
     sql += "0)";
   }
-  sql += " ORDER BY started_ms DESC, id DESC LIMIT ?3";
-  if (!holdsJobs()) return {};
-  Statement select(*this, sql, "lecture de la liste des travaux");
-  if (sinceMs) select.bind(1, *sinceMs);
-  if (!search.empty()) select.bind(2, containsPattern(search));
-  select.bind(3, limit == kNoLimit ? std::int64_t{-1} : static_cast<std::int64_t>(limit));
+  if (!query.machine.empty()) sql += " AND machine = ?3";
+  if (query.status) sql += " AND status = ?4";
+  return sql;
+}
 
+}  // namespace
+
+void SqliteJobStore::bindConditions(Statement& statement, const JobQuery& query) {
+  if (query.sinceMs) statement.bind(1, *query.sinceMs);
+  if (!query.search.empty()) statement.bind(2, containsPattern(query.search));
+  if (!query.machine.empty()) statement.bind(3, query.machine);
+  if (query.status) statement.bind(4, std::string(statusText(*query.status)));
+}
+
+std::vector<JobSummary> SqliteJobStore::list(std::optional<std::int64_t> sinceMs, const std::string& search,
+                                             std::size_t limit) {
+  if (!holdsJobs()) return {};
+  const JobQuery query{.sinceMs = sinceMs, .search = search};
+  Statement select(*this,
+                   std::string("SELECT ") + kSummaryColumns + " FROM jobs" + conditionsOf(query) +
+                       " ORDER BY started_ms DESC, id DESC LIMIT ?5",
+                   "lecture de la liste des travaux");
+  bindConditions(select, query);
+  select.bind(5, limit == kNoLimit ? std::int64_t{-1} : static_cast<std::int64_t>(limit));
   std::vector<JobSummary> jobs;
-  while (select.step()) {
-    JobSummary job;
-    job.id = select.integer(0);
-    job.uid = select.text(1);
-    job.startedMs = select.integer(2);
-    job.endedMs = select.integer(3);
-    job.status = statusOfText(select.text(4)).value_or(JobStatus::Interrupted);
-    job.machine = select.text(5);
-    job.projectName = select.text(6);
-    job.userText = select.text(7);
-    job.figures = {select.real(8), select.real(9), select.real(10), select.integer(11)};
-    job.withinTolerance = select.integer(12) != 0;
-    job.verdictText = select.text(13);
-    jobs.push_back(std::move(job));
-  }
+  while (select.step()) jobs.push_back(summaryAt(select));
   return jobs;
+}
+
+JobPage SqliteJobStore::page(const JobQuery& query) {
+  if (!holdsJobs()) return {};
+  JobPage page;
+  const std::string conditions = conditionsOf(query);
+  Statement count(*this, "SELECT count(*) FROM jobs" + conditions, "lecture de la liste des travaux");
+  bindConditions(count, query);
+  if (count.step()) page.total = static_cast<std::size_t>(count.integer(0));
+  Statement select(*this, std::string("SELECT ") + kSummaryColumns + " FROM jobs" + conditions + orderOf(query) +
+                              " LIMIT ?5 OFFSET ?6",
+                   "lecture de la liste des travaux");
+  bindConditions(select, query);
+  select.bind(5, static_cast<std::int64_t>(std::min(query.limit, JobQuery::kLargestPage)));
+  select.bind(6, static_cast<std::int64_t>(std::min<std::size_t>(query.offset, INT64_MAX)));
+  while (select.step()) page.jobs.push_back(summaryAt(select));
+  return page;
+}
+
+std::vector<std::string> SqliteJobStore::machines() {
+  if (!holdsJobs()) return {};
+  Statement select(*this, "SELECT DISTINCT machine FROM jobs ORDER BY machine", "lecture des machines");
+  std::vector<std::string> names;
+  while (select.step()) names.push_back(select.text(0));
+  return names;
 }
 
 StoredJob SqliteJobStore::load(std::int64_t id) {

@@ -47,6 +47,8 @@ class SqliteJobStore : public JobStore {
   int closeUnfinished() override;
   std::vector<JobSummary> list(std::optional<std::int64_t> sinceMs, const std::string& search,
                                std::size_t limit = kNoLimit) override;
+  JobPage page(const JobQuery& query) override;
+  std::vector<std::string> machines() override;
   StoredJob load(std::int64_t id) override;
   std::int64_t putJob(const StoredJob& job) override;
   std::vector<std::int64_t> waitingJobs() override;
@@ -70,6 +72,7 @@ class SqliteJobStore : public JobStore {
   void migrate();
   // Opened for reading, a history still empty is looked at again; false while it holds nothing.
   bool holdsJobs();
+  void bindConditions(Statement& statement, const JobQuery& query);
   std::int64_t insertJob(const StoredJob& job, JobStatus status);
   // Writes the job's columns and details over the row `id`; false when there is no such row
   // (or, with `runningOnly`, none still running).

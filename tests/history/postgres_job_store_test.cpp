@@ -355,6 +355,55 @@ TEST_F(SharedHistory, ALockHeldByAnotherSessionIsNotWaitedOnForEver) {
   EXPECT_EQ(store.list(std::nullopt, "").size(), 1u);
 }
 
+// A browser's page of the history: the same jobs, in the same order, with the same count, from
+// the PC's file, the server, and a list sorted in memory; for every column, both ways, with a
+// machine, a state, a search and a date, and past the end.
+TEST_F(SharedHistory, APageOfJobsIsTheSameFromTheFileTheServerAndMemory) {
+  testing::TempDir dir;
+  SqliteJobStore file(dir.file("history.sqlite"));
+  PostgresJobStore shared(server.connection());
+  file.open();
+  shared.open();
+  const JobRecord early = testing::paintedRecord(20);
+  for (JobStore* store : std::initializer_list<JobStore*>{&file, &shared})
+    for (int i = 0; i < 12; ++i) {
+      // Equal starts, equal areas and equal machines, so that ties are ordered as well.
+      StoredJob job = sampleJob(i % 3 ? "Hall " + std::to_string(i % 5) : "Façade", kMay2024 + (i % 4) * kDay,
+                                i % 2 ? early : testing::wholeWall(), "atelier-" + std::to_string(i % 3));
+      job.uid = "u" + std::to_string(i);
+      job.status = i % 5 == 0 ? JobStatus::Running : JobStatus::Finished;
+      store->putJob(job);
+    }
+  EXPECT_EQ(file.machines(), (std::vector<std::string>{"atelier-0", "atelier-1", "atelier-2"}));
+  EXPECT_EQ(shared.machines(), file.machines());
+  const std::vector<JobSummary> all = file.list(std::nullopt, "");
+  for (int key = 0; key <= static_cast<int>(JobSortKey::Status); ++key)
+    for (const bool descending : {true, false}) {
+      JobQuery query{.sortBy = static_cast<JobSortKey>(key), .descending = descending, .offset = 2, .limit = 5};
+      const std::string what = std::string(sortKeyName(query.sortBy)) + (descending ? " desc" : " asc");
+      const JobPage expected = pageOf(all, query);
+      ASSERT_EQ(expected.total, 12u);
+      EXPECT_EQ(file.page(query).jobs, expected.jobs) << what;
+      EXPECT_EQ(shared.page(query).jobs, expected.jobs) << what;
+    }
+  const std::vector<JobQuery> filtered = {
+      {.machine = "atelier-1"},
+      {.status = JobStatus::Running},
+      {.sinceMs = kMay2024 + 2 * kDay, .search = "hall", .limit = 2},
+      {.offset = 11},
+      {.offset = 40},
+      {.machine = "personne"},
+  };
+  for (const JobQuery& query : filtered) {
+    const JobPage expected = pageOf(query.sinceMs || !query.search.empty() ? file.list(query.sinceMs, query.search) : all, query);
+    for (JobStore* store : std::initializer_list<JobStore*>{&file, &shared}) {
+      const JobPage page = store->page(query);
+      EXPECT_EQ(page.total, expected.total) << store->target() << " " << query.machine << query.offset;
+      EXPECT_EQ(page.jobs, expected.jobs) << store->target() << " " << query.machine << query.offset;
+    }
+  }
+}
+
 // Set up by the owner, each machine logs in with a role of its own: the server keeps its jobs
 // under that role's name, and refuses it any change to another's job and any deletion; a reader
 // only reads; the jobs kept before stay readable.

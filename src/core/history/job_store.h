@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/history/job_query.h"
 #include "core/history/stored_job.h"
 
 namespace chromaflow {
@@ -77,6 +78,11 @@ class JobStore {
   // most `limit` of them (all with kNoLimit).
   virtual std::vector<JobSummary> list(std::optional<std::int64_t> sinceMs, const std::string& search,
                                        std::size_t limit = kNoLimit) = 0;
+  // One page of the jobs the query asks for, and how many match in all. By default read from
+  // list(); the stores on disk and on a server ask their database.
+  virtual JobPage page(const JobQuery& query) { return pageOf(list(query.sinceMs, query.search), query); }
+  // Every machine that has a job here, in order.
+  virtual std::vector<std::string> machines();
   // The job whole, its record included; HistoryProblem::NotFound when there is none.
   virtual StoredJob load(std::int64_t id) = 0;
 
