@@ -62,6 +62,10 @@ const std::vector<std::vector<const char*>> kMigrations = {
 // a statement runs 20 s at most (the tools give a whole run 30 s).
 constexpr const char* kServerLimits = "-c lock_timeout=5000 -c statement_timeout=20000";
 
+// The channel on which every write tells the readers listening (the foreman's view) that the
+// jobs changed.
+constexpr const char* kNewsChannel = "chromaflow_jobs";
+
 // Any number, so long as no other program takes the same lock while it changes its tables.
 constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(7411020)";
 
@@ -273,6 +277,32 @@ void PostgresJobStore::gaveUp(Wait why, std::chrono::milliseconds waited, const 
 void PostgresJobStore::close() {
   if (conn_) PQfinish(conn_);
   conn_ = nullptr;
+  listening_ = false;
+}
+
+void PostgresJobStore::tellListeners() {
+  run(std::string("SELECT pg_notify('") + kNewsChannel + "', '')", {}, "écriture d'un travail");
+}
+
+bool PostgresJobStore::waitForChange(std::chrono::milliseconds most) {
+  const auto deadline = std::chrono::steady_clock::now() + most;
+  if (!listening_) {
+    run(std::string("LISTEN ") + kNewsChannel, {}, "écoute des nouvelles");
+    listening_ = true;
+  }
+  pg_conn* conn = connection();
+  for (;;) {
+    if (!PQconsumeInput(conn)) fail(PQerrorMessage(conn), nullptr, "écoute des nouvelles");
+    bool news = false;
+    while (PGnotify* note = PQnotifies(conn)) {
+      news = true;
+      PQfreemem(note);
+    }
+    if (news) return true;
+    const Wait wait = await(POLLIN, deadline);
+    if (wait == Wait::TimedOut) return false;
+    if (wait == Wait::Interrupted) gaveUp(wait, most, "écoute des nouvelles");
+  }
 }
 
 std::string PostgresJobStore::target() const { return target_; }
@@ -522,6 +552,7 @@ std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
   const std::int64_t id = insertJob(asWritten(job), JobStatus::Running, false);
+  tellListeners();
   transaction.commit();
   return id;
 }
@@ -529,7 +560,7 @@ std::int64_t PostgresJobStore::beginJob(const StoredJob& job) {
 void PostgresJobStore::updateJob(std::int64_t id, const StoredJob& job) {
   const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
   Transaction transaction(statement, "écriture d'un travail");
-  rewriteJob(id, asWritten(job), JobStatus::Running, true);
+  if (rewriteJob(id, asWritten(job), JobStatus::Running, true)) tellListeners();
   transaction.commit();
 }
 
@@ -540,15 +571,18 @@ void PostgresJobStore::finishJob(std::int64_t id, const StoredJob& job) {
   if (!rewriteJob(id, asWritten(job), status, false))
     throw HistoryError(HistoryProblem::NotFound,
                        "Le travail n° " + std::to_string(id) + " n'est pas dans l'historique partagé " + target_ + ".");
+  tellListeners();
   transaction.commit();
 }
 
 int PostgresJobStore::closeUnfinished() {
-  return run("UPDATE jobs SET status = 'interrompu', ended_ms = greatest(ended_ms, started_ms),"
-             " waiting = greatest(waiting, $2) WHERE status = 'en cours' AND machine = $1",
-             {{asUtf8(machine())}, {text(std::int64_t{options_.marksWaiting})}},
-             "clôture des travaux interrompus")
-      .changed();
+  const int closed = run("UPDATE jobs SET status = 'interrompu', ended_ms = greatest(ended_ms, started_ms),"
+                         " waiting = greatest(waiting, $2) WHERE status = 'en cours' AND machine = $1",
+                         {{asUtf8(machine())}, {text(std::int64_t{options_.marksWaiting})}},
+                         "clôture des travaux interrompus")
+                         .changed();
+  if (closed > 0) tellListeners();
+  return closed;
 }
 
 namespace {
@@ -667,6 +701,7 @@ std::int64_t PostgresJobStore::putJob(const StoredJob& job) {
   Transaction transaction(statement, "copie d'un travail");
   const StoredJob full = asWritten(job);
   const std::int64_t id = insertJob(full, full.status, true);
+  tellListeners();
   transaction.commit();
   return id;
 }

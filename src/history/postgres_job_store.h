@@ -51,6 +51,8 @@ class PostgresJobStore : public JobStore {
   std::vector<std::int64_t> waitingJobs() override;
   void markCopied(std::int64_t id) override;
   void interrupt() override;
+  // Listens on the server's channel of news, which every write of every machine sends.
+  bool waitForChange(std::chrono::milliseconds most) override;
 
   // Run once by the database's owner, and again at will: the tables made, the roles of the
   // painting machines and of the readers made where missing, and the rights by which each
@@ -74,6 +76,8 @@ class PostgresJobStore : public JobStore {
   Result run(const std::string& sql, const std::vector<Param>& params, const char* doing);
   [[noreturn]] void fail(const std::string& detail, const char* sqlState, const char* doing);
   void migrate();
+  // Every reader listening hears that the jobs changed, once the transaction is committed.
+  void tellListeners();
   static JobSummary summaryAt(const Result& rows, int row);
   // The version chromaflow_schema holds, 0 for none; throws for one this program does not know.
   std::int64_t tablesVersion();
@@ -89,6 +93,7 @@ class PostgresJobStore : public JobStore {
   JobStoreOptions options_;
   std::string target_;
   pg_conn* conn_ = nullptr;
+  bool listening_ = false;
   std::string serverMachine_;  // the role the server sees, where its rights are set up
   std::chrono::milliseconds connectLimit_{5'000};
   std::chrono::milliseconds answerLimit_{25'000};

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <thread>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -512,6 +513,38 @@ JobPage SqliteJobStore::page(const JobQuery& query) {
   select.bind(6, static_cast<std::int64_t>(std::min<std::size_t>(query.offset, INT64_MAX)));
   while (select.step()) page.jobs.push_back(summaryAt(select));
   return page;
+}
+
+namespace {
+
+// What a commit changes: the size and time of the file and of its write-ahead log.
+std::string lookAt(const std::string& path) {
+  std::string seen;
+  for (const std::string& file : {path, path + "-wal"}) {
+    struct stat about {};
+    if (::stat(file.c_str(), &about) == 0)
+      seen += std::to_string(about.st_size) + "." + std::to_string(about.st_mtim.tv_sec) + "." +
+              std::to_string(about.st_mtim.tv_nsec) + "." + std::to_string(about.st_ino);
+    seen += ";";
+  }
+  return seen;
+}
+
+}  // namespace
+
+bool SqliteJobStore::waitForChange(std::chrono::milliseconds most) {
+  const auto deadline = std::chrono::steady_clock::now() + most;
+  for (;;) {
+    const std::string seen = lookAt(path_);
+    if (lastLook_ && seen != *lastLook_) {
+      lastLook_ = seen;
+      return true;
+    }
+    lastLook_ = seen;
+    const auto now = std::chrono::steady_clock::now();
+    if (interrupted_ || now >= deadline) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(100), deadline - now));
+  }
 }
 
 std::vector<std::string> SqliteJobStore::machines() {

@@ -22,6 +22,9 @@
 #include <memory>
 #include <string>
 
+#include <atomic>
+#include <optional>
+
 #include "core/history/job_store.h"
 
 struct sqlite3;
@@ -49,6 +52,9 @@ class SqliteJobStore : public JobStore {
                                std::size_t limit = kNoLimit) override;
   JobPage page(const JobQuery& query) override;
   std::vector<std::string> machines() override;
+  // The file and its write-ahead log looked at every 100 ms: a commit by any program changes one.
+  bool waitForChange(std::chrono::milliseconds most) override;
+  void interrupt() override { interrupted_ = true; }
   StoredJob load(std::int64_t id) override;
   std::int64_t putJob(const StoredJob& job) override;
   std::vector<std::int64_t> waitingJobs() override;
@@ -80,6 +86,8 @@ class SqliteJobStore : public JobStore {
 
   std::string path_;
   JobStoreOptions options_;
+  std::atomic<bool> interrupted_{false};
+  std::optional<std::string> lastLook_;  // the file's and its log's sizes and times, as last seen
   Access access_;
   sqlite3* db_ = nullptr;
   bool empty_ = false;  // opened for reading, the file held no tables

@@ -404,6 +404,32 @@ TEST_F(SharedHistory, APageOfJobsIsTheSameFromTheFileTheServerAndMemory) {
   }
 }
 
+// The foreman's view waits for news: another machine's write wakes it, on the server as in the
+// PC's file; nothing written, it waits its time and says so.
+TEST_F(SharedHistory, AReaderHearsOfAnotherMachinesWrite) {
+  testing::TempDir dir;
+  SqliteJobStore fileWriter(dir.file("history.sqlite"));
+  fileWriter.open();
+  SqliteJobStore fileReader(dir.file("history.sqlite"), {}, SqliteJobStore::Access::Reading);
+  PostgresJobStore serverWriter(server.connection()), serverReader(server.connection());
+  serverWriter.open();
+  serverReader.open();
+  const std::pair<JobStore*, JobStore*> pairs[] = {{&fileWriter, &fileReader}, {&serverWriter, &serverReader}};
+  for (const auto& [writer, reader] : pairs) {
+    EXPECT_FALSE(reader->waitForChange(150ms)) << reader->target();
+    auto heard = std::async(std::launch::async, [reader = reader] { return reader->waitForChange(20s); });
+    std::this_thread::sleep_for(200ms);
+    const std::int64_t id = writer->beginJob(sampleJob("Hall", kMay2024));
+    ASSERT_EQ(heard.wait_for(20s), std::future_status::ready);
+    EXPECT_TRUE(heard.get()) << reader->target();
+    heard = std::async(std::launch::async, [reader = reader] { return reader->waitForChange(20s); });
+    std::this_thread::sleep_for(200ms);
+    writer->finishJob(id, sampleJob("Hall", kMay2024));
+    EXPECT_TRUE(heard.get()) << reader->target();
+    EXPECT_FALSE(reader->waitForChange(150ms)) << reader->target();
+  }
+}
+
 // Set up by the owner, each machine logs in with a role of its own: the server keeps its jobs
 // under that role's name, and refuses it any change to another's job and any deletion; a reader
 // only reads; the jobs kept before stay readable.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -73,6 +74,11 @@ JobPage pageOf(std::vector<JobSummary> jobs, const JobQuery& query) {
   page.jobs.assign(std::make_move_iterator(jobs.begin() + static_cast<std::ptrdiff_t>(from)),
                    std::make_move_iterator(jobs.begin() + static_cast<std::ptrdiff_t>(from + count)));
   return page;
+}
+
+bool JobStore::waitForChange(std::chrono::milliseconds most) {
+  std::this_thread::sleep_for(most);
+  return true;
 }
 
 std::vector<std::string> JobStore::machines() {

@@ -5,6 +5,7 @@
 //
 // Every failure throws HistoryError, whose text, in French, says what the operator can do.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -93,6 +94,11 @@ class JobStore {
   // first.
   virtual std::vector<std::int64_t> waitingJobs() = 0;
   virtual void markCopied(std::int64_t id) = 0;
+
+  // Waits until the jobs kept here may have changed since the last call (another program wrote
+  // one), or `most` passes; true when they may have. The first call only looks. By default it
+  // waits `most` and says they may have.
+  virtual bool waitForChange(std::chrono::milliseconds most);
 
   // From any thread, while another uses the store: whatever waits on a server (connecting, a
   // statement) gives up at once, and so does every later call, with HistoryProblem::Unreachable.
