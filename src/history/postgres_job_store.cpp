@@ -384,7 +384,9 @@ void PostgresJobStore::open() {
   // A password given apart (libpq ignores an empty one, and then reads ~/.pgpass or PGPASSFILE).
   const char* keywords[] = {"connect_timeout", "application_name", "options", "password", "dbname",
                             "client_encoding", nullptr};
-  const char* values[] = {"5", "chromaflow", kServerLimits, options_.password.c_str(), connection_.c_str(), "UTF8",
+  const std::string limits =
+      std::string(kServerLimits) + (options_.readOnly ? " -c default_transaction_read_only=on" : "");
+  const char* values[] = {"5", "chromaflow", limits.c_str(), options_.password.c_str(), connection_.c_str(), "UTF8",
                           nullptr};
   // Without blocking: a connection under way is dropped at once when the store is let go.
   conn_ = PQconnectStartParams(keywords, values, 1);
@@ -456,6 +458,10 @@ void PostgresJobStore::migrate() {
   const bool made = integer(run("SELECT (to_regclass('chromaflow_schema') IS NOT NULL)::int", {},
                                 "lecture de la version")
                                 .at(0, 0)) != 0;
+  if (options_.readOnly && (!made || tablesVersion() != kSchemaVersion))
+    throw HistoryError(HistoryProblem::Damaged,
+                       "L'historique partagé " + target_ + (made ? " n'est pas à la version de ce programme" : " n'a pas encore de tables") +
+                           " : lancez chromaflow-sim --history-setup-server en propriétaire de la base.");
   if (!made || tablesVersion() != kSchemaVersion) {
     const auto statement = [this](const char* sql, const char* doing) { run(sql, {}, doing); };
     Transaction transaction(statement, "mise à jour des tables");

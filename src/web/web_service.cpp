@@ -85,7 +85,7 @@ void WebService::later(std::function<void()> answer) {
 void WebService::handle(const HttpRequest& request, const Reply& reply) {
   if (request.method != "GET" && request.method != "HEAD") {
     HttpResponse refused = HttpResponse::text(405, "Ce service ne fait que lire.\n");
-    refused.headers.append({"Allow", "GET, HEAD"});
+    refused.headers.emplaceBack("Allow", "GET, HEAD");
     return reply.send(refused);
   }
   const QString path = QString::fromUtf8(request.path);
@@ -110,7 +110,7 @@ void WebService::serveResource(const QString& name, const QByteArray& type, cons
   HttpResponse response;
   response.contentType = type;
   response.body = file.readAll();
-  response.headers.append({"Cache-Control", "no-cache"});
+  response.headers.emplaceBack("Cache-Control", "no-cache");
   reply.send(response);
 }
 
@@ -152,7 +152,7 @@ void WebService::serveJob(std::int64_t id, const QString& part, const Reply& rep
         } else if (part == "releve.csv") {
           response.contentType = "text/csv; charset=windows-1252";
           response.body = QByteArray::fromStdString(bytesOfLines(jobRecordCsvLines(job.record)));
-          response.headers.append({"Content-Disposition", "attachment; filename=\"releve-" + QByteArray::number(qlonglong(id)) + ".csv\""});
+          response.headers.emplaceBack("Content-Disposition", "attachment; filename=\"releve-" + QByteArray::number(qlonglong(id)) + ".csv\"");
         } else {
           response = json(jobJson(job));
         }

@@ -35,6 +35,8 @@ class WebService : public QObject {
 
   bool listen(const QHostAddress& address, quint16 port, const std::optional<QSslConfiguration>& tls, QString* why);
   HttpServer& server() { return *server_; }
+  // The history served, never with a password.
+  std::string target() const { return reading_->target(); }
 
  private:
   void handle(const HttpRequest& request, const Reply& reply);

@@ -45,6 +45,9 @@ struct JobStoreOptions {
   // The shared server's password, kept apart from its connection text (the desktop's keychain).
   // Empty: the text's own, or libpq's ~/.pgpass and PGPASSFILE, as for any libpq program.
   std::string password{};
+  // Only read: a server's tables are not made or changed, and the server is told to refuse any
+  // write of this connection.
+  bool readOnly = false;
 };
 
 class JobStore {
