@@ -34,6 +34,8 @@ void RunningWatch::run() {
       if (!open) {
         store_->open();
         open = true;
+        // Listening from before the first read: a write between the read and the wait is heard.
+        store_->waitForChange(std::chrono::milliseconds(0));
       }
       JobQuery query{.status = JobStatus::Running, .sortBy = JobSortKey::Started, .descending = false,
                      .limit = kMostRunning};

@@ -58,9 +58,11 @@ constexpr Resource kResources[] = {
 
 }  // namespace
 
-WebService::WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching, QObject* parent)
+WebService::WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching,
+                       HttpServer::Limits limits, QObject* parent)
     : QObject(parent),
-      server_(std::make_unique<HttpServer>([this](const HttpRequest& request, Reply reply) { handle(request, reply); })),
+      server_(std::make_unique<HttpServer>([this](const HttpRequest& request, Reply reply) { handle(request, reply); },
+                                           limits)),
       reading_(std::make_unique<StoreThread>(std::move(reading))),
       running_(runningJson({}, QDateTime::currentMSecsSinceEpoch())) {
   watch_ = std::make_unique<RunningWatch>(std::move(watching),

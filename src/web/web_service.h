@@ -30,7 +30,8 @@ class WebService : public QObject {
   Q_OBJECT
  public:
   // `reading` answers the pages, `watching` follows the jobs running: two stores of one history.
-  WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching, QObject* parent = nullptr);
+  WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching,
+             HttpServer::Limits limits = {}, QObject* parent = nullptr);
   ~WebService() override;
 
   bool listen(const QHostAddress& address, quint16 port, const std::optional<QSslConfiguration>& tls, QString* why);
