@@ -8,6 +8,7 @@
 #include "core/common/text_file.h"
 #include "core/control/job_record_csv.h"
 #include "history/history_listing.h"
+#include "gui/drawing/job_sheet.h"
 #include "web/job_chart_svg.h"
 #include "web/web_json.h"
 
@@ -100,7 +101,8 @@ void WebService::handle(const HttpRequest& request, const Reply& reply) {
     if (reply.startEvents()) server_->broadcast("running", running_);
     return;
   }
-  static const QRegularExpression job(QStringLiteral("^/api/jobs/([0-9]{1,18})(?:/(releve\\.csv|graphique\\.svg))?$"));
+  static const QRegularExpression job(
+      QStringLiteral("^/api/jobs/([0-9]{1,18})(?:/(releve\\.csv|graphique\\.svg|fiche\\.pdf))?$"));
   if (const QRegularExpressionMatch match = job.match(path); match.hasMatch())
     return serveJob(match.captured(1).toLongLong(), match.captured(2), reply);
   reply.send(HttpResponse::text(404, "Page introuvable.\n"));
@@ -148,7 +150,12 @@ void WebService::serveJob(std::int64_t id, const QString& part, const Reply& rep
       [this, reply, id, part](JobStore& store) {
         const StoredJob job = store.load(id);
         HttpResponse response;
-        if (part == "graphique.svg") {
+        if (part == "fiche.pdf") {
+          response.contentType = "application/pdf";
+          response.body = jobSheetBytes(job.record, job.verdict, keptJobSheetText(job), nullptr);
+          response.headers.emplaceBack("Content-Disposition", "attachment; filename=\"fiche-" +
+                                                                  QByteArray::number(qlonglong(id)) + ".pdf\"");
+        } else if (part == "graphique.svg") {
           response.contentType = "image/svg+xml";
           response.body = proportionChartSvg(job.record, job.verdict);
         } else if (part == "releve.csv") {

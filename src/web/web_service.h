@@ -6,7 +6,8 @@
 //   /comparer?a=N&b=M      two jobs' proportions along the path
 //   /api/jobs              a page of the history (page, tri, ordre, q, machine, depuis)
 //   /api/jobs/N            a job whole; /api/jobs/N/releve.csv its record as the program exports
-//                          it, /api/jobs/N/graphique.svg its chart as the job sheet draws it
+//                          it, /api/jobs/N/fiche.pdf its job sheet, /api/jobs/N/graphique.svg its
+//                          chart as the job sheet draws it
 //   /api/running           the jobs running
 //   /api/machines          every machine with a job
 //   /api/news              a stream of news: "running" each time the jobs running change,
@@ -43,7 +44,7 @@ class WebService : public QObject {
   void handle(const HttpRequest& request, const Reply& reply);
   void serveResource(const QString& name, const QByteArray& type, const Reply& reply);
   void serveJobs(const HttpRequest& request, const Reply& reply);
-  // The job as JSON, or a part of it: "releve.csv", "graphique.svg".
+  // The job as JSON, or a part of it: "releve.csv", "fiche.pdf", "graphique.svg".
   void serveJob(std::int64_t id, const QString& part, const Reply& reply);
   void serveMachines(const Reply& reply);
   void news(RunningWatch::News news);

@@ -16,6 +16,7 @@
 #include "core/common/display_forms.h"
 #include "core/common/document_name.h"
 #include "core/common/text_file.h"
+#include "core/history/stored_job.h"
 #include "core/session/session.h"
 #include "gui/drawing/job_sheet_figures.h"
 #include "gui/drawing/sheet_layout.h"
@@ -336,6 +337,19 @@ QByteArray jobSheetPdf(const JobRecord& record, const JobVerdict& verdict, const
 }
 
 }  // namespace
+
+JobSheetText keptJobSheetText(const StoredJob& job) {
+  const QString when = QDateTime::fromMSecsSinceEpoch(job.startedMs).toString(QStringLiteral("dd/MM/yyyy à HH:mm"));
+  std::string painted = "Peint sur " + job.machine + " le " + when.toStdString();
+  if (job.status != JobStatus::Finished) painted += std::string(" (") + statusText(job.status) + ")";
+  // The kept job's text is its first line; its plan is not kept, so its wall is not drawn.
+  return {job.projectName, {job.userText}, painted};
+}
+
+QByteArray jobSheetBytes(const JobRecord& record, const JobVerdict& verdict, const JobSheetText& text,
+                         const Session* wall) {
+  return jobSheetPdf(record, verdict, text, wall, "fiche de chantier");
+}
 
 void writeJobSheet(const JobRecord& record, const JobVerdict& verdict, const JobSheetText& text, const Session* wall,
                    const std::string& path) {

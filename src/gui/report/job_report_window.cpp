@@ -491,11 +491,7 @@ void JobReportWindow::exportPdf() {
   exportAs(DocumentKind::JobSheet, ".pdf", [this](const std::string& name) {
     if (shows_ == Shows::SessionsJob) return writeJobSheet(session_, name);
     if (!kept_) return;
-    const QString when = QDateTime::fromMSecsSinceEpoch(kept_->startedMs).toString(QStringLiteral("dd/MM/yyyy à HH:mm"));
-    std::string painted = "Peint sur " + kept_->machine + " le " + when.toStdString();
-    if (kept_->status != JobStatus::Finished) painted += std::string(" (") + statusText(kept_->status) + ")";
-    // The kept job's text is its first line; its plan is not kept, so its wall is not drawn.
-    writeJobSheet(kept_->record, verdict(), {kept_->projectName, {kept_->userText}, painted}, nullptr, name);
+    writeJobSheet(kept_->record, verdict(), keptJobSheetText(*kept_), nullptr, name);
   });
 }
 
