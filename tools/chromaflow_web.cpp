@@ -1,8 +1,12 @@
 // chromaflow-web: the foreman's view. Serves the job history, read-only, to the browsers of the
 // workshop's network: the jobs running, live, and every job kept, with its report.
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -22,7 +26,7 @@ namespace {
 using chromaflow::tools::UsageError;
 
 const char* const kUsage =
-    "usage : chromaflow-web --history CIBLE [--listen ADRESSE:PORT]\n"
+    "usage : chromaflow-web --history CIBLE [--listen ADRESSE:PORT] [--cert FICHIER --key FICHIER]\n"
     "        chromaflow-web --help | --version\n";
 
 const char* const kHelp =
@@ -36,12 +40,14 @@ const char* const kHelp =
     "                        (postgresql://lecteur@hôte/base, un rôle de chromaflow_reader) ;\n"
     "                        rien n'y est jamais écrit\n"
     "  --listen ADRESSE:PORT où écouter (défaut 127.0.0.1:8080 : ce poste seulement)\n"
+    "  --cert FICHIER, --key FICHIER\n"
+    "                        HTTPS : le certificat du service et sa clé privée (PEM)\n"
     "  --help, --version     cette aide, la version\n"
     "\n"
     "Statut : 0 arrêté (SIGINT, SIGTERM), 1 échec, 2 ligne de commande refusée.\n";
 
 struct Options {
-  std::string history;
+  std::string history, certificate, key;
   QHostAddress address{QHostAddress::LocalHost};
   quint16 port = 8080;
 };
@@ -66,11 +72,14 @@ Options parse(int argc, char** argv) {
     const std::string& arg = args.name();
     if (arg == "--history") options.history = args.value(), historyGiven = true;
     else if (arg == "--listen") std::tie(options.address, options.port) = listenAddress(args.value());
+    else if (arg == "--cert") options.certificate = args.value();
+    else if (arg == "--key") options.key = args.value();
     else if (arg == "-h" || arg == "--help") args.noValue(), throw chromaflow::tools::InformationAsked{std::string(kUsage) + kHelp};
     else if (arg == "--version") args.noValue(), throw chromaflow::tools::InformationAsked{chromaflow::tools::versionText("chromaflow-web")};
     else throw UsageError{"argument inconnu " + arg};
   }
   if (!historyGiven) throw UsageError{"--history CIBLE manque : quel historique servir ?"};
+  if (options.certificate.empty() != options.key.empty()) throw UsageError{"--cert et --key vont ensemble"};
   if (const auto problem = chromaflow::historyTargetProblem(options.history))
     throw UsageError{"--history : " + chromaflow::shownWithoutPasswords(*problem, options.history)};
   // Beyond this PC, only with an access password, which this version cannot yet ask for.
@@ -89,6 +98,27 @@ std::unique_ptr<chromaflow::JobStore> readingStore(const std::string& target) {
                                                       chromaflow::SqliteJobStore::Access::Reading);
 }
 
+// The certificate and key of an HTTPS service, read from their PEM files.
+QSslConfiguration tlsOf(const Options& options) {
+  const auto bytes = [](const std::string& path, const char* what) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
+      throw std::runtime_error(std::string(what) + " " + path + " ne peut pas être lu");
+    return file.readAll();
+  };
+  const QList<QSslCertificate> chain = QSslCertificate::fromData(bytes(options.certificate, "le certificat"), QSsl::Pem);
+  if (chain.isEmpty()) throw std::runtime_error("le certificat " + options.certificate + " n'est pas un certificat PEM");
+  const QByteArray keyBytes = bytes(options.key, "la clé");
+  QSslKey key(keyBytes, QSsl::Rsa, QSsl::Pem);
+  if (key.isNull()) key = QSslKey(keyBytes, QSsl::Ec, QSsl::Pem);
+  if (key.isNull()) throw std::runtime_error("la clé " + options.key + " n'est pas une clé privée PEM (RSA ou EC)");
+  QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+  tls.setLocalCertificateChain(chain);
+  tls.setPrivateKey(key);
+  tls.setProtocol(QSsl::TlsV1_2OrLater);
+  return tls;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,12 +131,14 @@ int main(int argc, char** argv) {
     QGuiApplication application(qtArgc, argv);
     std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
+    std::optional<QSslConfiguration> tls;
+    if (!options.certificate.empty()) tls = tlsOf(options);
     chromaflow::web::WebService service(readingStore(options.history), readingStore(options.history));
     QString why;
-    if (!service.listen(options.address, options.port, std::nullopt, &why))
+    if (!service.listen(options.address, options.port, tls, &why))
       throw std::runtime_error("écoute sur " + options.address.toString().toStdString() + ":" +
                                std::to_string(options.port) + " impossible : " + why.toStdString());
-    std::cout << "Vue des chantiers : http://" << options.address.toString().toStdString() << ":"
+    std::cout << "Vue des chantiers : " << (tls ? "https://" : "http://") << options.address.toString().toStdString() << ":"
               << service.server().port() << "/ (historique " << service.target() << ")" << std::endl;
     return application.exec() == 0 ? 0 : 1;
   });

@@ -10,11 +10,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <fstream>
 #include <sstream>
 
 #include "core/common/text_file.h"
 #include "core/control/job_record_csv.h"
+#include "gui/drawing/job_sheet.h"
 #include "history/postgres_job_store.h"
 #include "history/postgres_server.h"
 #include "history/history_test_jobs.h"
@@ -101,6 +103,15 @@ TEST_F(WebView, ThePagesAndTheApiServeTheHistoryAndWriteNothing) {
   const testing::HttpAnswer csv = get(port(), address + "/releve.csv");
   EXPECT_EQ(csv.body.toStdString(), bytesOfLines(jobRecordCsvLines(writer.load(id).record)))
       << "byte for byte what the program exports";
+  // The sheet as the report window exports it: the same bytes but for the moment it was drawn.
+  const auto undated = [](QByteArray pdf) {
+    static const QRegularExpression date(QStringLiteral("/CreationDate \\(D:[0-9]+Z\\)"));
+    return QString::fromLatin1(pdf).replace(date, QString());
+  };
+  const StoredJob kept = writer.load(id);
+  const testing::HttpAnswer sheet = get(port(), address + "/fiche.pdf");
+  EXPECT_EQ(sheet.header("Content-Type"), "application/pdf");
+  EXPECT_EQ(undated(sheet.body), undated(jobSheetBytes(kept.record, kept.verdict, keptJobSheetText(kept), nullptr)));
   const testing::HttpAnswer chart = get(port(), address + "/graphique.svg");
   EXPECT_EQ(chart.header("Content-Type"), "image/svg+xml");
   EXPECT_TRUE(chart.body.contains("<svg"));

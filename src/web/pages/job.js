@@ -35,6 +35,7 @@
     ligneSurface(corps, "Total des surfaces", job.total, "total");
     document.getElementById("graphique").src = "/api/jobs/" + encodeURIComponent(id) + "/graphique.svg";
     document.getElementById("csv").href = "/api/jobs/" + encodeURIComponent(id) + "/releve.csv";
+    document.getElementById("pdf").href = "/api/jobs/" + encodeURIComponent(id) + "/fiche.pdf";
     let titre = "Indicateurs de la correction (seuils fins) : " + (job.indicateurs.length || "aucun");
     if (job.indicateursNonGardes > 0) titre += " (et " + job.indicateursNonGardes + " de plus, non gardés)";
     if (job.impulsionsPerdues !== null) titre += " — impulsions perdues par le comptage : " + job.impulsionsPerdues;
