@@ -1,0 +1,78 @@
+// The foreman's view on a big history: a page of the history (50 of 100,000 jobs in the PC's
+// file) asked as a browser asks it, newest first, sorted by area, and far down the list; the
+// time is the whole answer's, from the request written to its last byte read, the service and
+// the client on this thread and the history read on the service's own.
+// Offscreen unless QT_QPA_PLATFORM says otherwise.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <string>
+
+#include "history/sqlite_job_store.h"
+#include "web/http_client.h"
+#include "web/web_service.h"
+
+namespace chromaflow {
+namespace {
+
+// `count` jobs in a PC's file, as its writer leaves it.
+std::filesystem::path historyOfJobs(std::int64_t count) {
+  const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-web-100k.sqlite";
+  std::filesystem::remove(path);
+  {
+    SqliteJobStore made(path.string(), {.machine = "atelier-1"});
+    made.open();
+  }
+  sqlite3* db = nullptr;
+  sqlite3_open(path.string().c_str(), &db);
+  const std::string jobs =
+      "BEGIN;"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) + ")"
+      " INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
+      " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
+      " SELECT 'u' || i, 'atelier-' || (i % 3), '/p/' || i || '.prv', 'Chantier ' || i, 'Client ' || i,"
+      " 1714521600000 - i * 600000, 1714521600000 - i * 600000 + 300000, 'terminé', 'carte K8000 sur Lpt1', 2,"
+      " i % 3 <> 0, 'Proportion tenue à ±2 points sur 32.40 m peints.', (i * 7919) % 100000 / 100.0, 2.5, 1.5,"
+      " i % 17 FROM n;"
+      "COMMIT;";
+  sqlite3_exec(db, jobs.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return path;
+}
+
+void HistoryPageServed(benchmark::State& state, const char* address) {
+  const auto path = historyOfJobs(100'000);
+  const auto reading = [&] {
+    return std::make_unique<SqliteJobStore>(path.string(), JobStoreOptions{.readOnly = true},
+                                            SqliteJobStore::Access::Reading);
+  };
+  web::WebService service(reading(), reading());
+  if (!service.listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr)) return state.SkipWithError("no port");
+  qsizetype bytes = 0;
+  for (auto _ : state) {
+    const testing::HttpAnswer answer = testing::get(service.server().port(), address);
+    if (answer.status != 200) return state.SkipWithError("not answered");
+    bytes = answer.body.size();
+  }
+  state.counters["page_kB"] = static_cast<double>(bytes) / 1000;
+  std::filesystem::remove(path);
+}
+BENCHMARK_CAPTURE(HistoryPageServed, newest, "/api/jobs")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HistoryPageServed, by_area, "/api/jobs?tri=surface&ordre=desc")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HistoryPageServed, page_1500, "/api/jobs?page=1500")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HistoryPageServed, searched, "/api/jobs?q=Client%209")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace chromaflow
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
