@@ -92,6 +92,8 @@ class HttpConnection : public QObject {
  public:
   HttpConnection(HttpServer& server, QTcpSocket* socket) : server_(server), socket_(socket) {
     socket_->setParent(this);
+    // What a client sends beyond one request waits in the system's buffers, not in ours.
+    socket_->setReadBufferSize(server_.limits().headerBytes + server_.limits().bodyBytes + 1);
     connect(socket_, &QTcpSocket::readyRead, this, &HttpConnection::readSome);
     connect(socket_, &QTcpSocket::disconnected, this, &HttpConnection::gone);
     connect(socket_, &QTcpSocket::errorOccurred, this, [this] { socket_->abort(); });
