@@ -7,7 +7,11 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslKey>
+#include <termios.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -19,6 +23,7 @@
 #include "history/history_listing.h"
 #include "history/postgres_job_store.h"
 #include "history/sqlite_job_store.h"
+#include "web/access_password.h"
 #include "web/web_service.h"
 
 namespace {
@@ -27,6 +32,8 @@ using chromaflow::tools::UsageError;
 
 const char* const kUsage =
     "usage : chromaflow-web --history CIBLE [--listen ADRESSE:PORT] [--cert FICHIER --key FICHIER]\n"
+    "                       [--password-file FICHIER]\n"
+    "        chromaflow-web --set-password [--password-file FICHIER]\n"
     "        chromaflow-web --help | --version\n";
 
 const char* const kHelp =
@@ -39,15 +46,22 @@ const char* const kHelp =
     "                        (~/.local/share/chromaflow/history.sqlite) ou un serveur PostgreSQL\n"
     "                        (postgresql://lecteur@hôte/base, un rôle de chromaflow_reader) ;\n"
     "                        rien n'y est jamais écrit\n"
-    "  --listen ADRESSE:PORT où écouter (défaut 127.0.0.1:8080 : ce poste seulement)\n"
+    "  --listen ADRESSE:PORT où écouter (défaut 127.0.0.1:8080 : ce poste seulement) ; une autre\n"
+    "                        adresse que celles de ce poste demande un mot de passe d'accès\n"
     "  --cert FICHIER, --key FICHIER\n"
     "                        HTTPS : le certificat du service et sa clé privée (PEM)\n"
+    "  --set-password        demande le mot de passe d'accès (deux fois sur un terminal, sinon une\n"
+    "                        ligne de l'entrée standard) et le garde chiffré ; dès lors chaque\n"
+    "                        navigateur le donne une fois par 12 heures\n"
+    "  --password-file FICHIER\n"
+    "                        où il est gardé (défaut ~/.config/chromaflow/web.password)\n"
     "  --help, --version     cette aide, la version\n"
     "\n"
     "Statut : 0 arrêté (SIGINT, SIGTERM), 1 échec, 2 ligne de commande refusée.\n";
 
 struct Options {
-  std::string history, certificate, key;
+  std::string history, certificate, key, passwordFile;
+  bool setPassword = false;
   QHostAddress address{QHostAddress::LocalHost};
   quint16 port = 8080;
 };
@@ -64,6 +78,13 @@ std::pair<QHostAddress, quint16> listenAddress(const std::string& text) {
   return {address, static_cast<quint16>(port)};
 }
 
+std::string passwordPath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string folder = config && *config ? config : std::string(home ? home : ".") + "/.config";
+  return folder + "/chromaflow/web.password";
+}
+
 Options parse(int argc, char** argv) {
   Options options;
   bool historyGiven = false;
@@ -74,20 +95,59 @@ Options parse(int argc, char** argv) {
     else if (arg == "--listen") std::tie(options.address, options.port) = listenAddress(args.value());
     else if (arg == "--cert") options.certificate = args.value();
     else if (arg == "--key") options.key = args.value();
+    else if (arg == "--set-password") args.noValue(), options.setPassword = true;
+    else if (arg == "--password-file") options.passwordFile = args.value();
     else if (arg == "-h" || arg == "--help") args.noValue(), throw chromaflow::tools::InformationAsked{std::string(kUsage) + kHelp};
     else if (arg == "--version") args.noValue(), throw chromaflow::tools::InformationAsked{chromaflow::tools::versionText("chromaflow-web")};
     else throw UsageError{"argument inconnu " + arg};
+  }
+  if (options.passwordFile.empty()) options.passwordFile = passwordPath();
+  if (options.setPassword) {
+    if (historyGiven || !options.certificate.empty() || !options.key.empty())
+      throw UsageError{"--set-password ne va qu'avec --password-file"};
+    return options;
   }
   if (!historyGiven) throw UsageError{"--history CIBLE manque : quel historique servir ?"};
   if (options.certificate.empty() != options.key.empty()) throw UsageError{"--cert et --key vont ensemble"};
   if (const auto problem = chromaflow::historyTargetProblem(options.history))
     throw UsageError{"--history : " + chromaflow::shownWithoutPasswords(*problem, options.history)};
-  // Beyond this PC, only with an access password, which this version cannot yet ask for.
-  if (!options.address.isLoopback())
-    throw UsageError{"--listen : écouter sur " + options.address.toString().toStdString() +
-                     " ouvrirait l'historique à tout le réseau sans mot de passe d'accès ; écoutez sur "
-                     "127.0.0.1 et passez par un relais (voir README)"};
   return options;
+}
+
+
+// The password, read without echo from a terminal (twice), else one line of standard input.
+std::string askedPassword() {
+  const bool terminal = ::isatty(STDIN_FILENO);
+  const auto line = [terminal](const char* prompt) {
+    termios saved{};
+    if (terminal) {
+      std::cerr << prompt << std::flush;
+      ::tcgetattr(STDIN_FILENO, &saved);
+      termios quiet = saved;
+      quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+      ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string text;
+    const bool read = static_cast<bool>(std::getline(std::cin, text));
+    if (terminal) {
+      ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+      std::cerr << "\n";
+    }
+    if (!read) throw std::runtime_error("aucun mot de passe lu sur l'entrée standard");
+    return text;
+  };
+  const std::string password = line("Mot de passe d'accès : ");
+  if (password.size() < 8) throw std::runtime_error("le mot de passe d'accès tient 8 caractères au moins");
+  if (terminal && line("Le même, encore : ") != password) throw std::runtime_error("les deux mots de passe diffèrent");
+  return password;
+}
+
+int setPassword(const Options& options) {
+  const std::filesystem::path file(options.passwordFile);
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path());
+  chromaflow::web::writePasswordFile(options.passwordFile, chromaflow::web::hashPassword(askedPassword()));
+  std::cout << "Mot de passe d'accès gardé, chiffré, dans " << options.passwordFile << ".\n";
+  return 0;
 }
 
 // A store of the history that only reads.
@@ -125,6 +185,18 @@ int main(int argc, char** argv) {
   return chromaflow::tools::runTool("chromaflow-web", kUsage, [&] {
     chromaflow::tools::answerInformation(argc, argv, "chromaflow-web", std::string(kUsage) + kHelp);
     const Options options = parse(argc, argv);
+    if (options.setPassword) return setPassword(options);
+    // An access password when one is set; beyond this PC, only with one.
+    std::optional<std::string> passwordHash;
+    if (std::filesystem::exists(options.passwordFile)) {
+      std::string unread;
+      passwordHash = chromaflow::web::readPasswordFile(options.passwordFile, unread);
+      if (!passwordHash) throw std::runtime_error(unread);
+    } else if (!options.address.isLoopback()) {
+      throw UsageError{"--listen : écouter sur " + options.address.toString().toStdString() +
+                       " ouvrirait l'historique au réseau : donnez d'abord un mot de passe d'accès "
+                       "(chromaflow-web --set-password)"};
+    }
     // No display: the charts are drawn off screen.
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int qtArgc = 1;
@@ -133,12 +205,14 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
     std::optional<QSslConfiguration> tls;
     if (!options.certificate.empty()) tls = tlsOf(options);
-    chromaflow::web::WebService service(readingStore(options.history), readingStore(options.history));
+    chromaflow::web::WebService service(readingStore(options.history), readingStore(options.history),
+                                       {.passwordHash = passwordHash, .secure = tls.has_value()});
     QString why;
     if (!service.listen(options.address, options.port, tls, &why))
       throw std::runtime_error("écoute sur " + options.address.toString().toStdString() + ":" +
                                std::to_string(options.port) + " impossible : " + why.toStdString());
-    std::cout << "Vue des chantiers : " << (tls ? "https://" : "http://") << options.address.toString().toStdString() << ":"
+    std::cout << "Vue des chantiers" << (passwordHash ? " (mot de passe d'accès demandé)" : "") << " : "
+              << (tls ? "https://" : "http://") << options.address.toString().toStdString() << ":"
               << service.server().port() << "/ (historique " << service.target() << ")" << std::endl;
     return application.exec() == 0 ? 0 : 1;
   });

@@ -533,7 +533,10 @@ std::string lookAt(const std::string& path) {
 }  // namespace
 
 bool SqliteJobStore::waitForChange(std::chrono::milliseconds most) {
-  const auto deadline = std::chrono::steady_clock::now() + most;
+  // A commit becomes visible in the log's index (the -shm file, written through memory), which
+  // no stat shows: a change may go unseen here, so past a second the jobs may have changed.
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::min<std::chrono::milliseconds>(most, std::chrono::seconds(1));
   for (;;) {
     const std::string seen = lookAt(path_);
     if (lastLook_ && seen != *lastLook_) {
@@ -542,7 +545,8 @@ bool SqliteJobStore::waitForChange(std::chrono::milliseconds most) {
     }
     lastLook_ = seen;
     const auto now = std::chrono::steady_clock::now();
-    if (interrupted_ || now >= deadline) return false;
+    if (interrupted_) return false;
+    if (now >= deadline) return most > std::chrono::seconds(1);
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(100), deadline - now));
   }
 }

@@ -52,7 +52,8 @@ class SqliteJobStore : public JobStore {
                                std::size_t limit = kNoLimit) override;
   JobPage page(const JobQuery& query) override;
   std::vector<std::string> machines() override;
-  // The file and its write-ahead log looked at every 100 ms: a commit by any program changes one.
+  // The file and its write-ahead log looked at every 100 ms: a commit by any program changes one,
+  // though it may show only later; past a second, says the jobs may have changed.
   bool waitForChange(std::chrono::milliseconds most) override;
   void interrupt() override { interrupted_ = true; }
   StoredJob load(std::int64_t id) override;

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
 #include <charconv>
 
 #include "core/common/text_file.h"
@@ -55,15 +57,31 @@ constexpr Resource kResources[] = {
     {"/static/job.js", "job.js", "text/javascript; charset=utf-8"},
     {"/static/compare.js", "compare.js", "text/javascript; charset=utf-8"},
     {"/static/icon.svg", "icon.svg", "image/svg+xml"},
+    {"/connexion", "login.html", "text/html; charset=utf-8"},
+    {"/static/login.js", "login.js", "text/javascript; charset=utf-8"},
 };
+
+// What a visitor not yet let in may load: the password's page and what it shows.
+bool open(const QString& path) {
+  return path == "/connexion" || path == "/static/style.css" || path == "/static/icon.svg" ||
+         path == "/static/login.js" || path == "/static/common.js";
+}
+
+HttpResponse seeOther(const QByteArray& where, const QByteArray& cookie = {}) {
+  HttpResponse response = HttpResponse::text(303, "");
+  response.headers.emplaceBack("Location", where);
+  if (!cookie.isEmpty()) response.headers.emplaceBack("Set-Cookie", cookie);
+  return response;
+}
 
 }  // namespace
 
 WebService::WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching,
-                       HttpServer::Limits limits, QObject* parent)
+                       WebServiceOptions options, QObject* parent)
     : QObject(parent),
+      access_(std::make_unique<WebAccess>(std::move(options.passwordHash), options.secure)),
       server_(std::make_unique<HttpServer>([this](const HttpRequest& request, Reply reply) { handle(request, reply); },
-                                           limits)),
+                                           options.limits)),
       reading_(std::make_unique<StoreThread>(std::move(reading))),
       running_(runningJson({}, QDateTime::currentMSecsSinceEpoch())) {
   watch_ = std::make_unique<RunningWatch>(std::move(watching),
@@ -86,12 +104,20 @@ void WebService::later(std::function<void()> answer) {
 }
 
 void WebService::handle(const HttpRequest& request, const Reply& reply) {
+  const QString path = QString::fromUtf8(request.path);
+  if (request.method == "POST" && path == "/connexion") return logIn(request, reply);
+  if (request.method == "POST" && path == "/deconnexion") return reply.send(seeOther("/connexion", access_->logOut(request)));
   if (request.method != "GET" && request.method != "HEAD") {
     HttpResponse refused = HttpResponse::text(405, "Ce service ne fait que lire.\n");
     refused.headers.emplaceBack("Allow", "GET, HEAD");
     return reply.send(refused);
   }
-  const QString path = QString::fromUtf8(request.path);
+  if (!access_->asksPassword() && path == "/connexion") return reply.send(seeOther("/"));
+  if (path == "/api/acces") return reply.send(json(access_->asksPassword() ? "{\"motDePasse\":true}" : "{\"motDePasse\":false}"));
+  if (!open(path) && !access_->admits(request)) {
+    if (path.startsWith("/api/")) return reply.send(json(errorJson("connexion demandée"), 401));
+    return reply.send(seeOther("/connexion"));
+  }
   for (const Resource& resource : kResources)
     if (path == QLatin1String(resource.path)) return serveResource(resource.file, resource.type, reply);
   if (path == "/api/jobs") return serveJobs(request, reply);
@@ -170,6 +196,17 @@ void WebService::serveJob(std::int64_t id, const QString& part, const Reply& rep
       [this, reply](const HistoryError& error) {
         later([reply, answer = failure(error)] { reply.send(answer); });
       });
+}
+
+void WebService::logIn(const HttpRequest& request, const Reply& reply) {
+  // A form's fields: "motdepasse=...", its spaces written as "+".
+  QByteArray form = request.body;
+  form.replace('+', "%20");
+  const std::string password =
+      QUrlQuery(QString::fromUtf8(form)).queryItemValue(QStringLiteral("motdepasse"), QUrl::FullyDecoded).toStdString();
+  access_->logIn(request.peer, password, [reply](const QByteArray& cookie) {
+    reply.send(cookie.isEmpty() ? seeOther("/connexion?refuse=1") : seeOther("/", cookie));
+  });
 }
 
 void WebService::serveMachines(const Reply& reply) {

@@ -1,6 +1,7 @@
 #pragma once
 // The foreman's view: the job history served read-only to the browsers of the workshop's network.
 //
+//   /connexion             the access password asked (POST: given), when one is set
 //   /                      the jobs running and the first page of the history
 //   /chantier?id=N         a job's report
 //   /comparer?a=N&b=M      two jobs' proportions along the path
@@ -23,16 +24,24 @@
 
 #include "web/http_server.h"
 #include "web/running_watch.h"
+#include "web/web_access.h"
 #include "web/store_thread.h"
 
 namespace chromaflow::web {
+
+struct WebServiceOptions {
+  HttpServer::Limits limits{};
+  // The access password's hash; none: whoever reaches the service reads it.
+  std::optional<std::string> passwordHash{};
+  bool secure = false;  // served over HTTPS: the session cookie is sent over it only
+};
 
 class WebService : public QObject {
   Q_OBJECT
  public:
   // `reading` answers the pages, `watching` follows the jobs running: two stores of one history.
-  WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching,
-             HttpServer::Limits limits = {}, QObject* parent = nullptr);
+  WebService(std::unique_ptr<JobStore> reading, std::unique_ptr<JobStore> watching, WebServiceOptions options = {},
+             QObject* parent = nullptr);
   ~WebService() override;
 
   bool listen(const QHostAddress& address, quint16 port, const std::optional<QSslConfiguration>& tls, QString* why);
@@ -47,10 +56,12 @@ class WebService : public QObject {
   // The job as JSON, or a part of it: "releve.csv", "fiche.pdf", "graphique.svg".
   void serveJob(std::int64_t id, const QString& part, const Reply& reply);
   void serveMachines(const Reply& reply);
+  void logIn(const HttpRequest& request, const Reply& reply);
   void news(RunningWatch::News news);
   // Runs `answer` back on the service's thread, if the service still stands.
   void later(std::function<void()> answer);
 
+  std::unique_ptr<WebAccess> access_;
   std::unique_ptr<HttpServer> server_;
   std::unique_ptr<StoreThread> reading_;
   QByteArray running_;       // the last news of the jobs running, as /api/running serves it

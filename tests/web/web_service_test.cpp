@@ -56,7 +56,7 @@ struct WebView : ::testing::Test {
     return std::make_unique<SqliteJobStore>(target, JobStoreOptions{.readOnly = true}, SqliteJobStore::Access::Reading);
   }
   void start(const std::string& target, HttpServer::Limits limits = {}) {
-    service = std::make_unique<WebService>(reading(target), reading(target), limits);
+    service = std::make_unique<WebService>(reading(target), reading(target), web::WebServiceOptions{.limits = limits});
     QString why;
     ASSERT_TRUE(service->listen(QHostAddress::LocalHost, 0, std::nullopt, &why)) << why.toStdString();
   }
@@ -191,6 +191,8 @@ void expectTheRunningJobReachesThePages(WebView& view, JobStore& writer) {
   const std::int64_t id = writer.beginJob(job);
   ASSERT_TRUE(hear("\"projet\":\"Façade nord\"")) << heard.toStdString();
   job.record = testing::paintedRecord(10);
+  takeFromRecord(job, job.record);
+  job.endedMs += 10'000;
   writer.updateJob(id, job);
   const QByteArray painted = QByteArray::number(job.record.totals().distancePainted, 'g', 6);
   EXPECT_TRUE(hear("\"peint\":" + painted.left(4))) << heard.toStdString();

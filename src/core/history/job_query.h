@@ -21,10 +21,10 @@ std::optional<JobSortKey> sortKeyOfName(std::string_view name);
 const char* sortKeyName(JobSortKey key);
 
 struct JobQuery {
-  std::optional<std::int64_t> sinceMs;  // started at or after
-  std::string search;                   // held by the machine, project, path, user text or backend
-  std::string machine;                  // this machine's jobs only, when given
-  std::optional<JobStatus> status;      // only the jobs in this state, when given
+  std::optional<std::int64_t> sinceMs{};  // started at or after
+  std::string search{};                   // held by the machine, project, path, user text or backend
+  std::string machine{};                  // this machine's jobs only, when given
+  std::optional<JobStatus> status{};      // only the jobs in this state, when given
   JobSortKey sortBy = JobSortKey::Started;
   bool descending = true;
   std::size_t offset = 0;

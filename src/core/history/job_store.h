@@ -38,7 +38,7 @@ class HistoryError : public std::runtime_error {
 
 struct JobStoreOptions {
   // The name the jobs written without one are given (the PC's host name by default).
-  std::string machine;
+  std::string machine{};
   // Every job written is marked as waiting to be copied to the shared history, until
   // markCopied: set on the workshop PC's store when a shared one is used.
   bool marksWaiting = false;

@@ -42,3 +42,11 @@ const chromaflow = (() => {
 
   return { nombre, date, duree, element, cell, lire, montrerErreur };
 })();
+
+// "Se déconnecter" where an access password is asked.
+document.addEventListener("DOMContentLoaded", () => {
+  chromaflow.lire("/api/acces").then((acces) => {
+    const sortie = document.getElementById("sortie");
+    if (sortie) sortie.hidden = !acces.motDePasse;
+  }, () => {});
+});
