@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -22,6 +23,7 @@
 #include "history/history_test_jobs.h"
 #include "history/sqlite_job_store.h"
 #include "http_client.h"
+#include "web/access_password.h"
 #include "support/test_files.h"
 
 namespace chromaflow {
@@ -167,6 +169,67 @@ TEST_F(WebView, RequestsAndClientsAreBounded) {
   for (int i = 0; i < 40; ++i) greedy.write(ask);
   EXPECT_EQ(get(port(), "/api/jobs").status, 200);
   EXPECT_TRUE(pumpUntil([&] { return service->server().connections() == 0; }, 20'000)) << "the greedy client kept";
+}
+
+// With an access password, nothing but the password's page is read before it is given; a wrong
+// one is refused, the right one opens a session cookie the browser's scripts cannot read and no
+// other site can send.
+TEST_F(WebView, AnAccessPasswordGuardsEveryPageAndAnswer) {
+  SqliteJobStore writer(file);
+  writer.open();
+  writer.putJob(sampleJob("Hall", kMay2024));
+  service = std::make_unique<WebService>(reading(file), reading(file),
+                                         web::WebServiceOptions{.passwordHash = web::hashPassword("chef d'atelier")});
+  ASSERT_TRUE(service->listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr));
+
+  EXPECT_EQ(get(port(), "/api/jobs").status, 401);
+  EXPECT_EQ(get(port(), "/api/news").status, 401);
+  const testing::HttpAnswer home = get(port(), "/");
+  EXPECT_EQ(home.status, 303);
+  EXPECT_EQ(home.header("Location"), "/connexion");
+  EXPECT_EQ(get(port(), "/connexion").status, 200);
+
+  const auto logIn = [&](const QByteArray& password) {
+    const QByteArray form = "motdepasse=" + password;
+    return testing::ask(port(), "POST /connexion HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                                "Content-Length: " + QByteArray::number(form.size()) + "\r\nConnection: close\r\n\r\n" + form);
+  };
+  const testing::HttpAnswer wrong = logIn("chef+d%27usine");
+  EXPECT_EQ(wrong.header("Location"), "/connexion?refuse=1");
+  EXPECT_TRUE(wrong.header("Set-Cookie").isEmpty());
+  const testing::HttpAnswer right = logIn("chef+d%27atelier");
+  ASSERT_EQ(right.header("Location"), "/") << "the right one, after the wrong one's wait";
+  const QByteArray cookie = right.header("Set-Cookie");
+  EXPECT_TRUE(cookie.contains("HttpOnly"));
+  EXPECT_TRUE(cookie.contains("SameSite=Strict"));
+  const QByteArray session = cookie.left(cookie.indexOf(';'));
+
+  const auto withCookie = [&](const QByteArray& path, const QByteArray& sent) {
+    return testing::ask(port(), "GET " + path + " HTTP/1.1\r\nCookie: " + sent + "\r\nConnection: close\r\n\r\n");
+  };
+  EXPECT_EQ(withCookie("/api/jobs", session).status, 200);
+  EXPECT_EQ(withCookie("/", session).status, 200);
+  QByteArray forged = session;
+  forged[forged.size() - 1] = forged.back() == 'a' ? 'b' : 'a';
+  EXPECT_EQ(withCookie("/api/jobs", forged).status, 401);
+  // Logged out, the session is gone.
+  EXPECT_EQ(testing::ask(port(), "POST /deconnexion HTTP/1.1\r\nCookie: " + session +
+                                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+                .status,
+            303);
+  EXPECT_EQ(withCookie("/api/jobs", session).status, 401);
+
+  // The hash kept in its file, read back; a file that holds none is refused.
+  std::string why;
+  web::writePasswordFile(dir.file("web.password"), web::hashPassword("chef d'atelier"));
+  const std::optional<std::string> kept = web::readPasswordFile(dir.file("web.password"), why);
+  ASSERT_TRUE(kept) << why;
+  EXPECT_TRUE(web::passwordMatches(*kept, "chef d'atelier"));
+  EXPECT_FALSE(web::passwordMatches(*kept, "chef d'atelie"));
+  EXPECT_EQ(std::filesystem::status(dir.file("web.password")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::ofstream(dir.file("clair")) << "chef d'atelier\n";
+  EXPECT_FALSE(web::readPasswordFile(dir.file("clair"), why));
 }
 
 // A page open on the news: the job appears when it begins, with its progress, and leaves when it
