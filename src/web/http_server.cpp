@@ -128,7 +128,8 @@ class HttpConnection : public QObject {
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     head += closeAfter_ ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
     write(head);
-    if (!head_) write(response.body);
+    if (!head_ && socket_->isOpen()) write(response.body);
+    if (!socket_->isOpen()) return;  // dropped: it did not read what it was sent
     idle_.start();
     if (closeAfter_) {
       socket_->disconnectFromHost();
@@ -156,6 +157,7 @@ class HttpConnection : public QObject {
 
  private:
   void write(const QByteArray& bytes) {
+    if (!socket_->isOpen()) return;
     socket_->write(bytes);
     // A client that does not read what it is sent is let go, not waited on.
     if (socket_->bytesToWrite() > server_.limits().unsentBytes) socket_->abort();
