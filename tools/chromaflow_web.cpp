@@ -11,8 +11,9 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -32,7 +33,7 @@ using chromaflow::tools::UsageError;
 
 const char* const kUsage =
     "usage : chromaflow-web --history CIBLE [--listen ADRESSE:PORT] [--cert FICHIER --key FICHIER]\n"
-    "                       [--password-file FICHIER]\n"
+    "                       [--password-file FICHIER] [--config FICHIER]\n"
     "        chromaflow-web --set-password [--password-file FICHIER]\n"
     "        chromaflow-web --help | --version\n";
 
@@ -55,6 +56,8 @@ const char* const kHelp =
     "                        navigateur le donne une fois par 12 heures\n"
     "  --password-file FICHIER\n"
     "                        où il est gardé (défaut ~/.config/chromaflow/web.password)\n"
+    "  --config FICHIER      les mêmes réglages, un « nom = valeur » par ligne (history, listen,\n"
+    "                        cert, key, password-file) ; la ligne de commande l'emporte\n"
     "  --help, --version     cette aide, la version\n"
     "\n"
     "Statut : 0 arrêté (SIGINT, SIGTERM), 1 échec, 2 ligne de commande refusée.\n";
@@ -85,22 +88,60 @@ std::string passwordPath() {
   return folder + "/chromaflow/web.password";
 }
 
+// The settings of a configuration file, "name = value" a line, # for a comment; each setting
+// is taken only where the command line gave none.
+void readConfig(const std::string& path, Options& options, bool& historyGiven, bool& listenGiven) {
+  std::ifstream file(path);
+  if (!file || std::filesystem::file_size(path) > 64 * 1024)
+    throw std::runtime_error("--config : " + path + " ne peut pas être lu");
+  std::string line;
+  for (int number = 1; std::getline(file, line); ++number) {
+    const auto trimmed = [](std::string text) {
+      text.erase(0, text.find_first_not_of(" \t\r"));
+      text.erase(text.find_last_not_of(" \t\r") + 1);
+      return text;
+    };
+    line = trimmed(line);
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos)
+      throw UsageError{path + ", ligne " + std::to_string(number) + " : « nom = valeur » attendu"};
+    const std::string name = trimmed(line.substr(0, equals)), value = trimmed(line.substr(equals + 1));
+    if (name == "history") {
+      if (!historyGiven) options.history = value, historyGiven = true;
+    } else if (name == "listen") {
+      if (!listenGiven) std::tie(options.address, options.port) = listenAddress(value), listenGiven = true;
+    } else if (name == "cert") {
+      if (options.certificate.empty()) options.certificate = value;
+    } else if (name == "key") {
+      if (options.key.empty()) options.key = value;
+    } else if (name == "password-file") {
+      if (options.passwordFile.empty()) options.passwordFile = value;
+    } else {
+      throw UsageError{path + ", ligne " + std::to_string(number) + " : réglage inconnu « " + name + " »"};
+    }
+  }
+}
+
 Options parse(int argc, char** argv) {
   Options options;
-  bool historyGiven = false;
+  bool historyGiven = false, listenGiven = false;
+  std::string config;
   chromaflow::tools::ArgumentReader args(argc, argv);
   while (args.next()) {
     const std::string& arg = args.name();
     if (arg == "--history") options.history = args.value(), historyGiven = true;
-    else if (arg == "--listen") std::tie(options.address, options.port) = listenAddress(args.value());
+    else if (arg == "--listen") std::tie(options.address, options.port) = listenAddress(args.value()), listenGiven = true;
     else if (arg == "--cert") options.certificate = args.value();
     else if (arg == "--key") options.key = args.value();
     else if (arg == "--set-password") args.noValue(), options.setPassword = true;
     else if (arg == "--password-file") options.passwordFile = args.value();
+    else if (arg == "--config") config = args.value();
     else if (arg == "-h" || arg == "--help") args.noValue(), throw chromaflow::tools::InformationAsked{std::string(kUsage) + kHelp};
     else if (arg == "--version") args.noValue(), throw chromaflow::tools::InformationAsked{chromaflow::tools::versionText("chromaflow-web")};
     else throw UsageError{"argument inconnu " + arg};
   }
+  if (!config.empty()) readConfig(config, options, historyGiven, listenGiven);
   if (options.passwordFile.empty()) options.passwordFile = passwordPath();
   if (options.setPassword) {
     if (historyGiven || !options.certificate.empty() || !options.key.empty())

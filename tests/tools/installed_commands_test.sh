@@ -56,6 +56,14 @@ for tool in chromaflow chromaflow-sim chromaflow-live; do
   done
   check "$tool.1 names the installed example job" 'grep -q "/share/chromaflow/examples/wall.prv" "$work/page"'
 done
+# The foreman's view's page describes its options too.
+for tool in "$@"; do
+  [ "$(basename "$tool")" = chromaflow-web ] || continue
+  sed 's/\\-/-/g' "$manuals/chromaflow-web.1" >"$work/page"
+  for option in $("$tool" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    check "chromaflow-web.1 describes $option" 'grep -q -- "$option" "$work/page"'
+  done
+done
 
 [ $failures -eq 0 ] && echo "all installed-command checks passed"
 exit $failures
