@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
         place, [](const chromaflow::HistoryPlace& at) { return std::make_unique<chromaflow::HistoryReader>(at); }, {},
         placeProblem);
     chromaflow::Program program(
-        {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile, &passwords, true});
+        {timers, [&clock] { return clock.elapsed(); }, {}, nullptr, acquisition, &history, placeFile, &passwords, true,
+         chromaflow::kWebViewSettingsPath});
     // Maximised; where no window manager maximises (a bare X server), it still fills the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       program.mainWindow().setGeometry(screen->availableGeometry());

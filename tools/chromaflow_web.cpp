@@ -13,7 +13,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -22,6 +21,7 @@
 #include "command_line.h"
 #include "history/connection_text.h"
 #include "history/history_listing.h"
+#include "history/history_place.h"
 #include "history/postgres_job_store.h"
 #include "history/sqlite_job_store.h"
 #include "web/access_password.h"
@@ -88,39 +88,17 @@ std::string passwordPath() {
   return folder + "/chromaflow/web.password";
 }
 
-// The settings of a configuration file, "name = value" a line, # for a comment; each setting
-// is taken only where the command line gave none.
+// The settings of a configuration file, each taken only where the command line gave none.
 void readConfig(const std::string& path, Options& options, bool& historyGiven, bool& listenGiven) {
-  std::ifstream file(path);
-  if (!file || std::filesystem::file_size(path) > 64 * 1024)
-    throw std::runtime_error("--config : " + path + " ne peut pas être lu");
-  std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
-    const auto trimmed = [](std::string text) {
-      text.erase(0, text.find_first_not_of(" \t\r"));
-      text.erase(text.find_last_not_of(" \t\r") + 1);
-      return text;
-    };
-    line = trimmed(line);
-    if (line.empty() || line[0] == '#') continue;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos)
-      throw UsageError{path + ", ligne " + std::to_string(number) + " : « nom = valeur » attendu"};
-    const std::string name = trimmed(line.substr(0, equals)), value = trimmed(line.substr(equals + 1));
-    if (name == "history") {
-      if (!historyGiven) options.history = value, historyGiven = true;
-    } else if (name == "listen") {
-      if (!listenGiven) std::tie(options.address, options.port) = listenAddress(value), listenGiven = true;
-    } else if (name == "cert") {
-      if (options.certificate.empty()) options.certificate = value;
-    } else if (name == "key") {
-      if (options.key.empty()) options.key = value;
-    } else if (name == "password-file") {
-      if (options.passwordFile.empty()) options.passwordFile = value;
-    } else {
-      throw UsageError{path + ", ligne " + std::to_string(number) + " : réglage inconnu « " + name + " »"};
-    }
-  }
+  std::string problem;
+  const std::optional<chromaflow::WebViewSettings> settings = chromaflow::readWebViewSettings(path, problem);
+  if (!settings) throw UsageError{"--config : " + problem};
+  if (!historyGiven && !settings->history.empty()) options.history = settings->history, historyGiven = true;
+  if (!listenGiven && !settings->listen.empty())
+    std::tie(options.address, options.port) = listenAddress(settings->listen), listenGiven = true;
+  if (options.certificate.empty()) options.certificate = settings->certificate;
+  if (options.key.empty()) options.key = settings->key;
+  if (options.passwordFile.empty()) options.passwordFile = settings->passwordFile;
 }
 
 Options parse(int argc, char** argv) {

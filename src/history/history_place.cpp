@@ -164,4 +164,50 @@ void writeHistoryPlace(const std::string& path, const HistoryPlace& place) {
   file.commit();
 }
 
+std::optional<WebViewSettings> readWebViewSettings(const std::string& path, std::string& problem) {
+  const ChoiceText file = choiceText(path);
+  if (!file.notRead.empty()) {
+    problem = path + " : " + file.notRead;
+    return std::nullopt;
+  }
+  WebViewSettings settings;
+  std::istringstream lines(file.text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    const auto trimmed = [](std::string text) {
+      text.erase(0, text.find_first_not_of(" \t\r"));
+      text.erase(text.find_last_not_of(" \t\r") + 1);
+      return text;
+    };
+    line = trimmed(line);
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t equals = line.find('=');
+    const std::string name = trimmed(line.substr(0, equals)), value = equals == std::string::npos ? "" : trimmed(line.substr(equals + 1));
+    std::string* setting = name == "history"         ? &settings.history
+                           : name == "listen"        ? &settings.listen
+                           : name == "cert"          ? &settings.certificate
+                           : name == "key"           ? &settings.key
+                           : name == "password-file" ? &settings.passwordFile
+                                                     : nullptr;
+    if (equals == std::string::npos || !setting) {
+      problem = path + ", ligne " + std::to_string(number) +
+                (equals == std::string::npos ? " : « nom = valeur » attendu" : " : réglage inconnu « " + name + " »");
+      return std::nullopt;
+    }
+    *setting = value;
+  }
+  return settings;
+}
+
+std::optional<std::string> webViewAddress(const WebViewSettings& settings, const std::string& hostName) {
+  if (settings.history.empty()) return std::nullopt;
+  std::string listen = settings.listen.empty() ? "127.0.0.1:8080" : settings.listen;
+  const std::size_t colon = listen.rfind(':');
+  std::string host = colon == std::string::npos ? listen : listen.substr(0, colon);
+  const std::string port = colon == std::string::npos ? "8080" : listen.substr(colon + 1);
+  // Every interface: the workshop reaches it by the PC's name.
+  if (host == "0.0.0.0" || host == "[::]" || host == "::") host = hostName;
+  return std::string(settings.certificate.empty() ? "http://" : "https://") + host + ":" + port + "/";
+}
+
 }  // namespace chromaflow

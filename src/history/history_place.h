@@ -32,4 +32,17 @@ HistoryPlace readHistoryPlace(const std::string& path, std::string* problem = nu
 // The connection is written without its password, and `password` not at all.
 void writeHistoryPlace(const std::string& path, const HistoryPlace& place);
 
+// The foreman's view's settings (chromaflow-web --config, the service's /etc/chromaflow/web.conf):
+// "name = value" a line, # for a comment.
+struct WebViewSettings {
+  std::string history, listen, certificate, key, passwordFile;
+};
+inline constexpr const char* kWebViewSettingsPath = "/etc/chromaflow/web.conf";
+// The settings the file holds; nothing, with why in `problem`, for a file missing, out of reach,
+// no regular file, far too large, or holding a line that is no setting. It never waits.
+std::optional<WebViewSettings> readWebViewSettings(const std::string& path, std::string& problem);
+// Where a browser of the workshop finds the view: "https://atelier:8443/" (the PC's own name
+// for an address that listens on every interface); nothing when no history is served.
+std::optional<std::string> webViewAddress(const WebViewSettings& settings, const std::string& hostName);
+
 }  // namespace chromaflow

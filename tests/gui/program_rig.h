@@ -28,16 +28,18 @@ struct ProgramRig {
   ProgramHistory* history = nullptr;
   std::string placeFile;
   PasswordKeeper* passwords = nullptr;
+  std::string webViewFile;
   VirtualClock clock;
   ScriptedAsker asker;
   Program program{{clock, [this] { return clock.now(); }, PortChoiceOptions{.ppdev = {}, .tryPpdev = false, .tryDirectIo = false},
-                   &asker, {}, history, placeFile, passwords}};
+                   &asker, {}, history, placeFile, passwords, false, webViewFile}};
   Session& session = program.session();
   MainWindow& window = program.mainWindow();
   QTemporaryDir folder;
 
-  explicit ProgramRig(ProgramHistory* keptIn = nullptr, std::string placeFile = {}, PasswordKeeper* passwords = nullptr)
-      : history(keptIn), placeFile(std::move(placeFile)), passwords(passwords) {
+  explicit ProgramRig(ProgramHistory* keptIn = nullptr, std::string placeFile = {}, PasswordKeeper* passwords = nullptr,
+                      std::string webViewFile = {})
+      : history(keptIn), placeFile(std::move(placeFile)), passwords(passwords), webViewFile(std::move(webViewFile)) {
     window.resize(1100, 720);
     window.show();
     QApplication::processEvents();

@@ -98,5 +98,37 @@ TEST(HistoryPlace, NoPasswordIsWrittenAndOneAnOlderVersionWroteIsTakenApart) {
   EXPECT_EQ(kept.password, "s3 cret");
 }
 
+// The foreman's view's settings: read as chromaflow-web and "Historique..." read them, a line
+// that is no setting refused with its number, a pipe in the file's place never waited on; the
+// address a browser uses.
+TEST(WebViewSettings, AreReadAsTheServiceReadsThemAndGiveTheViewsAddress) {
+  testing::TempDir dir;
+  const std::string file = dir.file("web.conf");
+  writeTextFile(file, {"# la vue", "", "history = postgresql://bureau@atelier/chromaflow", "  listen=[::]:8080  ",
+                       "password-file = web.password"});
+  std::string problem;
+  const std::optional<WebViewSettings> settings = readWebViewSettings(file, problem);
+  ASSERT_TRUE(settings) << problem;
+  EXPECT_EQ(settings->history, "postgresql://bureau@atelier/chromaflow");
+  EXPECT_EQ(settings->passwordFile, "web.password");
+  EXPECT_EQ(webViewAddress(*settings, "atelier"), "http://atelier:8080/");
+  EXPECT_EQ(webViewAddress({.history = "h.sqlite", .listen = "192.168.1.20:80", .certificate = "c.pem"}, "atelier"),
+            "https://192.168.1.20:80/");
+  EXPECT_EQ(webViewAddress({.history = "h.sqlite"}, "atelier"), "http://127.0.0.1:8080/");
+  EXPECT_FALSE(webViewAddress({}, "atelier")) << "no history served, no view";
+
+  writeTextFile(file, {"history = h.sqlite", "listen 127.0.0.1:80"});
+  EXPECT_FALSE(readWebViewSettings(file, problem));
+  EXPECT_NE(problem.find("ligne 2"), std::string::npos) << problem;
+  const std::string pipe = dir.file("tube.conf");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  auto read = std::async(std::launch::async, [&] {
+    std::string why;
+    return readWebViewSettings(pipe, why).has_value();
+  });
+  ASSERT_EQ(read.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "waited on a pipe";
+  EXPECT_FALSE(read.get());
+}
+
 }  // namespace
 }  // namespace chromaflow

@@ -73,6 +73,14 @@ void HistorySettingsDialog::accept() {
   QDialog::accept();
 }
 
+void HistorySettingsDialog::showWebView(const std::optional<std::string>& address) {
+  // The address comes from a settings file: shown as text, never as markup.
+  ui_->LVueWeb->setTextFormat(Qt::PlainText);
+  ui_->LVueWeb->setText(address ? QStringLiteral("Vue des chantiers dans un navigateur : ") + qtText(*address)
+                                : QString());
+  ui_->LVueWeb->setVisible(address.has_value());
+}
+
 std::optional<HistoryPlace> HistorySettingsDialog::edit(const HistoryPlace& current, const std::string& localPath,
                                                         const std::string& defaultMachine, const std::string& state) {
   showPlace(current, localPath, defaultMachine, state);

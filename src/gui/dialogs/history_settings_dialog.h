@@ -27,6 +27,9 @@ class HistorySettingsDialog : public QDialog {
   // history's state line.
   void showPlace(const HistoryPlace& current, const std::string& localPath, const std::string& defaultMachine,
                  const std::string& state);
+  // Where the foreman's view of these jobs is served, when it is ("http://atelier:8080/");
+  // nothing hides the line.
+  void showWebView(const std::optional<std::string>& address);
   // The choice as the fields now hold it: the connection without its password, the password
   // typed apart, or the one known when the connection is the same.
   HistoryPlace chosen() const;

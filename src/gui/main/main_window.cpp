@@ -433,6 +433,7 @@ void MainWindow::editHistoryPlace() {
   if (!historyPlace_.current || !historyPlace_.choose) return;
   const JobHistory* history = session_.jobHistory();
   HistorySettingsDialog dialog(this);
+  dialog.showWebView(historyPlace_.webView ? historyPlace_.webView() : std::nullopt);
   if (auto place = dialog.edit(historyPlace_.current(), defaultHistoryPath(), hostName(),
                                history ? history->statusLine() : std::string()))
     historyPlace_.choose(*place);

@@ -59,6 +59,8 @@ using MachineAccess = std::function<sim::AttachedMachine*()>;
 struct HistoryPlaceAccess {
   std::function<HistoryPlace()> current;
   std::function<void(const HistoryPlace&)> choose;
+  // Where the foreman's view is served, when one is set up on this PC.
+  std::function<std::optional<std::string>()> webView{};
 };
 // The print dialog: true when the operator confirms printing on `printer`.
 using PrintConfirmation = std::function<bool(QPrinter& printer)>;

@@ -26,6 +26,7 @@
 #include "gui/settings/settings_window.h"
 #include "history/connection_text.h"
 #include "gui/widgets/screen_fit.h"
+#include "history/history_paths.h"
 #include "history/history_place.h"
 #include "history/program_history.h"
 #include "sim/card/simulated_k8000.h"
@@ -87,7 +88,13 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup)) {
   if (setup_.history) {
     session_->setJobHistory(setup_.history);
     main_->setHistoryPlaceAccess({[this] { return setup_.history->place(); },
-                                  [this](const HistoryPlace& place) { moveHistory(place); }});
+                                  [this](const HistoryPlace& place) { moveHistory(place); },
+                                  [this]() -> std::optional<std::string> {
+                                    if (setup_.webViewSettingsFile.empty()) return std::nullopt;
+                                    std::string problem;
+                                    const auto settings = readWebViewSettings(setup_.webViewSettingsFile, problem);
+                                    return settings ? webViewAddress(*settings, hostName()) : std::nullopt;
+                                  }});
     // A password found after a job began is used once that job has ended.
     jobEnds_ = session_->changed.subscribe([this](const Change& change) {
       if (change.has(Changed::Job)) useFoundPassword();

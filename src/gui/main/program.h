@@ -68,6 +68,9 @@ struct ProgramSetup {
   // The operator's program: the projects it opens are held open, so that a second program
   // opening one of them says so (SessionSetup::holdProjectsOpen).
   bool holdProjectsOpen = false;
+  // The foreman's view's settings (chromaflow-web's service), whose address "Historique..."
+  // shows; none: no view is shown.
+  std::string webViewSettingsFile{};
 };
 
 class Program {

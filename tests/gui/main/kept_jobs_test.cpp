@@ -23,11 +23,13 @@
 #include <optional>
 #include <vector>
 
+#include "core/common/text_file.h"
 #include "core/session/session.h"
 #include "gui/dialogs/history_settings_dialog.h"
 #include "gui/main/main_window.h"
 #include "gui/main/password_keeper.h"
 #include "gui/main/program.h"
+#include "history/history_paths.h"
 #include "history/history_place.h"
 #include "history/program_history.h"
 #include "history/sqlite_job_store.h"
@@ -106,6 +108,34 @@ TEST(KeptJobs, ADamagedHistoryIsToldInRedAndThePaintingGoesOn) {
   EXPECT_NE(rig.find<QLabel>("StatusPanelHistorique")->styleSheet().indexOf("#b00000"), -1);
   rig.run(10'000);
   EXPECT_GT(rig.session.state().Distance, 3.0f);
+}
+
+// With the foreman's view set up on this PC, "Historique..." says where a browser finds it, the
+// address taken from its settings file as text; without, it says nothing of it.
+TEST(KeptJobs, TheHistoryDialogShowsWhereTheForemansViewIs) {
+  QTemporaryDir folder;
+  const std::string settings = folder.filePath("web.conf").toStdString();
+  writeTextFile(settings, {"history = postgresql://bureau@atelier/chromaflow", "listen = 0.0.0.0:8443",
+                           "cert = web.pem", "key = web.key"});
+  for (const bool setUp : {true, false}) {
+    struct ViewRig : KeptHistory, ProgramRig {
+      explicit ViewRig(const std::string& web) : KeptHistory({}), ProgramRig(&jobs, choiceFile, nullptr, web) {}
+    } rig(setUp ? settings : std::string());
+    QString shown;
+    bool visible = true;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = dynamic_cast<HistorySettingsDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      auto* line = dialog->findChild<QLabel*>(QStringLiteral("LVueWeb"));
+      shown = line->text();
+      visible = line->isVisible();
+      dialog->reject();
+    });
+    rig.action("MIHistoriqueReglages")->trigger();
+    EXPECT_EQ(visible, setUp);
+    if (setUp)
+      EXPECT_EQ(shown, QString::fromStdString("Vue des chantiers dans un navigateur : https://" + hostName() + ":8443/"));
+  }
 }
 
 TEST(KeptJobs, TheHistoryDialogMovesTheJobsAndKeepsTheChoice) {
