@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QTableView>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <sstream>
@@ -26,6 +25,7 @@
 #include "history/history_listing.h"
 #include "history/sqlite_job_store.h"
 #include "largest_job.h"
+#include "many_jobs_file.h"
 #include "offscreen_program.h"
 
 namespace chromaflow {
@@ -101,34 +101,11 @@ void HistorySortedByArea(benchmark::State& state) {
 }
 BENCHMARK(HistorySortedByArea)->Unit(benchmark::kMillisecond);
 
-// `count` jobs in the PC's file, as the program leaves it (its writer gone).
-std::filesystem::path historyOfJobs(std::int64_t count) {
-  const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-history-100k.sqlite";
-  std::filesystem::remove(path);
-  {
-    SqliteJobStore made(path.string(), {.machine = "atelier-1"});
-    made.open();
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open(path.string().c_str(), &db);
-  const std::string jobs =
-      "BEGIN;"
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) + ")"
-      " INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
-      " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
-      " SELECT 'u' || i, 'atelier-' || (i % 3), '/p/' || i || '.prv', 'Chantier ' || i, 'Client ' || i,"
-      " 1714521600000 - i * 600000, 1714521600000 - i * 600000 + 300000, 'terminé', 'carte K8000 sur Lpt1', 2, 1,"
-      " 'Proportion tenue à ±2 points sur 32.40 m peints.', 30.5, 2.5, 1.5, 0 FROM n;"
-      "COMMIT;";
-  sqlite3_exec(db, jobs.c_str(), nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return path;
-}
 
 // The reader's half of listing: 100,000 jobs read from the PC's file, newest first, through the
 // read-only store the history window's reader keeps open.
 void HistoryReadFromFile(benchmark::State& state) {
-  const auto path = historyOfJobs(state.range(0));
+  const auto path = bench::historyOfJobs(state.range(0), "chromaflow-bench-history-100k.sqlite");
   SqliteJobStore store(path.string(), {.machine = "atelier-1"}, SqliteJobStore::Access::Reading);
   store.open();
   std::size_t listed = 0;
@@ -141,7 +118,7 @@ BENCHMARK(HistoryReadFromFile)->Arg(100'000)->Unit(benchmark::kMillisecond);
 // chromaflow-sim --history-list on 100,000 jobs: the file opened to be read, every job's line
 // written. Second argument 1: the file read-only, so read as it stands (no -shm, no lock).
 void HistoryListedWithoutAWindow(benchmark::State& state) {
-  const auto path = historyOfJobs(state.range(0));
+  const auto path = bench::historyOfJobs(state.range(0), "chromaflow-bench-history-100k.sqlite");
   if (state.range(1) == 1) std::filesystem::permissions(path, std::filesystem::perms::owner_read);
   std::size_t bytes = 0;
   for (auto _ : state) {

@@ -7,7 +7,6 @@
 // Offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QGuiApplication>
 #include <unistd.h>
@@ -18,46 +17,20 @@
 #include <vector>
 
 #include "core/history/stored_job.h"
+#include "history/history_listing.h"
 #include "history/sqlite_job_store.h"
 #include "largest_job.h"
+#include "many_jobs_file.h"
 #include "web/http_client.h"
 #include "web/web_service.h"
 
 namespace chromaflow {
 namespace {
 
-// `count` jobs in a PC's file, as its writer leaves it.
-std::filesystem::path historyOfJobs(std::int64_t count) {
-  const auto path = std::filesystem::temp_directory_path() / "chromaflow-bench-web-100k.sqlite";
-  std::filesystem::remove(path);
-  {
-    SqliteJobStore made(path.string(), {.machine = "atelier-1"});
-    made.open();
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open(path.string().c_str(), &db);
-  const std::string jobs =
-      "BEGIN;"
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) + ")"
-      " INSERT INTO jobs (uid, machine, project_path, project_name, user_text, started_ms, ended_ms, status,"
-      " backend, tolerance, within_tolerance, verdict_text, area_m2, litres_p1, litres_p2, alarms)"
-      " SELECT 'u' || i, 'atelier-' || (i % 3), '/p/' || i || '.prv', 'Chantier ' || i, 'Client ' || i,"
-      " 1714521600000 - i * 600000, 1714521600000 - i * 600000 + 300000, 'terminé', 'carte K8000 sur Lpt1', 2,"
-      " i % 3 <> 0, 'Proportion tenue à ±2 points sur 32.40 m peints.', (i * 7919) % 100000 / 100.0, 2.5, 1.5,"
-      " i % 17 FROM n;"
-      "COMMIT;";
-  sqlite3_exec(db, jobs.c_str(), nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return path;
-}
-
-void HistoryPageServed(benchmark::State& state, const char* address) {
-  const auto path = historyOfJobs(100'000);
-  const auto reading = [&] {
-    return std::make_unique<SqliteJobStore>(path.string(), JobStoreOptions{.readOnly = true},
-                                            SqliteJobStore::Access::Reading);
-  };
-  web::WebService service(reading(), reading());
+// The same answer asked again and again of a view serving the history file `path`; its size in
+// the counter `sized`.
+void timeAnswers(benchmark::State& state, const std::filesystem::path& path, const char* address, const char* sized) {
+  web::WebService service(readingStoreFor(path.string()), readingStoreFor(path.string()));
   if (!service.listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr)) return state.SkipWithError("no port");
   qsizetype bytes = 0;
   for (auto _ : state) {
@@ -65,7 +38,13 @@ void HistoryPageServed(benchmark::State& state, const char* address) {
     if (answer.status != 200) return state.SkipWithError("not answered");
     bytes = answer.body.size();
   }
-  state.counters["page_kB"] = static_cast<double>(bytes) / 1000;
+  state.counters[sized] = static_cast<double>(bytes) / 1000;
+}
+
+
+void HistoryPageServed(benchmark::State& state, const char* address) {
+  const auto path = bench::historyOfJobs(100'000, "chromaflow-bench-web-100k.sqlite");
+  timeAnswers(state, path, address, "page_kB");
   std::filesystem::remove(path);
 }
 BENCHMARK_CAPTURE(HistoryPageServed, newest, "/api/jobs")->Unit(benchmark::kMillisecond);
@@ -97,19 +76,7 @@ std::filesystem::path largestJobKept() {
 
 void LargestJobServed(benchmark::State& state, const char* address) {
   const auto path = largestJobKept();
-  const auto reading = [&] {
-    return std::make_unique<SqliteJobStore>(path.string(), JobStoreOptions{.readOnly = true},
-                                            SqliteJobStore::Access::Reading);
-  };
-  web::WebService service(reading(), reading());
-  if (!service.listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr)) return state.SkipWithError("no port");
-  qsizetype bytes = 0;
-  for (auto _ : state) {
-    const testing::HttpAnswer answer = testing::get(service.server().port(), address);
-    if (answer.status != 200) return state.SkipWithError("not answered");
-    bytes = answer.body.size();
-  }
-  state.counters["kB"] = static_cast<double>(bytes) / 1000;
+  timeAnswers(state, path, address, "kB");
   std::filesystem::remove(path);
 }
 BENCHMARK_CAPTURE(LargestJobServed, job, "/api/jobs/1")->Unit(benchmark::kMillisecond);
@@ -122,11 +89,7 @@ void NewsReachesAHundredPages(benchmark::State& state) {
   std::filesystem::remove(path);
   SqliteJobStore writer(path.string());
   writer.open();
-  const auto reading = [&] {
-    return std::make_unique<SqliteJobStore>(path.string(), JobStoreOptions{.readOnly = true},
-                                            SqliteJobStore::Access::Reading);
-  };
-  web::WebService service(reading(), reading());
+  web::WebService service(readingStoreFor(path.string()), readingStoreFor(path.string()));
   if (!service.listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr)) return state.SkipWithError("no port");
   std::vector<std::unique_ptr<QTcpSocket>> pages;
   for (int i = 0; i < 100; ++i) {

@@ -22,8 +22,6 @@
 #include "history/connection_text.h"
 #include "history/history_listing.h"
 #include "history/history_place.h"
-#include "history/postgres_job_store.h"
-#include "history/sqlite_job_store.h"
 #include "web/access_password.h"
 #include "web/web_service.h"
 
@@ -169,13 +167,6 @@ int setPassword(const Options& options) {
   return 0;
 }
 
-// A store of the history that only reads.
-std::unique_ptr<chromaflow::JobStore> readingStore(const std::string& target) {
-  if (chromaflow::namesServer(target))
-    return std::make_unique<chromaflow::PostgresJobStore>(target, chromaflow::JobStoreOptions{.readOnly = true});
-  return std::make_unique<chromaflow::SqliteJobStore>(target, chromaflow::JobStoreOptions{.readOnly = true},
-                                                      chromaflow::SqliteJobStore::Access::Reading);
-}
 
 // The certificate and key of an HTTPS service, read from their PEM files.
 QSslConfiguration tlsOf(const Options& options) {
@@ -224,7 +215,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
     std::optional<QSslConfiguration> tls;
     if (!options.certificate.empty()) tls = tlsOf(options);
-    chromaflow::web::WebService service(readingStore(options.history), readingStore(options.history),
+    chromaflow::web::WebService service(chromaflow::readingStoreFor(options.history),
+                                       chromaflow::readingStoreFor(options.history),
                                        {.passwordHash = passwordHash, .secure = tls.has_value()});
     QString why;
     if (!service.listen(options.address, options.port, tls, &why))

@@ -63,6 +63,11 @@ std::unique_ptr<JobStore> jobStoreFor(const std::string& target) {
   return std::make_unique<SqliteJobStore>(target);
 }
 
+std::unique_ptr<JobStore> readingStoreFor(const std::string& target) {
+  if (namesServer(target)) return std::make_unique<PostgresJobStore>(target, JobStoreOptions{.readOnly = true});
+  return std::make_unique<SqliteJobStore>(target, JobStoreOptions{.readOnly = true}, SqliteJobStore::Access::Reading);
+}
+
 std::unique_ptr<HistoryWriter> writerFor(const std::string& target) {
   HistoryWriterOptions options;
   if (namesServer(target))

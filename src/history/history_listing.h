@@ -21,6 +21,9 @@ namespace chromaflow {
 // The store a target names, not yet opened: a PostgreSQL server for "postgresql://...",
 // "postgres://..." or libpq's "key=value" words, the SQLite file of that path otherwise.
 std::unique_ptr<JobStore> jobStoreFor(const std::string& target);
+// The same, only to read: the file opened read-only, the server told to refuse any write and
+// its tables never made (the foreman's view).
+std::unique_ptr<JobStore> readingStoreFor(const std::string& target);
 // Whether the target is a server's connection text: "postgresql://...", "postgres://...", or
 // libpq's words, which start with one and its "=" ("host=atelier dbname=chromaflow"). Anything
 // else is a file's path, "=" in it or not.

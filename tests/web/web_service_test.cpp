@@ -18,6 +18,7 @@
 #include "core/common/text_file.h"
 #include "core/control/job_record_csv.h"
 #include "gui/drawing/job_sheet.h"
+#include "history/history_listing.h"
 #include "history/postgres_job_store.h"
 #include "history/postgres_server.h"
 #include "history/history_test_jobs.h"
@@ -52,13 +53,8 @@ struct WebView : ::testing::Test {
   std::string file = dir.file("history.sqlite");
   std::unique_ptr<WebService> service;
 
-  static std::unique_ptr<JobStore> reading(const std::string& target) {
-    if (target.find('=') != std::string::npos)
-      return std::make_unique<PostgresJobStore>(target, JobStoreOptions{.readOnly = true});
-    return std::make_unique<SqliteJobStore>(target, JobStoreOptions{.readOnly = true}, SqliteJobStore::Access::Reading);
-  }
   void start(const std::string& target, HttpServer::Limits limits = {}) {
-    service = std::make_unique<WebService>(reading(target), reading(target), web::WebServiceOptions{.limits = limits});
+    service = std::make_unique<WebService>(readingStoreFor(target), readingStoreFor(target), web::WebServiceOptions{.limits = limits});
     QString why;
     ASSERT_TRUE(service->listen(QHostAddress::LocalHost, 0, std::nullopt, &why)) << why.toStdString();
   }
@@ -178,7 +174,7 @@ TEST_F(WebView, AnAccessPasswordGuardsEveryPageAndAnswer) {
   SqliteJobStore writer(file);
   writer.open();
   writer.putJob(sampleJob("Hall", kMay2024));
-  service = std::make_unique<WebService>(reading(file), reading(file),
+  service = std::make_unique<WebService>(readingStoreFor(file), readingStoreFor(file),
                                          web::WebServiceOptions{.passwordHash = web::hashPassword("chef d'atelier")});
   ASSERT_TRUE(service->listen(QHostAddress::LocalHost, 0, std::nullopt, nullptr));
 
